@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QString>
+#include <stdexcept>
+
+// A failure reported by the database engine (or by the connection before the engine could be
+// reached). Windows do not catch it: it travels up to the application's event dispatch, which shows
+// the one standard error box with the engine's own text.
+class DatabaseError : public std::runtime_error {
+public:
+    explicit DatabaseError(const QString& message, const QString& statement = {})
+        : std::runtime_error(message.toStdString()), m_message(message), m_statement(statement) {}
+
+    QString message() const { return m_message; }
+    QString statement() const { return m_statement; }
+
+private:
+    QString m_message;
+    QString m_statement;
+};
+
+// Abandons the operation in progress without any message (what a before-handler throws to cancel a
+// post, a delete or an insert). Callers that start such operations catch it and leave the dataset as
+// it was.
+class AbortOperation : public std::exception {
+public:
+    const char* what() const noexcept override { return "operation abandoned"; }
+};
+
+// Throws AbortOperation: reads like the statement it stands for in a handler.
+[[noreturn]] inline void abortOperation() { throw AbortOperation(); }

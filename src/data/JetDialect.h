@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+struct sqlite3;
+
+// Translates the program's statements, written in the Jet dialect, into SQLite's, keeping each
+// statement's effect: "select top 1" becomes LIMIT 1, IIf/IsNull/DateAdd/Date()/Year/Month become
+// built-ins, "+" between texts becomes "||", the DDL words become SQLite's, "#MM/DD/YYYY#" dates
+// become the storage form, "DELETE T.col FROM" and "SET T.col =" lose the column qualifier.
+// Statements that need no change come back unchanged. Results are cached by text.
+namespace JetDialect {
+QString toSqlite(const QString& jetStatement);
+}
+
+// Functions and collations registered on every SQLite connection the program opens. They serve
+// statements only, never view definitions (views must stay readable by any SQLite client):
+// - like(pattern, text[, escape]): LIKE that folds case for all of Unicode (Cyrillic included);
+// - collation UNICODE_NOCASE: equality and order ignoring case for all of Unicode;
+// - ulower(text) / uupper(text): Unicode case mapping.
+namespace SqliteExtensions {
+void registerAll(sqlite3* db);
+}

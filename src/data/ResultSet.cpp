@@ -1,0 +1,527 @@
+#include "data/ResultSet.h"
+
+#include "data/SqlValue.h"
+
+#include <QDateTime>
+#include <QLocale>
+#include <algorithm>
+#include <cstring>
+#include <limits>
+#include <numeric>
+#include <sqlite3.h>
+
+namespace {
+
+// Stable storage for dictionary texts: chunks never move, so string_views into them stay valid.
+class TextArena {
+public:
+    std::string_view store(const char* data, size_t size)
+    {
+        if (m_chunks.empty() || m_used + size > m_capacity) {
+            m_capacity = std::max<size_t>(size, 64 * 1024);
+            m_chunks.push_back(std::make_unique<char[]>(m_capacity));
+            m_used = 0;
+        }
+        char* target = m_chunks.back().get() + m_used;
+        std::copy(data, data + size, target);
+        m_used += size;
+        return {target, size};
+    }
+
+private:
+    std::vector<std::unique_ptr<char[]>> m_chunks;
+    size_t m_used = 0;
+    size_t m_capacity = 0;
+};
+
+bool parseStorageDate(const char* s, size_t n, qint64& packed)
+{
+    // "YYYY-MM-DD" or "YYYY-MM-DD HH:MM:SS" (a "T" accepted in place of the blank, fractions ignored)
+    auto digits = [s](size_t from, size_t count, int& out) {
+        out = 0;
+        for (size_t i = from; i < from + count; ++i) {
+            if (s[i] < '0' || s[i] > '9')
+                return false;
+            out = out * 10 + (s[i] - '0');
+        }
+        return true;
+    };
+    int y, mo, d, h = 0, mi = 0, se = 0;
+    if (n < 10 || s[4] != '-' || s[7] != '-' || !digits(0, 4, y) || !digits(5, 2, mo) || !digits(8, 2, d))
+        return false;
+    if (n > 10) {
+        if (n < 19 || (s[10] != ' ' && s[10] != 'T') || s[13] != ':' || s[16] != ':' || !digits(11, 2, h) ||
+            !digits(14, 2, mi) || !digits(17, 2, se))
+            return false;
+    }
+    packed = ((((qint64(y) * 100 + mo) * 100 + d) * 100 + h) * 100 + mi) * 100 + se;
+    return true;
+}
+
+QString numberText(double v) { return SqlValue::number(v); }
+
+} // namespace
+
+struct ResultSet::Column {
+    ColumnInfo info;
+    std::vector<qint64> ints;  // Integer and DateTime
+    std::vector<double> reals; // Real
+    std::vector<bool> nulls;   // Integer, Real, DateTime
+    std::vector<quint32> ids;  // Text: 0 = null, n = dict[n-1]
+    std::vector<std::string_view> dict;
+    std::unordered_map<std::string_view, quint32> dictIndex;
+    TextArena arena;
+    std::vector<QVariant> variants; // Variant
+    mutable std::vector<quint32> rankCache;
+    mutable bool rankValid = false;
+
+    quint32 intern(const char* data, size_t size)
+    {
+        std::string_view probe(data, size);
+        auto found = dictIndex.find(probe);
+        if (found != dictIndex.end())
+            return found->second;
+        std::string_view stored = arena.store(data, size);
+        dict.push_back(stored);
+        quint32 id = quint32(dict.size());
+        dictIndex.emplace(stored, id);
+        return id;
+    }
+
+    quint32 intern(const QString& text)
+    {
+        QByteArray utf8 = text.toUtf8();
+        return intern(utf8.constData(), size_t(utf8.size()));
+    }
+
+    QString dictText(quint32 id) const
+    {
+        std::string_view v = dict[id - 1];
+        return QString::fromUtf8(v.data(), qsizetype(v.size()));
+    }
+
+    void appendNull()
+    {
+        switch (info.type) {
+        case ColumnType::Integer:
+        case ColumnType::DateTime:
+            ints.push_back(0);
+            nulls.push_back(true);
+            break;
+        case ColumnType::Real:
+            reals.push_back(0);
+            nulls.push_back(true);
+            break;
+        case ColumnType::Text:
+            ids.push_back(0);
+            break;
+        case ColumnType::Variant:
+            variants.emplace_back();
+            break;
+        }
+    }
+
+    QVariant get(int row) const
+    {
+        switch (info.type) {
+        case ColumnType::Integer:
+            return nulls[size_t(row)] ? QVariant() : QVariant(ints[size_t(row)]);
+        case ColumnType::DateTime:
+            return nulls[size_t(row)] ? QVariant() : QVariant(unpackDateTime(ints[size_t(row)]));
+        case ColumnType::Real:
+            return nulls[size_t(row)] ? QVariant() : QVariant(reals[size_t(row)]);
+        case ColumnType::Text: {
+            quint32 id = ids[size_t(row)];
+            return id == 0 ? QVariant() : QVariant(dictText(id));
+        }
+        case ColumnType::Variant:
+            return variants[size_t(row)];
+        }
+        return {};
+    }
+
+    bool isNull(int row) const
+    {
+        switch (info.type) {
+        case ColumnType::Text:
+            return ids[size_t(row)] == 0;
+        case ColumnType::Variant:
+            return variants[size_t(row)].isNull();
+        default:
+            return nulls[size_t(row)];
+        }
+    }
+
+    // Falls back to a column of QVariants when a value does not fit the declared type (SQLite lets
+    // any column hold any value).
+    void becomeVariant(int rowCount)
+    {
+        std::vector<QVariant> values;
+        values.reserve(size_t(rowCount));
+        for (int r = 0; r < rowCount; ++r)
+            values.push_back(get(r));
+        info.type = ColumnType::Variant;
+        variants = std::move(values);
+        ints.clear();
+        reals.clear();
+        nulls.clear();
+        ids.clear();
+        rankValid = false;
+    }
+
+    void set(int row, const QVariant& value, int rowCount)
+    {
+        rankValid = false;
+        size_t r = size_t(row);
+        if (value.isNull()) {
+            switch (info.type) {
+            case ColumnType::Text:
+                ids[r] = 0;
+                return;
+            case ColumnType::Variant:
+                variants[r] = QVariant();
+                return;
+            default:
+                nulls[r] = true;
+                return;
+            }
+        }
+        bool ok = true;
+        switch (info.type) {
+        case ColumnType::Integer: {
+            qint64 v = value.toLongLong(&ok);
+            if (ok && value.typeId() != QMetaType::Double) {
+                ints[r] = v;
+                nulls[r] = false;
+                return;
+            }
+            break;
+        }
+        case ColumnType::Real: {
+            double v = value.toDouble(&ok);
+            if (ok) {
+                reals[r] = v;
+                nulls[r] = false;
+                return;
+            }
+            break;
+        }
+        case ColumnType::DateTime: {
+            QDateTime moment = value.typeId() == QMetaType::QString ? SqlValue::parseDateTime(value.toString())
+                                                                    : value.toDateTime();
+            if (value.typeId() == QMetaType::QDate)
+                moment = value.toDate().startOfDay();
+            if (moment.isValid()) {
+                ints[r] = packDateTime(moment);
+                nulls[r] = false;
+                return;
+            }
+            break;
+        }
+        case ColumnType::Text:
+            ids[r] = intern(value.toString());
+            return;
+        case ColumnType::Variant:
+            variants[r] = value;
+            return;
+        }
+        becomeVariant(rowCount);
+        variants[r] = value;
+    }
+};
+
+ResultSet::ResultSet() = default;
+ResultSet::~ResultSet() = default;
+
+const ResultSet::ColumnInfo& ResultSet::column(int c) const { return col(c).info; }
+
+int ResultSet::indexOf(const QString& name) const
+{
+    for (int c = 0; c < columnCount(); ++c)
+        if (col(c).info.name.compare(name, Qt::CaseInsensitive) == 0)
+            return c;
+    return -1;
+}
+
+QVariant ResultSet::value(int row, int c) const { return col(c).get(row); }
+
+bool ResultSet::isNull(int row, int c) const { return col(c).isNull(row); }
+
+QString ResultSet::text(int row, int c) const
+{
+    const Column& column = col(c);
+    if (column.isNull(row))
+        return {};
+    switch (column.info.type) {
+    case ColumnType::Integer:
+        return QString::number(column.ints[size_t(row)]);
+    case ColumnType::Real:
+        return numberText(column.reals[size_t(row)]);
+    case ColumnType::DateTime: {
+        QDateTime moment = unpackDateTime(column.ints[size_t(row)]);
+        return moment.time() == QTime(0, 0) ? moment.toString(QStringLiteral("dd.MM.yyyy"))
+                                            : moment.toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+    }
+    case ColumnType::Text:
+        return column.dictText(column.ids[size_t(row)]);
+    case ColumnType::Variant: {
+        const QVariant& v = column.variants[size_t(row)];
+        if (v.typeId() == QMetaType::Double)
+            return numberText(v.toDouble());
+        return v.toString();
+    }
+    }
+    return {};
+}
+
+void ResultSet::setValue(int row, int c, const QVariant& value) { col(c).set(row, value, m_rowCount); }
+
+namespace {
+int compareVariants(const QVariant& a, const QVariant& b)
+{
+    if (a.isNull() || b.isNull())
+        return int(!a.isNull()) - int(!b.isNull());
+    bool okA = false, okB = false;
+    double da = a.toDouble(&okA), db = b.toDouble(&okB);
+    if (okA && okB && a.typeId() != QMetaType::QString && b.typeId() != QMetaType::QString)
+        return da < db ? -1 : (da > db ? 1 : 0);
+    return a.toString().compare(b.toString(), Qt::CaseInsensitive);
+}
+} // namespace
+
+int ResultSet::compare(int rowA, int rowB, int c) const
+{
+    const Column& column = col(c);
+    bool nullA = column.isNull(rowA), nullB = column.isNull(rowB);
+    if (nullA || nullB)
+        return int(!nullA) - int(!nullB);
+    switch (column.info.type) {
+    case ColumnType::Integer:
+    case ColumnType::DateTime: {
+        qint64 a = column.ints[size_t(rowA)], b = column.ints[size_t(rowB)];
+        return a < b ? -1 : (a > b ? 1 : 0);
+    }
+    case ColumnType::Real: {
+        double a = column.reals[size_t(rowA)], b = column.reals[size_t(rowB)];
+        return a < b ? -1 : (a > b ? 1 : 0);
+    }
+    case ColumnType::Text: {
+        const std::vector<quint32>& r = ranks(c);
+        quint32 a = r[size_t(rowA)], b = r[size_t(rowB)];
+        return a < b ? -1 : (a > b ? 1 : 0);
+    }
+    case ColumnType::Variant:
+        return compareVariants(column.variants[size_t(rowA)], column.variants[size_t(rowB)]);
+    }
+    return 0;
+}
+
+const std::vector<quint32>& ResultSet::ranks(int c) const
+{
+    const Column& column = col(c);
+    if (column.rankValid)
+        return column.rankCache;
+    column.rankCache.assign(size_t(m_rowCount), 0);
+    if (column.info.type == ColumnType::Text) {
+        // Rank the distinct texts once; rows then share their text's rank.
+        std::vector<QString> texts;
+        texts.reserve(column.dict.size());
+        for (quint32 id = 1; id <= column.dict.size(); ++id)
+            texts.push_back(column.dictText(id).toCaseFolded());
+        std::vector<quint32> order(column.dict.size());
+        std::iota(order.begin(), order.end(), 0);
+        std::stable_sort(order.begin(), order.end(),
+                         [&texts](quint32 a, quint32 b) { return texts[a].compare(texts[b]) < 0; });
+        std::vector<quint32> rankOfId(column.dict.size() + 1, 0);
+        quint32 rank = 0;
+        for (size_t i = 0; i < order.size(); ++i) {
+            if (i == 0 || texts[order[i]] != texts[order[i - 1]])
+                ++rank;
+            rankOfId[order[i] + 1] = rank;
+        }
+        for (int r = 0; r < m_rowCount; ++r)
+            column.rankCache[size_t(r)] = rankOfId[column.ids[size_t(r)]];
+    } else {
+        std::vector<int> order(size_t(m_rowCount));
+        std::iota(order.begin(), order.end(), 0);
+        std::stable_sort(order.begin(), order.end(), [this, c](int a, int b) { return compare(a, b, c) < 0; });
+        quint32 rank = 0;
+        for (size_t i = 0; i < order.size(); ++i) {
+            if (column.isNull(order[i]))
+                continue;
+            if (rank == 0 || compare(order[i], order[i - 1], c) != 0)
+                ++rank;
+            column.rankCache[size_t(order[i])] = rank;
+        }
+    }
+    column.rankValid = true;
+    return column.rankCache;
+}
+
+qint64 ResultSet::valueKey(int row, int c) const
+{
+    const Column& column = col(c);
+    if (column.isNull(row))
+        return std::numeric_limits<qint64>::min();
+    switch (column.info.type) {
+    case ColumnType::Integer:
+    case ColumnType::DateTime:
+        return column.ints[size_t(row)];
+    case ColumnType::Real: {
+        double v = column.reals[size_t(row)];
+        qint64 bits;
+        std::memcpy(&bits, &v, sizeof bits);
+        return bits;
+    }
+    case ColumnType::Text:
+        return column.ids[size_t(row)];
+    case ColumnType::Variant:
+        return qint64(qHash(column.variants[size_t(row)].toString()));
+    }
+    return 0;
+}
+
+int ResultSet::appendRow()
+{
+    for (auto& column : m_columns) {
+        column->appendNull();
+        column->rankValid = false;
+    }
+    return m_rowCount++;
+}
+
+ResultSet::ColumnType ResultSet::typeFromDeclaration(const QString& declaredType)
+{
+    const QString t = declaredType.toUpper();
+    if (t.isEmpty())
+        return ColumnType::Variant;
+    if (t.contains(QLatin1String("DATE")) || t.contains(QLatin1String("TIME")))
+        return ColumnType::DateTime;
+    if (t.contains(QLatin1String("INT")) || t.contains(QLatin1String("BOOL")))
+        return ColumnType::Integer;
+    if (t.contains(QLatin1String("CHAR")) || t.contains(QLatin1String("CLOB")) || t.contains(QLatin1String("TEXT")))
+        return ColumnType::Text;
+    if (t.contains(QLatin1String("REAL")) || t.contains(QLatin1String("FLOA")) || t.contains(QLatin1String("DOUB")) ||
+        t.contains(QLatin1String("DEC")) || t.contains(QLatin1String("NUM")))
+        return ColumnType::Real;
+    return ColumnType::Variant;
+}
+
+qint64 ResultSet::packDateTime(const QDateTime& m)
+{
+    QDate d = m.date();
+    QTime t = m.time();
+    return ((((qint64(d.year()) * 100 + d.month()) * 100 + d.day()) * 100 + t.hour()) * 100 + t.minute()) * 100 +
+           t.second();
+}
+
+QDateTime ResultSet::unpackDateTime(qint64 p)
+{
+    int se = int(p % 100);
+    p /= 100;
+    int mi = int(p % 100);
+    p /= 100;
+    int h = int(p % 100);
+    p /= 100;
+    int d = int(p % 100);
+    p /= 100;
+    int mo = int(p % 100);
+    p /= 100;
+    return QDateTime(QDate(int(p), mo, d), QTime(h, mi, se));
+}
+
+void ResultSet::addColumn(const QString& name, ColumnType type)
+{
+    auto column = std::make_unique<Column>();
+    column->info.name = name;
+    column->info.type = type;
+    for (int r = 0; r < m_rowCount; ++r)
+        column->appendNull();
+    m_columns.push_back(std::move(column));
+}
+
+void ResultSet::defineColumns(sqlite3_stmt* stmt)
+{
+    m_columns.clear();
+    m_rowCount = 0;
+    const int count = sqlite3_column_count(stmt);
+    for (int c = 0; c < count; ++c) {
+        const char* declared = sqlite3_column_decltype(stmt, c);
+        QString declaredType = declared ? QString::fromUtf8(declared) : QString();
+        addColumn(QString::fromUtf8(sqlite3_column_name(stmt, c)), typeFromDeclaration(declaredType));
+        col(c).info.declaredType = declaredType;
+    }
+}
+
+void ResultSet::appendFromStatement(sqlite3_stmt* stmt)
+{
+    const int row = m_rowCount++;
+    for (int c = 0; c < columnCount(); ++c) {
+        Column& column = col(c);
+        const int storage = sqlite3_column_type(stmt, c);
+        if (storage == SQLITE_NULL) {
+            column.appendNull();
+            continue;
+        }
+        switch (column.info.type) {
+        case ColumnType::Integer:
+            if (storage == SQLITE_INTEGER) {
+                column.ints.push_back(sqlite3_column_int64(stmt, c));
+                column.nulls.push_back(false);
+                continue;
+            }
+            break;
+        case ColumnType::Real:
+            if (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT) {
+                column.reals.push_back(sqlite3_column_double(stmt, c));
+                column.nulls.push_back(false);
+                continue;
+            }
+            break;
+        case ColumnType::DateTime:
+            if (storage == SQLITE_TEXT) {
+                qint64 packed;
+                const char* s = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
+                if (parseStorageDate(s, size_t(sqlite3_column_bytes(stmt, c)), packed)) {
+                    column.ints.push_back(packed);
+                    column.nulls.push_back(false);
+                    continue;
+                }
+            }
+            break;
+        case ColumnType::Text: {
+            const char* s = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
+            column.ids.push_back(column.intern(s, size_t(sqlite3_column_bytes(stmt, c))));
+            continue;
+        }
+        case ColumnType::Variant:
+            break;
+        }
+        // The value does not fit the declared type: keep it as it came.
+        QVariant value;
+        switch (storage) {
+        case SQLITE_INTEGER:
+            value = qint64(sqlite3_column_int64(stmt, c));
+            break;
+        case SQLITE_FLOAT:
+            value = sqlite3_column_double(stmt, c);
+            break;
+        case SQLITE_BLOB:
+            value = QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, c)), sqlite3_column_bytes(stmt, c));
+            break;
+        default: {
+            QString text = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, c)),
+                                             sqlite3_column_bytes(stmt, c));
+            // An expression column (no declared type) holding a date in the storage form reads as a
+            // date, so that min(NextRep) and the like show as dates.
+            QDateTime moment = column.info.type == ColumnType::Variant && text.size() >= 10
+                                   ? SqlValue::parseDateTime(text)
+                                   : QDateTime();
+            value = moment.isValid() ? QVariant(moment) : QVariant(text);
+        }
+        }
+        if (column.info.type != ColumnType::Variant)
+            column.becomeVariant(row);
+        column.variants.push_back(value);
+    }
+}

@@ -1,0 +1,74 @@
+#pragma once
+
+#include <QString>
+#include <QVariant>
+#include <QVector>
+#include <memory>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+struct sqlite3_stmt;
+
+// The rows a statement returned, held column by column in compact form: integers and reals in plain
+// arrays with a null mask, dates packed as yyyymmddhhmmss integers, texts as indices into a per-column
+// dictionary of distinct UTF-8 values. A grid over 100,000 devices then costs a few megabytes instead
+// of a QVariant per cell, and grouping, filtering and sorting compare integers.
+class ResultSet {
+public:
+    enum class ColumnType { Integer, Real, Text, DateTime, Variant };
+
+    struct ColumnInfo {
+        QString name;
+        QString declaredType;
+        ColumnType type = ColumnType::Variant;
+    };
+
+    ResultSet();
+    ~ResultSet();
+    ResultSet(const ResultSet&) = delete;
+    ResultSet& operator=(const ResultSet&) = delete;
+
+    int columnCount() const { return int(m_columns.size()); }
+    int rowCount() const { return m_rowCount; }
+    const ColumnInfo& column(int c) const;
+    // Case-insensitive; -1 when there is no such column.
+    int indexOf(const QString& name) const;
+
+    QVariant value(int row, int col) const;
+    bool isNull(int row, int col) const;
+    // The value as the user would read it in a list of distinct values: text as is, numbers with
+    // ".", dates "dd.MM.yyyy" (with the time when it is not midnight).
+    QString text(int row, int col) const;
+    void setValue(int row, int col, const QVariant& value);
+
+    // Orders two rows by one column the way the database orders them: nulls first, texts without
+    // regard to letter case (all of Unicode), numbers and dates by value.
+    int compare(int rowA, int rowB, int col) const;
+    // An integer for the value's place among the column's values (equal values, equal ranks; nulls
+    // rank 0). Lets a sort over many rows compare integers.
+    const std::vector<quint32>& ranks(int col) const;
+    // Identity of the cell's value within its column: equal values give equal keys (texts compared
+    // exactly). Grouping uses it.
+    qint64 valueKey(int row, int col) const;
+
+    int appendRow();
+
+    // Building from a prepared statement (the connection's job).
+    void defineColumns(sqlite3_stmt* stmt);
+    void appendFromStatement(sqlite3_stmt* stmt);
+    // Building by hand (tests, computed tables).
+    void addColumn(const QString& name, ColumnType type);
+
+    static ColumnType typeFromDeclaration(const QString& declaredType);
+    static qint64 packDateTime(const QDateTime& moment);
+    static QDateTime unpackDateTime(qint64 packed);
+
+private:
+    struct Column;
+    Column& col(int c) { return *m_columns[size_t(c)]; }
+    const Column& col(int c) const { return *m_columns[size_t(c)]; }
+
+    std::vector<std::unique_ptr<Column>> m_columns;
+    int m_rowCount = 0;
+};

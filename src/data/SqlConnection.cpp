@@ -1,0 +1,267 @@
+#include "data/SqlConnection.h"
+
+#include "data/JetDialect.h"
+#include "data/ResultSet.h"
+#include "data/SqlValue.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlDatabase>
+#include <QSqlDriver>
+#include <QSqlError>
+#include <QUuid>
+#include <sqlite3.h>
+
+namespace {
+
+const char* const kDriver = "QSQLITE";
+
+QString howToCreate(const QString& path)
+{
+    QFileInfo info(path);
+    QString text = QStringLiteral("Создайте базу данных командой «instrel-initdb --demo %1» (демонстрационная) "
+                                  "или «instrel-initdb --empty %1» (пустая).")
+                       .arg(info.fileName());
+    if (QFileInfo::exists(info.dir().filePath(QStringLiteral("Device.mdb"))))
+        text += QStringLiteral("\nФайл Device.mdb в этом каталоге — база данных старого формата; "
+                               "программа не открывает его напрямую.");
+    return text;
+}
+
+QString whereText(const QString& path)
+{
+    QFileInfo info(path);
+    return QStringLiteral("Файл «%1» в каталоге «%2»").arg(info.fileName(), QDir::toNativeSeparators(info.absolutePath()));
+}
+
+bool looksLikeSqliteFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return true; // let the engine report why it cannot be read
+    const QByteArray header = file.read(16);
+    return header == QByteArray("SQLite format 3\0", 16);
+}
+
+// Binds parameters by name, ignoring letter case (the program's texts spell names as they like).
+void bindParams(sqlite3_stmt* stmt, const SqlParams& a, const SqlParams& b)
+{
+    const int count = sqlite3_bind_parameter_count(stmt);
+    for (int i = 1; i <= count; ++i) {
+        const char* raw = sqlite3_bind_parameter_name(stmt, i);
+        if (!raw)
+            continue;
+        const QString name = QString::fromUtf8(raw + 1);
+        const SqlParam* found = nullptr;
+        for (const SqlParams* list : {&a, &b})
+            for (const SqlParam& p : *list)
+                if (!found && p.name.compare(name, Qt::CaseInsensitive) == 0)
+                    found = &p;
+        if (!found)
+            continue; // unbound parameters are NULL
+        const QVariant value = SqlValue::toStorage(found->value);
+        if (value.isNull()) {
+            sqlite3_bind_null(stmt, i);
+            continue;
+        }
+        switch (value.typeId()) {
+        case QMetaType::Int:
+        case QMetaType::UInt:
+        case QMetaType::LongLong:
+        case QMetaType::ULongLong:
+        case QMetaType::Bool:
+        case QMetaType::Short:
+        case QMetaType::UShort:
+            sqlite3_bind_int64(stmt, i, value.toLongLong());
+            break;
+        case QMetaType::Double:
+        case QMetaType::Float:
+            sqlite3_bind_double(stmt, i, value.toDouble());
+            break;
+        case QMetaType::QByteArray: {
+            const QByteArray bytes = value.toByteArray();
+            sqlite3_bind_blob(stmt, i, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+            break;
+        }
+        default: {
+            const QByteArray utf8 = value.toString().toUtf8();
+            sqlite3_bind_text(stmt, i, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+        }
+        }
+    }
+}
+
+struct Statement {
+    sqlite3_stmt* stmt = nullptr;
+    ~Statement() { sqlite3_finalize(stmt); }
+};
+
+} // namespace
+
+SqlConnection::SqlConnection(QObject* parent) : QObject(parent), m_fileName(QStringLiteral("Device.db"))
+{
+    m_qtConnectionName = QStringLiteral("instrel-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+}
+
+SqlConnection::~SqlConnection() { close(); }
+
+void SqlConnection::setDatabaseFile(const QString& fileName)
+{
+    close();
+    m_fileName = fileName;
+}
+
+bool SqlConnection::isOpen() const { return m_db != nullptr; }
+
+QString SqlConnection::resolvedPath() const { return QFileInfo(m_fileName).absoluteFilePath(); }
+
+void SqlConnection::open()
+{
+    if (m_db)
+        return;
+    const QString path = resolvedPath();
+    QFileInfo info(path);
+    if (!info.exists())
+        throw DatabaseError(QStringLiteral("%1 не найден: база данных не открыта.\n%2")
+                                .arg(whereText(path), howToCreate(path)));
+    if (!info.isFile() || !looksLikeSqliteFile(path))
+        throw DatabaseError(QStringLiteral("%1 не является базой данных программы.\n%2")
+                                .arg(whereText(path), howToCreate(path)));
+    if (!QSqlDatabase::isDriverAvailable(QString::fromLatin1(kDriver)))
+        throw DatabaseError(QStringLiteral("Драйвер SQLite для Qt не установлен (пакет libqt6sql6-sqlite)."));
+
+    QSqlDatabase db = QSqlDatabase::addDatabase(QString::fromLatin1(kDriver), m_qtConnectionName);
+    // mode=rw: the engine must never create the file, whatever happens between the check and here.
+    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
+    db.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) + QStringLiteral("?mode=rw"));
+    if (!db.open()) {
+        const QString reason = db.lastError().driverText() + QLatin1Char(' ') + db.lastError().databaseText();
+        db = QSqlDatabase();
+        QSqlDatabase::removeDatabase(m_qtConnectionName);
+        throw DatabaseError(QStringLiteral("%1 не удалось открыть: %2").arg(whereText(path), reason.trimmed()));
+    }
+    m_db = *static_cast<sqlite3* const*>(db.driver()->handle().constData());
+    SqliteExtensions::registerAll(m_db);
+    // A file with the right header can still be damaged: read its catalogue before trusting it.
+    char* error = nullptr;
+    if (sqlite3_exec(m_db, "select count(*) from sqlite_master", nullptr, nullptr, &error) != SQLITE_OK) {
+        const QString reason = QString::fromUtf8(error ? error : "");
+        sqlite3_free(error);
+        close();
+        throw DatabaseError(QStringLiteral("%1 не является базой данных программы или повреждён: %2\n%3")
+                                .arg(whereText(path), reason, howToCreate(path)));
+    }
+}
+
+void SqlConnection::close()
+{
+    if (!m_db && !QSqlDatabase::contains(m_qtConnectionName))
+        return;
+    m_db = nullptr;
+    {
+        QSqlDatabase db = QSqlDatabase::database(m_qtConnectionName, false);
+        db.close();
+    }
+    QSqlDatabase::removeDatabase(m_qtConnectionName);
+}
+
+QString SqlConnection::translate(const QString& statement) const { return JetDialect::toSqlite(statement); }
+
+QString SqlConnection::monitorText(const QVariant& value)
+{
+    if (value.isNull())
+        return QStringLiteral("Null");
+    switch (value.typeId()) {
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return SqlValue::number(value.toDouble());
+    case QMetaType::QDate:
+        return value.toDate().toString(QStringLiteral("dd.MM.yyyy"));
+    case QMetaType::QDateTime: {
+        const QDateTime moment = value.toDateTime();
+        return moment.time() == QTime(0, 0) ? moment.toString(QStringLiteral("dd.MM.yyyy"))
+                                            : moment.toString(QStringLiteral("dd.MM.yyyy H:mm:ss"));
+    }
+    default:
+        return value.toString();
+    }
+}
+
+void SqlConnection::report(const QString& sent, const SqlParams& datasetParams, const SqlParams& commandParams)
+{
+    QStringList lines{sent};
+    for (int i = 0; i < datasetParams.size(); ++i)
+        lines.append(QStringLiteral("P[%1] %2 = %3")
+                         .arg(i)
+                         .arg(datasetParams[i].name, monitorText(datasetParams[i].value)));
+    for (const SqlParam& p : commandParams)
+        lines.append(p.name + QStringLiteral(" = ") + monitorText(p.value));
+    emit willExecute(lines);
+}
+
+namespace {
+sqlite3_stmt* prepare(sqlite3* db, const QString& sent)
+{
+    const QByteArray utf8 = sent.toUtf8();
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()) + 1, &stmt, nullptr) != SQLITE_OK) {
+        sqlite3_finalize(stmt);
+        throw DatabaseError(QString::fromUtf8(sqlite3_errmsg(db)), sent);
+    }
+    if (!stmt) // only blanks or a lone ";"
+        throw DatabaseError(QStringLiteral("Пустой запрос."), sent);
+    return stmt;
+}
+} // namespace
+
+std::unique_ptr<ResultSet> SqlConnection::select(const QString& statement, const SqlParams& datasetParams,
+                                                 const SqlParams& commandParams)
+{
+    open();
+    const QString sent = translate(statement);
+    report(sent, datasetParams, commandParams);
+    Statement s{prepare(m_db, sent)};
+    bindParams(s.stmt, datasetParams, commandParams);
+    auto rows = std::make_unique<ResultSet>();
+    rows->defineColumns(s.stmt);
+    int rc;
+    while ((rc = sqlite3_step(s.stmt)) == SQLITE_ROW)
+        rows->appendFromStatement(s.stmt);
+    if (rc != SQLITE_DONE)
+        throw DatabaseError(QString::fromUtf8(sqlite3_errmsg(m_db)), sent);
+    return rows;
+}
+
+int SqlConnection::execute(const QString& statement, const SqlParams& params)
+{
+    open();
+    const QString sent = translate(statement);
+    report(sent, {}, params);
+    Statement s{prepare(m_db, sent)};
+    bindParams(s.stmt, params, {});
+    int rc;
+    while ((rc = sqlite3_step(s.stmt)) == SQLITE_ROW) {
+    }
+    if (rc != SQLITE_DONE)
+        throw DatabaseError(QString::fromUtf8(sqlite3_errmsg(m_db)), sent);
+    return sqlite3_changes(m_db);
+}
+
+QVariant SqlConnection::scalar(const QString& statement, const SqlParams& params)
+{
+    auto rows = select(statement, {}, params);
+    if (rows->rowCount() == 0 || rows->columnCount() == 0)
+        return {};
+    return rows->value(0, 0);
+}
+
+qint64 SqlConnection::lastInsertId() const { return m_db ? sqlite3_last_insert_rowid(m_db) : 0; }
+
+void SqlConnection::begin() { execute(QStringLiteral("BEGIN")); }
+void SqlConnection::commit() { execute(QStringLiteral("COMMIT")); }
+void SqlConnection::rollback()
+{
+    if (m_db && !sqlite3_get_autocommit(m_db))
+        execute(QStringLiteral("ROLLBACK"));
+}

@@ -1,0 +1,81 @@
+#pragma once
+
+#include "data/DatabaseError.h"
+
+#include <QList>
+#include <QObject>
+#include <QString>
+#include <QVariant>
+#include <memory>
+
+class ResultSet;
+struct sqlite3;
+
+// A named value bound to a statement. `name` is spelled as in the statement text, without the colon.
+struct SqlParam {
+    QString name;
+    QVariant value;
+};
+using SqlParams = QList<SqlParam>;
+
+// The one connection of the program. Statements are given in the Jet dialect the program's code is
+// written in; the connection translates them for the engine, reports each one (as sent) through
+// `willExecute` before it runs, and throws DatabaseError with the engine's text on failure.
+//
+// The embedded engine is SQLite. The connection never creates a database file: opening a missing
+// file, a file that is not a database or one that cannot be opened fails with a message that names
+// the file and says how to create one.
+class SqlConnection : public QObject {
+    Q_OBJECT
+public:
+    explicit SqlConnection(QObject* parent = nullptr);
+    ~SqlConnection() override;
+
+    // A bare file name is taken in the current directory at the moment of opening.
+    void setDatabaseFile(const QString& fileName);
+    QString databaseFile() const { return m_fileName; }
+
+    bool isOpen() const;
+    // Opens on demand; every statement calls it first.
+    void open();
+    void close();
+
+    // Runs a statement that returns rows and fetches them all. `datasetParams` are the values a
+    // dataset fills from its master (logged as "P[n] name = value"); `commandParams` are bound
+    // values of a command (logged as "name = value").
+    std::unique_ptr<ResultSet> select(const QString& statement, const SqlParams& datasetParams = {},
+                                      const SqlParams& commandParams = {});
+    // Runs a statement that returns no rows; returns the number of rows changed.
+    int execute(const QString& statement, const SqlParams& params = {});
+    // First column of the first row, or a null QVariant when there is no row.
+    QVariant scalar(const QString& statement, const SqlParams& params = {});
+    // The identity given to the row inserted last.
+    qint64 lastInsertId() const;
+
+    // Transactions for work that must be all or nothing (bulk loads, the database tool).
+    void begin();
+    void commit();
+    void rollback();
+
+    // The statement as it is sent to the engine.
+    QString translate(const QString& statement) const;
+
+    // Raw engine handle, for registering functions and for benchmarks; nullptr while closed.
+    sqlite3* handle() const { return m_db; }
+
+    // Text of a value the way the monitor shows it: "Null" for null, dates and numbers in the
+    // program's format.
+    static QString monitorText(const QVariant& value);
+
+signals:
+    // Emitted before every statement with the lines the SQL monitor shows, in order.
+    void willExecute(const QStringList& lines);
+
+private:
+    QString resolvedPath() const;
+    void report(const QString& sent, const SqlParams& datasetParams, const SqlParams& commandParams);
+
+    QString m_fileName;
+    QString m_qtConnectionName;
+    sqlite3* m_db = nullptr;
+};

@@ -1,0 +1,16 @@
+// The main() of every test executable: a QApplication (offscreen unless a display is asked for) so
+// that widget tests can drive real windows, and the messages of the program recorded, never shown.
+#include "support/MessageRecorder.h"
+
+#include <QApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    MessageRecorder recorder; // a box no test expected must never block a run
+    return RUN_ALL_TESTS();
+}
