@@ -342,7 +342,7 @@ const std::vector<quint32>& ResultSet::ranks(int c) const
         for (int r = 0; r < m_rowCount; ++r)
             column.rankCache[size_t(r)] = rankOfId[column.ids[size_t(r)]];
     } else {
-        std::vector<int> order(size_t(m_rowCount));
+        std::vector<int> order(static_cast<size_t>(m_rowCount));
         std::iota(order.begin(), order.end(), 0);
         std::stable_sort(order.begin(), order.end(), [this, c](int a, int b) { return compare(a, b, c) < 0; });
         quint32 rank = 0;

@@ -10,6 +10,7 @@
 #include <QSqlDatabase>
 #include <QSqlDriver>
 #include <QSqlError>
+#include <QUrl>
 #include <QUuid>
 #include <sqlite3.h>
 

@@ -1,0 +1,928 @@
+#include "data/Dataset.h"
+
+#include "data/DMFrm.h"
+#include "data/ResultSet.h"
+#include "data/SqlValue.h"
+
+#include <QRegularExpression>
+#include <algorithm>
+#include <sqlite3.h>
+
+namespace {
+
+// `:Name` parameters outside quoted texts and brackets, as spelled.
+QStringList parameterNames(const QString& sql)
+{
+    QStringList names;
+    QChar quote;
+    for (qsizetype i = 0; i < sql.size(); ++i) {
+        const QChar c = sql[i];
+        if (!quote.isNull()) {
+            if (c == quote)
+                quote = QChar();
+            continue;
+        }
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            quote = c;
+        } else if (c == QLatin1Char('[')) {
+            quote = QLatin1Char(']');
+        } else if (c == QLatin1Char(':') && i + 1 < sql.size() && (sql[i + 1].isLetter() || sql[i + 1] == '_')) {
+            qsizetype j = i + 1;
+            while (j < sql.size() && (sql[j].isLetterOrNumber() || sql[j] == QLatin1Char('_')))
+                ++j;
+            const QString name = sql.mid(i + 1, j - i - 1);
+            if (!names.contains(name, Qt::CaseInsensitive))
+                names.append(name);
+            i = j - 1;
+        }
+    }
+    return names;
+}
+
+// The one table a "select ... from T" reads, or empty when it reads several.
+QString singleTableOf(const QString& sql)
+{
+    static const QRegularExpression from(
+        QStringLiteral(R"(\bfrom\s+\[?([A-Za-z_][A-Za-z0-9_]*)\]?\s*(;|$|\bwhere\b|\border\b|\bgroup\b))"),
+        QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = from.match(sql.simplified());
+    return m.hasMatch() ? m.captured(1) : QString();
+}
+
+QString bracketed(const QString& name) { return QLatin1Char('[') + name + QLatin1Char(']'); }
+
+QString unbracketed(QString name)
+{
+    name = name.trimmed();
+    if (name.startsWith(QLatin1Char('[')) && name.endsWith(QLatin1Char(']')))
+        name = name.mid(1, name.size() - 2);
+    return name;
+}
+
+// Splits at " and " outside quotes (the filter texts the windows build never nest).
+QStringList splitTerms(const QString& text)
+{
+    QStringList terms;
+    QString current;
+    bool inQuote = false;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text[i];
+        if (c == QLatin1Char('\''))
+            inQuote = !inQuote;
+        if (!inQuote && c.isSpace() && text.mid(i + 1, 4).compare(QLatin1String("and "), Qt::CaseInsensitive) == 0) {
+            terms.append(current);
+            current.clear();
+            i += 4;
+            continue;
+        }
+        current += c;
+    }
+    terms.append(current);
+    return terms;
+}
+
+} // namespace
+
+struct Dataset::FilterTerm {
+    int column = -1;
+    bool isNull = false;
+    QVariant value; // text, number or date
+};
+
+Dataset::Dataset(QObject* parent) : QObject(parent) { init(TDM::instance() ? TDM::instance()->ADOConnection() : nullptr); }
+
+Dataset::Dataset(SqlConnection* connection, QObject* parent) : QObject(parent) { init(connection); }
+
+Dataset::~Dataset() = default;
+
+void Dataset::init(SqlConnection* connection) { m_connection = connection; }
+
+// ---------------------------------------------------------------- statement and parameters
+
+void Dataset::setSql(const QString& sql)
+{
+    if (sql == m_sql)
+        return;
+    close();
+    m_sql = sql;
+    m_tableColumnsRead = false;
+}
+
+void Dataset::setMaster(Dataset* master)
+{
+    if (m_master)
+        disconnect(m_master, nullptr, this, nullptr);
+    m_master = master;
+    if (master) {
+        connect(master, &Dataset::currentChanged, this, &Dataset::masterMoved);
+        connect(master, &Dataset::rowsReplaced, this, &Dataset::masterMoved);
+        connect(master, &Dataset::fieldsChanged, this, &Dataset::masterMoved);
+    }
+}
+
+void Dataset::masterMoved()
+{
+    if (isActive() && m_master && m_master->state() != State::Insert) {
+        checkBrowseMode();
+        requery();
+    }
+}
+
+void Dataset::setParam(const QString& name, const QVariant& value)
+{
+    for (SqlParam& p : m_params)
+        if (p.name.compare(name, Qt::CaseInsensitive) == 0) {
+            p.value = value;
+            return;
+        }
+    m_params.append({name, value});
+}
+
+QStringList Dataset::paramNames() const { return parameterNames(m_sql); }
+
+SqlParams Dataset::boundParams() const
+{
+    SqlParams bound;
+    for (const QString& name : paramNames()) {
+        QVariant value;
+        bool found = false;
+        if (m_master && m_master->isActive() && m_master->fieldIndex(name) >= 0) {
+            value = m_master->value(name);
+            found = true;
+        }
+        for (const SqlParam& p : m_params)
+            if (!found && p.name.compare(name, Qt::CaseInsensitive) == 0) {
+                value = p.value;
+                found = true;
+            }
+        bound.append({name, value});
+    }
+    return bound;
+}
+
+QString Dataset::updateTable() const { return m_updateTable.isEmpty() ? singleTableOf(m_sql) : m_updateTable; }
+
+void Dataset::setUpdateTable(const QString& table, const QString& keyField)
+{
+    m_updateTable = table;
+    m_keyField = keyField;
+    m_tableColumnsRead = false;
+}
+
+QStringList Dataset::tableColumns() const
+{
+    if (m_tableColumnsRead)
+        return m_tableColumns;
+    m_tableColumns.clear();
+    const QString table = updateTable();
+    if (!table.isEmpty() && m_connection) {
+        m_connection->open();
+        // The catalogue is read directly: it is not one of the program's statements.
+        sqlite3_stmt* stmt = nullptr;
+        const QByteArray sql = "PRAGMA table_info(" + SqlValue::quoted(table).toUtf8() + ")";
+        if (sqlite3_prepare_v2(m_connection->handle(), sql.constData(), -1, &stmt, nullptr) == SQLITE_OK) {
+            QString primary;
+            bool isTable = false;
+            while (sqlite3_step(stmt) == SQLITE_ROW) {
+                const QString name = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1)));
+                m_tableColumns.append(name);
+                if (sqlite3_column_int(stmt, 5) == 1) {
+                    primary = name;
+                    isTable = true;
+                }
+            }
+            if (m_keyField.isEmpty() && isTable)
+                m_keyField = primary;
+        }
+        sqlite3_finalize(stmt);
+    }
+    m_tableColumnsRead = true;
+    return m_tableColumns;
+}
+
+QString Dataset::keyField() const
+{
+    tableColumns();
+    return m_keyField;
+}
+
+// ---------------------------------------------------------------- open and close
+
+void Dataset::open()
+{
+    if (isActive())
+        return;
+    if (!m_connection)
+        throw DatabaseError(QStringLiteral("Нет соединения с базой данных."));
+    beforeOpen(*this);
+    runStatement();
+    setState(State::Browse);
+    m_bof = true;
+    m_eof = m_order.empty();
+    afterOpen(*this);
+    afterScroll(*this);
+}
+
+void Dataset::runStatement()
+{
+    auto rows = m_connection->select(m_sql, boundParams());
+    QStringList oldNames, newNames;
+    for (const auto& f : m_fields)
+        if (f->kind() == Field::Kind::Data)
+            oldNames.append(f->name());
+    for (int c = 0; c < rows->columnCount(); ++c)
+        newNames.append(rows->column(c).name);
+    m_rows = std::move(rows);
+    m_lookupCache.clear();
+    const bool sameFields = oldNames == newNames;
+    if (!sameFields)
+        buildFields();
+    rebuildOrder(-1);
+    m_current = m_order.empty() ? -1 : 0;
+    emit sameFields ? rowsReplaced() : fieldsChanged();
+    emit currentChanged(m_current);
+}
+
+void Dataset::buildFields()
+{
+    std::vector<std::unique_ptr<Field>> fields;
+    for (int c = 0; c < m_rows->columnCount(); ++c) {
+        const QString name = m_rows->column(c).name;
+        std::unique_ptr<Field> field;
+        for (auto& old : m_fields)
+            if (old && old->kind() == Field::Kind::Data && old->name().compare(name, Qt::CaseInsensitive) == 0)
+                field = std::move(old);
+        if (!field)
+            field = std::make_unique<Field>(name, Field::Kind::Data);
+        field->setColumn(c);
+        fields.push_back(std::move(field));
+    }
+    for (auto& old : m_fields)
+        if (old && old->kind() != Field::Kind::Data)
+            fields.push_back(std::move(old));
+    m_fields = std::move(fields);
+    m_fieldIndex.clear();
+    for (int i = 0; i < int(m_fields.size()); ++i)
+        m_fieldIndex.insert(m_fields[size_t(i)]->name().toLower(), i);
+}
+
+void Dataset::close()
+{
+    if (!isActive())
+        return;
+    beforeClose(*this);
+    m_state = State::Inactive;
+    m_rows.reset();
+    m_order.clear();
+    m_current = -1;
+    m_bof = m_eof = true;
+    m_lookupCache.clear();
+    emit rowsReplaced();
+    emit stateChanged();
+    afterClose(*this);
+}
+
+void Dataset::requery()
+{
+    if (!isActive()) {
+        open();
+        return;
+    }
+    checkBrowseMode();
+    runStatement();
+    m_bof = true;
+    m_eof = m_order.empty();
+    afterScroll(*this);
+}
+
+void Dataset::requeryKeepRow()
+{
+    const int row = recNo();
+    requery();
+    if (row > 1)
+        setRecNo(std::min(row, recordCount()));
+}
+
+// ---------------------------------------------------------------- rows and navigation
+
+void Dataset::setCurrent(int row, bool force)
+{
+    if (m_order.empty())
+        row = -1;
+    else
+        row = std::clamp(row, 0, recordCount() - 1);
+    if (row == m_current && !force)
+        return;
+    checkBrowseMode();
+    beforeScroll(*this);
+    m_current = row;
+    if (m_disableCount > 0) {
+        m_scrollPending = true;
+        return;
+    }
+    emit currentChanged(m_current);
+    afterScroll(*this);
+}
+
+void Dataset::setRecNo(int recNo)
+{
+    m_bof = m_eof = false;
+    setCurrent(recNo - 1);
+}
+
+void Dataset::first()
+{
+    setCurrent(0);
+    m_bof = true;
+    m_eof = m_order.empty();
+}
+
+void Dataset::last()
+{
+    setCurrent(recordCount() - 1);
+    m_eof = true;
+    m_bof = m_order.empty();
+}
+
+void Dataset::next()
+{
+    if (m_current >= recordCount() - 1) {
+        checkBrowseMode();
+        m_eof = true;
+        return;
+    }
+    m_bof = false;
+    setCurrent(m_current + 1);
+}
+
+void Dataset::prior()
+{
+    if (m_current <= 0) {
+        checkBrowseMode();
+        m_bof = true;
+        return;
+    }
+    m_eof = false;
+    setCurrent(m_current - 1);
+}
+
+void Dataset::moveBy(int distance)
+{
+    if (distance > 0)
+        for (int i = 0; i < distance && !m_eof; ++i)
+            next();
+    else
+        for (int i = 0; i < -distance && !m_bof; ++i)
+            prior();
+}
+
+bool Dataset::locate(const QString& fieldName, const QVariant& value, int options)
+{
+    const int index = fieldIndex(fieldName);
+    if (index < 0 || !isActive())
+        return false;
+    const Qt::CaseSensitivity cs = (options & CaseInsensitive) ? Qt::CaseInsensitive : Qt::CaseSensitive;
+    const QString wanted = value.isNull() ? QString() : Field::formatValue(value);
+    for (int row = 0; row < recordCount(); ++row) {
+        const QVariant cell = valueAt(row, index);
+        bool match;
+        if (value.isNull())
+            match = cell.isNull();
+        else if (cell.isNull())
+            match = false;
+        else if ((options & PartialKey) != 0)
+            match = Field::formatValue(cell).startsWith(wanted, cs);
+        else
+            match = Field::formatValue(cell).compare(wanted, cs) == 0;
+        if (match) {
+            m_bof = m_eof = false;
+            setCurrent(row);
+            return true;
+        }
+    }
+    return false;
+}
+
+// ---------------------------------------------------------------- fields and values
+
+int Dataset::fieldIndex(const QString& name) const { return m_fieldIndex.value(name.toLower(), -1); }
+
+Field* Dataset::field(const QString& name) const
+{
+    const int index = fieldIndex(name);
+    return index < 0 ? nullptr : m_fields[size_t(index)].get();
+}
+
+Field& Dataset::fieldByName(const QString& name) const
+{
+    Field* found = field(name);
+    if (!found)
+        throw DatabaseError(QStringLiteral("Поле «%1» не найдено.").arg(name));
+    return *found;
+}
+
+Field* Dataset::addLookupField(const QString& name, const Field::Lookup& lookup)
+{
+    auto field = std::make_unique<Field>(name, Field::Kind::Lookup);
+    field->setLookup(lookup);
+    if (lookup.dataset)
+        connect(lookup.dataset, &Dataset::rowsReplaced, this, [this] { m_lookupCache.clear(); });
+    m_fields.push_back(std::move(field));
+    m_fieldIndex.insert(name.toLower(), int(m_fields.size()) - 1);
+    return m_fields.back().get();
+}
+
+Field* Dataset::addCalculatedField(const QString& name, Field::Calculation calculation)
+{
+    auto field = std::make_unique<Field>(name, Field::Kind::Calculated);
+    field->setCalculation(std::move(calculation));
+    m_fields.push_back(std::move(field));
+    m_fieldIndex.insert(name.toLower(), int(m_fields.size()) - 1);
+    return m_fields.back().get();
+}
+
+int Dataset::storeColumn(const QString& name) const { return m_rows ? m_rows->indexOf(name) : -1; }
+
+QVariant Dataset::lookupValue(const Field& field, int storeRow) const
+{
+    const Field::Lookup& lookup = field.lookup();
+    if (!lookup.dataset || !lookup.dataset->isActive())
+        return {};
+    const int keyColumn = storeColumn(lookup.keyField);
+    if (keyColumn < 0 || m_rows->isNull(storeRow, keyColumn))
+        return {};
+    auto cache = m_lookupCache.find(&field);
+    if (cache == m_lookupCache.end()) {
+        QHash<QString, int> index;
+        const Dataset& other = *lookup.dataset;
+        const int otherKey = other.storeColumn(lookup.lookupKeyField);
+        if (otherKey >= 0)
+            for (int r = other.m_rows->rowCount() - 1; r >= 0; --r)
+                index.insert(other.m_rows->text(r, otherKey), r);
+        cache = m_lookupCache.insert(&field, index);
+    }
+    const auto found = cache->constFind(m_rows->text(storeRow, keyColumn));
+    if (found == cache->constEnd())
+        return {};
+    const int resultColumn = lookup.dataset->storeColumn(lookup.resultField);
+    return resultColumn < 0 ? QVariant() : lookup.dataset->m_rows->value(*found, resultColumn);
+}
+
+QVariant Dataset::valueAt(int row, int index) const
+{
+    if (row < 0 || row >= recordCount() || index < 0 || index >= fieldCount())
+        return {};
+    const Field& f = *m_fields[size_t(index)];
+    const int store = m_order[size_t(row)];
+    switch (f.kind()) {
+    case Field::Kind::Data:
+        return m_rows->value(store, f.column());
+    case Field::Kind::Lookup:
+        return lookupValue(f, store);
+    case Field::Kind::Calculated:
+        return f.calculation() ? f.calculation()(*this, row) : QVariant();
+    }
+    return {};
+}
+
+QString Dataset::displayText(int row, int index) const
+{
+    if (index < 0 || index >= fieldCount())
+        return {};
+    return m_fields[size_t(index)]->displayText(valueAt(row, index));
+}
+
+QVariant Dataset::value(const QString& name) const
+{
+    const int index = fieldIndex(name);
+    if (index < 0)
+        throw DatabaseError(QStringLiteral("Поле «%1» не найдено.").arg(name));
+    return valueAt(m_current, index);
+}
+
+void Dataset::setValue(const QString& name, const QVariant& value)
+{
+    Field& f = fieldByName(name);
+    if (f.kind() != Field::Kind::Data)
+        throw DatabaseError(QStringLiteral("Поле «%1» нельзя изменить.").arg(f.label()));
+    if (!isEditing())
+        edit();
+    m_rows->setValue(m_order[size_t(m_current)], f.column(), value);
+    m_modified = true;
+    notifyChanged(m_current);
+}
+
+void Dataset::notifyChanged(int row)
+{
+    if (m_disableCount == 0 && row >= 0)
+        emit rowChanged(row);
+}
+
+// ---------------------------------------------------------------- editing
+
+void Dataset::requireEditable() const
+{
+    if (!isActive())
+        throw DatabaseError(QStringLiteral("Набор данных закрыт."));
+    if (keyField().isEmpty())
+        throw DatabaseError(QStringLiteral("Эти данные нельзя изменять: запрос не читает одну таблицу."));
+}
+
+void Dataset::setState(State state)
+{
+    if (state == m_state)
+        return;
+    m_state = state;
+    emit stateChanged();
+}
+
+void Dataset::insert()
+{
+    requireEditable();
+    checkBrowseMode();
+    beforeInsert(*this);
+    const int row = m_current < 0 ? 0 : m_current;
+    m_insertStoreRow = m_rows->appendRow();
+    m_order.insert(m_order.begin() + row, m_insertStoreRow);
+    m_current = row;
+    m_modified = false;
+    m_original.clear();
+    setState(State::Insert);
+    if (m_disableCount == 0) {
+        emit rowInserted(row);
+        emit currentChanged(row);
+    }
+    onNewRecord(*this);
+    afterInsert(*this);
+    afterScroll(*this);
+}
+
+void Dataset::append()
+{
+    requireEditable();
+    checkBrowseMode();
+    m_current = recordCount() - 1;
+    beforeInsert(*this);
+    const int row = recordCount();
+    m_insertStoreRow = m_rows->appendRow();
+    m_order.push_back(m_insertStoreRow);
+    m_current = row;
+    m_modified = false;
+    m_original.clear();
+    setState(State::Insert);
+    if (m_disableCount == 0) {
+        emit rowInserted(row);
+        emit currentChanged(row);
+    }
+    onNewRecord(*this);
+    afterInsert(*this);
+    afterScroll(*this);
+}
+
+void Dataset::edit()
+{
+    if (isEditing())
+        return;
+    requireEditable();
+    if (m_current < 0)
+        throw DatabaseError(QStringLiteral("Нет записи для изменения."));
+    beforeEdit(*this);
+    const int store = m_order[size_t(m_current)];
+    m_original.clear();
+    for (int c = 0; c < m_rows->columnCount(); ++c)
+        m_original.append(m_rows->value(store, c));
+    m_modified = false;
+    setState(State::Edit);
+    afterEdit(*this);
+}
+
+void Dataset::checkBrowseMode()
+{
+    if (!isEditing())
+        return;
+    if (m_modified || m_state == State::Insert)
+        post();
+    else
+        cancel();
+}
+
+void Dataset::post()
+{
+    if (!isEditing())
+        return;
+    beforePost(*this);
+    for (const auto& f : m_fields)
+        if (f->isRequired() && f->kind() == Field::Kind::Data) {
+            const QVariant v = value(f->name());
+            if (v.isNull() || (v.typeId() == QMetaType::QString && v.toString().trimmed().isEmpty()))
+                throw DatabaseError(QStringLiteral("Поле «%1» должно быть заполнено.").arg(f->label()));
+        }
+    if (m_state == State::Insert)
+        postInsert();
+    else
+        postEdit();
+    m_modified = false;
+    m_original.clear();
+    setState(State::Browse);
+    notifyChanged(m_current);
+    afterPost(*this);
+}
+
+void Dataset::postInsert()
+{
+    const QStringList columns = tableColumns();
+    const QString key = keyField();
+    const int store = m_order[size_t(m_current)];
+    QStringList names, values;
+    SqlParams params;
+    for (const QString& column : columns) {
+        const int c = storeColumn(column);
+        if (c < 0 || column.compare(key, Qt::CaseInsensitive) == 0 || m_rows->isNull(store, c))
+            continue;
+        names.append(bracketed(column));
+        values.append(QLatin1Char(':') + column);
+        params.append({column, m_rows->value(store, c)});
+    }
+    const QString table = bracketed(updateTable());
+    const QString sql = names.isEmpty()
+                            ? QStringLiteral("insert into %1 default values").arg(table)
+                            : QStringLiteral("insert into %1 (%2) values (%3)")
+                                  .arg(table, names.join(QStringLiteral(", ")), values.join(QStringLiteral(", ")));
+    m_connection->execute(sql, params);
+    const int keyColumn = storeColumn(key);
+    if (keyColumn >= 0)
+        m_rows->setValue(store, keyColumn, m_connection->lastInsertId());
+    m_insertStoreRow = -1;
+}
+
+void Dataset::postEdit()
+{
+    const QStringList columns = tableColumns();
+    const QString key = keyField();
+    const int store = m_order[size_t(m_current)];
+    const int keyColumn = storeColumn(key);
+    if (keyColumn < 0)
+        throw DatabaseError(QStringLiteral("В наборе данных нет ключа «%1».").arg(key));
+    QStringList assignments;
+    SqlParams params;
+    for (const QString& column : columns) {
+        const int c = storeColumn(column);
+        if (c < 0)
+            continue;
+        const QVariant now = m_rows->value(store, c);
+        const QVariant before = m_original.value(c);
+        if (now == before && now.isNull() == before.isNull())
+            continue;
+        assignments.append(bracketed(column) + QStringLiteral(" = :") + column);
+        params.append({column, now});
+    }
+    if (assignments.isEmpty())
+        return;
+    params.append({QStringLiteral("OLD_") + key, m_original.value(keyColumn)});
+    m_connection->execute(QStringLiteral("update %1 set %2 where %3 = :OLD_%4")
+                              .arg(bracketed(updateTable()), assignments.join(QStringLiteral(", ")), bracketed(key), key),
+                          params);
+}
+
+void Dataset::cancel()
+{
+    if (!isEditing())
+        return;
+    beforeCancel(*this);
+    if (m_state == State::Insert) {
+        const int row = m_current;
+        m_order.erase(m_order.begin() + row);
+        m_insertStoreRow = -1;
+        m_current = std::min(row, recordCount() - 1);
+        setState(State::Browse);
+        if (m_disableCount == 0) {
+            emit rowRemoved(row);
+            emit currentChanged(m_current);
+        }
+    } else {
+        const int store = m_order[size_t(m_current)];
+        for (int c = 0; c < m_original.size(); ++c)
+            m_rows->setValue(store, c, m_original[c]);
+        setState(State::Browse);
+        notifyChanged(m_current);
+    }
+    m_modified = false;
+    m_original.clear();
+    afterCancel(*this);
+}
+
+void Dataset::deleteRecord()
+{
+    if (m_state == State::Insert) {
+        cancel();
+        return;
+    }
+    requireEditable();
+    if (m_current < 0)
+        throw DatabaseError(QStringLiteral("Нет записи для удаления."));
+    checkBrowseMode();
+    beforeDelete(*this);
+    const QString key = keyField();
+    const int keyColumn = storeColumn(key);
+    if (keyColumn < 0)
+        throw DatabaseError(QStringLiteral("В наборе данных нет ключа «%1».").arg(key));
+    const int row = m_current;
+    m_connection->execute(QStringLiteral("delete from %1 where %2 = :OLD_%3").arg(bracketed(updateTable()), bracketed(key), key),
+                          {{QStringLiteral("OLD_") + key, m_rows->value(m_order[size_t(row)], keyColumn)}});
+    m_order.erase(m_order.begin() + row);
+    m_current = std::min(row, recordCount() - 1);
+    if (m_disableCount == 0) {
+        emit rowRemoved(row);
+        emit currentChanged(m_current);
+    }
+    afterDelete(*this);
+    afterScroll(*this);
+}
+
+// ---------------------------------------------------------------- filter and sort
+
+void Dataset::setFilter(const QString& filter)
+{
+    m_filter = filter;
+    m_terms.clear();
+    if (m_filtered && isActive()) {
+        rebuildOrder(m_current >= 0 ? m_order[size_t(m_current)] : -1);
+        emit rowsReplaced();
+        emit currentChanged(m_current);
+        afterScroll(*this);
+    }
+}
+
+void Dataset::setFiltered(bool filtered)
+{
+    if (filtered == m_filtered)
+        return;
+    m_filtered = filtered;
+    if (isActive()) {
+        rebuildOrder(m_current >= 0 ? m_order[size_t(m_current)] : -1);
+        emit rowsReplaced();
+        emit currentChanged(m_current);
+        afterScroll(*this);
+    }
+}
+
+void Dataset::setSort(const QString& sort)
+{
+    m_sort = sort;
+    if (isActive()) {
+        checkBrowseMode();
+        rebuildOrder(-1);
+        m_current = m_order.empty() ? -1 : 0;
+        emit rowsReplaced();
+        emit currentChanged(m_current);
+        afterScroll(*this);
+    }
+}
+
+bool Dataset::rowPassesFilter(int storeRow) const
+{
+    for (const FilterTerm& term : m_terms) {
+        if (term.column < 0)
+            return false;
+        const bool isNull = m_rows->isNull(storeRow, term.column);
+        if (term.isNull) {
+            if (!isNull)
+                return false;
+            continue;
+        }
+        if (isNull)
+            return false;
+        const ResultSet::ColumnType type = m_rows->column(term.column).type;
+        const QVariant cell = m_rows->value(storeRow, term.column);
+        bool equal;
+        if (type == ResultSet::ColumnType::Integer || type == ResultSet::ColumnType::Real)
+            equal = cell.toDouble() == term.value.toDouble() && term.value.typeId() != QMetaType::QString;
+        else if (type == ResultSet::ColumnType::DateTime)
+            equal = term.value.typeId() == QMetaType::QDateTime && cell.toDateTime() == term.value.toDateTime();
+        else
+            equal = cell.toString().compare(term.value.toString(), Qt::CaseInsensitive) == 0;
+        if (!equal)
+            return false;
+    }
+    return true;
+}
+
+void Dataset::rebuildOrder(int keepStoreRow)
+{
+    m_order.clear();
+    if (!m_rows)
+        return;
+    const int count = m_rows->rowCount();
+    m_order.reserve(size_t(count));
+    if (m_filtered && !m_filter.trimmed().isEmpty()) {
+        m_terms.clear();
+        for (const QString& text : splitTerms(m_filter)) {
+            const int eq = text.indexOf(QLatin1Char('='));
+            if (eq < 0)
+                throw DatabaseError(QStringLiteral("Неверное условие фильтра: %1").arg(text.trimmed()));
+            FilterTerm term;
+            term.column = storeColumn(unbracketed(text.left(eq)));
+            const QString valueText = text.mid(eq + 1).trimmed();
+            if (term.column < 0)
+                throw DatabaseError(QStringLiteral("Поле «%1» не найдено.").arg(unbracketed(text.left(eq))));
+            if (valueText.compare(QLatin1String("NULL"), Qt::CaseInsensitive) == 0) {
+                term.isNull = true;
+            } else if (valueText.startsWith(QLatin1Char('\'')) && valueText.endsWith(QLatin1Char('\'')) &&
+                       valueText.size() >= 2) {
+                QString literal = valueText.mid(1, valueText.size() - 2).replace(QLatin1String("''"), QLatin1String("'"));
+                term.value = literal;
+                if (m_rows->column(term.column).type == ResultSet::ColumnType::DateTime) {
+                    QDateTime moment = SqlValue::parseDateTime(literal);
+                    if (!moment.isValid())
+                        moment = QDateTime(QDate::fromString(literal, QStringLiteral("dd.MM.yyyy")), QTime(0, 0));
+                    term.value = moment;
+                }
+            } else {
+                bool ok = false;
+                const double number = valueText.toDouble(&ok);
+                if (!ok)
+                    throw DatabaseError(QStringLiteral("Неверное значение в условии фильтра: %1").arg(valueText));
+                term.value = number;
+            }
+            m_terms.push_back(term);
+        }
+        // Decide each distinct value once: a filter over 100,000 rows compares only the distinct values.
+        QHash<qint64, bool> decided;
+        for (int r = 0; r < count; ++r) {
+            bool pass;
+            if (m_terms.size() == 1) {
+                const qint64 key = m_rows->valueKey(r, m_terms.front().column);
+                auto it = decided.constFind(key);
+                if (it == decided.constEnd())
+                    it = decided.insert(key, rowPassesFilter(r));
+                pass = *it;
+            } else {
+                pass = rowPassesFilter(r);
+            }
+            if (pass)
+                m_order.push_back(r);
+        }
+    } else {
+        for (int r = 0; r < count; ++r)
+            m_order.push_back(r);
+    }
+    if (m_insertStoreRow >= 0 && std::find(m_order.begin(), m_order.end(), m_insertStoreRow) == m_order.end())
+        m_order.push_back(m_insertStoreRow);
+    applySort();
+    m_current = m_order.empty() ? -1 : 0;
+    if (keepStoreRow >= 0) {
+        const auto found = std::find(m_order.begin(), m_order.end(), keepStoreRow);
+        if (found != m_order.end())
+            m_current = int(found - m_order.begin());
+    }
+}
+
+void Dataset::applySort()
+{
+    struct Key {
+        const std::vector<quint32>* ranks;
+        bool descending;
+    };
+    std::vector<Key> keys;
+    for (const QString& part : m_sort.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        QString name = part.trimmed();
+        bool descending = false;
+        if (name.endsWith(QLatin1String(" DESC"), Qt::CaseInsensitive)) {
+            descending = true;
+            name.chop(5);
+        } else if (name.endsWith(QLatin1String(" ASC"), Qt::CaseInsensitive)) {
+            name.chop(4);
+        }
+        name = unbracketed(name);
+        const int column = storeColumn(name);
+        if (column < 0)
+            throw DatabaseError(QStringLiteral("Поле «%1» не найдено.").arg(name));
+        keys.push_back({&m_rows->ranks(column), descending});
+    }
+    if (keys.empty())
+        return;
+    std::stable_sort(m_order.begin(), m_order.end(), [&keys](int a, int b) {
+        for (const Key& key : keys) {
+            const quint32 ra = (*key.ranks)[size_t(a)], rb = (*key.ranks)[size_t(b)];
+            if (ra != rb)
+                return key.descending ? ra > rb : ra < rb;
+        }
+        return false;
+    });
+}
+
+// ---------------------------------------------------------------- controls
+
+void Dataset::disableControls() { ++m_disableCount; }
+
+void Dataset::enableControls()
+{
+    if (m_disableCount == 0 || --m_disableCount > 0)
+        return;
+    emit controlsEnabled();
+    if (m_scrollPending) {
+        m_scrollPending = false;
+        emit currentChanged(m_current);
+        afterScroll(*this);
+    }
+}

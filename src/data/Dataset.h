@@ -1,0 +1,191 @@
+#pragma once
+
+#include "data/Event.h"
+#include "data/Field.h"
+#include "data/SqlConnection.h"
+
+#include <QHash>
+#include <QObject>
+#include <QPointer>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+class ResultSet;
+
+// A query over the one connection with a current row, states and events: what every window binds
+// its grids and editors to.
+//
+// - Opened from a statement text; `:Name` parameters take, ignoring letter case, the value of the
+//   master dataset's current-row column of that name (re-run whenever the master moves), or a value
+//   set with setParam.
+// - On a single-table query, Insert/Edit/Post/Cancel/Delete write through generated statements by
+//   the table's key; the identity of a new row is read back.
+// - A client filter (equality terms joined by "and", "= NULL" and "= ''" included) and a sort
+//   ("A, B DESC") narrow and order the fetched rows without a new statement.
+// - Rows are numbered from 1 (recNo) over the filtered, sorted rows.
+class Dataset : public QObject {
+    Q_OBJECT
+public:
+    enum class State { Inactive, Browse, Edit, Insert };
+    enum LocateOption { NoLocateOptions = 0, CaseInsensitive = 1, PartialKey = 2 };
+
+    explicit Dataset(QObject* parent = nullptr);                      // on TDM's connection
+    explicit Dataset(SqlConnection* connection, QObject* parent = nullptr);
+    ~Dataset() override;
+
+    SqlConnection* connection() const { return m_connection; }
+    void setConnection(SqlConnection* connection) { m_connection = connection; }
+
+    // --- statement and parameters
+    const QString& sql() const { return m_sql; }
+    void setSql(const QString& sql); // closes the dataset
+    Dataset* master() const { return m_master; }
+    void setMaster(Dataset* master);
+    void setParam(const QString& name, const QVariant& value);
+    QStringList paramNames() const; // as spelled in the text, in order of appearance
+
+    // --- table written by Insert/Edit/Delete (read from "from <table>" unless set)
+    QString updateTable() const;
+    void setUpdateTable(const QString& table, const QString& keyField = {});
+    QString keyField() const;
+
+    // --- open and close
+    void open();
+    void close();
+    bool isActive() const { return m_state != State::Inactive; }
+    void setActive(bool active) { active ? open() : close(); }
+    // Re-runs the statement; the first row becomes current.
+    void requery();
+    // Re-runs the statement and returns to the same row number (or the last row when fewer remain).
+    void requeryKeepRow();
+
+    State state() const { return m_state; }
+    bool isEditing() const { return m_state == State::Edit || m_state == State::Insert; }
+
+    // --- rows
+    int recordCount() const { return int(m_order.size()); }
+    bool isEmpty() const { return m_order.empty(); }
+    int recNo() const { return m_current + 1; } // 0 when empty
+    void setRecNo(int recNo);
+    int currentRow() const { return m_current; } // 0-based visible row, -1 when empty
+    bool bof() const { return m_bof; }
+    bool eof() const { return m_eof; }
+    void first();
+    void prior();
+    void next();
+    void last();
+    void moveBy(int distance);
+    bool locate(const QString& field, const QVariant& value, int options = NoLocateOptions);
+
+    // --- fields and values
+    const std::vector<std::unique_ptr<Field>>& fields() const { return m_fields; }
+    int fieldCount() const { return int(m_fields.size()); }
+    Field* field(const QString& name) const; // nullptr when there is none
+    Field& fieldByName(const QString& name) const; // throws DatabaseError naming the field
+    int fieldIndex(const QString& name) const;
+    Field* addLookupField(const QString& name, const Field::Lookup& lookup);
+    Field* addCalculatedField(const QString& name, Field::Calculation calculation);
+
+    QVariant value(const QString& field) const; // current row
+    QVariant valueAt(int row, int fieldIndex) const;
+    QString displayText(int row, int fieldIndex) const;
+    void setValue(const QString& field, const QVariant& value); // in Edit or Insert state
+    bool isModified() const { return m_modified; }
+    // The store row behind a visible row, and the rows themselves (grouping, exports).
+    int storeRow(int row) const { return m_order[size_t(row)]; }
+    const ResultSet* rows() const { return m_rows.get(); }
+
+    // --- editing
+    void insert(); // a new row before the current one
+    void append(); // a new row at the end
+    void edit();
+    void post();
+    void cancel();
+    void deleteRecord();
+    // Posts a pending edit or insert, if any.
+    void checkBrowseMode();
+
+    // --- client filter and sort
+    const QString& filter() const { return m_filter; }
+    void setFilter(const QString& filter);
+    bool isFiltered() const { return m_filtered; }
+    void setFiltered(bool filtered);
+    const QString& sort() const { return m_sort; }
+    void setSort(const QString& sort);
+
+    // --- bound controls
+    void disableControls();
+    void enableControls();
+    bool controlsDisabled() const { return m_disableCount > 0; }
+
+    // --- events (before-handlers may call abortOperation())
+    Event<Dataset&> beforeOpen, afterOpen, beforeClose, afterClose;
+    Event<Dataset&> beforeInsert, afterInsert, onNewRecord;
+    Event<Dataset&> beforeEdit, afterEdit, beforePost, afterPost, beforeCancel, afterCancel;
+    Event<Dataset&> beforeDelete, afterDelete, beforeScroll, afterScroll;
+
+signals:
+    // Rows replaced (open, requery, filter, sort) with the same fields.
+    void rowsReplaced();
+    // Fields changed (open with another statement, close).
+    void fieldsChanged();
+    void rowChanged(int row);
+    void rowInserted(int row);
+    void rowRemoved(int row);
+    void currentChanged(int row);
+    void stateChanged();
+    // Controls were re-enabled after disableControls(): bound views re-read everything.
+    void controlsEnabled();
+
+private:
+    struct FilterTerm;
+    void init(SqlConnection* connection);
+    SqlParams boundParams() const;
+    void buildFields();
+    void rebuildOrder(int keepStoreRow);
+    bool rowPassesFilter(int storeRow) const;
+    void applySort();
+    void setCurrent(int row, bool force = false);
+    void setState(State state);
+    void runStatement();
+    void requireEditable() const;
+    QStringList tableColumns() const;
+    int storeColumn(const QString& name) const;
+    QVariant lookupValue(const Field& field, int storeRow) const;
+    void masterMoved();
+    void notifyChanged(int row);
+    void postInsert();
+    void postEdit();
+
+    SqlConnection* m_connection = nullptr;
+    QString m_sql;
+    QPointer<Dataset> m_master;
+    QList<SqlParam> m_params;
+    QString m_updateTable;
+    mutable QString m_keyField;
+    mutable QStringList m_tableColumns;
+    mutable bool m_tableColumnsRead = false;
+
+    State m_state = State::Inactive;
+    std::unique_ptr<ResultSet> m_rows;
+    std::vector<int> m_order;
+    int m_current = -1;
+    bool m_bof = true;
+    bool m_eof = true;
+
+    std::vector<std::unique_ptr<Field>> m_fields;
+    QHash<QString, int> m_fieldIndex; // lower-case name -> index
+    mutable QHash<const Field*, QHash<QString, int>> m_lookupCache;
+
+    QVector<QVariant> m_original; // values of the row before Edit
+    bool m_modified = false;
+    int m_insertStoreRow = -1;
+
+    QString m_filter;
+    bool m_filtered = false;
+    std::vector<FilterTerm> m_terms;
+    QString m_sort;
+    int m_disableCount = 0;
+    bool m_scrollPending = false;
+};

@@ -1,0 +1,355 @@
+#include "data/DMFrm.h"
+#include "data/Dataset.h"
+#include "data/DatasetModel.h"
+#include "data/ResultSet.h"
+#include "support/MessageRecorder.h"
+#include "support/SqliteFile.h"
+#include "support/TempDir.h"
+
+#include <QAbstractItemModelTester>
+#include <QFile>
+#include <QSignalSpy>
+#include <gtest/gtest.h>
+
+namespace {
+
+// Two types, five devices (one without type, one with an empty inventory number), next dates.
+class DatasetTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        createSqliteFile(dir.file("Device.db"),
+                         {"create table DevType (ID_DevType INTEGER PRIMARY KEY AUTOINCREMENT, Name_DevType varchar(50))",
+                          "create table Device (ID_Device INTEGER PRIMARY KEY AUTOINCREMENT, IDevType int, "
+                          "ANumber varchar(80), ZNumber varchar(80), SetDate datetime, Price decimal(18,6))",
+                          "insert into DevType (Name_DevType) values ('Манометр')",
+                          "insert into DevType (Name_DevType) values ('Термометр')",
+                          "insert into Device (IDevType, ANumber, ZNumber, SetDate, Price) values "
+                          "(1, 'A-1', 'z1', '2024-03-05 00:00:00', 2.15),"
+                          "(1, 'a-2', 'z2', '2024-03-06 00:00:00', 10),"
+                          "(2, 'Б-3', NULL, NULL, NULL),"
+                          "(NULL, '', 'z4', '2024-03-05 00:00:00', 0.5),"
+                          "(2, 'б-5', 'z5', '2025-01-31 14:05:00', 7)"});
+        connection.setDatabaseFile(dir.file("Device.db"));
+    }
+
+    QStringList column(Dataset& ds, const QString& field)
+    {
+        QStringList values;
+        for (int row = 0; row < ds.recordCount(); ++row)
+            values.append(ds.displayText(row, ds.fieldIndex(field)));
+        return values;
+    }
+
+    TempWorkDir dir;
+    SqlConnection connection;
+};
+
+TEST_F(DatasetTest, OpensFetchesTypedValuesAndNavigates)
+{
+    Dataset ds(&connection);
+    ds.setSql("select * from Device order by ID_Device;");
+    ds.open();
+    ASSERT_EQ(ds.recordCount(), 5);
+    EXPECT_EQ(ds.recNo(), 1);
+    EXPECT_TRUE(ds.bof());
+    EXPECT_EQ(ds.value("anumber").toString(), "A-1"); // names ignore letter case
+    EXPECT_EQ(ds.value("SetDate").toDateTime(), QDateTime(QDate(2024, 3, 5), QTime(0, 0)));
+    EXPECT_DOUBLE_EQ(ds.value("Price").toDouble(), 2.15);
+    EXPECT_EQ(ds.displayText(0, ds.fieldIndex("Price")), "2,15");
+    EXPECT_EQ(ds.displayText(4, ds.fieldIndex("SetDate")), "31.01.2025 14:05:00");
+    ds.last();
+    EXPECT_EQ(ds.recNo(), 5);
+    ds.next();
+    EXPECT_TRUE(ds.eof());
+    EXPECT_EQ(ds.recNo(), 5);
+    ds.moveBy(-2);
+    EXPECT_EQ(ds.recNo(), 3);
+    EXPECT_TRUE(ds.value("ZNumber").isNull());
+    ds.first();
+    ds.prior();
+    EXPECT_TRUE(ds.bof());
+    EXPECT_EQ(ds.recNo(), 1);
+}
+
+TEST_F(DatasetTest, DetailFollowsMasterThroughCaseInsensitiveParameter)
+{
+    Dataset master(&connection), detail(&connection);
+    master.setSql("select * from DevType order by ID_DevType");
+    detail.setSql("select * from Device where IDevType = :id_devtype order by ID_Device");
+    detail.setMaster(&master);
+    master.open();
+    detail.open();
+    EXPECT_EQ(column(detail, "ANumber"), QStringList({"A-1", "a-2"}));
+    master.next();
+    EXPECT_EQ(column(detail, "ANumber"), QStringList({"Б-3", "б-5"}));
+}
+
+TEST_F(DatasetTest, MonitorLinesListDatasetParametersInOrder)
+{
+    Dataset master(&connection), detail(&connection);
+    master.setSql("select 1 as A, NULL as B, '' as C");
+    master.open();
+    detail.setSql("select * from Device where IDevType = :A or ANumber = :B or ZNumber = :C");
+    detail.setMaster(&master);
+    QSignalSpy spy(&connection, &SqlConnection::willExecute);
+    detail.open();
+    ASSERT_EQ(spy.size(), 1);
+    EXPECT_EQ(spy[0][0].toStringList(),
+              QStringList({"select * from Device where IDevType = :A or ANumber = :B or ZNumber = :C", "P[0] A = 1",
+                           "P[1] B = Null", "P[2] C = "}));
+    spy.clear();
+    connection.execute("update Device set ANumber = :N where ID_Device = :K", {{"N", QVariant()}, {"K", 1}});
+    EXPECT_EQ(spy[0][0].toStringList(),
+              QStringList({"update Device set ANumber = :N where ID_Device = :K", "N = Null", "K = 1"}));
+}
+
+TEST_F(DatasetTest, InsertEditDeleteWriteThroughTheKey)
+{
+    Dataset ds(&connection);
+    ds.setSql("select * from Device");
+    ds.open();
+    ds.append();
+    EXPECT_EQ(ds.state(), Dataset::State::Insert);
+    ds.setValue("ANumber", "O'Neil; --");
+    ds.setValue("SetDate", QDate(2025, 1, 31));
+    ds.post();
+    const qint64 id = ds.value("ID_Device").toLongLong();
+    EXPECT_EQ(id, 6);
+    EXPECT_EQ(connection.scalar("select ANumber from Device where ID_Device = 6").toString(), "O'Neil; --");
+    EXPECT_EQ(connection.scalar("select SetDate from Device where ID_Device = 6").toString(), "2025-01-31 00:00:00");
+
+    ds.first();
+    ds.setValue("ZNumber", "изменён"); // editing starts by itself
+    EXPECT_EQ(ds.state(), Dataset::State::Edit);
+    ds.post();
+    EXPECT_EQ(connection.scalar("select ZNumber from Device where ID_Device = 1").toString(), "изменён");
+
+    ds.edit();
+    ds.setValue("ZNumber", "отменено");
+    ds.cancel();
+    EXPECT_EQ(ds.value("ZNumber").toString(), "изменён");
+
+    ds.setRecNo(2);
+    ds.deleteRecord();
+    EXPECT_EQ(ds.recordCount(), 5);
+    EXPECT_EQ(ds.recNo(), 2);
+    EXPECT_EQ(connection.scalar("select count(*) from Device where ID_Device = 2").toInt(), 0);
+}
+
+TEST_F(DatasetTest, BeforeHandlersAbandonSilently)
+{
+    Dataset ds(&connection);
+    ds.setSql("select * from Device");
+    ds.open();
+    ds.beforeDelete.connect([](Dataset&) { abortOperation(); });
+    ds.beforePost.connect([](Dataset& d) {
+        if (d.value("ANumber").toString().isEmpty())
+            abortOperation();
+    });
+    EXPECT_THROW(ds.deleteRecord(), AbortOperation);
+    EXPECT_EQ(connection.scalar("select count(*) from Device").toInt(), 5);
+    ds.setValue("ANumber", QString());
+    EXPECT_THROW(ds.post(), AbortOperation);
+    EXPECT_EQ(ds.state(), Dataset::State::Edit);
+    EXPECT_EQ(connection.scalar("select ANumber from Device where ID_Device = 1").toString(), "A-1");
+    ds.cancel();
+    EXPECT_EQ(ds.value("ANumber").toString(), "A-1");
+}
+
+TEST_F(DatasetTest, RequiredFieldRefusedWithItsLabel)
+{
+    Dataset ds(&connection);
+    ds.setSql("select * from DevType");
+    ds.open();
+    ds.fieldByName("Name_DevType").setRequired(true);
+    ds.fieldByName("Name_DevType").setLabel("Тип");
+    ds.append();
+    try {
+        ds.post();
+        FAIL();
+    } catch (const DatabaseError& e) {
+        EXPECT_TRUE(e.message().contains("Тип"));
+    }
+    ds.cancel();
+    EXPECT_EQ(ds.recordCount(), 2);
+}
+
+TEST_F(DatasetTest, ClientFilterTerms)
+{
+    Dataset ds(&connection);
+    ds.setSql("select * from Device order by ID_Device");
+    ds.open();
+    struct Case {
+        QString filter;
+        QStringList expected;
+    };
+    const QList<Case> cases = {
+        {"ANumber = 'a-1'", {"A-1"}},                      // text compares without case
+        {"ANumber = 'Б-3'", {"Б-3"}},
+        {"ANumber = 'б-3'", {"Б-3"}},                      // Cyrillic too
+        {"IDevType = NULL", {""}},
+        {"ANumber = ''", {""}},
+        {"ZNumber = NULL and IDevType = 2", {"Б-3"}},
+        {"IDevType = 1 and SetDate = '2024-03-05 00:00:00'", {"A-1"}},
+        {"[SetDate] = '05.03.2024'", {"A-1", ""}},
+        {"ANumber = 'нет'", {}},
+    };
+    ds.setFiltered(true);
+    for (const Case& c : cases) {
+        ds.setFilter(c.filter);
+        EXPECT_EQ(column(ds, "ANumber"), c.expected) << c.filter.toStdString();
+    }
+    ds.setFiltered(false);
+    EXPECT_EQ(ds.recordCount(), 5);
+    ds.setFiltered(true);
+    EXPECT_THROW(ds.setFilter("Nope = 1"), DatabaseError);
+}
+
+TEST_F(DatasetTest, SortByListWithNullsFirst)
+{
+    Dataset ds(&connection);
+    ds.setSql("select * from Device order by ID_Device");
+    ds.open();
+    ds.setSort("IDevType DESC, ANumber");
+    EXPECT_EQ(column(ds, "ANumber"), QStringList({"Б-3", "б-5", "A-1", "a-2", ""}));
+    ds.setSort("ZNumber");
+    EXPECT_EQ(column(ds, "ZNumber").first(), "");
+    EXPECT_TRUE(ds.value("ZNumber").isNull());
+    ds.setSort("SetDate DESC");
+    EXPECT_EQ(column(ds, "ANumber").first(), "б-5");
+    ds.setSort("[ANumber]");
+    EXPECT_EQ(column(ds, "ANumber"), QStringList({"", "A-1", "a-2", "Б-3", "б-5"}));
+}
+
+TEST_F(DatasetTest, LocateAndRequeryKeepRow)
+{
+    Dataset ds(&connection);
+    ds.setSql("select * from Device order by ID_Device");
+    ds.open();
+    EXPECT_TRUE(ds.locate("ANumber", "б-5", Dataset::CaseInsensitive));
+    EXPECT_EQ(ds.recNo(), 5);
+    EXPECT_TRUE(ds.locate("ANumber", "a-", Dataset::CaseInsensitive | Dataset::PartialKey));
+    EXPECT_EQ(ds.recNo(), 1);
+    EXPECT_FALSE(ds.locate("ANumber", "zz"));
+    EXPECT_EQ(ds.recNo(), 1);
+
+    ds.setRecNo(4);
+    connection.execute("insert into Device (ANumber) values ('новый')"); // someone else adds a row
+    ds.requeryKeepRow();
+    EXPECT_EQ(ds.recordCount(), 6);
+    EXPECT_EQ(ds.recNo(), 4);
+    ds.last();
+    connection.execute("delete from Device where ID_Device > 3");
+    ds.requeryKeepRow();
+    EXPECT_EQ(ds.recNo(), 3); // fewer rows remain: the last one
+}
+
+TEST_F(DatasetTest, LookupAndCalculatedFields)
+{
+    Dataset types(&connection), ds(&connection);
+    types.setSql("select * from DevType");
+    types.open();
+    ds.setSql("select * from Device order by ID_Device");
+    ds.addLookupField("TypeName", {&types, "IDevType", "ID_DevType", "Name_DevType"});
+    ds.addCalculatedField("RecN", [](const Dataset&, int row) { return row + 1; });
+    ds.open();
+    EXPECT_EQ(column(ds, "TypeName"), QStringList({"Манометр", "Манометр", "Термометр", "", "Термометр"}));
+    EXPECT_EQ(column(ds, "RecN"), QStringList({"1", "2", "3", "4", "5"}));
+    EXPECT_THROW(ds.setValue("TypeName", "x"), DatabaseError);
+}
+
+TEST_F(DatasetTest, ModelFollowsTheDataset)
+{
+    Dataset ds(&connection);
+    ds.setSql("select * from Device order by ID_Device");
+    DatasetModel model(&ds);
+    QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::Fatal);
+    ds.open();
+    EXPECT_EQ(model.rowCount(), 5);
+    ds.fieldByName("ANumber").setLabel("Инвентарный номер");
+    EXPECT_EQ(model.headerData(ds.fieldIndex("ANumber"), Qt::Horizontal).toString(), "Инвентарный номер");
+    EXPECT_EQ(model.data(model.index(0, ds.fieldIndex("Price"))).toString(), "2,15");
+    ds.append();
+    EXPECT_EQ(model.rowCount(), 6);
+    ds.cancel();
+    EXPECT_EQ(model.rowCount(), 5);
+    ds.setFiltered(true);
+    ds.setFilter("IDevType = 1");
+    EXPECT_EQ(model.rowCount(), 2);
+    ds.setSort("ANumber DESC");
+    EXPECT_EQ(model.data(model.index(0, ds.fieldIndex("ANumber"))).toString(), "a-2");
+    ds.close();
+    EXPECT_EQ(model.rowCount(), 0);
+    ds.setSql("select ANumber from Device");
+    ds.open();
+    EXPECT_EQ(model.columnCount(), 1);
+}
+
+TEST_F(DatasetTest, FillDistinctValuesKeepsRowAndHonoursClearAndLimit)
+{
+    TDM dm;
+    Dataset ds(&connection);
+    ds.setSql("select anumber from device order by anumber");
+    ds.open();
+    ds.setRecNo(3);
+    QStringList list{"A-1", "x"};
+    dm.FillDistinctValues(ds, "ANumber", list, 0, 0);
+    EXPECT_EQ(list, QStringList({"A-1", "x", "", "a-2", "Б-3"}));
+    EXPECT_EQ(ds.recNo(), 3);
+    dm.FillDistinctValues(ds, "ANumber", list, 1, 3);
+    EXPECT_EQ(list, QStringList({"", "A-1", "a-2"}));
+}
+
+class ConnectionTest : public ::testing::Test {
+protected:
+    TempWorkDir dir;
+};
+
+TEST_F(ConnectionTest, MissingFileIsNeitherCreatedNorOpened)
+{
+    SqlConnection connection;
+    QFile old(dir.file("Device.mdb"));
+    ASSERT_TRUE(old.open(QIODevice::WriteOnly));
+    old.close();
+    try {
+        connection.execute("select 1");
+        FAIL();
+    } catch (const DatabaseError& e) {
+        EXPECT_TRUE(e.message().contains("Device.db"));
+        EXPECT_TRUE(e.message().contains(QDir::toNativeSeparators(QDir(dir.path()).absolutePath())));
+        EXPECT_TRUE(e.message().contains("instrel-initdb"));
+        EXPECT_TRUE(e.message().contains("Device.mdb"));
+    }
+    EXPECT_FALSE(QFile::exists(dir.file("Device.db")));
+}
+
+TEST_F(ConnectionTest, FileThatIsNotADatabaseIsLeftUntouched)
+{
+    const QByteArray garbage("this is a text file, not a database\n");
+    for (const QByteArray& content : {QByteArray(), garbage}) {
+        QFile file(dir.file("Device.db"));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+        file.write(content);
+        file.close();
+        SqlConnection connection;
+        EXPECT_THROW(connection.execute("select 1"), DatabaseError);
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        EXPECT_EQ(file.readAll(), content);
+        file.close();
+    }
+}
+
+TEST_F(ConnectionTest, EngineErrorsCarryTheEngineText)
+{
+    createSqliteFile(dir.file("Device.db"), {"create table T (ID_T INTEGER PRIMARY KEY)"});
+    SqlConnection connection;
+    try {
+        connection.select("select Nope from T");
+        FAIL();
+    } catch (const DatabaseError& e) {
+        EXPECT_TRUE(e.message().contains("no such column: Nope"));
+    }
+}
+
+} // namespace
