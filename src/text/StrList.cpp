@@ -1,0 +1,654 @@
+#include "text/StrList.h"
+
+#include <QtGlobal>
+
+#include <iterator>
+
+#ifndef INSTREL_LANGUAGE
+#define INSTREL_LANGUAGE 1
+#endif
+
+namespace {
+
+struct Entry {
+    Str key; // the constant the entry stands for, so that the order is checked when the program is compiled
+    const char16_t* english;
+    const char16_t* russian;
+};
+
+// clang-format off
+constexpr Entry entries[] = {
+    // Data module
+    {Str::DataOpenFailed,
+     u"Unable to open Instrel.\rInstall last Microsoft Data Access Components (MDAC) from "
+     u"http://www.microsoft.com/data/download.htm.",
+     u"Невозможно запустить программу.\rУстановите компоненты для доступа к данным "
+     u"Microsoft Data Access Components (MDAC) с сайта http://www.microsoft.com/data/download.htm."},
+
+    // Main window
+    {Str::LinkedSystems, u"Systems", u"Системы"},
+    {Str::LinkedClasses, u"Classes", u"Классы"},
+    {Str::LinkedMeasurements, u"Measurements", u"Виды измерений"},
+    {Str::LinkedAssignments, u"Assignments", u"Назначения"},
+    {Str::LinkedRanges, u"Ranges", u"Пределы измерения"},
+    {Str::LinkedStates, u"States", u"Состояния"},
+    {Str::LinkedScales, u"Scales", u"Шкалы"},
+    {Str::LinkedGraduations, u"Graduations", u"Градуировки"},
+    {Str::LinkedAccuracies, u"Accuracies", u"Точности"},
+    {Str::LinkedDesigns, u"Designs", u"Конструкции"},
+    {Str::LinkedMadeBy, u"Made by", u"Изготовители"},
+    {Str::LinkedDimensions, u"Dimentions", u"Размерности"},
+    {Str::MainChooseTable, u"Choose table", u"Выберите таблицу"},
+    {Str::MainCaption, u"Instrel", u"Instrel"},
+    {Str::MenuFile, u"&File", u"Файл"},
+    {Str::MenuFileHint, u"File related commands", u"Меню: файл"},
+    {Str::MenuView, u"&View", u"Вид"},
+    {Str::MenuViewHint, u"View commands", u"Меню: Вид"},
+    {Str::MenuEdit, u"&Edit", u"Правка"},
+    {Str::MenuEditHint, u"Edit commands", u"Меню: правка"},
+    {Str::MenuOptions, u"Options", u"Настройка"},
+    {Str::MenuOptionsHint, u"Options related commands", u"Меню: настройка"},
+    {Str::MenuWindow, u"&Window", u"Окно"},
+    {Str::MenuWindowHint, u"Window related commands", u"Меню: окно"},
+    {Str::MenuHelp, u"&Help", u"Справка"},
+    {Str::MenuHelpHint, u"Help topics", u"Меню: справка"},
+    {Str::MenuOpenTable, u"Open table", u"Открыть таблицу"},
+    {Str::MenuOpenTableHint, u"Open table", u"Открыть таблицу"},
+    {Str::ActionFileClose, u"Close", u"Закрыть окно"},
+    {Str::HintFileClose, u"Close|Close current file", u"Закрыть активное окно"},
+    {Str::ActionPreview, u"Preview", u"Просмотр на печать"},
+    {Str::HintPreview, u"File|Preview", u"Просмотр на печать"},
+    {Str::ActionExit, u"E&xit", u"Выход"},
+    {Str::HintExit, u"Exit|Exit application", u"Выход из программы"},
+    {Str::HintOpenDevice, u"Open device table", u"Открыть таблицу паспортов"},
+    {Str::HintOpenDevType, u"Open types table", u"Открыть таблицу типов устройств"},
+    {Str::HintOpenNextRep, u"Open service table", u"Открыть таблицу обслуживаний"},
+    {Str::HintOpenReport, u"Open service reports and charts", u"Открыть таблицу годовых отчетов"},
+    {Str::HintOpenSprav, u"Open linked tables", u"Открыть справочники"},
+    {Str::HintOpenManager, u"Open table/form manager", u"Открыть менеджер форм"},
+    {Str::ActionSwap, u"Toggle table/form", u"Переключить таб/фор"},
+    {Str::ActionCut, u"Cu&t", u"Вырезать"},
+    {Str::HintCut, u"Cut|Cuts the selection and puts it on the Clipboard", u"Вырезать в буфер"},
+    {Str::ActionCopy, u"&Copy", u"Копировать"},
+    {Str::HintCopy, u"Copy|Copies the selection and puts it on the Clipboard", u"Копировать в буфер"},
+    {Str::ActionPaste, u"&Paste", u"Вставить"},
+    {Str::HintPaste, u"Paste|Inserts Clipboard contents", u"Вставить из буфера"},
+    {Str::ActionFont, u"Select &Font...", u"Шрифт"},
+    {Str::HintFont, u"Font Select", u"Выбрать шрифт"},
+    {Str::MenuSkins, u"Select Skin...", u"Скины"},
+    {Str::HintSkins, u"Skin Select", u"Выбрать скин"},
+    {Str::ActionCascade, u"&Cascade", u"Каскадное расположение"},
+    {Str::HintCascade, u"Cascade", u"Каскадное расположение"},
+    {Str::ActionTileHorizontal, u"Tile &Horizontally", u"Горизонтальное расположение"},
+    {Str::HintTileHorizontal, u"Tile Horizontally", u"Горизонтальное расположение"},
+    {Str::ActionTileVertical, u"Tile &Vertically", u"Вертикальное расположение"},
+    {Str::HintTileVertical, u"Tile Vertically", u"Вертикальное расположение"},
+    {Str::ActionMinimizeAll, u"&Minimize All", u"Свернуть все"},
+    {Str::HintMinimizeAll, u"Minimize All", u"Свернуть все"},
+    {Str::ActionHelpIndex, u"Index", u"Справка"},
+    {Str::HintHelpIndex, u"Displays help form", u"Справка"},
+    {Str::ActionAbout, u"&About...", u"О программе.."},
+    {Str::HintAbout, u"Displays program information, version number, and copyright", u"Сведения о программе.."},
+    {Str::EditKindDeleted, u"Deleted", u"Удален"},
+    {Str::EditKindEdited, u"Edited", u"Редакт."},
+    {Str::EditKindAdded, u"Added", u"Добавлен"},
+    {Str::LinkedDocuments, u"Documents", u"Документы"},
+    {Str::LinkedDepartmentsCrews, u"Departments && Crews", u"Подразделения и бригады"},
+    {Str::LinkedLocationsPlaces, u"Locations && Places", u"Расположения и места установки"},
+    {Str::LinkedMalfunctionGroups, u"Malfunctions groups && names", u"Группы и наименования неисправностей"},
+    {Str::FindCaption, u"Find text", u"Найти текст"},
+    {Str::FindTextLabel, u"Text to find:", u"&Образец:"},
+    {Str::FindInLabel, u"Finf in", u"&Поиск в:"},
+    {Str::FindMatchingLabel, u"Matching:", u"&Совпадение:"},
+    {Str::FindDirectionLabel, u"Direction:", u"Прос&мотр:"},
+    {Str::FindCaseSensitive, u"Case sensitive", u"С учетом ре&гистра"},
+    {Str::FindFormatSensitive, u"Format sensitive", u"С у&четом формата"},
+    {Str::FindNext, u"Find next", u"На&йти далее"},
+    {Str::FindMatchAnyPart, u"From any part of field", u"С любой части поля"},
+    {Str::FindMatchWhole, u"Whole field", u"Поля целиком"},
+    {Str::FindMatchStart, u"From beging of field", u"С начала поля"},
+    {Str::FindUp, u"Up", u"Вверх"},
+    {Str::FindDown, u"Down", u"Вниз"},
+    {Str::FindAll, u"All", u"Все"},
+    {Str::HintOpenAccount, u"Open amounts table", u"Открыть таблицу затрат"},
+    {Str::UpgradeWarning, u"Your current database version %s will be updated to %s.",
+     u"Текущая версия базы данных версии %s будет преобразована до версии %s."},
+    {Str::ActionShowKits, u"Show kits", u"Показать комплекты"},
+
+    // About box
+    {Str::AboutCaption, u"About Instrel", u"О программе.."},
+    {Str::AboutVersion, u"Version", u"Версия"},
+
+    // Reference checks before deletion
+    {Str::RefCheckDeviceServices, u"Found references ( amount = %d ) to services for this device.",
+     u"Найдены обслуживания ( колич. = %d ) для данного устройства."},
+    {Str::RefCheckDeviceCrews, u"Found references ( amount = %d ) to Crews for this device.",
+     u"Найден список Бригад ( колич. = %d ) для данного устройства."},
+    {Str::RefCheckDeviceMalfunctions, u"Found references ( amount = %d ) to Malfunctions for this device.",
+     u"Найдены ссылки ( колич. = %d ) в Неисправностях для данного устройства."},
+    {Str::RefCheckDeviceKits, u"Found references ( amount = %d ) to Kits for this device.",
+     u"Найдены ссылки ( колич. = %d ) в Комплектах для данного устройства."},
+    {Str::RefCheckTypeDevices, u"Found references ( amount = %d ) to this type in Devices.",
+     u"Есть ссылки ( колич.= %d ) на данный тип устройства в Паспортах."},
+    {Str::RefCheckTypeIntervals, u"Found references ( amount = %d ) to this type in Intervals.",
+     u"Есть ссылки ( колич.= %d ) на данный тип устройства в Интервалах."},
+    {Str::RefCheckCrewDevices, u"There are references ( quantity = %d ) to this Crew in Devices.",
+     u"Есть ссылки ( колич.= %d ) на данную Бригаду в Паспортах."},
+    {Str::RefCheckCrewServices, u"There are references ( quantity = %d ) to this Crew in Services.",
+     u"Есть ссылки ( колич.= %d ) на данную Бригаду в Обслуживаниях."},
+    {Str::RefCheckCrewTypeCounts, u"There are references ( quantity = %d ) to this Crew in Types (Amount per unit).",
+     u"Есть ссылки ( колич.= %d ) на данную Бригаду в Типах устройств (Затраты на обслуживание)."},
+    {Str::RefCheckCrewList,
+     u"There are references ( quantity = %d ) to this Crew in Crew List (Amount per unit).",
+     u"Есть ссылки ( колич.= %d ) на данную Бригаду в Составе Бригад (Затраты на обслуживание)."},
+    {Str::RefCheckServiceRowTarifications, u"Found references to tarifications ( amount = %d ).",
+     u"Найдены ссылки на тарификации ( колич.= %d )."},
+    {Str::RefCheckServiceRowNextServices, u"Found references to device current services ( amount = %d ).",
+     u"Найдены ссылки на текущие обслуживания устройств ( колич.= %d )."},
+    {Str::RefCheckDayLengthCrewList,
+     u"Found references to this lenth of working day in crew structure ( amount = %d ).",
+     u"Найдены ссылки на эту продолжительность рабочего дня в списке бригад ( колич.= %d )."},
+    {Str::RefCheckFundCrewList, u"Found references to this fund in crew structure ( amount = %d ).",
+     u"Найдены ссылки на этот фонд в списке бригад ( колич.= %d )."},
+    {Str::RefCheckHolidayCrewList, u"Found references to this annual holiday in crew structure ( amount = %d ).",
+     u"Найдены ссылки на этот очередной отпуск в списке бригад ( колич.= %d )."},
+    {Str::RefCheckLossCrewList, u"Found references to this losses in crew structure ( amount = %d ).",
+     u"Найдены ссылки на эти потери в списке бригад ( колич.= %d )."},
+    {Str::RefCheckCategoryCrewList, u"Found references to this category in crew structure ( amount = %d ).",
+     u"Найдены ссылки на эту категорию в списке бригад ( колич.= %d )."},
+    {Str::RefCheckCategoryTarifications, u"Found references to this category in tarifications ( amount = %d ).",
+     u"Найдены ссылки на эту категорию в тарификациях ( колич.= %d )."},
+    {Str::RefCheckCategoryNormState, u"Found references to this category in pivot table ( amount = %d ).",
+     u"Найдены ссылки на эту категорию в сводке ( колич.= %d )."},
+    {Str::RefCheckServiceServiceRows, u"Found references to service in services (Devices,Types) ( amount = %d ).",
+     u"Найдены ссылки на это обслуживание в таблице обслуживаний (Паспорта,Типы)( колич.= %d )."},
+
+    // Table window
+    {Str::TableSwap, u"Table/Form", u"Таб/Фор"},
+    {Str::TableGroupBox, u"Group box", u"Группировка"},
+    {Str::TableNull, u"<null>", u"<нет>"},
+    {Str::TableEmpty, u"<empty>", u"<пусто>"},
+    {Str::TableAmount, u"amount", u"колич."},
+    {Str::TableGroup, u"group", u"груп"},
+    {Str::TableNoData, u"no data", u"нет данных"},
+    {Str::TableSortAsc, u"Sort Ascending", u"Сортировать по возрастающей"},
+    {Str::TableSortDesc, u"Sort Descending", u"Сортировать по убывающей"},
+    {Str::TableGroupCol, u"Group By This Column", u"Группировать по этой колонке"},
+    {Str::TableUngroupCol, u"Ungroup By This Column", u"Разгруппировать по этой колонке"},
+    {Str::TableSortNone, u"None Sort", u"Нет сортировки"},
+    {Str::TableCustFilter, u"Custom Date Filter", u"Фильтр для даты"},
+    {Str::TableHideColumn, u"Hide This Column", u"Скрыть эту колонку"},
+    {Str::TableSelectTab, u"Select tab", u"Выберите закладку"},
+
+    // Linked tables window
+    {Str::LinkedLabelLocations, u"Locations", u"Расположения"},
+    {Str::LinkedLabelPlaces, u"Places", u"Места установки"},
+    {Str::LinkedLabelCrews, u"Crews", u"Бригады"},
+    {Str::LinkedLabelDepartments, u"Departments", u"Подразделения"},
+    {Str::LinkedLabelGroups, u"Groups", u"Группы"},
+    {Str::LinkedLabelNames, u"Names", u"Наименования"},
+    {Str::LinkedColRegNumber, u"Reg. number", u"Рег. номер"},
+
+    // Table properties dialog
+    {Str::PropsVisibleColumns, u"Visible columns", u"Видимые колонки"},
+    {Str::PropsCaptionSuffix, u"properties", u"- настройка"},
+    {Str::PropsGroupColumns, u"Columns for grouping", u"Колонки для группирования"},
+    {Str::PropsSortColumns, u"Columns for sorting", u"Колонки для сортирования"},
+    {Str::PropsColumn, u"Column", u"Колонка"},
+    {Str::PropsSorting, u"Sorting", u"Тип сортировки"},
+    {Str::PropsAsc, u"asc", u"возр."},
+    {Str::PropsDesc, u"desc", u"убыв."},
+
+    // Date range dialog
+    {Str::DateRangeCaption, u"Input dates", u"Введите даты"},
+    {Str::DateRangeFrom, u"Date between", u"Дата с "},
+    {Str::DateRangeTo, u"and", u"по"},
+
+    // Dual list dialog
+    {Str::DualListSource, u"Source list", u"Исходный список"},
+    {Str::DualListDest, u"Dest list", u"Выбрано"},
+
+    // Device passport window
+    {Str::DeviceColChangeDate, u"Change date", u"Дата изменения"},
+    {Str::DeviceServicesLabel, u"Services", u"Обслуживания"},
+    {Str::DeviceLogClear, u"Clear", u"Очистить"},
+    {Str::DeviceLogConfirmClear, u"Confirm clearing?", u"Подтверждаете очистку?"},
+    {Str::DeviceLogLast, u"Last", u"Предыдущ."},
+    {Str::DeviceLogNext, u"Next", u"Следующ."},
+    {Str::DeviceLogBefore, u"Before", u"Было"},
+    {Str::DeviceLogAfter, u"After", u"Стало"},
+    {Str::DeviceColLastLocation, u"Last location", u"Прошлое расположение"},
+    {Str::DeviceColNextLocation, u"Next location", u"Следующее расположение"},
+    {Str::DeviceColLastPlace, u"Last place", u"Прошлое место установки"},
+    {Str::DeviceColNextPlace, u"Next place", u"Следующее место установки"},
+    {Str::DeviceColLastState, u"Last state", u"Прошлое состояние"},
+    {Str::DeviceColNextState, u"Next state", u"Следующее состояние"},
+    {Str::DeviceColLastSetupDate, u"Last setup date", u"Прошлая дата установки"},
+    {Str::DeviceColNextSetupDate, u"Next setup date", u"Следующая дата установки"},
+    {Str::DeviceColLastExtPlace, u"Last extplace", u"Прошлое место доп.установки"},
+    {Str::DeviceColNextExtPlace, u"Next extplace", u"Следующее место доп.установки"},
+    {Str::DeviceColLastDateBefore, u"Last date before", u"Дата предыдущего обслуживания до"},
+    {Str::DeviceColNextDateBefore, u"Next date before", u"Дата следующего обслуживания до"},
+    {Str::DeviceColLastDateAfter, u"Last date after", u"Дата предыдущего обслуживания после"},
+    {Str::DeviceColNextDateAfter, u"Next date after", u"Дата следующего обслуживания после"},
+    {Str::DeviceHintAddService, u"Add service", u"Добавить обслуживание"},
+    {Str::DeviceHintDeleteService, u"Delete service", u"Удалить обслуживание"},
+    {Str::DeviceLastToNow, u"Last->Now", u"Пред.->Сегодн."},
+    {Str::DeviceHintLastToNow, u"Set last date to now", u"Установить дату предыдущего обслуживания на сегодня"},
+    {Str::DeviceCountNext, u"Count next date", u"Вычисл.след.дату"},
+    {Str::DeviceHintCountNext, u"Count next service date", u"Вычислить дату следующего обслуживания"},
+    {Str::DeviceWhere, u"Where", u"Где"},
+    {Str::DeviceCrewsLabel, u"Crews", u"Бригады"},
+    {Str::DeviceHintAddCrew, u"Add crew", u"Добавить бригаду"},
+    {Str::DeviceHintDeleteCrew, u"Delete crew", u"Удалить бригаду"},
+    {Str::DeviceTypeChangeRefused, u"Delete appropriate services before deleting device type.",
+     u"Удалите соответствующие обслуживания перед удалением типа устройства."},
+    {Str::DeviceIntervalUpdateConfirm,
+     u"There are references ( amount = %d ) to this interval in Sevices. "
+     u"Are you sure to update all next services dates?.",
+     u"Есть ссылки ( колич.= %d ) на данный интервал в Обслуживаниях. "
+     u"Хотите пересчитать даты следующих ремонтов?."},
+    {Str::DeviceIntervalNull, u"Interval is null. Operation canceled.", u"Нулевой интервал. Операция отменена."},
+    {Str::DeviceLogShowAll, u"Show all", u"Показать все"},
+    {Str::DeviceColEditKind, u"State", u"Режим"},
+    {Str::DeviceLogNotes, u"Notes", u"Заметки"},
+    {Str::KitList, u"Kits list", u"Список комплектов"},
+    {Str::KitAllDevices, u"All devices", u"Все устройства"},
+    {Str::KitRoot, u"Kits", u"Комплекты"},
+    {Str::KitAcodePrefix, u"Acode.", u"Инв."},
+    {Str::KitManufPrefix, u"Manuf.", u"Зав."},
+    {Str::KitDeleteKitConfirm, u"Delete kit completely?", u"Удалить комплект полностью?"},
+    {Str::KitDeleteAllConfirm, u"Delete all kits?", u"Удалить все комплекты?"},
+    {Str::KitIntoItself, u"Can't insert a kit into itself.", u"Нельзя добавить комплект сам в себя."},
+    {Str::KitAlreadyInKit, u"Already, there is such device in the kit.", u"Уже есть такое устройство в комплекте."},
+    {Str::KitHintShow, u"Show kit", u"Показать комплект"},
+    {Str::KitHintAdd, u"Add kit", u"Добавить комплект"},
+    {Str::KitHintDelete, u"Delete kit", u"Удалить комплект"},
+    {Str::KitHintClose, u"Close window", u"Закрыть окно комплектов"},
+
+    // Device types window
+    {Str::TypeColDesign, u"Design", u"Конструкция"},
+    {Str::TypeColMadeBy, u"Made by", u"Изготовитель"},
+    {Str::TypeColName, u"Name", u"Наименование"},
+    {Str::TypeColAccuracy, u"Accuracy", u"Точность"},
+    {Str::TypeColLifeTime, u"Life time", u"Срок службы"},
+    {Str::TypeColMtbf, u"Mean time between failures", u"Время наработки на отказ"},
+    {Str::TypeColComments, u"Comments", u"Комментарий"},
+    {Str::TypeCrewRequired, u"Department and Crew are required.", u"Указание бригады обязательно."},
+
+    // Malfunction window
+    {Str::MalfunctionColId, u"ID_Malfunction", u"ID неиспр."},
+    {Str::MalfunctionColDate, u"Date", u"Дата"},
+    {Str::MalfunctionColGroup, u"Group", u"Группа"},
+    {Str::MalfunctionColName, u"Name", u"Наименование"},
+    {Str::MalfunctionColComments, u"Comments", u"Комментарий"},
+    {Str::MalfunctionColReason, u"Reason", u"Причина"},
+    {Str::MalfunctionColAmount, u"Amount", u"Колич."},
+    {Str::MalfunctionColElimination, u"Elimination", u"Мероприятия по устранению"},
+    {Str::MalfunctionDeviceBox, u"Device", u"Устройство"},
+    {Str::MalfunctionHintAddParam, u"Add parameter", u"Добавить параметр неисправности"},
+    {Str::MalfunctionHintDeleteParam, u"Delete parameter", u"Удалить параметр неисправности"},
+
+    // Labour planning window
+    {Str::AccountColCount, u"Amount", u"Колич."},
+    {Str::AccountHintAddType, u"Add type", u"Добавить тип устройства"},
+    {Str::AccountHintDeleteType, u"Delete type", u"Удалить тип устройства"},
+    {Str::AccountHintAddPerson, u"Add person", u"Добавить персонал"},
+    {Str::AccountHintDeletePerson, u"Delete person", u"Удалить персонал"},
+    {Str::AccountDivide, u"Div", u"-/-"},
+    {Str::AccountHintDivide, u"Divide time allowance equally", u"Поделить норму времени поровну"},
+    {Str::AccountColNumber, u"Nomber", u"Номер"},
+    {Str::AccountCount, u"Count", u"Выч."},
+    {Str::AccountHintCount, u"Count all values", u"Подсчитать все значения"},
+    {Str::AccountTarifications, u"Tarifications", u"Тарификации"},
+    {Str::AccountColCategoryName, u"Name of category", u"Наименование разряда"},
+    {Str::AccountColCategory, u"Employee's category", u"Разряд сотрудника"},
+    {Str::AccountColAllowance, u"Allowance", u"Норма времени"},
+    {Str::AccountIntervalNotLinked, u"Interval and repetition is not linked to formula Interval=12/Repetition.",
+     u"Интервал и повторяемость не связаны формулой И=12/П."},
+    {Str::AccountIntervalNotFound, u"Interval and repetition are not found.",
+     u"Не заданы ни интервал ни периодичность."},
+    {Str::AccountAllowanceNotFound, u"Time allowance is not found.", u"Не задана норма времени."},
+    {Str::AccountTypeAmountZero, u"Amount of this device type = 0.", u"Количество оборудования данного типа = 0."},
+    {Str::AccountAllowanceZero, u"Time allowance = 0.", u"Норма времени = 0."},
+    {Str::AccountChooseCrew, u"Choose Department and Crew", u"Выберите Подразделение и Бригаду"},
+    {Str::AccountHintEditCrew, u"Edit Department and Crew in Linked Tables.", u"Редактирование справочной информации."},
+    {Str::AccountHintEditType, u"Edit Type in Types tables.", u"Редактирование типа устройства."},
+    {Str::AccountHintEditService, u"Edit Service in Linked Tables.", u"Редактирование обслуживания в Справочниках."},
+    {Str::AccountHintEditCategories, u"Edit Categories in Linked Tables.", u"Редактирование разрядов в Справочниках."},
+    {Str::AccountPageCrewList, u"Crew structure", u"Список бригады"},
+    {Str::AccountCategory, u"Category", u"Квалификационный разряд"},
+    {Str::AccountQuantity, u"Quantity", u"Списочная численность"},
+    {Str::AccountTarification, u"Tarification", u"Тариф"},
+    {Str::AccountHolidayPercent, u"Annual holiday (%)", u"Очередные отпуска в процентах"},
+    {Str::AccountTotalLosses, u"Total losses (%)", u"Сумма потерь в %"},
+    {Str::AccountFundDays, u"Effective time fund (days)", u"Эффективный фонд времени в днях"},
+    {Str::AccountFundPerEmployee, u"Effective time fund for one employee (hours)",
+     u"Эффективный фонд времени на одного сотрудника в часах"},
+    {Str::AccountPagePivot, u"Pivot", u"Сводка"},
+    {Str::AccountHourRate, u"Hour rate", u"План по часам"},
+    {Str::AccountExtRatePercent, u"Extended rate (%)", u"Дополнительный объем в %"},
+    {Str::AccountExtRateAbs, u"Extended rate (abs)", u"Дополнительный план"},
+    {Str::AccountAnnualRate, u"Annual rate", u"Годовой объем"},
+    {Str::AccountRatePerEmployee, u"Rate per 1 emp", u"План на 1 человека"},
+    {Str::AccountRequired, u"Required quantity", u"Требуемое количество"},
+    {Str::AccountMinimalFundConfirm,
+     u"Ther is allowance for categories: %s not in crew stucture.\r"
+     u"Do you want to set up for this categories a minimal fund of working time %f ?",
+     u"Есть нормы времени для разрядов: %s не присутствующих в списке бригады.\r"
+     u"Принять для них минимальный фонд рабочего времени %f ?"},
+    {Str::AccountPlansFromCrewConfirm, u"Do you want to set up rates fo 1 employee from crew structure?",
+     u"Взять ли планы из списка бригад?"},
+
+    // Device type time allowance report
+    {Str::TypeReportSelectServices, u"Select services (max=4)", u"Выберите обслуживания (макс=4)"},
+    {Str::TypeReportSelectCategories, u"Select categories (max=6)", u"Выберите разряды (макс=6)"},
+    {Str::TypeReportType, u"Type", u"Наименование оборудования"},
+    {Str::TypeReportModel, u"Mark, model,", u"Тип,марка,"},
+    {Str::TypeReportFeature, u"feature", u"характеристика"},
+    {Str::TypeReportAmount, u"Amo.", u"Кол."},
+    {Str::TypeReportTotal, u"Total", u"Общ.колич."},
+    {Str::TypeReportHours, u"Hours", u"Часы"},
+    {Str::TypeReportCategory, u"Cat.", u"Разр"},
+
+    // Crew list and norm reports
+    {Str::CrewReportCrew, u"Crew", u"Бригада"},
+    {Str::CrewReportDepartment, u"Department", u"Подразделение"},
+    {Str::CrewReportQuantity, u"Quantity", u"Численность"},
+    {Str::CrewReportLengthOf, u"Length of", u"Продолжит."},
+    {Str::CrewReportWorkingDay, u"working day", u"рабочего дня"},
+
+    // Yearly service plan window
+    {Str::PlanYearBox, u"Year", u"Год"},
+    {Str::PlanGo, u"GO", u">>"},
+    {Str::PlanHintGo, u"Start query", u"Произвести запрос"},
+    {Str::PlanColYear, u"Year", u"Год"},
+    {Str::PlanColMonth, u"Month", u"Месяц"},
+    {Str::PlanPivotMonth, u"Month", u"Мес"},
+    {Str::PlanPivotService, u"Serv", u"Обсл"},
+    {Str::PlanChartAmount, u"Amount", u"Колич."},
+    {Str::PlanChartTitle, u"Service chart", u"График обслуживания"},
+    {Str::PlanChooseGroupRow, u"Choose the string from group box with the amount more then 1.",
+     u"Выберите строку из окна группировки со значением количества > 1"},
+    {Str::PlanInvalidYear, u"Invalid input.", u"Неправильно введен год"},
+
+    // Shared by several windows
+    {Str::ColDeviceId, u"ID_Device", u"Номер в БД"},
+    {Str::ColManufactureCode, u"Manufacture code", u"Заводской номер"},
+    {Str::ColAccessCode, u"Access code", u"Инвентарный номер"},
+    {Str::ColExtPlace, u"ExtPlace", u"Место установки (доп.)"},
+    {Str::ColComments, u"Comments", u"Комментарий"},
+    {Str::ColSetupDate, u"Setup date", u"Дата установки"},
+    {Str::ColType, u"Type", u"Тип"},
+    {Str::ColModel, u"Model", u"Марка"},
+    {Str::ColSystem, u"System", u"Система"},
+    {Str::ColLocation, u"Location", u"Расположение"},
+    {Str::ColPlace, u"Place", u"Место установки"},
+    {Str::ColClass, u"Class", u"Класс"},
+    {Str::ColMeasurement, u"Measurement", u"Вид измерения"},
+    {Str::ColAssignment, u"Assignment", u"Назначение"},
+    {Str::ColRange, u"Range", u"Пределы измерения"},
+    {Str::ColName, u"Name", u"Наименование"},
+    {Str::ColState, u"State", u"Состояние"},
+    {Str::ColScale, u"Scale", u"Шкала"},
+    {Str::ColGraduation, u"Graduation", u"Градуировка"},
+    {Str::ColAccuracy, u"Accuracy", u"Точность"},
+    {Str::ColDimension, u"Dimention", u"Размерность"},
+    {Str::ColParameter, u"Parameter", u"Параметр"},
+    {Str::LinkedParameters, u"Parameters", u"Параметры"},
+    {Str::ColValue, u"Value", u"Значение"},
+    {Str::NavFirst, u"First", u"Первая"},
+    {Str::HintNavFirst, u"Go to first record", u"Перейти на первую строку"},
+    {Str::NavPrior, u"Prior", u"Предыдущ"},
+    {Str::HintNavPrior, u"Go to prior record", u"Перейти на предыдущую строку"},
+    {Str::NavNext, u"Next", u"Следующ"},
+    {Str::HintNavNext, u"Go to next record", u"Перейти к следующей строке"},
+    {Str::NavLast, u"Last", u"Последн."},
+    {Str::HintNavLast, u"Go to last record", u"Перейти на последнюю строку"},
+    {Str::BtnInsert, u"Insert", u"Добавить"},
+    {Str::HintInsert, u"Insert new record", u"Добавить новую строку"},
+    {Str::BtnSame, u"Same", u"Дубликат"},
+    {Str::HintSame, u"Insert the similar record", u"Добавить дубликат текущей строки"},
+    {Str::BtnDelete, u"Delete", u"Удалить"},
+    {Str::HintDelete, u"Delete current record", u"Удалить текущую строку"},
+    {Str::BtnPrint, u"Print", u"Печать"},
+    {Str::HintPrint, u"Print", u"Печать"},
+    {Str::BtnClose, u"Close", u"Закрыть"},
+    {Str::HintClose, u"Close file", u"Закрыть окно"},
+    {Str::StatusRowCount, u"Row count", u"Общ.колич.строк"},
+    {Str::StatusCurrent, u"current", u"текущая строка"},
+    {Str::ActionSaveAs, u"Save Selected As", u"Сохранить как"},
+    {Str::HintSaveAs, u"Save selected as file", u"Сохранить в виде файла"},
+    {Str::WinDevices, u"Devices", u"Паспорта"},
+    {Str::WinTypes, u"Types", u"Типы устройств"},
+    {Str::WinServices, u"Services", u"Обслуживания"},
+    {Str::WinServiceReports, u"Service reports and charts", u"Отчеты и графики обслуживаний"},
+    {Str::WinMalfunctions, u"Malfunctions", u"Неисправности"},
+    {Str::HintOpenRefusal, u"Open malfunctions table", u"Открыть таблицу неисправностей"},
+    {Str::WinLinkedTables, u"Linked tables", u"Справочники"},
+    {Str::WinManager, u"Table/Form manager", u"Менеджер форм"},
+    {Str::ActionTableProps, u"Table properties", u"Настройка таблицы"},
+    {Str::HintTableProps, u"Open table properties", u"Открыть окно настройки таблицы"},
+    {Str::HintSwap, u"Toggle table/form", u"Переключить таб/фор"},
+    {Str::ActionFind, u"Find", u"Найти"},
+    {Str::HintFind, u"Find", u"Найти"},
+    {Str::ActionSelectAll, u"Select All", u"Выбрать все"},
+    {Str::HintSelectAll, u"Select All", u"Выбрать все"},
+    {Str::PageInformation, u"Information", u"Информация"},
+    {Str::PageExtended, u"Extended", u"Дополнительно"},
+    {Str::PageShiftLog, u"Shift log", u"Журнал передвижений"},
+    {Str::PageServiceLog, u"Service log", u"Журнал обслуживаний"},
+    {Str::PageEditLog, u"Edit log", u"Журнал редактирования"},
+    {Str::ColFullServiceName, u"Full service name", u"Наименование обслуживания"},
+    {Str::ColShortServiceName, u"Short service name", u"Аббревиатура обслуживания"},
+    {Str::ColLastDate, u"Last date", u"Дата предыдущего обслуживания"},
+    {Str::ColNextDate, u"Next date", u"Дата следующего обслуживания"},
+    {Str::BtnAdd, u"Add", u"+"},
+    {Str::BtnDel, u"Del", u"-"},
+    {Str::LabelServiceIntervals, u"Service intervals", u"Периодичности обслуживания"},
+    {Str::ColServiceName, u"Service name", u"Наименование обслуживания"},
+    {Str::ColShortName, u"Short name", u"Аббревиатура обслуживания"},
+    {Str::ColIntervalMonths, u"Interval (months)", u"Интервал(периодичность) обслуживания"},
+    {Str::HintAddService, u"Add service", u"Добавить обслуживание"},
+    {Str::HintDeleteService, u"Delete service", u"Удалить обслуживание"},
+    {Str::ColCrew, u"Crew", u"Бригада"},
+    {Str::ColDepartment, u"Department", u"Подразделение"},
+    {Str::TypeColId, u"ID", u"Номер в БД"},
+    {Str::TypeColType, u"Type", u"Тип"},
+    {Str::TypeColModel, u"Model", u"Марка"},
+    {Str::LinkedTypeNames, u"Type names", u"Наименования типов устойств"},
+    {Str::PageChart, u"Chart", u"График"},
+    {Str::BtnEdit, u"Edit", u"Редакт."},
+    {Str::HintEditService, u"Edit service information", u"Редактировать данные по обслуживанию"},
+    {Str::PageParameters, u"Parameters", u"Параметры"},
+    {Str::ColDocument, u"Document", u"Документ"},
+    {Str::ColSign, u"Sign", u"Подпись"},
+    {Str::TitleTable, u"Table", u"Таблица"},
+    {Str::DlgOk, u"Ok", u"Применить"},
+    {Str::DlgCancel, u"Cancel", u"Закрыть"},
+    {Str::LinkedCategories, u"Employee's categories", u"Разряды сотрудников"},
+    {Str::WinAmountPerUnit, u"Amount per unit", u"Затраты на обслуживание"},
+    {Str::ColRepetition, u"Repetition", u"Повторяемость"},
+    {Str::ColRateTime, u"Rate time", u"Норма времени"},
+    {Str::ColAnnualRate, u"Annual rate", u"Годовой объем"},
+    {Str::OperationCanceled, u"Operation canceled.", u"Операция отменена."},
+    {Str::ColProfession, u"Profession", u"Наименование рабочего места"},
+    {Str::ColShift, u"Shift", u"Сменность явочная"},
+    {Str::LinkedWorkDayLength, u"Lenth of working day (hours)", u"Продлжительность рабочего дня в часах"},
+    {Str::LinkedNominalFund, u"Nominal time fund (hours)", u"Номинальный фонд рабочего времени в днях"},
+    {Str::LinkedAnnualHoliday, u"Annual holiday (days)", u"Очередные отпуска в днях"},
+    {Str::LinkedOtherLosses, u"Other losses (%)", u"Прочие потери в %"},
+};
+// clang-format on
+
+constexpr bool entriesFollowTheEnum()
+{
+    for (int i = 0; i < StrEntryCount; ++i) {
+        if (static_cast<int>(entries[i].key) != i)
+            return false;
+    }
+    return true;
+}
+
+static_assert(std::size(entries) == StrEntryCount, "one table entry per constant of Str");
+static_assert(entriesFollowTheEnum(), "the table must list the entries in the order of Str");
+
+constexpr std::array<Str, LinkedTableCount> linkedTables = {
+    Str::LinkedAccuracies,          // 0
+    Str::LinkedAssignments,         // 1
+    Str::LinkedClasses,             // 2
+    Str::LinkedDepartmentsCrews,    // 3
+    Str::LinkedDesigns,             // 4
+    Str::LinkedDimensions,          // 5
+    Str::LinkedDocuments,           // 6
+    Str::LinkedGraduations,         // 7
+    Str::LinkedLocationsPlaces,     // 8
+    Str::LinkedMalfunctionGroups,   // 9
+    Str::LinkedMadeBy,              // 10
+    Str::LinkedMeasurements,        // 11
+    Str::LinkedParameters,          // 12
+    Str::LinkedRanges,              // 13
+    Str::LinkedScales,              // 14
+    Str::WinServices,               // 15
+    Str::LinkedStates,              // 16
+    Str::LinkedSystems,             // 17
+    Str::LinkedTypeNames,           // 18
+    Str::LinkedCategories,          // 19
+    Str::LinkedWorkDayLength,       // 20
+    Str::LinkedNominalFund,         // 21
+    Str::LinkedAnnualHoliday,       // 22
+    Str::LinkedOtherLosses,         // 23
+};
+
+int currentLanguage = INSTREL_LANGUAGE;
+
+QString entryText(Str entry, int language)
+{
+    const int index = static_cast<int>(entry);
+    if (index < 0 || index >= StrEntryCount) {
+        qWarning("StrList: no entry %d in the string table", index);
+        return {};
+    }
+    const Entry& e = entries[index];
+    return QString::fromUtf16(language == 0 ? e.english : e.russian);
+}
+
+// The text that replaces one placeholder: "%d" an integer, "%f" two decimals with ".", "%s" the text.
+QString placeholderText(QChar kind, const QVariant& arg)
+{
+    switch (kind.unicode()) {
+    case 'd': {
+        bool ok = false;
+        const qlonglong n = arg.toLongLong(&ok);
+        return ok ? QString::number(n) : arg.toString();
+    }
+    case 'f':
+        return QString::number(arg.toDouble(), 'f', 2);
+    default:
+        return arg.toString();
+    }
+}
+
+} // namespace
+
+int languageIndex()
+{
+    return currentLanguage;
+}
+
+void setLanguageIndex(int index)
+{
+    if (index != 0 && index != 1) {
+        qWarning("StrList: language index %d ignored; only 0 (English) and 1 (Russian) exist", index);
+        return;
+    }
+    currentLanguage = index;
+}
+
+QString Text(Str entry)
+{
+    return entryText(entry, currentLanguage);
+}
+
+QString formatText(const QString& format, const QVariantList& args)
+{
+    QString result;
+    result.reserve(format.size() + 16);
+    qsizetype next = 0;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format.at(i);
+        if (c != u'%' || i + 1 == format.size()) {
+            result += c;
+            continue;
+        }
+        const QChar kind = format.at(i + 1);
+        if (kind == u'%') {
+            result += u'%';
+            ++i;
+        } else if (kind == u'd' || kind == u's' || kind == u'f') {
+            // A placeholder without its argument is left in the text, so a missing value shows where it belongs.
+            if (next < args.size())
+                result += placeholderText(kind, args.at(next++));
+            else
+                result += QStringView(format).mid(i, 2);
+            ++i;
+        } else {
+            result += c; // a lone percent sign, as in "Other losses (%)"
+        }
+    }
+    return result;
+}
+
+QString FormatText(Str entry, const QVariantList& args)
+{
+    return formatText(Text(entry), args);
+}
+
+QString hintShort(const QString& hint)
+{
+    const qsizetype bar = hint.indexOf(u'|');
+    return bar < 0 ? hint : hint.left(bar);
+}
+
+QString hintLong(const QString& hint)
+{
+    const qsizetype bar = hint.indexOf(u'|');
+    return bar < 0 ? hint : hint.mid(bar + 1);
+}
+
+QString messageText(const QString& text)
+{
+    QString result = text;
+    result.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    result.replace(u'\r', u'\n');
+    return result;
+}
+
+QString withoutAccelerator(const QString& text)
+{
+    QString result;
+    result.reserve(text.size());
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (text.at(i) != u'&') {
+            result += text.at(i);
+        } else if (i + 1 < text.size() && text.at(i + 1) == u'&') {
+            result += u'&';
+            ++i;
+        }
+    }
+    return result;
+}
+
+const std::array<Str, LinkedTableCount>& linkedTableEntries()
+{
+    return linkedTables;
+}
+
+QStringList linkedTableNames()
+{
+    QStringList names;
+    names.reserve(LinkedTableCount);
+    for (Str entry : linkedTables)
+        names << Text(entry);
+    return names;
+}
