@@ -18,7 +18,7 @@ QString dateText(const QDate& day);            // "2025-01-31 00:00:00"
 QDateTime parseDateTime(const QString& text);
 
 // Shortest text that reads back as the same double, "." as separator, no exponent, no trailing
-// zeros ("2.15", "3", "-0.5", "123456789012.123456").
+// zeros ("2.15", "3", "-0.5", "0.30000000000000004"); "NULL" for NaN and infinities.
 QString number(double value);
 // 'text' with every quote doubled: O'Neil -> 'O''Neil'.
 QString quoted(const QString& text);
