@@ -1,10 +1,57 @@
-#include <QApplication>
-#include <QMainWindow>
+// Program entry: the single-instance guard decides first; a later start only signals the running
+// instance and exits. The first instance builds its objects in a fixed order (the main window before
+// the data module, so nothing in the main window's creation may touch the database) and enters the
+// message loop; the first showing of the main window loads its settings and checks the schema.
+#include "app/Application.h"
+#include "app/InstanceGuard.h"
+#include "app/MainFrm.h"
+#include "app/WindowRegistry.h"
+#include "data/DMFrm.h"
+#include "data/MessageService.h"
+#include "text/StrList.h"
+
+#include <QFileInfo>
+#include <cstdio>
+
+namespace {
+QStringList argumentsOf(int argc, char** argv)
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    return arguments;
+}
+
+QString executablePath(char** argv)
+{
+    // /proc/self/exe names the file actually run, even when started through a link or PATH.
+    const QString self = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
+    return self.isEmpty() ? QString::fromLocal8Bit(argv[0]) : self;
+}
+} // namespace
 
 int main(int argc, char** argv)
 {
-    QApplication app(argc, argv);
-    QMainWindow window;
-    window.show();
+    InstanceGuard guard(executablePath(argv));
+    if (!guard.CheckFirstInstance()) {
+        if (!guard.errorMessage().isEmpty()) {
+            std::fprintf(stderr, "%s\n", qPrintable(messageText(guard.errorMessage())));
+            InstrelApplication app(argc, argv);
+            Messages::error(guard.errorMessage());
+            return 1;
+        }
+        guard.NotifyFirstInstance(argumentsOf(argc, argv));
+        return 0;
+    }
+
+    InstrelApplication app(argc, argv);
+    app.setApplicationName(QStringLiteral("Instrel"));
+    app.setProperty("helpFile", QStringLiteral("InstrelHelp.chm"));
+    registerProgramWindows();
+
+    TMainForm mainForm;
+    TDM dm;
+    guard.attach(&mainForm);
+    mainForm.show();
     return app.exec();
 }

@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QDialog>
+
+// The about box: the program's name and version and where to find its makers.
+class TAboutForm : public QDialog {
+    Q_OBJECT
+public:
+    explicit TAboutForm(const QString& programVersion, QWidget* parent = nullptr);
+};

@@ -1,0 +1,46 @@
+#include "app/Application.h"
+
+#include "app/WidgetMessageService.h"
+#include "data/DatabaseError.h"
+#include "data/WaitCursor.h"
+
+#include <QCursor>
+
+namespace {
+WidgetMessageService g_boxes;
+}
+
+InstrelApplication::InstrelApplication(int& argc, char** argv) : QApplication(argc, argv)
+{
+    MessageService::install(&g_boxes);
+    WaitCursor::hooks().show = [] { QApplication::setOverrideCursor(Qt::WaitCursor); };
+    WaitCursor::hooks().restore = [] { QApplication::restoreOverrideCursor(); };
+}
+
+InstrelApplication::~InstrelApplication()
+{
+    WaitCursor::hooks() = {};
+    MessageService::install(nullptr);
+}
+
+bool InstrelApplication::guarded(const std::function<void()>& work)
+{
+    try {
+        work();
+        return true;
+    } catch (const AbortOperation&) {
+    } catch (const DatabaseError& error) {
+        // A wait cursor left by the interrupted operation would hide that the program is free again.
+        while (QApplication::overrideCursor())
+            QApplication::restoreOverrideCursor();
+        Messages::error(error.message());
+    }
+    return false;
+}
+
+bool InstrelApplication::notify(QObject* receiver, QEvent* event)
+{
+    bool result = false;
+    guarded([&] { result = QApplication::notify(receiver, event); });
+    return result;
+}

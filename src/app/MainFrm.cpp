@@ -1,0 +1,430 @@
+#include "app/MainFrm.h"
+
+#include "app/AboutFrm.h"
+#include "app/Application.h"
+#include "app/MonitorFrm.h"
+#include "app/StoredGeometry.h"
+#include "data/DMFrm.h"
+#include "data/MessageService.h"
+#include "data/SchemaUpgrade.h"
+#include "text/StrList.h"
+
+#include <QAbstractEventDispatcher>
+#include <QAbstractItemView>
+#include <QActionGroup>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFile>
+#include <QFontDialog>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QSettings>
+#include <QStatusBar>
+#include <QToolBar>
+
+namespace {
+
+QHash<QString, TMainForm::WindowFactory>& factories()
+{
+    static QHash<QString, TMainForm::WindowFactory> registry;
+    return registry;
+}
+
+const char* const kSettingsFile = "Device.ini";
+
+// The command that opens each child window, with the class it opens.
+struct OpenCommand {
+    const char* action;
+    const char* windowClass;
+    Str caption;
+    Str hint;
+};
+
+const OpenCommand kOpenCommands[] = {
+    {"OpenDevice", "TDeviceForm", Str::WinDevices, Str::HintOpenDevice},
+    {"OpenDevType", "TTypeForm", Str::WinTypes, Str::HintOpenDevType},
+    {"OpenNextRep", "TNextRepForm", Str::WinServices, Str::HintOpenNextRep},
+    {"OpenReport", "TReportForm", Str::WinServiceReports, Str::HintOpenReport},
+    {"OpenRefusal", "TMalfunctionForm", Str::WinMalfunctions, Str::HintOpenRefusal},
+    {"OpenAccount", "TAccountForm", Str::WinAmountPerUnit, Str::HintOpenAccount},
+    {"OpenSprav", "TSpravForm", Str::WinLinkedTables, Str::HintOpenSprav},
+    {"OpenManager", "TManagerForm", Str::WinManager, Str::HintOpenManager},
+};
+
+// The table selector's items, in order, and the window each opens; the first five switch the window
+// to its table view.
+const char* const kSelectorClasses[] = {"TDeviceForm",  "TTypeForm",    "TNextRepForm", "TReportForm",
+                                        "TMalfunctionForm", "TAccountForm", "TSpravForm", "TManagerForm"};
+const Str kSelectorCaptions[] = {Str::WinDevices,      Str::WinTypes,         Str::WinServices,
+                                 Str::WinServiceReports, Str::WinMalfunctions, Str::WinAmountPerUnit,
+                                 Str::WinLinkedTables,  Str::WinManager};
+
+bool isTableWindow(const QWidget* w) { return w && w->inherits("TBaseForm"); }
+
+bool focusInGrid(const QWidget* child)
+{
+    const QWidget* focus = QApplication::focusWidget();
+    if (!child || !focus || !child->isAncestorOf(focus))
+        return false;
+    for (const QWidget* w = focus; w && w != child; w = w->parentWidget())
+        if (qobject_cast<const QAbstractItemView*>(w))
+            return true;
+    return false;
+}
+
+} // namespace
+
+TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiArea(this))
+{
+    setObjectName(QStringLiteral("MainForm"));
+    m_mdi->setObjectName(QStringLiteral("MDIClient"));
+    m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    setCentralWidget(m_mdi);
+    m_version = ReadProgramVersion();
+    setWindowTitle(withoutAccelerator(Text(Str::MainCaption)) + QStringLiteral(" v") + m_version);
+    m_linkedNames = ::linkedTableNames();
+    m_skinName = QStringLiteral("Label1");
+    createActions();
+    createMenus();
+    createToolBar();
+    statusBar()->setObjectName(QStringLiteral("StatusBar1"));
+    resize(1024, 700);
+    if (auto* dispatcher = QAbstractEventDispatcher::instance())
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TMainForm::updateActions);
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, &TMainForm::updateActions);
+}
+
+TMainForm::~TMainForm()
+{
+    if (!m_settingsSaved)
+        saveSettings(); // destroyed without closing: a quit request from a later start
+}
+
+void TMainForm::registerWindow(const QString& className, WindowFactory factory)
+{
+    factories().insert(className, std::move(factory));
+}
+
+bool TMainForm::hasWindow(const QString& className) { return factories().contains(className); }
+
+QAction* TMainForm::addCommand(const QString& name, const QString& caption, const QString& hint)
+{
+    auto* action = new QAction(caption, this);
+    action->setObjectName(name);
+    action->setToolTip(withoutAccelerator(hintShort(hint)));
+    action->setStatusTip(hintLong(hint));
+    m_actions.insert(name, action);
+    return action;
+}
+
+QAction* TMainForm::action(const QString& name) const { return m_actions.value(name); }
+
+void TMainForm::createActions()
+{
+    for (const OpenCommand& command : kOpenCommands) {
+        QAction* a = addCommand(QString::fromLatin1(command.action), Text(command.caption), Text(command.hint));
+        const QString windowClass = QString::fromLatin1(command.windowClass);
+        connect(a, &QAction::triggered, this, [this, windowClass] { openOrActivate(windowClass); });
+    }
+    addCommand(QStringLiteral("SaveAs"), Text(Str::ActionSaveAs), Text(Str::HintSaveAs));
+    QAction* close = addCommand(QStringLiteral("FileClose"), Text(Str::ActionFileClose), Text(Str::HintFileClose));
+    connect(close, &QAction::triggered, m_mdi, &QMdiArea::closeActiveSubWindow);
+    addCommand(QStringLiteral("Preview"), Text(Str::ActionPreview), Text(Str::HintPreview));
+    QAction* exit = addCommand(QStringLiteral("FileExit1"), Text(Str::ActionExit), Text(Str::HintExit));
+    connect(exit, &QAction::triggered, this, &QWidget::close);
+    addCommand(QStringLiteral("CheckComplect"), Text(Str::ActionShowKits), QString())->setCheckable(true);
+    addCommand(QStringLiteral("Swap"), Text(Str::ActionSwap), Text(Str::HintSwap));
+    addCommand(QStringLiteral("OpenTableProp"), Text(Str::ActionTableProps), Text(Str::HintTableProps));
+    addCommand(QStringLiteral("Find"), Text(Str::ActionFind), Text(Str::HintFind))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    addCommand(QStringLiteral("EditCut1"), Text(Str::ActionCut), Text(Str::HintCut))->setShortcut(QKeySequence::Cut);
+    addCommand(QStringLiteral("EditCopy1"), Text(Str::ActionCopy), Text(Str::HintCopy))->setShortcut(QKeySequence::Copy);
+    addCommand(QStringLiteral("EditPaste1"), Text(Str::ActionPaste), Text(Str::HintPaste))->setShortcut(QKeySequence::Paste);
+    addCommand(QStringLiteral("SelectAll"), Text(Str::ActionSelectAll), Text(Str::HintSelectAll));
+    QAction* font = addCommand(QStringLiteral("FontEdit1"), Text(Str::ActionFont), Text(Str::HintFont));
+    connect(font, &QAction::triggered, this, &TMainForm::FontEdit1Accept);
+    QAction* cascade = addCommand(QStringLiteral("WindowCascade1"), Text(Str::ActionCascade), Text(Str::HintCascade));
+    connect(cascade, &QAction::triggered, this, [this] { arrange(&QMdiArea::cascadeSubWindows); });
+    QAction* tileH = addCommand(QStringLiteral("WindowTileHorizontal1"), Text(Str::ActionTileHorizontal),
+                                Text(Str::HintTileHorizontal));
+    connect(tileH, &QAction::triggered, this, [this] { arrange(&QMdiArea::tileSubWindows); });
+    QAction* tileV = addCommand(QStringLiteral("WindowTileVertical1"), Text(Str::ActionTileVertical),
+                                Text(Str::HintTileVertical));
+    connect(tileV, &QAction::triggered, this, [this] { arrange(&QMdiArea::tileSubWindows); });
+    addCommand(QStringLiteral("OpenHelp"), Text(Str::ActionHelpIndex), Text(Str::HintHelpIndex))->setShortcut(QKeySequence(Qt::Key_F1));
+    QAction* about = addCommand(QStringLiteral("HelpAbout1"), Text(Str::ActionAbout), Text(Str::HintAbout));
+    connect(about, &QAction::triggered, this, [this] {
+        TAboutForm box(m_version, this);
+        box.exec();
+    });
+    QAction* monitor = addCommand(QStringLiteral("OpenMonitor"), QStringLiteral("SQL-monitor"), QString());
+    monitor->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
+    monitor->setShortcutContext(Qt::ApplicationShortcut);
+    addAction(monitor); // reachable by its shortcut only
+    connect(monitor, &QAction::triggered, this, [this] { openOrActivate(QStringLiteral("TMonitorForm")); });
+}
+
+void TMainForm::createMenus()
+{
+    auto addMenu = [this](const QString& name, Str caption, Str hint) {
+        QMenu* menu = menuBar()->addMenu(Text(caption));
+        menu->setObjectName(name);
+        menu->menuAction()->setStatusTip(hintLong(Text(hint)));
+        return menu;
+    };
+    QMenu* file = addMenu(QStringLiteral("File1"), Str::MenuFile, Str::MenuFileHint);
+    QMenu* open = file->addMenu(Text(Str::MenuOpenTable));
+    open->setObjectName(QStringLiteral("OpenTable1"));
+    open->menuAction()->setStatusTip(Text(Str::MenuOpenTableHint));
+    for (const char* name : {"OpenDevice", "OpenDevType", "OpenNextRep", "OpenReport", "OpenRefusal", "OpenAccount",
+                             "OpenSprav"})
+        open->addAction(action(QString::fromLatin1(name)));
+    file->addSeparator();
+    file->addAction(action(QStringLiteral("SaveAs")));
+    file->addAction(action(QStringLiteral("FileClose")));
+    file->addSeparator();
+    file->addAction(action(QStringLiteral("Preview")));
+    file->addSeparator();
+    file->addAction(action(QStringLiteral("FileExit1")));
+
+    QMenu* view = addMenu(QStringLiteral("View1"), Str::MenuView, Str::MenuViewHint);
+    view->addAction(action(QStringLiteral("OpenManager")));
+    view->addSeparator();
+    view->addAction(action(QStringLiteral("CheckComplect")));
+    view->addAction(action(QStringLiteral("Swap")));
+    view->addAction(action(QStringLiteral("OpenTableProp")));
+    view->addSeparator();
+    view->addAction(action(QStringLiteral("Find")));
+
+    QMenu* edit = addMenu(QStringLiteral("Edit1"), Str::MenuEdit, Str::MenuEditHint);
+    for (const char* name : {"EditCut1", "EditCopy1", "EditPaste1", "SelectAll"})
+        edit->addAction(action(QString::fromLatin1(name)));
+
+    QMenu* options = addMenu(QStringLiteral("Options1"), Str::MenuOptions, Str::MenuOptionsHint);
+    options->addAction(action(QStringLiteral("FontEdit1")));
+    m_skinMenu = options->addMenu(Text(Str::MenuSkins));
+    m_skinMenu->setObjectName(QStringLiteral("SkinMenu"));
+    m_skinMenu->menuAction()->setStatusTip(Text(Str::HintSkins));
+
+    QMenu* window = addMenu(QStringLiteral("Window1"), Str::MenuWindow, Str::MenuWindowHint);
+    for (const char* name : {"WindowCascade1", "WindowTileHorizontal1", "WindowTileVertical1"})
+        window->addAction(action(QString::fromLatin1(name)));
+    connect(window, &QMenu::aboutToShow, this, [this, window] {
+        // The platform's list of open child windows follows the arrange commands.
+        const auto actions = window->actions();
+        for (int i = 3; i < actions.size(); ++i)
+            window->removeAction(actions[i]), actions[i]->deleteLater();
+        const auto windows = m_mdi->subWindowList();
+        if (!windows.isEmpty())
+            window->addSeparator();
+        for (int i = 0; i < windows.size(); ++i) {
+            QMdiSubWindow* sub = windows[i];
+            QAction* item = window->addAction(QStringLiteral("&%1 %2").arg(i + 1).arg(sub->windowTitle()));
+            item->setCheckable(true);
+            item->setChecked(sub == m_mdi->activeSubWindow());
+            connect(item, &QAction::triggered, this, [this, sub] { m_mdi->setActiveSubWindow(sub); });
+        }
+    });
+
+    QMenu* help = addMenu(QStringLiteral("Help1"), Str::MenuHelp, Str::MenuHelpHint);
+    help->addAction(action(QStringLiteral("OpenHelp")));
+    help->addSeparator();
+    help->addAction(action(QStringLiteral("HelpAbout1")));
+}
+
+void TMainForm::createToolBar()
+{
+    QToolBar* bar = addToolBar(QStringLiteral("ToolBar1"));
+    bar->setObjectName(QStringLiteral("ToolBar1"));
+    bar->setMovable(false);
+    bar->addAction(action(QStringLiteral("OpenManager")));
+    for (const char* name : {"EditCut1", "EditCopy1", "EditPaste1"})
+        bar->addAction(action(QString::fromLatin1(name)));
+    m_tableSelector = new QComboBox(bar);
+    m_tableSelector->setObjectName(QStringLiteral("sComboTable"));
+    m_tableSelector->setFixedWidth(289);
+    m_tableSelector->setToolTip(Text(Str::MainChooseTable));
+    m_tableSelector->setStatusTip(Text(Str::MainChooseTable));
+    for (Str caption : kSelectorCaptions)
+        m_tableSelector->addItem(withoutAccelerator(Text(caption)));
+    m_tableSelector->setCurrentIndex(-1);
+    connect(m_tableSelector, &QComboBox::activated, this, &TMainForm::sComboTableChange);
+    bar->addWidget(m_tableSelector);
+    for (const char* name : {"OpenTableProp", "Swap", "Find", "Preview", "SaveAs", "OpenHelp"})
+        bar->addAction(action(QString::fromLatin1(name)));
+    bar->setFixedHeight(m_tableSelector->sizeHint().height() + 16);
+}
+
+void TMainForm::sComboTableChange(int index)
+{
+    if (index < 0 || index >= int(std::size(kSelectorClasses)))
+        return;
+    QWidget* child = openOrActivate(QString::fromLatin1(kSelectorClasses[index]));
+    if (child && index <= 4 && index != 3) {
+        // Items of the data windows bring them back to their table view.
+        if (QWidget* grid = child->findChild<QWidget*>(QStringLiteral("GridPanel")))
+            grid->setVisible(true);
+        if (QWidget* form = child->findChild<QWidget*>(QStringLiteral("FormPanel")))
+            form->setVisible(false);
+    }
+}
+
+QWidget* TMainForm::findChildWindow(const QString& className) const
+{
+    for (QMdiSubWindow* sub : m_mdi->subWindowList())
+        if (sub->widget() && QString::fromLatin1(sub->widget()->metaObject()->className()) == className)
+            return sub->widget();
+    return nullptr;
+}
+
+QWidget* TMainForm::activeChild() const
+{
+    QMdiSubWindow* sub = m_mdi->activeSubWindow();
+    return sub ? sub->widget() : nullptr;
+}
+
+QWidget* TMainForm::openOrActivate(const QString& className, bool* existed)
+{
+    if (QWidget* open = findChildWindow(className)) {
+        if (existed)
+            *existed = true;
+        QMdiSubWindow* sub = qobject_cast<QMdiSubWindow*>(open->parentWidget());
+        if (sub->isMinimized())
+            sub->showNormal();
+        sub->show();
+        m_mdi->setActiveSubWindow(sub);
+        return open;
+    }
+    if (existed)
+        *existed = false;
+    QWidget* child = nullptr;
+    if (className == QLatin1String("TMonitorForm"))
+        child = new TMonitorForm;
+    else if (factories().contains(className))
+        child = factories().value(className)();
+    if (!child)
+        return nullptr;
+    child->setAttribute(Qt::WA_DeleteOnClose);
+    child->setFont(font());
+    QMdiSubWindow* sub = m_mdi->addSubWindow(child);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    sub->setWindowTitle(child->windowTitle());
+    sub->show();
+    m_mdi->setActiveSubWindow(sub);
+    return child;
+}
+
+void TMainForm::arrange(void (QMdiArea::*how)())
+{
+    for (QMdiSubWindow* sub : m_mdi->subWindowList())
+        if (sub->isMinimized())
+            sub->showNormal();
+    (m_mdi->*how)();
+}
+
+void TMainForm::FontEdit1Accept()
+{
+    bool ok = false;
+    QFontDialog dialog(font(), this);
+    dialog.setOption(QFontDialog::DontUseNativeDialog);
+    if (dialog.exec() != QDialog::Accepted)
+        return;
+    QFont chosen = dialog.selectedFont();
+    if (chosen.pointSizeF() > 12)
+        chosen.setPointSizeF(12);
+    (void)ok;
+    setFont(chosen);
+    for (QMdiSubWindow* sub : m_mdi->subWindowList())
+        if (sub->widget())
+            sub->widget()->setFont(chosen);
+}
+
+void TMainForm::updateActions()
+{
+    QWidget* child = activeChild();
+    const bool anyChild = !m_mdi->subWindowList().isEmpty();
+    const bool tableRule = anyChild && (isTableWindow(child) || focusInGrid(child));
+    for (const OpenCommand& command : kOpenCommands)
+        action(QString::fromLatin1(command.action))
+            ->setEnabled(hasWindow(QString::fromLatin1(command.windowClass)));
+    action(QStringLiteral("SaveAs"))->setEnabled(tableRule);
+    action(QStringLiteral("Preview"))->setEnabled(tableRule);
+    action(QStringLiteral("SelectAll"))->setEnabled(tableRule);
+    action(QStringLiteral("FileClose"))->setEnabled(anyChild);
+    action(QStringLiteral("Swap"))->setEnabled(isTableWindow(child));
+    action(QStringLiteral("OpenTableProp"))->setEnabled(isTableWindow(child));
+    action(QStringLiteral("Find"))->setEnabled(anyChild && focusInGrid(child));
+    action(QStringLiteral("CheckComplect"))->setEnabled(findChildWindow(QStringLiteral("TDeviceForm")) != nullptr);
+    QWidget* focus = QApplication::focusWidget();
+    const bool editorFocused = focus && focus->inherits("QLineEdit");
+    action(QStringLiteral("EditCut1"))->setEnabled(editorFocused);
+    action(QStringLiteral("EditCopy1"))->setEnabled(editorFocused);
+    action(QStringLiteral("EditPaste1"))->setEnabled(editorFocused);
+}
+
+QString TMainForm::rememberedSkin() const { return m_skinName; }
+
+void TMainForm::showEvent(QShowEvent* event)
+{
+    QMainWindow::showEvent(event);
+    if (m_firstShown)
+        return;
+    m_firstShown = true;
+    // After the window is on screen, so that the upgrade's boxes have a visible owner.
+    QMetaObject::invokeMethod(this, &TMainForm::FormFirstShow, Qt::QueuedConnection);
+}
+
+void TMainForm::FormFirstShow()
+{
+    loadSettings();
+    if (TDM* dm = TDM::instance()) {
+        SchemaUpgrade upgrade(*dm->ADOConnection());
+        upgrade.CheckSchemaVersion();
+    }
+    updateActions();
+}
+
+void TMainForm::loadSettings()
+{
+    const QString path = QString::fromLatin1(kSettingsFile);
+    QSettings settings(path, QSettings::IniFormat);
+    bool broken = settings.status() != QSettings::NoError;
+    settings.beginGroup(QStringLiteral("TMainForm"));
+    QFont stored;
+    if (!broken && settings.contains(QStringLiteral("Font")))
+        broken = !stored.fromString(settings.value(QStringLiteral("Font")).toString());
+    if (broken) {
+        // A settings file the program cannot read is not worth keeping: start from the defaults.
+        settings.endGroup();
+        QFile::remove(path);
+        m_skinName = QStringLiteral("Label1");
+        return;
+    }
+    if (settings.contains(QStringLiteral("Font")))
+        setFont(stored);
+    StoredGeometry::restore(settings, this);
+    m_skinName = settings.value(QStringLiteral("Label1.Caption"), m_skinName).toString();
+}
+
+void TMainForm::saveSettings()
+{
+    QSettings settings(QString::fromLatin1(kSettingsFile), QSettings::IniFormat);
+    settings.beginGroup(QStringLiteral("TMainForm"));
+    settings.setValue(QStringLiteral("Font"), font().toString());
+    StoredGeometry::save(settings, this);
+    settings.setValue(QStringLiteral("Label1.Caption"), m_skinName);
+    m_settingsSaved = true;
+}
+
+void TMainForm::closeEvent(QCloseEvent* event)
+{
+    m_mdi->closeAllSubWindows();
+    if (!m_mdi->subWindowList().isEmpty()) {
+        event->ignore();
+        return;
+    }
+    saveSettings();
+    QMainWindow::closeEvent(event);
+}

@@ -1,0 +1,69 @@
+#pragma once
+
+#include <QHash>
+#include <QMainWindow>
+#include <functional>
+
+class QAction;
+class QComboBox;
+class QMdiArea;
+class QMdiSubWindow;
+class QMenu;
+
+// The main frame: menus, toolbar with the table selector, status bar showing command hints, and the
+// MDI area holding the data windows (at most one per window class). Its first showing loads its
+// settings and brings the database schema up to date.
+class TMainForm : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit TMainForm(QWidget* parent = nullptr);
+    ~TMainForm() override;
+
+    // Child windows are created by class name through factories that the window units register, so
+    // the frame does not depend on every window. Commands of a class without a factory stay greyed.
+    using WindowFactory = std::function<QWidget*()>;
+    static void registerWindow(const QString& className, WindowFactory factory);
+    static bool hasWindow(const QString& className);
+
+    // Finds an open child of exactly this class and brings it to the front, or creates one. Returns
+    // the child's widget and tells through `existed` whether it was already open.
+    QWidget* openOrActivate(const QString& className, bool* existed = nullptr);
+    // The open child of this class, or nullptr; never creates one.
+    QWidget* findChildWindow(const QString& className) const;
+    QWidget* activeChild() const;
+
+    QMdiArea* mdiArea() const { return m_mdi; }
+    QAction* action(const QString& name) const;
+    QString programVersion() const { return m_version; }
+    QStringList linkedTableNames() const { return m_linkedNames; }
+    QString rememberedSkin() const;
+
+    // Re-evaluates every command's enabling; runs whenever the application goes idle.
+    void updateActions();
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void createActions();
+    void createMenus();
+    void createToolBar();
+    void FormFirstShow();
+    void loadSettings();
+    void saveSettings();
+    void sComboTableChange(int index);
+    void arrange(void (QMdiArea::*how)());
+    void FontEdit1Accept();
+    QAction* addCommand(const QString& name, const QString& caption, const QString& hint);
+
+    QMdiArea* m_mdi;
+    QComboBox* m_tableSelector = nullptr;
+    QMenu* m_skinMenu = nullptr;
+    QHash<QString, QAction*> m_actions;
+    QString m_version;
+    QStringList m_linkedNames;
+    QString m_skinName;
+    bool m_firstShown = false;
+    bool m_settingsSaved = false;
+};

@@ -1,0 +1,5 @@
+#include "app/WindowRegistry.h"
+
+#include "app/MainFrm.h"
+
+void registerProgramWindows() {}
