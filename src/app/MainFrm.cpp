@@ -99,6 +99,10 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiArea(
 
 TMainForm::~TMainForm()
 {
+    // The MDI area outlives this part of the destruction; its signals must not reach us any more.
+    disconnect(m_mdi, nullptr, this, nullptr);
+    if (auto* dispatcher = QAbstractEventDispatcher::instance())
+        disconnect(dispatcher, nullptr, this, nullptr);
     if (!m_settingsSaved)
         saveSettings(); // destroyed without closing: a quit request from a later start
 }
