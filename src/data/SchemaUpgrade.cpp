@@ -1,0 +1,434 @@
+#include "data/SchemaUpgrade.h"
+
+#include "data/Clock.h"
+#include "data/DatabaseError.h"
+#include "data/MessageService.h"
+#include "data/ResultSet.h"
+#include "data/SchemaIndexes.h"
+#include "data/SqlConnection.h"
+#include "data/SqlValue.h"
+#include "text/StrList.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+#ifndef INSTREL_PRODUCT_VERSION
+#error "INSTREL_PRODUCT_VERSION must be defined by the build"
+#endif
+
+namespace {
+
+enum class StepKind {
+    Probe,       // run the statements when the probe fails
+    VictimTable, // the same, then the kinds of edit in the language in use
+    View,        // drop (ignoring any error), then create
+};
+
+struct Step {
+    StepKind kind;
+    const char* lead; // the probe, or the drop of a view
+    const char* statements[2];
+};
+
+// The steps in the order they run. Each statement is kept as written in the program's dialect; the
+// connection translates it for the engine.
+const Step kSteps[] = {
+    // 1
+    {StepKind::Probe, "select top 1 setdate from device;",
+     {"alter table device add column SetDate datetime null;"}},
+    // 2
+    {StepKind::Probe, "select top 1 changedate from device;",
+     {"alter table device add column ChangeDate datetime null;"}},
+    // 3
+    {StepKind::Probe, "select top 1 * from Dimention;",
+     {"create table Dimention ( ID_Dimention int IDENTITY UNIQUE PRIMARY KEY, Name_Dimention varchar(25) "
+      "null );"}},
+    // 4
+    {StepKind::Probe, "select top 1 * from Document;",
+     {"create table Document ( ID_Document int IDENTITY UNIQUE PRIMARY KEY, Name_Document varchar(150) "
+      "null, RegNumber varchar(65) null);"}},
+    // 5
+    {StepKind::Probe, "select top 1 * from EditHist;",
+     {"create table EditHist ( IVictim int null, IDevice int null, ANumber varchar(80) null, ZNumber "
+      "varchar(80) null, ChangeDate datetime null);"}},
+    // 6
+    {StepKind::VictimTable, "select top 1 * from Victim;",
+     {"create table Victim ( Code int null, Victim varchar(10) null);"}},
+    // 7
+    {StepKind::Probe, "select top 1 * from MovHist;",
+     {"create table MovHist ( IDevice int null, ILastLocation int null, ILastLocSet int null, ILastState "
+      "int null, INewLocation int null, INewLocSet int null, INewState int null, LastSetDate datetime "
+      "null, LastSetPlace varchar(50) null, NewSetDate datetime null, NewSetPlace varchar(50) null, "
+      "ChangeDate datetime null, Sign varchar(25) null, Comments varchar(50) null );"}},
+    // 8
+    {StepKind::Probe, "select top 1 * from RepHist;",
+     {"create table RepHist ( INextRep int null, LastDate datetime null, ExpectedDate datetime null, "
+      "NewDate datetime null, NextDate datetime null, ChangeDate datetime null);"}},
+    // 9
+    {StepKind::Probe, "select top 1 * from Refusal;",
+     {"create table Refusal ( ID_Refusal int IDENTITY UNIQUE PRIMARY KEY, NDate datetime null, "
+      "IGroupNaimen int null, INaimen int null, ExectNaimen varchar(65) null, BriefCase varchar(65) null, "
+      "[Action] varchar(50) null, NCount int null, IDocument int null, IDevice int null, Podpis "
+      "varchar(25) null);"}},
+    // 10
+    {StepKind::Probe, "select top 1 * from RefusalGroupNaimen;",
+     {"create table RefusalGroupNaimen ( ID_GroupNaimen int IDENTITY UNIQUE PRIMARY KEY, Name_GroupNaimen "
+      "varchar(150) null );"}},
+    // 11
+    {StepKind::Probe, "select top 1 * from RefusalNaimen;",
+     {"create table RefusalNaimen ( ID_Naimen int IDENTITY UNIQUE PRIMARY KEY, Name_Naimen varchar(150) "
+      "null, IGroupNaimen int null );"}},
+    // 12
+    {StepKind::Probe, "select top 1 * from RefusalParam;",
+     {"create table RefusalParam ( ID_Param int IDENTITY UNIQUE PRIMARY KEY, Name_Param varchar(25) null, "
+      "IDimention int null );"}},
+    // 13
+    {StepKind::Probe, "select top 1 * from RefusParamValue;",
+     {"create table RefusParamValue ( ID_RefParVal int IDENTITY UNIQUE PRIMARY KEY, IRefusal int null, "
+      "IParam int null, [Value] varchar(10) null);"}},
+    // 14
+    {StepKind::View, "drop view Pasport;",
+     {"create view Pasport as SELECT Device.ZNumber, Device.ANumber, DevType.Name_DevType, "
+      "DevType.Mark_DevType, System.Name_System, Location.Name_Location, LocSet.Name_LocSet, "
+      "Device.SetDate, Device.SetPlace, Class.Name_Class, Mere.Name_Mere, Dest.Name_Dest, "
+      "State.Name_State, Marg.Name_Marg, Scale.Name_Scale, Grade.Name_Grade, Naim.Name_Naim, "
+      "Prec.Name_Prec, Device.Comments, Device.ChangeDate, Device.ID_Device, System.ID_System, "
+      "Prec.ID_Prec, Naim.ID_Naim, Grade.ID_Grade, Scale.ID_Scale, Marg.ID_Marg, State.ID_State, "
+      "Dest.ID_Dest, Mere.ID_Mere, DevType.ID_DevType, Location.ID_Location, Class.ID_Class, "
+      "LocSet.ID_LocSet FROM ((((((((((((Device LEFT JOIN DevType ON Device.IDevType = DevType.ID_DevType) "
+      "LEFT JOIN System ON Device.ISystem = System.ID_System) LEFT JOIN Location ON Device.ILocation = "
+      "Location.ID_Location) LEFT JOIN Class ON Device.IClass = Class.ID_Class) LEFT JOIN Mere ON "
+      "Device.IMere = Mere.ID_Mere) LEFT JOIN Dest ON Device.IDest = Dest.ID_Dest) LEFT JOIN Marg ON "
+      "Device.IMarg = Marg.ID_Marg) LEFT JOIN State ON Device.IState = State.ID_State) LEFT JOIN Scale ON "
+      "Device.IScale = Scale.ID_Scale) LEFT JOIN Grade ON Device.IGrade = Grade.ID_Grade) LEFT JOIN Naim "
+      "ON DevType.INaim = Naim.ID_Naim) LEFT JOIN Prec ON DevType.IPrec = Prec.ID_Prec) LEFT JOIN LocSet "
+      "ON Device.ILocSet = LocSet.ID_LocSet ;"}},
+    // 15
+    {StepKind::View, "drop view EditHistView;",
+     {"create view EditHistView as SELECT EditHist.IDevice, EditHist.ANumber, EditHist.ZNumber, "
+      "Victim.Victim, EditHist.ChangeDate FROM EditHist LEFT JOIN Victim ON EditHist.IVictim = Victim.Code;"}},
+    // 16
+    {StepKind::View, "drop view MovHistView;",
+     {"create view MovHistView as SELECT MovHist.IDevice, DevType.Name_DevType, DevType.Mark_DevType, "
+      "Device.ZNumber, Device.ANumber, Location.Name_Location AS LastLocation, LocSet.Name_LocSet AS "
+      "LastLocSet, State.Name_State AS LastState, Location_1.Name_Location AS NewLocation, "
+      "LocSet_1.Name_LocSet AS NewLocSet, State_1.Name_State AS NewState, MovHist.LastSetDate, "
+      "MovHist.LastSetPlace, MovHist.NewSetDate, MovHist.NewSetPlace, MovHist.ChangeDate, MovHist.Sign, "
+      "MovHist.Comments FROM ((((((MovHist LEFT JOIN (Device LEFT JOIN DevType ON Device.IDevType = "
+      "DevType.ID_DevType) ON MovHist.IDevice = Device.ID_Device) LEFT JOIN Location ON "
+      "MovHist.ILastLocation = Location.ID_Location) LEFT JOIN LocSet ON MovHist.ILastLocSet = "
+      "LocSet.ID_LocSet) LEFT JOIN State ON MovHist.ILastState = State.ID_State) LEFT JOIN Location AS "
+      "Location_1 ON MovHist.INewLocation = Location_1.ID_Location) LEFT JOIN LocSet AS LocSet_1 ON "
+      "MovHist.INewLocSet = LocSet_1.ID_LocSet) LEFT JOIN State AS State_1 ON MovHist.INewState = "
+      "State_1.ID_State;"}},
+    // 17
+    {StepKind::View, "drop view RepHistView;",
+     {"create view RepHistView as SELECT NextRep.IDevice, DevType.Name_DevType, DevType.Mark_DevType, "
+      "Device.ZNumber, Device.ANumber, Reps.Name_Reps, Reps.Short_Reps, RepHist.LastDate, "
+      "RepHist.ExpectedDate, RepHist.NewDate, RepHist.NextDate, RepHist.ChangeDate FROM ((((RepHist INNER "
+      "JOIN NextRep ON RepHist.INextRep = NextRep.ID_NextRep) INNER JOIN Device ON NextRep.IDevice = "
+      "Device.ID_Device) LEFT JOIN DevRep ON NextRep.IDevRep = DevRep.ID_DevRep) LEFT JOIN Reps ON "
+      "DevRep.IRep = Reps.ID_Reps) LEFT JOIN DevType ON Device.IDevType = DevType.ID_DevType;"}},
+    // 18
+    {StepKind::View, "drop view YearReportView;",
+     {"create view YearReportView as SELECT Year(yearreport.repdate) AS [Year], Month(yearreport.repdate) "
+      "AS [Month], reps.Short_Reps, reps.Name_Reps, Pasport.ID_Device, Pasport.ANumber, Pasport.ZNumber, "
+      "Pasport.Name_DevType, Pasport.Mark_DevType, Pasport.Name_System, Pasport.Name_Location, "
+      "Pasport.Name_LocSet, Pasport.SetDate, Pasport.SetPlace, Pasport.Name_Class, Pasport.Name_Mere, "
+      "Pasport.Name_Dest, Pasport.Name_State, Pasport.Name_Marg, Pasport.Name_Scale, Pasport.Name_Grade, "
+      "Pasport.Name_Naim, Pasport.Name_Prec, Pasport.Comments FROM (yearreport LEFT JOIN reps ON "
+      "yearreport.IRep = reps.ID_Reps) INNER JOIN Pasport ON yearreport.IDevice = Pasport.ID_Device;"}},
+    // 19
+    {StepKind::View, "drop view Refusals;",
+     {"create view Refusals as SELECT Refusal.ID_Refusal, Refusal.IDevice, Pasport.ANumber, "
+      "Pasport.ZNumber, Pasport.Name_DevType, Pasport.Mark_DevType, Refusal.NDate, Refusal.Action, "
+      "RefusalGroupNaimen.Name_GroupNaimen, RefusalNaimen.Name_Naimen, Refusal.ExectNaimen, "
+      "Refusal.BriefCase, Refusal.NCount, Document.Name_Document, Refusal.Podpis FROM (((Refusal LEFT JOIN "
+      "RefusalGroupNaimen ON Refusal.IGroupNaimen = RefusalGroupNaimen.ID_GroupNaimen) LEFT JOIN "
+      "RefusalNaimen ON Refusal.INaimen = RefusalNaimen.ID_Naimen) LEFT JOIN Document ON Refusal.IDocument "
+      "= Document.ID_Document) LEFT JOIN Pasport ON Refusal.IDevice = Pasport.ID_Device;"}},
+    // 20
+    {StepKind::Probe, "select top 1 * from RepCath;",
+     {"create table RepCath ( ID_RepCath int IDENTITY UNIQUE PRIMARY KEY, IDevRep int null, ICathegory int "
+      "null, [Value] decimal(18,6) null );"}},
+    // 21
+    {StepKind::Probe, "select top 1 * from DevTypeCount;",
+     {"create table DevTypeCount ( ID_DevTypeCount int IDENTITY UNIQUE PRIMARY KEY, IDevType int null, "
+      "ICrew int null, [Count] int null );"}},
+    // 22
+    {StepKind::Probe, "select top 1 * from CrewList;",
+     {"create table CrewList ( ID_CrewList int IDENTITY UNIQUE PRIMARY KEY, ICrew int null, ICathegory int "
+      "null, ProfNum int null, ProfNaimen varchar(240) null, IWorkDayLenth int null, SmenaNum int null, "
+      "IDayFundNom int null, ILostDayUsed int null, LostDayUsedPC decimal(18,6) null, ILostDayMiscPC int "
+      "null, LostDaySumPC decimal(18,6) null, DayFundRez decimal(18,6) null, DayFundP1E decimal(18,6) "
+      "null, Tarif decimal(18,6) null, [No] int null );"}},
+    // 23
+    {StepKind::Probe, "select top 1 * from DayFund;",
+     {"create table DayFund ( ID_DayFund int IDENTITY UNIQUE PRIMARY KEY, Name_DayFund varchar(240) null, "
+      "DayFundNum decimal(18,6) null );"}},
+    // 24
+    {StepKind::Probe, "select top 1 * from LostDayMiscPC;",
+     {"create table LostDayMiscPC ( ID_LostDayMiscPC int IDENTITY UNIQUE PRIMARY KEY, Name_LostDayMiscPC "
+      "varchar(240) null, LostDayMiscPC decimal(18,6) null );"}},
+    // 25
+    {StepKind::Probe, "select top 1 * from LostDayUsed;",
+     {"create table LostDayUsed ( ID_LostDayUsed int IDENTITY UNIQUE PRIMARY KEY, Name_LostDayUsed "
+      "varchar(240) null, LostDayUsed decimal(18,6) null );"}},
+    // 26
+    {StepKind::Probe, "select top 1 * from WorkDayLenth;",
+     {"create table WorkDayLenth ( ID_WorkDayLenth int IDENTITY UNIQUE PRIMARY KEY, Name_WorkDayLenth "
+      "varchar(240) null, [Lenth] decimal(18,6) null );"}},
+    // 27
+    {StepKind::Probe, "select top 1 * from NormState;",
+     {"insert into devrep (icrew,idevtype,irep,rt,rt_pc,rt_mon, r_no,rcount) select crew.id_crew, "
+      "devrep.idevtype,devrep.irep ,devrep.rt,devrep.rt_pc,devrep.rt_mon,devrep.r_no,devrep.rcount from "
+      "crew,devrep;",
+      "delete from devrep where isnull(icrew);"}},
+    // 28
+    {StepKind::Probe, "select top 1 * from NormState;",
+     {"create table NormState ( ID_NormState int IDENTITY UNIQUE PRIMARY KEY, PlanHour decimal(18,6) null, "
+      "ExtPlanPC decimal(18,6) null, YearPlan decimal(18,6) null, PlanP1E decimal(18,6) null, Required "
+      "decimal(18,6) null, ExtPlan decimal(18,6) null, ICathegory int null, ICrew int null );"}},
+    // 29
+    {StepKind::View, "drop view CrewDevTypeView;",
+     {"create view CrewDevTypeView as SELECT DevCrew.ID_DevCrew, DevCrew.IDevice, DevCrew.ICrew, "
+      "Device.IDevType FROM Device INNER JOIN DevCrew ON Device.ID_Device=DevCrew.IDevice;"}},
+    // 30
+    {StepKind::View, "drop view AccountView;",
+     {"create view AccountView as SELECT Depart.Name_Depart, Crew.Name_Crew, DevType.Name_DevType, "
+      "DevType.Mark_DevType, Reps.Name_Reps, Reps.Short_Reps, Cathegory.Name_Cathegory, "
+      "Cathegory.Cathegory, RepCath.Value, Depart.ID_Depart, DevType.ID_DevType, DevRep.ID_DevRep, "
+      "RepCath.ID_RepCath, Crew.ID_Crew, Cathegory.ID_Cathegory FROM (((DevType LEFT JOIN ((Depart RIGHT "
+      "JOIN Crew ON Depart.ID_Depart=Crew.IDepart) RIGHT JOIN DevRep ON Crew.ID_Crew = DevRep.ICrew) ON "
+      "DevType.ID_DevType=DevRep.IDevType) LEFT JOIN RepCath ON DevRep.ID_DevRep=RepCath.IDevRep) LEFT "
+      "JOIN Reps ON DevRep.IRep=Reps.ID_Reps) LEFT JOIN Cathegory ON RepCath.ICathegory = "
+      "Cathegory.ID_Cathegory;"}},
+    // 31
+    {StepKind::View, "drop view CrewListView;",
+     {"create view CrewListView as SELECT CrewList.ID_CrewList, CrewList.ICrew, CrewList.[No], "
+      "Cathegory.Cathegory, CrewList.ProfNum, CrewList.ProfNaimen, CrewList.Tarif, WorkDayLenth.Lenth, "
+      "CrewList.SmenaNum, DayFund.DayFundNum, LostDayUsed.LostDayUsed, CrewList.LostDayUsedPC, "
+      "LostDayMiscPC.LostDayMiscPC, CrewList.LostDaySumPC, CrewList.DayFundRez, CrewList.DayFundP1E FROM "
+      "((((CrewList LEFT JOIN Cathegory ON CrewList.ICathegory = Cathegory.ID_Cathegory) LEFT JOIN "
+      "WorkDayLenth ON CrewList.IWorkDayLenth = WorkDayLenth.ID_WorkDayLenth) LEFT JOIN DayFund ON "
+      "CrewList.IDayFundNom = DayFund.ID_DayFund) LEFT JOIN LostDayMiscPC ON CrewList.ILostDayMiscPC = "
+      "LostDayMiscPC.ID_LostDayMiscPC) LEFT JOIN LostDayUsed ON CrewList.ILostDayUsed = "
+      "LostDayUsed.ID_LostDayUsed;"}},
+    // 32
+    {StepKind::Probe, "select top 1 * from Complect;",
+     {"create table Complect ( ID_Complect int IDENTITY UNIQUE PRIMARY KEY, IRoot int null, IDevice int "
+      "null );"}},
+    // 33
+    {StepKind::View, "drop view ComplectView;",
+     {"create view ComplectView as SELECT Complect.ID_Complect, Complect.IRoot, Complect.IDevice, "
+      "Pasport.Name_DevType, Pasport.Mark_DevType, Pasport.ANumber, Pasport.ZNumber FROM Complect Left "
+      "JOIN Pasport ON Complect.IDevice = Pasport.ID_Device;"}},
+};
+
+bool english() { return languageIndex() == 0; }
+
+QString backupLine(const QString& path)
+{
+    return english() ? QStringLiteral("A copy of the database before the update: %1").arg(path)
+                     : QStringLiteral("Копия базы данных до преобразования: %1").arg(path);
+}
+
+QString viewNameOf(const QString& dropStatement)
+{
+    // "drop view Name;"
+    QString name = dropStatement.section(QLatin1Char(' '), 2, 2);
+    name.chop(1);
+    return name;
+}
+
+} // namespace
+
+QString ReadProgramVersion() { return QStringLiteral(INSTREL_PRODUCT_VERSION); }
+
+SchemaUpgrade::SchemaUpgrade(SqlConnection& connection)
+    : SchemaUpgrade(connection, ReadProgramVersion(), Options{})
+{
+}
+
+SchemaUpgrade::SchemaUpgrade(SqlConnection& connection, const QString& programVersion, Options options)
+    : m_connection(connection), m_programVersion(programVersion), m_options(options)
+{
+}
+
+QStringList SchemaUpgrade::viewNames()
+{
+    QStringList names;
+    for (const Step& step : kSteps)
+        if (step.kind == StepKind::View)
+            names.append(viewNameOf(QString::fromLatin1(step.lead)));
+    return names;
+}
+
+SchemaUpgrade::Outcome SchemaUpgrade::CheckSchemaVersion()
+{
+    m_backupPath.clear();
+    bool hasRow = false;
+    QString stored;
+    try {
+        const auto rows = m_connection.select(QStringLiteral("select Info_name from info where id_info = 2;"));
+        hasRow = rows->rowCount() > 0;
+        if (hasRow)
+            stored = rows->value(0, 0).toString();
+    } catch (const DatabaseError& e) {
+        Messages::error(e.message());
+        return Outcome::NotChecked;
+    }
+    if (hasRow && stored == m_programVersion)
+        return Outcome::UpToDate;
+
+    if (m_options.backup && !makeBackup())
+        return Outcome::BackupFailed;
+
+    // A first version row is written before the upgrade and stays even when the upgrade fails;
+    // a changed one is written only when every step has succeeded.
+    if (!hasRow) {
+        try {
+            m_connection.execute(QStringLiteral("insert into info ( Id_info, Info_name ) values ( 2, '") +
+                                 m_programVersion + QStringLiteral("' );"));
+        } catch (const DatabaseError& e) {
+            Messages::error(failureText(e.message(), false));
+            return Outcome::Failed;
+        }
+    }
+
+    try {
+        m_connection.begin();
+        UpgradeSchema(stored);
+        if (hasRow)
+            m_connection.execute(QStringLiteral("update info set Info_name =") + SqlValue::quoted(m_programVersion) +
+                                 QStringLiteral(" where ID_Info = 2;"));
+        m_connection.commit();
+    } catch (const DatabaseError& e) {
+        try {
+            m_connection.rollback();
+        } catch (const DatabaseError&) {
+            // The engine ends a transaction by itself on some errors; there is nothing left to undo.
+        }
+        Messages::error(failureText(e.message(), !hasRow));
+        return Outcome::Failed;
+    }
+    return Outcome::Upgraded;
+}
+
+void SchemaUpgrade::UpgradeSchema(const QString& storedVersion)
+{
+    if (m_options.announce)
+        Messages::warning(warningText(storedVersion));
+
+    for (const Step& step : kSteps) {
+        const QString lead = QString::fromLatin1(step.lead);
+        QStringList statements;
+        for (const char* statement : step.statements)
+            if (statement)
+                statements.append(QString::fromLatin1(statement));
+
+        switch (step.kind) {
+        case StepKind::Probe:
+            if (probeFails(lead))
+                runAll(statements);
+            break;
+        case StepKind::VictimTable:
+            if (probeFails(lead)) {
+                runAll(statements);
+                insertVictimRows();
+            }
+            break;
+        case StepKind::View:
+            replaceView(lead, statements.first());
+            break;
+        }
+    }
+    SchemaIndexes::create(m_connection);
+}
+
+bool SchemaUpgrade::probeFails(const QString& probe)
+{
+    // Any error counts, not only a missing table or column: the probe's rows are never looked at.
+    try {
+        m_connection.select(probe);
+        return false;
+    } catch (const DatabaseError&) {
+        return true;
+    }
+}
+
+void SchemaUpgrade::runAll(const QStringList& statements)
+{
+    for (const QString& statement : statements)
+        m_connection.execute(statement);
+}
+
+void SchemaUpgrade::replaceView(const QString& dropStatement, const QString& createStatement)
+{
+    try {
+        m_connection.execute(dropStatement);
+    } catch (const DatabaseError&) {
+        // The view is not there yet (or cannot be dropped): the create statement tells.
+    }
+    m_connection.execute(createStatement);
+}
+
+void SchemaUpgrade::insertVictimRows()
+{
+    // Stored as text in the language in use: a database keeps the names it was created with.
+    const Str kinds[] = {Str::EditKindAdded, Str::EditKindEdited, Str::EditKindDeleted};
+    for (int code = 1; code <= 3; ++code)
+        m_connection.execute(QStringLiteral("insert into Victim ( Code, Victim ) values ( %1, '").arg(code) +
+                             Text(kinds[code - 1]) + QStringLiteral("');"));
+}
+
+bool SchemaUpgrade::makeBackup()
+{
+    const QString source = QFileInfo(m_connection.databaseFile()).absoluteFilePath();
+    const QString stamp = Clock::now().toString(QStringLiteral("yyyy-MM-dd_HHmmss"));
+    QString target = source + QLatin1Char('.') + stamp + QStringLiteral(".bak");
+    for (int n = 2; QFileInfo::exists(target); ++n)
+        target = source + QLatin1Char('.') + stamp + QLatin1Char('-') + QString::number(n) + QStringLiteral(".bak");
+
+    QString reason;
+    QFile file(source);
+    if (!file.copy(target)) {
+        reason = file.errorString();
+    } else if (QFileInfo(target).size() != QFileInfo(source).size()) {
+        reason = english() ? QStringLiteral("the copy is incomplete") : QStringLiteral("копия неполная");
+        QFile::remove(target);
+    }
+    if (!reason.isEmpty()) {
+        Messages::error(english()
+                            ? QStringLiteral("The database %1 could not be copied to %2 before its update: %3.\n"
+                                             "The database was not updated; the file is unchanged.")
+                                  .arg(source, target, reason)
+                            : QStringLiteral("Не удалось скопировать базу данных %1 в %2 перед преобразованием: %3.\n"
+                                             "База данных не преобразована, файл не изменён.")
+                                  .arg(source, target, reason));
+        return false;
+    }
+    m_backupPath = target;
+    return true;
+}
+
+QString SchemaUpgrade::warningText(const QString& storedVersion) const
+{
+    QString text = FormatText(Str::UpgradeWarning, storedVersion, m_programVersion);
+    if (!m_backupPath.isEmpty())
+        text += QLatin1Char('\n') + backupLine(m_backupPath);
+    return text;
+}
+
+QString SchemaUpgrade::failureText(const QString& engineText, bool versionRowWritten) const
+{
+    QString text = engineText + QStringLiteral("\n\n");
+    text += english() ? QStringLiteral("The database update was stopped and its changes undone.")
+                      : QStringLiteral("Преобразование базы данных прервано, его изменения отменены.");
+    if (versionRowWritten)
+        text += english() ? QStringLiteral(" The version row stays written.")
+                          : QStringLiteral(" Запись о версии базы данных сохранена.");
+    if (!m_backupPath.isEmpty())
+        text += QLatin1Char('\n') + backupLine(m_backupPath);
+    return text;
+}
