@@ -28,22 +28,27 @@ struct Token {
 };
 using Tokens = std::vector<Token>;
 
-bool isWord(const Token& t, const char* word) {
+bool isWord(const Token& t, const char* word)
+{
     return t.kind == Kind::Word && t.text.compare(QLatin1String(word), Qt::CaseInsensitive) == 0;
 }
 
-bool isSymbol(const Token& t, const char* symbol) {
+bool isSymbol(const Token& t, const char* symbol)
+{
     return t.kind == Kind::Symbol && t.text == QLatin1String(symbol);
 }
 
-bool isBlank(const Token& t) {
+bool isBlank(const Token& t)
+{
     return t.kind == Kind::Space || t.kind == Kind::Comment;
 }
 
-bool isNameStart(QChar c) {
+bool isNameStart(QChar c)
+{
     return c.isLetter() || c == QLatin1Char('_');
 }
-bool isNamePart(QChar c) {
+bool isNamePart(QChar c)
+{
     return c.isLetterOrNumber() || c == QLatin1Char('_') || c == QLatin1Char('$');
 }
 
@@ -65,26 +70,31 @@ struct Target {
 };
 
 struct SqliteTarget final : Target {
-    QString dateLiteral(const QDateTime& moment) const override {
+    QString dateLiteral(const QDateTime& moment) const override
+    {
         return SqlValue::quoted(SqlValue::dateTimeText(moment));
     }
     QString limit(const QString& count) const override { return QStringLiteral(" LIMIT ") + count; }
     QString identityColumn() const override { return QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT"); }
     QString concat() const override { return QStringLiteral("||"); }
 
-    QString today(const QString& days) const override {
+    QString today(const QString& days) const override
+    {
         return QStringLiteral("datetime('now','localtime','start of day'%1)").arg(dayModifier(days));
     }
-    QString now(const QString& days) const override {
+    QString now(const QString& days) const override
+    {
         return QStringLiteral("datetime('now','localtime'%1)").arg(dayModifier(days));
     }
     // "%Y" / "%m" / "%d" as an integer, like Jet's Year/Month/Day.
-    QString datePart(const QString& unit, const QString& value) const override {
+    QString datePart(const QString& unit, const QString& value) const override
+    {
         return QStringLiteral("CAST(strftime('%1', %2) AS INTEGER)").arg(unit, value);
     }
     // Keeps the day of the month, lowered to the last day of the target month (31 January + 1 month
     // is 28/29 February), and keeps the time: SQLite's own '+N months' would overflow into March.
-    QString addMonths(const QString& months, const QString& value) const override {
+    QString addMonths(const QString& months, const QString& value) const override
+    {
         const QString day = datePart(QStringLiteral("%d"), value);
         const QString lastDay = QStringLiteral("CAST(strftime('%d', %1, 'start of month', (%2 + 1) || ' months', "
                                                "'-1 days') AS INTEGER)")
@@ -93,12 +103,14 @@ struct SqliteTarget final : Target {
                               "|| time(%1))")
             .arg(value, months, day, lastDay);
     }
-    QString addSeconds(const QString& seconds, const QString& value) const override {
+    QString addSeconds(const QString& seconds, const QString& value) const override
+    {
         return QStringLiteral("datetime(%1, %2 || ' seconds')").arg(value, seconds);
     }
 
 private:
-    static QString dayModifier(const QString& days) {
+    static QString dayModifier(const QString& days)
+    {
         return days.isEmpty() ? QString() : QStringLiteral(",'%1 days'").arg(days);
     }
 };
@@ -107,7 +119,8 @@ private:
 // Tokenizer.
 
 // Jet's date literal: #MM/DD/YYYY# or #YYYY-MM-DD#, optionally with a time.
-std::optional<QDateTime> parseJetDate(const QString& body) {
+std::optional<QDateTime> parseJetDate(const QString& body)
+{
     static const QRegularExpression us(QStringLiteral(
         R"(^\s*(\d{1,2})/(\d{1,2})/(\d{2}|\d{4})(?:\s+(\d{1,2}):(\d{2})(?::(\d{2}))?\s*([AaPp][Mm])?)?\s*$)"));
     static const QRegularExpression iso(
@@ -146,7 +159,8 @@ class Tokenizer {
 public:
     Tokenizer(const QString& text, const Target& target) : m_s(text), m_target(target) {}
 
-    Tokens run() {
+    Tokens run()
+    {
         while (m_pos < m_s.size())
             next();
         return std::move(m_tokens);
@@ -155,12 +169,14 @@ public:
 private:
     QChar at(qsizetype i) const { return i < m_s.size() ? m_s[i] : QChar(); }
     void push(Kind kind, qsizetype end) { push(kind, m_s.mid(m_pos, end - m_pos), end); }
-    void push(Kind kind, const QString& text, qsizetype end) {
+    void push(Kind kind, const QString& text, qsizetype end)
+    {
         m_tokens.push_back({kind, text});
         m_pos = end;
     }
 
-    void next() {
+    void next()
+    {
         const QChar c = m_s[m_pos];
         if (c.isSpace())
             return space();
@@ -185,7 +201,8 @@ private:
         symbol();
     }
 
-    void space() {
+    void space()
+    {
         qsizetype end = m_pos;
         while (end < m_s.size() && m_s[end].isSpace())
             ++end;
@@ -193,7 +210,8 @@ private:
     }
 
     // End of a literal closed by `quote`, where a doubled quote stands for one; size() if unclosed.
-    qsizetype quotedEnd(QChar quote) const {
+    qsizetype quotedEnd(QChar quote) const
+    {
         qsizetype i = m_pos + 1;
         while (i < m_s.size()) {
             if (m_s[i] == quote) {
@@ -209,7 +227,8 @@ private:
     void singleQuoted() { push(Kind::String, quotedEnd(QLatin1Char('\''))); }
 
     // Jet reads "..." as a text literal; SQLite would take it for a column name when one matches.
-    void doubleQuoted() {
+    void doubleQuoted()
+    {
         const qsizetype end = quotedEnd(QLatin1Char('"'));
         if (end == m_s.size() && (end - m_pos < 2 || m_s[end - 1] != QLatin1Char('"')))
             return push(Kind::String, end); // unclosed: leave it for the engine to report
@@ -219,7 +238,8 @@ private:
     }
 
     // [Table.Column] names a column of a table in Jet; SQLite needs [Table].[Column].
-    void bracketed() {
+    void bracketed()
+    {
         const qsizetype close = m_s.indexOf(QLatin1Char(']'), m_pos + 1);
         if (close < 0)
             return push(Kind::Bracket, m_s.size());
@@ -235,7 +255,8 @@ private:
         m_pos = close + 1;
     }
 
-    void hashDate() {
+    void hashDate()
+    {
         const qsizetype close = m_s.indexOf(QLatin1Char('#'), m_pos + 1);
         if (close > 0) {
             if (const auto moment = parseJetDate(m_s.mid(m_pos + 1, close - m_pos - 1)))
@@ -244,14 +265,16 @@ private:
         push(Kind::Symbol, m_pos + 1);
     }
 
-    void name(Kind kind, qsizetype from) {
+    void name(Kind kind, qsizetype from)
+    {
         qsizetype end = from;
         while (end < m_s.size() && isNamePart(m_s[end]))
             ++end;
         push(kind, end);
     }
 
-    void number() {
+    void number()
+    {
         qsizetype end = m_pos;
         while (at(end).isDigit())
             ++end;
@@ -274,19 +297,22 @@ private:
         push(Kind::Number, end);
     }
 
-    void lineComment() {
+    void lineComment()
+    {
         qsizetype end = m_pos;
         while (end < m_s.size() && m_s[end] != QLatin1Char('\n') && m_s[end] != QLatin1Char('\r'))
             ++end;
         push(Kind::Comment, end);
     }
 
-    void blockComment() {
+    void blockComment()
+    {
         const qsizetype close = m_s.indexOf(QStringLiteral("*/"), m_pos + 2);
         push(Kind::Comment, close < 0 ? m_s.size() : close + 2);
     }
 
-    void symbol() {
+    void symbol()
+    {
         static const char* const pairs[] = {"<>", "<=", ">=", "||", "!=", "=="};
         const QString two = m_s.mid(m_pos, 2);
         for (const char* pair : pairs)
@@ -314,14 +340,16 @@ public:
     const Token& operator[](size_t i) const { return m_t[i]; }
 
     // Index of the next / previous significant token, size() / npos when there is none.
-    size_t next(size_t i, size_t end) const {
+    size_t next(size_t i, size_t end) const
+    {
         for (++i; i < end; ++i)
             if (!isBlank(m_t[i]))
                 return i;
         return end;
     }
     size_t next(size_t i) const { return next(i, m_t.size()); }
-    size_t prev(size_t i, size_t begin) const {
+    size_t prev(size_t i, size_t begin) const
+    {
         while (i > begin) {
             --i;
             if (!isBlank(m_t[i]))
@@ -330,7 +358,8 @@ public:
         return npos;
     }
     // The ")" that closes the "(" at `open`, or npos.
-    size_t closing(size_t open, size_t end) const {
+    size_t closing(size_t open, size_t end) const
+    {
         int depth = 0;
         for (size_t i = open; i < end; ++i) {
             if (isSymbol(m_t[i], "("))
@@ -341,7 +370,8 @@ public:
         return npos;
     }
     // First significant token after `from` at the same parenthesis depth that satisfies `pred`.
-    template <typename Pred> size_t findAtDepth(size_t from, Pred pred) const {
+    template <typename Pred> size_t findAtDepth(size_t from, Pred pred) const
+    {
         int depth = 0;
         for (size_t i = from; i < m_t.size(); ++i) {
             const Token& t = m_t[i];
@@ -356,7 +386,8 @@ public:
         }
         return npos;
     }
-    void replace(size_t first, size_t last, Token with) {
+    void replace(size_t first, size_t last, Token with)
+    {
         m_t.erase(m_t.begin() + qsizetype(first) + 1, m_t.begin() + qsizetype(last) + 1);
         m_t[first] = std::move(with);
     }
@@ -369,7 +400,8 @@ private:
 };
 
 // "int IDENTITY [UNIQUE] PRIMARY KEY": SQLite accepts the words but leaves the keys NULL.
-void rewriteIdentity(TokenList& list, const Target& target) {
+void rewriteIdentity(TokenList& list, const Target& target)
+{
     for (size_t i = 0; i < list.size(); ++i) {
         if (!isWord(list[i], "int") && !isWord(list[i], "integer") && !isWord(list[i], "long"))
             continue;
@@ -389,7 +421,8 @@ void rewriteIdentity(TokenList& list, const Target& target) {
 }
 
 // "DELETE T.col FROM T ..." (Jet names a column, or *, before FROM) becomes "DELETE FROM T ...".
-void rewriteDeleteColumn(TokenList& list) {
+void rewriteDeleteColumn(TokenList& list)
+{
     for (size_t i = 0; i < list.size(); ++i) {
         if (!isWord(list[i], "delete"))
             continue;
@@ -404,7 +437,8 @@ void rewriteDeleteColumn(TokenList& list) {
 }
 
 // "UPDATE T SET T.col = v": SQLite allows no qualifier on the column being set.
-void rewriteSetQualifiers(TokenList& list) {
+void rewriteSetQualifiers(TokenList& list)
+{
     for (size_t i = 0; i < list.size(); ++i) {
         if (!isWord(list[i], "update"))
             continue;
@@ -431,7 +465,8 @@ class Renderer {
 public:
     Renderer(const TokenList& list, const Target& target) : m_l(list), m_target(target) {}
 
-    QString render(size_t begin, size_t end) const {
+    QString render(size_t begin, size_t end) const
+    {
         QString out;
         std::optional<QString> limit; // from "select top N", placed at the end of this SELECT
         size_t i = begin;
@@ -466,14 +501,16 @@ public:
     }
 
 private:
-    static void appendLimit(QString& out, const QString& clause) {
+    static void appendLimit(QString& out, const QString& clause)
+    {
         qsizetype keep = out.size();
         while (keep > 0 && out[keep - 1].isSpace())
             --keep;
         out.insert(keep, clause);
     }
 
-    bool nextToText(size_t i, size_t begin, size_t end) const {
+    bool nextToText(size_t i, size_t begin, size_t end) const
+    {
         const size_t before = m_l.prev(i, begin);
         const size_t after = m_l.next(i, end);
         return (before != TokenList::npos && m_l[before].kind == Kind::String) ||
@@ -481,7 +518,8 @@ private:
     }
 
     // "select [distinct] top N ": writes "select [distinct] " and returns N and where to go on.
-    std::optional<std::pair<QString, size_t>> skipTop(size_t select, size_t end, QString& out) const {
+    std::optional<std::pair<QString, size_t>> skipTop(size_t select, size_t end, QString& out) const
+    {
         size_t top = m_l.next(select, end);
         if (top < end && (isWord(m_l[top], "distinct") || isWord(m_l[top], "distinctrow")))
             top = m_l.next(top, end);
@@ -503,7 +541,8 @@ private:
 
     // A parenthesised group or a function call starting at `i`: renders it and returns the index after
     // it, or nothing when `i` starts neither.
-    std::optional<size_t> group(size_t i, size_t end, QString& out) const {
+    std::optional<size_t> group(size_t i, size_t end, QString& out) const
+    {
         size_t open = i;
         if (m_l[i].kind == Kind::Word) {
             open = m_l.next(i, end);
@@ -530,7 +569,8 @@ private:
     }
 
     // The rendered arguments of a call, trimmed; empty for "()".
-    QStringList arguments(size_t open, size_t close) const {
+    QStringList arguments(size_t open, size_t close) const
+    {
         QStringList args;
         size_t start = open + 1;
         int depth = 0;
@@ -549,7 +589,8 @@ private:
         return args;
     }
 
-    static bool isJetFunction(const QString& name) {
+    static bool isJetFunction(const QString& name)
+    {
         static const QStringList names{QStringLiteral("iif"),   QStringLiteral("isnull"), QStringLiteral("year"),
                                        QStringLiteral("month"), QStringLiteral("day"),    QStringLiteral("date"),
                                        QStringLiteral("now"),   QStringLiteral("dateadd")};
@@ -557,7 +598,8 @@ private:
     }
 
     std::optional<QString> expand(const QString& name, const QStringList& args, size_t close, size_t end,
-                                  size_t& resume) const {
+                                  size_t& resume) const
+    {
         if (name == QLatin1String("iif") && args.size() == 3)
             return QStringLiteral("CASE WHEN %1 THEN %2 ELSE %3 END").arg(args[0], args[1], args[2]);
         if (name == QLatin1String("isnull") && args.size() == 1)
@@ -579,7 +621,8 @@ private:
 
     // "Date() - 31": the number of days that follows, folded into the expression ("-31"); moves
     // `resume` past it. Not folded when a * or / would bind the number to something else.
-    QString dayOffset(size_t close, size_t end, size_t& resume) const {
+    QString dayOffset(size_t close, size_t end, size_t& resume) const
+    {
         const size_t sign = m_l.next(close, end);
         if (sign >= end || !(isSymbol(m_l[sign], "-") || isSymbol(m_l[sign], "+")))
             return {};
@@ -595,7 +638,8 @@ private:
 
     // DateAdd(unit, n, d). The count is truncated toward zero: the service interval update moves
     // dates by whole months.
-    std::optional<QString> dateAdd(const QStringList& args) const {
+    std::optional<QString> dateAdd(const QStringList& args) const
+    {
         const QString& unitText = args[0];
         if (unitText.size() < 3 || !unitText.startsWith(QLatin1Char('\'')) || !unitText.endsWith(QLatin1Char('\'')))
             return std::nullopt;
@@ -615,7 +659,8 @@ private:
         return std::nullopt;
     }
 
-    static QString scaled(const QString& count, int factor) {
+    static QString scaled(const QString& count, int factor)
+    {
         return factor == 1 ? count : QStringLiteral("(%1 * %2)").arg(count).arg(factor);
     }
 
@@ -623,7 +668,8 @@ private:
     const Target& m_target;
 };
 
-QString translate(const QString& statement, const Target& target) {
+QString translate(const QString& statement, const Target& target)
+{
     TokenList list(Tokenizer(statement, target).run());
     rewriteIdentity(list, target);
     rewriteDeleteColumn(list);
@@ -635,7 +681,8 @@ QString translate(const QString& statement, const Target& target) {
 
 namespace JetDialect {
 
-QString toSqlite(const QString& jetStatement) {
+QString toSqlite(const QString& jetStatement)
+{
     static const SqliteTarget target;
     static QMutex mutex;
     static QHash<QString, QString> cache;

@@ -10,7 +10,8 @@ namespace {
 const QString kDateTimeFormat = QStringLiteral("yyyy-MM-dd HH:mm:ss");
 
 // Reads `count` decimal digits at `pos`; -1 when any of them is not a digit.
-int digits(QStringView text, qsizetype pos, int count) {
+int digits(QStringView text, qsizetype pos, int count)
+{
     if (pos + count > text.size())
         return -1;
     int value = 0;
@@ -24,7 +25,8 @@ int digits(QStringView text, qsizetype pos, int count) {
 }
 
 // A trailing "Z" or "+hh:mm"/"-hh:mm" (what other ISO writers may leave); the offset in seconds.
-bool readZone(QStringView rest, bool& hasZone, int& offsetSeconds) {
+bool readZone(QStringView rest, bool& hasZone, int& offsetSeconds)
+{
     hasZone = false;
     offsetSeconds = 0;
     if (rest.isEmpty())
@@ -45,7 +47,8 @@ bool readZone(QStringView rest, bool& hasZone, int& offsetSeconds) {
 }
 
 // "HH:mm[:ss[.fff]]" at the start of `text`; returns what follows it, or an invalid time.
-QTime readTime(QStringView text, QStringView& rest) {
+QTime readTime(QStringView text, QStringView& rest)
+{
     const int hour = digits(text, 0, 2);
     if (hour < 0 || text.size() < 5 || text[2] != QLatin1Char(':'))
         return {};
@@ -76,19 +79,22 @@ QTime readTime(QStringView text, QStringView& rest) {
 
 } // namespace
 
-QString dateTimeText(const QDateTime& moment) {
+QString dateTimeText(const QDateTime& moment)
+{
     if (!moment.isValid())
         return {};
     return moment.toString(kDateTimeFormat);
 }
 
-QString dateText(const QDate& day) {
+QString dateText(const QDate& day)
+{
     if (!day.isValid())
         return {};
     return day.toString(QStringLiteral("yyyy-MM-dd")) + QStringLiteral(" 00:00:00");
 }
 
-QDateTime parseDateTime(const QString& text) {
+QDateTime parseDateTime(const QString& text)
+{
     const QStringView view = QStringView(text).trimmed();
     if (view.size() < 10 || view[4] != QLatin1Char('-') || view[7] != QLatin1Char('-'))
         return {};
@@ -113,7 +119,8 @@ QDateTime parseDateTime(const QString& text) {
     return QDateTime(date, time);
 }
 
-QString number(double value) {
+QString number(double value)
+{
     if (!std::isfinite(value))
         return QStringLiteral("NULL");
     if (value == 0)
@@ -122,7 +129,8 @@ QString number(double value) {
     return QString::number(value, 'f', QLocale::FloatingPointShortest);
 }
 
-QString quoted(const QString& text) {
+QString quoted(const QString& text)
+{
     QString result;
     result.reserve(text.size() + 2);
     result += QLatin1Char('\'');
@@ -135,7 +143,8 @@ QString quoted(const QString& text) {
     return result;
 }
 
-QString literal(const QVariant& value) {
+QString literal(const QVariant& value)
+{
     if (value.isNull() || !value.isValid())
         return QStringLiteral("NULL");
     switch (value.typeId()) {
@@ -168,7 +177,8 @@ QString literal(const QVariant& value) {
     }
 }
 
-QVariant toStorage(const QVariant& value) {
+QVariant toStorage(const QVariant& value)
+{
     if (value.isNull())
         return value;
     switch (value.typeId()) {
@@ -185,7 +195,8 @@ QVariant toStorage(const QVariant& value) {
     }
 }
 
-MonthsDays splitInterval(double rtMon) {
+MonthsDays splitInterval(double rtMon)
+{
     if (!std::isfinite(rtMon))
         return {};
     // Millionths, the column's scale: 2.149999999... becomes exactly 2150000.

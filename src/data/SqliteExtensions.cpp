@@ -11,22 +11,26 @@ namespace {
 
 using CodePoints = QList<uint>; // what QString::toUcs4 gives in Qt 6.4
 
-QString textArg(sqlite3_value* value) {
+QString textArg(sqlite3_value* value)
+{
     const auto* bytes = reinterpret_cast<const char*>(sqlite3_value_text(value));
     return QString::fromUtf8(bytes, sqlite3_value_bytes(value));
 }
 
-void resultText(sqlite3_context* ctx, const QString& text) {
+void resultText(sqlite3_context* ctx, const QString& text)
+{
     const QByteArray utf8 = text.toUtf8();
     sqlite3_result_text(ctx, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
 }
 
-CodePoints folded(const QString& text) {
+CodePoints folded(const QString& text)
+{
     return text.toCaseFolded().toUcs4();
 }
 
 // LIKE with % (any run) and _ (one character); `escape` (0 for none) makes the next character literal.
-bool likeMatch(const CodePoints& pattern, const CodePoints& text, uint escape) {
+bool likeMatch(const CodePoints& pattern, const CodePoints& text, uint escape)
+{
     qsizetype p = 0, t = 0;
     qsizetype starP = -1, starT = 0; // the last % seen and the text position it stands at
     while (t < text.size()) {
@@ -54,12 +58,14 @@ bool likeMatch(const CodePoints& pattern, const CodePoints& text, uint escape) {
     return p == pattern.size();
 }
 
-void deleteCodePoints(void* data) {
+void deleteCodePoints(void* data)
+{
     delete static_cast<CodePoints*>(data);
 }
 
 // like(pattern, text[, escape]): what SQLite calls for "text LIKE pattern [ESCAPE e]".
-void likeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
+void likeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv)
+{
     for (int i = 0; i < argc; ++i)
         if (sqlite3_value_type(argv[i]) == SQLITE_NULL)
             return sqlite3_result_null(ctx);
@@ -82,19 +88,22 @@ void likeFunction(sqlite3_context* ctx, int argc, sqlite3_value** argv) {
     sqlite3_result_int(ctx, likeMatch(*pattern, folded(textArg(argv[1])), escape));
 }
 
-void lowerFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
+void lowerFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL)
         return sqlite3_result_null(ctx);
     resultText(ctx, textArg(argv[0]).toLower());
 }
 
-void upperFunction(sqlite3_context* ctx, int, sqlite3_value** argv) {
+void upperFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
+{
     if (sqlite3_value_type(argv[0]) == SQLITE_NULL)
         return sqlite3_result_null(ctx);
     resultText(ctx, textArg(argv[0]).toUpper());
 }
 
-int noCaseCollation(void*, int lengthA, const void* a, int lengthB, const void* b) {
+int noCaseCollation(void*, int lengthA, const void* a, int lengthB, const void* b)
+{
     const QString left = QString::fromUtf8(static_cast<const char*>(a), lengthA);
     const QString right = QString::fromUtf8(static_cast<const char*>(b), lengthB);
     const int order = left.compare(right, Qt::CaseInsensitive);
@@ -105,7 +114,8 @@ int noCaseCollation(void*, int lengthA, const void* a, int lengthB, const void* 
 
 namespace SqliteExtensions {
 
-void registerAll(sqlite3* db) {
+void registerAll(sqlite3* db)
+{
     if (!db)
         return;
     const int flags = SQLITE_UTF8 | SQLITE_DETERMINISTIC;

@@ -10,7 +10,8 @@
 #include <vector>
 
 // Failures print the statements as text.
-inline void PrintTo(const QString& value, std::ostream* os) {
+inline void PrintTo(const QString& value, std::ostream* os)
+{
     *os << '"' << value.toStdString() << '"';
 }
 
@@ -22,12 +23,14 @@ struct Case {
     QString sqlite;
 };
 
-QString s(const char* utf8) {
+QString s(const char* utf8)
+{
     return QString::fromUtf8(utf8);
 }
 
 // The month arithmetic SQLite is given for DateAdd("m", n, d), spelled out once.
-QString addMonths(const QString& n, const QString& d) {
+QString addMonths(const QString& n, const QString& d)
+{
     const QString k = QStringLiteral("CAST(%1 AS INTEGER)").arg(n);
     return QStringLiteral("(date(%1, 'start of month', %2 || ' months', (min(CAST(strftime('%d', %1) AS INTEGER), "
                           "CAST(strftime('%d', %1, 'start of month', (%2 + 1) || ' months', '-1 days') AS INTEGER)) "
@@ -35,7 +38,8 @@ QString addMonths(const QString& n, const QString& d) {
         .arg(d, k);
 }
 
-const std::vector<Case>& rewrittenCases() {
+const std::vector<Case>& rewrittenCases()
+{
     static const std::vector<Case> cases{
         {"top before ;", s("select top 1 * from RepCath;"), s("select * from RepCath LIMIT 1;")},
         {"top on a column probe", s("select top 1 setdate from device;"), s("select setdate from device LIMIT 1;")},
@@ -138,7 +142,8 @@ const std::vector<Case>& rewrittenCases() {
 }
 
 // Statements SQLite already reads as Jet does: they must come back character for character.
-const std::vector<QString>& unchangedStatements() {
+const std::vector<QString>& unchangedStatements()
+{
     static const std::vector<QString> statements{
         s("select * from Pasport;"),
         s("select  * from AccountView;"),
@@ -163,19 +168,22 @@ const std::vector<QString>& unchangedStatements() {
     return statements;
 }
 
-TEST(JetDialect, RewritesEachRuleWordForWord) {
+TEST(JetDialect, RewritesEachRuleWordForWord)
+{
     for (const Case& c : rewrittenCases()) {
         SCOPED_TRACE(c.rule);
         EXPECT_EQ(JetDialect::toSqlite(c.jet), c.sqlite);
     }
 }
 
-TEST(JetDialect, LeavesStatementsSqliteAlreadyReadsUnchanged) {
+TEST(JetDialect, LeavesStatementsSqliteAlreadyReadsUnchanged)
+{
     for (const QString& statement : unchangedStatements())
         EXPECT_EQ(JetDialect::toSqlite(statement), statement);
 }
 
-TEST(JetDialect, NeverTouchesTextLiterals) {
+TEST(JetDialect, NeverTouchesTextLiterals)
+{
     const std::vector<QString> literals{
         s("'top 1 +'"),
         s("'select top 1 * from x;'"),
@@ -193,12 +201,14 @@ TEST(JetDialect, NeverTouchesTextLiterals) {
     }
 }
 
-TEST(JetDialect, NeverTouchesCommentsOrParameters) {
+TEST(JetDialect, NeverTouchesCommentsOrParameters)
+{
     const QString statement = s("select :top, :Date from T -- select top 1 IIf(a,b,c)\n/* Date()-31 */");
     EXPECT_EQ(JetDialect::toSqlite(statement), statement);
 }
 
-TEST(JetDialect, TranslatingTwiceChangesNothing) {
+TEST(JetDialect, TranslatingTwiceChangesNothing)
+{
     for (const Case& c : rewrittenCases()) {
         SCOPED_TRACE(c.rule);
         const QString once = JetDialect::toSqlite(c.jet);
@@ -206,7 +216,8 @@ TEST(JetDialect, TranslatingTwiceChangesNothing) {
     }
 }
 
-TEST(JetDialect, CachedResultIsTheSameAsTheFirst) {
+TEST(JetDialect, CachedResultIsTheSameAsTheFirst)
+{
     const QString jet = s("select top 3 * from Crew;");
     const QString first = JetDialect::toSqlite(jet);
     EXPECT_EQ(JetDialect::toSqlite(QString(jet)), first);

@@ -10,19 +10,22 @@
 #include <sqlite3.h>
 #include <vector>
 
-inline void PrintTo(const QString& value, std::ostream* os) {
+inline void PrintTo(const QString& value, std::ostream* os)
+{
     *os << '"' << value.toStdString() << '"';
 }
 
 namespace {
 
-QString s(const char* utf8) {
+QString s(const char* utf8)
+{
     return QString::fromUtf8(utf8);
 }
 
 class Db {
 public:
-    explicit Db(bool withExtensions) {
+    explicit Db(bool withExtensions)
+    {
         sqlite3_open(":memory:", &m_db);
         if (withExtensions)
             SqliteExtensions::registerAll(m_db);
@@ -30,7 +33,8 @@ public:
     ~Db() { sqlite3_close(m_db); }
 
     // Every row's first column joined by "|"; "<error: ...>" when the statement fails.
-    QString rows(const QString& sql) {
+    QString rows(const QString& sql)
+    {
         sqlite3_stmt* stmt = nullptr;
         if (sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK)
             return s("<error: ") + QString::fromUtf8(sqlite3_errmsg(m_db)) + s(">");
@@ -50,7 +54,8 @@ private:
     sqlite3* m_db = nullptr;
 };
 
-TEST(SqliteExtensions, LikeFoldsCaseForAllOfUnicode) {
+TEST(SqliteExtensions, LikeFoldsCaseForAllOfUnicode)
+{
     Db plain(false);
     ASSERT_EQ(plain.rows(s("select 'Манометр' like 'ман%'")), s("0")) << "SQLite's own LIKE folds ASCII only";
 
@@ -91,7 +96,8 @@ TEST(SqliteExtensions, LikeFoldsCaseForAllOfUnicode) {
     EXPECT_TRUE(db.rows(s("select 'a' like 'a' escape 'xy'")).startsWith(s("<error:")));
 }
 
-TEST(SqliteExtensions, LikeFiltersRowsOfATable) {
+TEST(SqliteExtensions, LikeFiltersRowsOfATable)
+{
     Db db(true);
     db.rows(s("create table Device (ANumber varchar(80))"));
     for (const char* number : std::vector<const char*>{"Манометр-1", "манометр-2", "Термометр", "МАНОМЕТР-3", nullptr})
@@ -100,7 +106,8 @@ TEST(SqliteExtensions, LikeFiltersRowsOfATable) {
     EXPECT_EQ(db.rows(s("select count(*) from Device where ANumber Not Like 'манометр%'")), s("1"));
 }
 
-TEST(SqliteExtensions, CollationIgnoresCaseForEqualityAndOrder) {
+TEST(SqliteExtensions, CollationIgnoresCaseForEqualityAndOrder)
+{
     Db db(true);
     EXPECT_EQ(db.rows(s("select 'Манометр' = 'МАНОМЕТР' collate UNICODE_NOCASE")), s("1"));
     EXPECT_EQ(db.rows(s("select 'Манометр' = 'Термометр' collate UNICODE_NOCASE")), s("0"));
@@ -112,7 +119,8 @@ TEST(SqliteExtensions, CollationIgnoresCaseForEqualityAndOrder) {
     EXPECT_EQ(ordered, s("а|а|б|б|в"));
 }
 
-TEST(SqliteExtensions, CaseMappingCoversCyrillic) {
+TEST(SqliteExtensions, CaseMappingCoversCyrillic)
+{
     Db db(true);
     EXPECT_EQ(db.rows(s("select ulower('МАНОМЕТР Ё')")), s("манометр ё"));
     EXPECT_EQ(db.rows(s("select uupper('манометр ё')")), s("МАНОМЕТР Ё"));

@@ -12,32 +12,37 @@
 #include <sqlite3.h>
 #include <vector>
 
-inline void PrintTo(const QString& value, std::ostream* os) {
+inline void PrintTo(const QString& value, std::ostream* os)
+{
     *os << '"' << value.toStdString() << '"';
 }
 
 namespace {
 
-QString s(const char* utf8) {
+QString s(const char* utf8)
+{
     return QString::fromUtf8(utf8);
 }
 
 // An in-memory database with one row per test to write into and read back from.
 class MemoryDb {
 public:
-    MemoryDb() {
+    MemoryDb()
+    {
         sqlite3_open(":memory:", &m_db);
         exec("create table V (t varchar(80), d datetime, n decimal(18,6))");
     }
     ~MemoryDb() { sqlite3_close(m_db); }
 
-    void exec(const QString& sql) {
+    void exec(const QString& sql)
+    {
         char* error = nullptr;
         const int rc = sqlite3_exec(m_db, sql.toUtf8().constData(), nullptr, nullptr, &error);
         ASSERT_EQ(rc, SQLITE_OK) << (error ? error : "") << " in " << sql.toStdString();
     }
     // First column of the first row, as text (null as an empty QString with isNull()).
-    QString text(const QString& sql) {
+    QString text(const QString& sql)
+    {
         sqlite3_stmt* stmt = nullptr;
         sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &stmt, nullptr);
         QString result;
@@ -46,7 +51,8 @@ public:
         sqlite3_finalize(stmt);
         return result;
     }
-    double real(const QString& sql) {
+    double real(const QString& sql)
+    {
         sqlite3_stmt* stmt = nullptr;
         sqlite3_prepare_v2(m_db, sql.toUtf8().constData(), -1, &stmt, nullptr);
         double result = std::nan("");
@@ -70,7 +76,8 @@ private:
     QLocale m_previous;
 };
 
-TEST(SqlValue, TextLiteralsReadBackAsTyped) {
+TEST(SqlValue, TextLiteralsReadBackAsTyped)
+{
     MemoryDb db;
     const std::vector<QString> texts{s("O'Neil; --"), s("Манометр «МП-100» № 5"), s("''"), s("a'b'c'"),
                                      s(""),           s("'); drop table V; --")};
@@ -84,7 +91,8 @@ TEST(SqlValue, TextLiteralsReadBackAsTyped) {
     EXPECT_EQ(SqlValue::quoted(s("O'Neil")), s("'O''Neil'"));
 }
 
-TEST(SqlValue, DatesHaveOneFixedForm) {
+TEST(SqlValue, DatesHaveOneFixedForm)
+{
     EXPECT_EQ(SqlValue::dateText(QDate(2025, 1, 31)), s("2025-01-31 00:00:00"));
     EXPECT_EQ(SqlValue::dateTimeText(QDateTime(QDate(2025, 1, 31), QTime(14, 5))), s("2025-01-31 14:05:00"));
     EXPECT_EQ(SqlValue::dateTimeText(QDateTime(QDate(2025, 1, 31), QTime(14, 5, 7, 999))), s("2025-01-31 14:05:07"))
@@ -99,7 +107,8 @@ TEST(SqlValue, DatesHaveOneFixedForm) {
     EXPECT_TRUE(SqlValue::dateText(QDate()).isEmpty());
 }
 
-TEST(SqlValue, BoundDatesMatchLiteralsAndSortByDate) {
+TEST(SqlValue, BoundDatesMatchLiteralsAndSortByDate)
+{
     MemoryDb db;
     const std::vector<QVariant> moments{QDate(2024, 12, 31), QDateTime(QDate(2025, 1, 1), QTime(0, 0)),
                                         QDateTime(QDate(2025, 1, 1), QTime(9, 30)), QDate(2025, 1, 2)};
@@ -116,7 +125,8 @@ TEST(SqlValue, BoundDatesMatchLiteralsAndSortByDate) {
     EXPECT_EQ(db.text(s("select strftime('%Y-%m', max(d)) from V")), s("2025-01"));
 }
 
-TEST(SqlValue, ToStorageConvertsOnlyDates) {
+TEST(SqlValue, ToStorageConvertsOnlyDates)
+{
     EXPECT_EQ(SqlValue::toStorage(QDate(2025, 1, 31)), QVariant(s("2025-01-31 00:00:00")));
     EXPECT_EQ(SqlValue::toStorage(QDateTime(QDate(2025, 1, 31), QTime(23, 59, 59))),
               QVariant(s("2025-01-31 23:59:59")));
@@ -126,7 +136,8 @@ TEST(SqlValue, ToStorageConvertsOnlyDates) {
     EXPECT_EQ(SqlValue::toStorage(s("O'Neil")), QVariant(s("O'Neil")));
 }
 
-TEST(SqlValue, ParsesTheFormsSqliteAndQtWrite) {
+TEST(SqlValue, ParsesTheFormsSqliteAndQtWrite)
+{
     struct Case {
         const char* text;
         QDateTime expected;
@@ -154,7 +165,8 @@ TEST(SqlValue, ParsesTheFormsSqliteAndQtWrite) {
     EXPECT_EQ(SqlValue::parseDateTime(SqlValue::dateTimeText(moment)), moment);
 }
 
-TEST(SqlValue, NumbersUseAPointInACommaLocale) {
+TEST(SqlValue, NumbersUseAPointInACommaLocale)
+{
     CommaLocale russian;
     ASSERT_EQ(QLocale().decimalPoint(), s(",")) << "the test needs a locale with a decimal comma";
     struct Case {
@@ -176,7 +188,8 @@ TEST(SqlValue, NumbersUseAPointInACommaLocale) {
     EXPECT_EQ(SqlValue::number(std::numeric_limits<double>::infinity()), s("NULL"));
 }
 
-TEST(SqlValue, NumbersReadBackAsTheSameDouble) {
+TEST(SqlValue, NumbersReadBackAsTheSameDouble)
+{
     CommaLocale russian;
     MemoryDb db;
     for (double value : {2.15, 123456789012.12346, 0.1 + 0.2, -1e-5, 1.256, 1e15 + 0.5}) {
@@ -186,7 +199,8 @@ TEST(SqlValue, NumbersReadBackAsTheSameDouble) {
     }
 }
 
-TEST(SqlValue, OtherLiterals) {
+TEST(SqlValue, OtherLiterals)
+{
     EXPECT_EQ(SqlValue::literal(QVariant()), s("NULL"));
     EXPECT_EQ(SqlValue::literal(QVariant(QMetaType(QMetaType::Int))), s("NULL"));
     EXPECT_EQ(SqlValue::literal(42), s("42"));
@@ -196,7 +210,8 @@ TEST(SqlValue, OtherLiterals) {
     EXPECT_EQ(SqlValue::literal(QByteArray("\x01\xff", 2)), s("X'01ff'"));
 }
 
-TEST(SqlValue, SplitIntervalRoundsBeforeTakingTheFractionApart) {
+TEST(SqlValue, SplitIntervalRoundsBeforeTakingTheFractionApart)
+{
     struct Case {
         double rtMon;
         int months;
@@ -214,7 +229,8 @@ TEST(SqlValue, SplitIntervalRoundsBeforeTakingTheFractionApart) {
     }
 }
 
-TEST(SqlValue, SplitIntervalOfADecimalReadFromSqlite) {
+TEST(SqlValue, SplitIntervalOfADecimalReadFromSqlite)
+{
     MemoryDb db;
     db.exec(s("insert into V (n) values (2.15)"));
     const double stored = db.real(s("select n from V"));

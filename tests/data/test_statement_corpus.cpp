@@ -1,0 +1,968 @@
+// Every statement the program runs, written in the Jet dialect, translated and run on a real SQLite
+// file that holds the full schema and fixture rows, each test inside a transaction that is rolled
+// back. Where the dialect matters the effect is checked, not only that the statement runs: rows
+// returned or changed, month arithmetic, the 31-day log prune, NULL and empty groups, dates.
+#include "data/DatabaseError.h"
+#include "data/JetDialect.h"
+#include "data/ResultSet.h"
+#include "data/SqlConnection.h"
+#include "data/SqlValue.h"
+#include "data/corpus/JetCorpus.h"
+
+#include <gtest/gtest.h>
+
+#include <QDir>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <memory>
+#include <ostream>
+#include <sqlite3.h>
+
+inline void PrintTo(const QString& value, std::ostream* os)
+{
+    *os << '"' << value.toStdString() << '"';
+}
+
+namespace {
+
+using corpus::s;
+
+// ---------------------------------------------------------------------------------------------------
+// Building the database.
+
+// The objects the program expects to find in a database file; it never creates them itself.
+QStringList mustExistStatements()
+{
+    return {
+        s("create table Depart ( ID_Depart int IDENTITY UNIQUE PRIMARY KEY, Name_Depart varchar(240) null );"),
+        s("create table Crew ( ID_Crew int IDENTITY UNIQUE PRIMARY KEY, Name_Crew varchar(240) null, IDepart int "
+          "null );"),
+        s("create table Location ( ID_Location int IDENTITY UNIQUE PRIMARY KEY, Name_Location varchar(50) null );"),
+        s("create table LocSet ( ID_LocSet int IDENTITY UNIQUE PRIMARY KEY, Name_LocSet varchar(50) null, ILocation "
+          "int null, ISystem int null, ISheet int null, IRoom int null, IPanel int null, GUID varchar(50) null );"),
+        s("create table State ( ID_State int IDENTITY UNIQUE PRIMARY KEY, Name_State varchar(50) null );"),
+        s("create table System ( ID_System int IDENTITY UNIQUE PRIMARY KEY, Name_System varchar(50) null );"),
+        s("create table Class ( ID_Class int IDENTITY UNIQUE PRIMARY KEY, Name_Class varchar(50) null, ISystem int "
+          "null );"),
+        s("create table Mere ( ID_Mere int IDENTITY UNIQUE PRIMARY KEY, Name_Mere varchar(50) null, IClass int null, "
+          "ISystem int null );"),
+        s("create table Dest ( ID_Dest int IDENTITY UNIQUE PRIMARY KEY, Name_Dest varchar(50) null, IMere int null, "
+          "ISystem int null );"),
+        s("create table Naim ( ID_Naim int IDENTITY UNIQUE PRIMARY KEY, Name_Naim varchar(50) null, IDest int null, "
+          "ISystem int null );"),
+        s("create table Marg ( ID_Marg int IDENTITY UNIQUE PRIMARY KEY, Name_Marg varchar(50) null );"),
+        s("create table Scale ( ID_Scale int IDENTITY UNIQUE PRIMARY KEY, Name_Scale varchar(50) null );"),
+        s("create table Grade ( ID_Grade int IDENTITY UNIQUE PRIMARY KEY, Name_Grade varchar(50) null );"),
+        s("create table Prec ( ID_Prec int IDENTITY UNIQUE PRIMARY KEY, Name_Prec decimal(18,6) null );"),
+        s("create table Maker ( ID_Maker int IDENTITY UNIQUE PRIMARY KEY, Name_Maker varchar(50) null );"),
+        s("create table Construct ( ID_Construct int IDENTITY UNIQUE PRIMARY KEY, Name_Construct varchar(50) null );"),
+        s("create table Cathegory ( ID_Cathegory int IDENTITY UNIQUE PRIMARY KEY, Name_Cathegory varchar(50) null, "
+          "Cathegory smallint null );"),
+        s("create table DevType ( ID_DevType int IDENTITY UNIQUE PRIMARY KEY, INaim int null, Name_DevType "
+          "varchar(50) not null, Mark_DevType varchar(50) null, IPrec int null, IConstruct int null, IMaker int null, "
+          "Srok int null, Otkaz int null, Comments varchar(255) null );"),
+        s("create table Reps ( ID_Reps int IDENTITY UNIQUE PRIMARY KEY, IDepart int null, Name_Reps varchar(50) not "
+          "null, Short_Reps varchar(5) not null );"),
+        s("create table Device ( ID_Device int IDENTITY UNIQUE PRIMARY KEY, ISystem int null, IDevType int null, "
+          "ZNumber varchar(80) null, ANumber varchar(80) null, ILocation int null, ILocSet int null, IClass int null, "
+          "IMere int null, IDest int null, IMarg int null, INaim int null, IState int null, SetPlace varchar(50) null, "
+          "IScale int null, IGrade int null, InputDate datetime null, Comments varchar(128) null );"),
+        s("create table DevRep ( ID_DevRep int IDENTITY UNIQUE PRIMARY KEY, IDevType int null, ICrew int null, IRep "
+          "int null, R_No int null, RT_Mon decimal(18,6) null, RT decimal(18,6) null, RT_PC decimal(18,6) null, "
+          "RCount decimal(18,6) null );"),
+        s("create table NextRep ( ID_NextRep int IDENTITY UNIQUE PRIMARY KEY, IDevice int null, IDevRep int null, "
+          "LastRep datetime null, NextRep datetime null );"),
+        s("create table DevCrew ( ID_DevCrew int IDENTITY UNIQUE PRIMARY KEY, IDevice int null, ICrew int null );"),
+        s("create table YearReport ( ID_YearReport int IDENTITY UNIQUE PRIMARY KEY, IDevice int null, repdate "
+          "datetime null, IRep int null );"),
+        s("create table Info ( ID_Info int not null PRIMARY KEY, Info_name varchar(50) null );"),
+        s("create view Type as SELECT DevType.ID_DevType, DevType.Name_DevType, DevType.Mark_DevType, "
+          "Naim.Name_Naim, Prec.Name_Prec, Construct.Name_Construct, Maker.Name_Maker, DevType.Srok, DevType.Otkaz, "
+          "DevType.Comments FROM (((DevType LEFT JOIN Naim ON DevType.INaim = Naim.ID_Naim) LEFT JOIN Prec ON "
+          "DevType.IPrec = Prec.ID_Prec) LEFT JOIN Construct ON DevType.IConstruct = Construct.ID_Construct) LEFT "
+          "JOIN Maker ON DevType.IMaker = Maker.ID_Maker;"),
+        s("create view nextrepview as SELECT Device.ANumber, Device.ZNumber, DevType.Name_DevType, "
+          "DevType.Mark_DevType, Reps.Short_Reps, Reps.Name_Reps, NextRep.LastRep, NextRep.NextRep, DevRep.RT_Mon, "
+          "NextRep.IDevice, Device.IDevType, NextRep.IDevRep, DevRep.IRep, NextRep.ID_NextRep FROM (((NextRep LEFT "
+          "JOIN Device ON NextRep.IDevice = Device.ID_Device) LEFT JOIN DevType ON Device.IDevType = "
+          "DevType.ID_DevType) LEFT JOIN DevRep ON NextRep.IDevRep = DevRep.ID_DevRep) LEFT JOIN Reps ON DevRep.IRep "
+          "= Reps.ID_Reps;"),
+    };
+}
+
+// The rows every test starts from. Keys are given so the tests can name them; device 77, refusal 55
+// and type 99 do not exist, on purpose.
+QStringList fixtureRows()
+{
+    return {
+        s("insert into Depart (ID_Depart, Name_Depart) values (1, 'Цех КИП'), (2, 'Лаборатория')"),
+        s("insert into Crew (ID_Crew, Name_Crew, IDepart) values (1, 'Бригада 1', 1), (2, 'Бригада 2', 2), "
+          "(3, 'Бригада без подразделения', null)"),
+        s("insert into Location (ID_Location, Name_Location) values (1, 'Котельная'), (2, 'Насосная')"),
+        s("insert into LocSet (ID_LocSet, Name_LocSet, ILocation) values (1, 'Щит 1', 1), (2, 'Щит 2', 1), "
+          "(3, 'Узел учёта', 2)"),
+        s("insert into State (ID_State, Name_State) values (1, 'В работе'), (2, 'В ремонте')"),
+        s("insert into System (ID_System, Name_System) values (1, 'АСУ ТП')"),
+        s("insert into Class (ID_Class, Name_Class) values (1, 'Давление')"),
+        s("insert into Mere (ID_Mere, Name_Mere) values (1, 'Избыточное давление')"),
+        s("insert into Dest (ID_Dest, Name_Dest) values (1, 'Контроль')"),
+        s("insert into Naim (ID_Naim, Name_Naim) values (1, 'Манометр показывающий')"),
+        s("insert into Marg (ID_Marg, Name_Marg) values (1, '0-10 МПа')"),
+        s("insert into Scale (ID_Scale, Name_Scale) values (1, 'Круговая')"),
+        s("insert into Grade (ID_Grade, Name_Grade) values (1, 'МПа')"),
+        s("insert into Prec (ID_Prec, Name_Prec) values (1, 1.5)"),
+        s("insert into Maker (ID_Maker, Name_Maker) values (1, 'Приборный завод')"),
+        s("insert into Construct (ID_Construct, Name_Construct) values (1, 'Корпусной')"),
+        s("insert into DevType (ID_DevType, INaim, Name_DevType, Mark_DevType, IPrec, IConstruct, IMaker, Srok, "
+          "Otkaz) values (1, 1, 'Манометр', 'МП-100', 1, 1, 1, 10, 5000), (2, null, 'Термометр', 'ТС-1', null, null, "
+          "null, null, null), (3, null, 'Расходомер', null, null, null, null, null, null)"),
+        s("insert into Reps (ID_Reps, Name_Reps, Short_Reps) values (1, 'Поверка', 'П'), (2, 'Калибровка', 'К'), "
+          "(3, 'Техническое обслуживание', 'ТО')"),
+        s("insert into Device (ID_Device, IDevType, ANumber, ZNumber, ILocation, ILocSet, IState, ISystem, IClass, "
+          "IMere, IDest, IMarg, IScale, IGrade, SetDate, SetPlace, ChangeDate) values "
+          "(1, 1, 'A-1', 'Z-001', 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, '2004-03-05 00:00:00', 'у входа', "
+          "'2025-01-10 09:00:00'), "
+          "(2, 1, 'a-1', 'Z-002', 1, 2, 2, null, null, null, null, null, null, null, '2004-03-05 10:00:00', '', null), "
+          "(3, 2, 'O''Neil; --', 'Z-003', 2, 3, 1, null, null, null, null, null, null, null, '2010-01-31 00:00:00', "
+          "null, null), "
+          "(4, null, null, null, null, null, null, null, null, null, null, null, null, null, null, null, null), "
+          "(5, 99, '', 'Z-005', null, null, null, null, null, null, null, null, null, null, null, null, null)"),
+        s("insert into DevCrew (ID_DevCrew, IDevice, ICrew) values (1, 1, 1), (2, 1, 2), (3, 2, 1), (4, 3, 3), "
+          "(5, 77, 1)"),
+        s("insert into DevRep (ID_DevRep, IDevType, ICrew, IRep, R_No, RT_Mon, RT, RT_PC, RCount) values "
+          "(1, 1, 1, 1, 1, 1, 12, 0.5, 60), (2, 1, 1, 2, 2, 2.15, null, null, null), (3, 1, 2, 1, 1, 12, 1, 2, null), "
+          "(4, 2, 3, 3, 1, 6, 2, 1, null), (5, 2, 1, 3, 1, 3, 4, 1.5, null)"),
+        s("insert into NextRep (ID_NextRep, IDevice, IDevRep, LastRep, NextRep) values "
+          "(1, 1, 1, '2005-01-31 00:00:00', null), (2, 2, 1, '2004-01-31 00:00:00', '2004-02-29 00:00:00'), "
+          "(3, 1, 2, '2005-03-10 14:30:00', null), (4, 3, 5, null, null), (5, 77, 1, '2005-01-01 00:00:00', null)"),
+        s("insert into Cathegory (ID_Cathegory, Name_Cathegory, Cathegory) values (1, 'Слесарь КИП 3 разряда', 3), "
+          "(2, 'Слесарь КИП 5 разряда', 5), (3, 'Инженер', null)"),
+        s("insert into RepCath (ID_RepCath, IDevRep, ICathegory, [Value]) values (1, 1, 1, 600), (2, 1, 2, 1158.8), "
+          "(3, 3, 1, 10)"),
+        s("insert into DevTypeCount (ID_DevTypeCount, IDevType, ICrew, [Count]) values (1, 1, 1, 10), "
+          "(2, 2, 1, null), (3, 99, 1, 4), (4, 1, 2, 0)"),
+        s("insert into WorkDayLenth (ID_WorkDayLenth, Name_WorkDayLenth, [Lenth]) values (1, 'Восьмичасовой', 8)"),
+        s("insert into DayFund (ID_DayFund, Name_DayFund, DayFundNum) values (1, '2025 год', 250)"),
+        s("insert into LostDayUsed (ID_LostDayUsed, Name_LostDayUsed, LostDayUsed) values (1, 'Основной', 24)"),
+        s("insert into LostDayMiscPC (ID_LostDayMiscPC, Name_LostDayMiscPC, LostDayMiscPC) values (1, 'Прочие', 4)"),
+        s("insert into CrewList (ID_CrewList, ICrew, ICathegory, ProfNum, ProfNaimen, IWorkDayLenth, SmenaNum, "
+          "IDayFundNom, ILostDayUsed, LostDayUsedPC, ILostDayMiscPC, LostDaySumPC, DayFundRez, DayFundP1E, Tarif, "
+          "[No]) values (1, 1, 1, 2, 'Слесарь', 1, 1, 1, 1, 8, 1, 12, 220, 1760, 100.5, 1), "
+          "(2, 1, 1, 1, 'Слесарь-ремонтник', 1, 1, 1, 1, 8, 1, 12, 220, 1700, 90, 2)"),
+        s("insert into NormState (ID_NormState, ICrew, ICathegory, PlanHour) values (1, 1, 1, 0)"),
+        s("insert into RefusalGroupNaimen (ID_GroupNaimen, Name_GroupNaimen) values (1, 'Механические')"),
+        s("insert into RefusalNaimen (ID_Naimen, Name_Naimen, IGroupNaimen) values (1, 'Заедание стрелки', 1)"),
+        s("insert into Document (ID_Document, Name_Document, RegNumber) values (1, 'Акт', '№ 12/5')"),
+        s("insert into Dimention (ID_Dimention, Name_Dimention) values (1, 'МПа')"),
+        s("insert into RefusalParam (ID_Param, Name_Param, IDimention) values (1, 'Давление', 1)"),
+        s("insert into Refusal (ID_Refusal, NDate, IGroupNaimen, INaimen, ExectNaimen, BriefCase, [Action], NCount, "
+          "IDocument, IDevice, Podpis) values (1, '2025-02-01 08:00:00', 1, 1, 'Стрелка не возвращается', 'Износ', "
+          "'Замена механизма', 1, 1, 1, 'Иванов'), (2, '2025-02-02 00:00:00', 1, 1, null, null, null, 1, null, 77, "
+          "null)"),
+        s("insert into RefusParamValue (ID_RefParVal, IRefusal, IParam, [Value]) values (1, 1, 1, '2.5'), "
+          "(2, 2, 1, '3'), (3, 55, 1, '1')"),
+        s("insert into Complect (ID_Complect, IRoot, IDevice) values (1, 0, 1), (2, 1, 2), (3, 2, 3), (4, 0, 3)"),
+    };
+}
+
+// Creates an empty SQLite file; the connection opens files, it never creates them.
+void createEmptyFile(const QString& path)
+{
+    sqlite3* db = nullptr;
+    sqlite3_open_v2(path.toUtf8().constData(), &db, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+    sqlite3_exec(db, "PRAGMA user_version = 1", nullptr, nullptr, nullptr);
+    sqlite3_close(db);
+}
+
+struct UpgradeRun {
+    bool ran = false;
+    QStringList failedProbes;
+};
+
+// The version check and the upgrade, step by step, as the program runs them.
+UpgradeRun upgrade(SqlConnection& db, const QString& programVersion = s("2.4"), bool russian = true)
+{
+    UpgradeRun run;
+    const auto stored = db.select(corpus::versionQuery());
+    const bool hasRow = stored->rowCount() > 0;
+    if (hasRow && stored->value(0, 0).toString() == programVersion)
+        return run;
+    run.ran = true;
+    if (!hasRow)
+        db.execute(corpus::versionInsert(programVersion));
+    for (const corpus::UpgradeStep& step : corpus::upgradeSteps()) {
+        if (step.kind == corpus::UpgradeStep::View) {
+            try {
+                db.execute(step.first);
+            } catch (const DatabaseError&) {
+            }
+        } else {
+            try {
+                db.select(step.first);
+                continue;
+            } catch (const DatabaseError&) {
+                run.failedProbes << step.first;
+            }
+        }
+        for (const QString& statement : step.then)
+            db.execute(statement);
+        if (step.number == 6)
+            for (const QString& insert : corpus::victimInserts(russian))
+                db.execute(insert);
+    }
+    if (hasRow)
+        db.execute(corpus::versionUpdate(programVersion));
+    return run;
+}
+
+// A database file of the state a first start finds: the objects that must exist, nothing else.
+std::unique_ptr<SqlConnection> openNewDatabase(const QString& path)
+{
+    createEmptyFile(path);
+    auto db = std::make_unique<SqlConnection>();
+    db->setDatabaseFile(path);
+    for (const QString& statement : mustExistStatements())
+        db->execute(statement);
+    return db;
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Reading results.
+
+// One cell as text: NULL, numbers with ".", dates in the storage form.
+QString cell(const ResultSet& rows, int row, int col)
+{
+    if (rows.isNull(row, col))
+        return s("NULL");
+    const QVariant value = rows.value(row, col);
+    if (value.typeId() == QMetaType::QDateTime)
+        return SqlValue::dateTimeText(value.toDateTime());
+    if (value.typeId() == QMetaType::Double)
+        return SqlValue::number(value.toDouble());
+    return value.toString();
+}
+
+// All rows, each row's cells joined by "|".
+QStringList table(const ResultSet& rows)
+{
+    QStringList lines;
+    for (int r = 0; r < rows.rowCount(); ++r) {
+        QStringList cells;
+        for (int c = 0; c < rows.columnCount(); ++c)
+            cells << cell(rows, r, c);
+        lines << cells.join(QLatin1Char('|'));
+    }
+    return lines;
+}
+
+// One column by name.
+QStringList column(const ResultSet& rows, const QString& name)
+{
+    const int c = rows.indexOf(name);
+    QStringList values;
+    for (int r = 0; c >= 0 && r < rows.rowCount(); ++r)
+        values << cell(rows, r, c);
+    return values;
+}
+
+// The file every test runs on, built once: the objects that must exist, the upgrade, the fixture.
+class StatementCorpus : public ::testing::Test {
+public:
+    static void SetUpTestSuite()
+    {
+        s_dir = new QTemporaryDir();
+        auto db = openNewDatabase(path());
+        db->begin();
+        upgrade(*db);
+        for (const QString& statement : fixtureRows())
+            db->execute(statement);
+        db->commit();
+    }
+    static void TearDownTestSuite()
+    {
+        delete s_dir;
+        s_dir = nullptr;
+    }
+    static QString path() { return s_dir->filePath(s("Device.db")); }
+
+protected:
+    void SetUp() override
+    {
+        m_db.setDatabaseFile(path());
+        m_db.begin();
+    }
+    void TearDown() override { m_db.rollback(); }
+
+    QStringList rows(const QString& jet, const SqlParams& params = {}) { return table(*m_db.select(jet, params)); }
+    // Direct reading of the file's contents, in SQLite's own dialect, untranslated.
+    QStringList raw(const QString& sql)
+    {
+        QStringList lines;
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(m_db.handle(), sql.toUtf8().constData(), -1, &stmt, nullptr) != SQLITE_OK) {
+            ADD_FAILURE() << sqlite3_errmsg(m_db.handle()) << " in " << sql.toStdString();
+            return lines;
+        }
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            QStringList cells;
+            for (int c = 0; c < sqlite3_column_count(stmt); ++c)
+                cells << (sqlite3_column_type(stmt, c) == SQLITE_NULL
+                              ? s("NULL")
+                              : QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, c))));
+            lines << cells.join(QLatin1Char('|'));
+        }
+        sqlite3_finalize(stmt);
+        return lines;
+    }
+
+    SqlConnection m_db;
+    static QTemporaryDir* s_dir;
+};
+
+QTemporaryDir* StatementCorpus::s_dir = nullptr;
+
+SqlParam p(const char* name, const QVariant& value)
+{
+    return {s(name), value};
+}
+
+// The values the master rows would supply to every parameter the statements use.
+SqlParams masterRowValues()
+{
+    return {p("ID_Device", 1),
+            p("IDevType", 1),
+            p("ID_DevType", 1),
+            p("ID_Location", 1),
+            p("ID_DevCrew", 1),
+            p("ICrew", 1),
+            p("ID_Crew", 1),
+            p("ID_Refusal", 1),
+            p("IGroupNaimen", 1),
+            p("ID_DevTypeCount", 1),
+            p("ID_DevRep", 1),
+            p("ID_CrewList", 1),
+            p("ID_Complect", 1),
+            p("ID_Depart", 1),
+            p("ID_GroupNaimen", 1),
+            p("Name_DevType", s("Манометр")),
+            p("Name_Location", s("Котельная"))};
+}
+
+// Every statement outside the upgrade, with the values the tests below give them.
+QStringList everyStatement()
+{
+    using namespace corpus;
+    QStringList all;
+    all << versionQuery() << versionUpdate(s("2.4"));
+    for (const Reference& r : referencedColumns())
+        all << countReferences(r.table, r.column, 1);
+    all << crewCountSum(1);
+    for (const MainQuery& q : mainQueries()) {
+        all << q.text << anchored(q.text);
+        all << groupLevel({q.groupColumn}, 0, q.table) << valueList(q.groupColumn, q.table);
+    }
+    const QStringList pasportFields{s("Name_DevType"), s("Name_Location"), s("ANumber")};
+    for (int level = 0; level < pasportFields.size(); ++level)
+        all << groupLevel(pasportFields, level, s("Pasport"));
+    all << valueList(s("ANumber"), s("Pasport")) << valueList(s("Name_Reps"), s("nextrepview"));
+    const QString pasport = mainQueries()[0].text;
+    all << filtered(pasport, s("[SetDate] = ") + filterRowDate(QDate(2004, 3, 5)))
+        << filtered(pasport, s("[ANumber] = 'A-1' AND [Name_DevType] Like 'ман%'"))
+        << filtered(pasport, s("[ID_State] IN (1,2) OR [ZNumber] Not Like '%5'"))
+        << filtered(pasport, s("[SetDate] >= '2004-03-01 00:00:00' and [SetDate] <='2004-03-05 00:00:00'"));
+    all << linkedTableQueries() << deviceDatasets() << deviceCopy(1) << deviceCleanUp();
+    for (const QString& log : logTables())
+        all << logPrune(log) << logClear(log);
+    const QDateTime moment(QDate(2025, 3, 10), QTime(14, 22, 5));
+    all << editLogInsert(1, 2, moment, s("O'Neil; --"), s("Z-001"))
+        << serviceLogInsert(1, moment, QDate(2005, 1, 31), QVariant(), QDate(2025, 3, 10), QDate(2025, 4, 10))
+        << moveLogInsert(1, moment, {1, 2, 1, 3, 1, 2, s("у входа"), QVariant(), QDate(2004, 3, 5), QVariant()});
+    all << intervalUseCount(1) << intervalDateUpdate(2.15, 1);
+    all << kitDepthProbe(1) << kitDepthProbe(3) << kitLevel0() << kitLevel() << kitMembers(1) + s(";")
+        << kitDeviceList(1) << kitRow(2) << kitChildren(1) << kitInsert(2, 4) << kitDelete(3);
+    all << typeDatasets() << typeCopy(1) << malfunctionDatasets() << malfunctionCopy(1) << malfunctionParamsDelete(1);
+    all << accountDatasets() << countSync() << countPost(5, 1, 2) << countPost(QVariant(), 2, 1) << crewMemberCopy(1);
+    all << normMinFund(1) << normInsert(1) << normPlanHours(1, 1) << normCategoriesOutsideCrew(1)
+        << normMinFundUpdate(1700, 1) << normCrewFunds(1) << reportServices(1);
+    all << planSource() << planClear() << planInsert(1, QDate(2025, 5, 10), 1) << monthCounts()
+        << monthCounts(s("\r1=1 and Short_Reps = 'П'"));
+    return all;
+}
+
+bool returnsRows(const QString& jet)
+{
+    return jet.trimmed().startsWith(s("select"), Qt::CaseInsensitive);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// The upgrade.
+
+TEST(StatementCorpusUpgrade, BuildsEveryObjectThenRunsAgainChangingOnlyTheViews)
+{
+    QTemporaryDir dir;
+    auto db = openNewDatabase(dir.filePath(s("Device.db")));
+    db->execute(s("insert into Device (ID_Device, ANumber) values (1, 'A-1')"));
+
+    const UpgradeRun first = upgrade(*db);
+    EXPECT_TRUE(first.ran);
+    EXPECT_EQ(first.failedProbes.size(), 23) << "every probe fails on a database without the new objects";
+    EXPECT_EQ(db->scalar(corpus::versionQuery()).toString(), s("2.4"));
+    const QStringList created{s("Dimention"),     s("Document"),     s("EditHist"),        s("Victim"),
+                              s("MovHist"),       s("RepHist"),      s("Refusal"),         s("RefusalGroupNaimen"),
+                              s("RefusalNaimen"), s("RefusalParam"), s("RefusParamValue"), s("RepCath"),
+                              s("DevTypeCount"),  s("CrewList"),     s("DayFund"),         s("LostDayMiscPC"),
+                              s("LostDayUsed"),   s("WorkDayLenth"), s("NormState"),       s("Complect")};
+    for (const QString& name : created)
+        EXPECT_EQ(db->scalar(s("select count(*) from sqlite_master where type = 'table' and name = '%1'").arg(name)),
+                  QVariant(1))
+            << name.toStdString();
+    const QStringList views{s("Pasport"),        s("EditHistView"), s("MovHistView"),     s("RepHistView"),
+                            s("YearReportView"), s("Refusals"),     s("CrewDevTypeView"), s("AccountView"),
+                            s("CrewListView"),   s("ComplectView")};
+    for (const QString& name : views)
+        EXPECT_NO_THROW(db->select(s("select * from ") + name + s(";"))) << name.toStdString();
+    EXPECT_EQ(table(*db->select(s("select setdate, changedate, anumber from device;"))),
+              QStringList{s("NULL|NULL|A-1")});
+
+    // A stored version that differs runs every step again: the probes now pass, the views are made anew.
+    db->execute(corpus::versionUpdate(s("2.3")));
+    const UpgradeRun second = upgrade(*db);
+    EXPECT_TRUE(second.ran);
+    EXPECT_TRUE(second.failedProbes.isEmpty()) << second.failedProbes.join(s("\n")).toStdString();
+    EXPECT_EQ(db->scalar(corpus::versionQuery()).toString(), s("2.4"));
+    EXPECT_EQ(db->scalar(s("select count(*) from Victim")), QVariant(3));
+
+    // Up to date: nothing runs.
+    EXPECT_FALSE(upgrade(*db).ran);
+}
+
+TEST(StatementCorpusUpgrade, IdentityKeysAreNumberedAndNeverReused)
+{
+    QTemporaryDir dir;
+    auto db = openNewDatabase(dir.filePath(s("Device.db")));
+    upgrade(*db);
+    db->execute(s("insert into Dimention (Name_Dimention) values ('МПа')"));
+    db->execute(s("insert into Dimention (Name_Dimention) values ('кПа')"));
+    EXPECT_EQ(db->lastInsertId(), 2);
+    db->execute(s("delete from Dimention where ID_Dimention = 2"));
+    db->execute(s("insert into Dimention (Name_Dimention) values ('Па')"));
+    EXPECT_EQ(table(*db->select(s("select ID_Dimention, Name_Dimention from Dimention order by 1"))),
+              (QStringList{s("1|МПа"), s("3|Па")}));
+    db->execute(s("insert into Device (ANumber) values ('A-1')"));
+    EXPECT_EQ(db->scalar(s("select count(*) from Device where ID_Device is null")), QVariant(0));
+}
+
+TEST(StatementCorpusUpgrade, ExpandsServiceRowsPerCrewExactlyOnce)
+{
+    QTemporaryDir dir;
+    auto db = openNewDatabase(dir.filePath(s("Device.db")));
+    db->execute(s("insert into Crew (ID_Crew, Name_Crew) values (1, 'Бригада 1'), (2, 'Бригада 2')"));
+    db->execute(s("insert into DevRep (ID_DevRep, IDevType, IRep, R_No, RT_Mon, RT, RT_PC, RCount) values "
+                  "(1, 1, 1, 1, 12, 1, 2.5, 10), (2, 1, 2, 2, 2.15, null, null, null), (3, 2, 1, 1, 6, 2, 1, 5)"));
+    db->execute(s("insert into NextRep (ID_NextRep, IDevice, IDevRep) values (1, 1, 2)"));
+
+    upgrade(*db);
+    const char* rowsPerCrew = "select ICrew, IDevType, IRep, R_No, RT_Mon, RT, RT_PC, RCount from DevRep order by "
+                              "ICrew, IDevType, IRep";
+    const QStringList expected{s("1|1|1|1|12|1|2.5|10"), s("1|1|2|2|2.15|NULL|NULL|NULL"), s("1|2|1|1|6|2|1|5"),
+                               s("2|1|1|1|12|1|2.5|10"), s("2|1|2|2|2.15|NULL|NULL|NULL"), s("2|2|1|1|6|2|1|5")};
+    EXPECT_EQ(table(*db->select(s(rowsPerCrew))), expected);
+    EXPECT_EQ(db->scalar(s("select count(*) from DevRep where ID_DevRep <= 3")), QVariant(0));
+    EXPECT_EQ(db->scalar(s("select IDevRep from NextRep")), QVariant(2)) << "next-service rows keep their old keys";
+
+    db->execute(corpus::versionUpdate(s("2.3")));
+    upgrade(*db);
+    EXPECT_EQ(table(*db->select(s(rowsPerCrew))), expected) << "NormState exists now: no second expansion";
+}
+
+TEST(StatementCorpusUpgrade, VersionRowAndKindsOfEdit)
+{
+    QTemporaryDir dir;
+    auto db = openNewDatabase(dir.filePath(s("Device.db")));
+    upgrade(*db, s("2.4"), true);
+    EXPECT_EQ(table(*db->select(s("select Code, Victim from Victim order by Code"))),
+              (QStringList{s("1|Добавлен"), s("2|Редакт."), s("3|Удален")}));
+    db->execute(corpus::versionUpdate(s("2.4 ")));
+    EXPECT_TRUE(upgrade(*db).ran) << "a trailing blank is a different version";
+    db->execute(corpus::versionUpdate(s("O'Neil")));
+    EXPECT_EQ(db->scalar(corpus::versionQuery()).toString(), s("O'Neil"));
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Every statement runs.
+
+TEST_F(StatementCorpus, EveryStatementRunsOnTheFullSchema)
+{
+    const SqlParams values = masterRowValues();
+    for (const QString& jet : everyStatement()) {
+        SCOPED_TRACE(jet.toStdString() + "\n  sent as: " + JetDialect::toSqlite(jet).toStdString());
+        m_db.execute(s("SAVEPOINT one"));
+        try {
+            if (returnsRows(jet))
+                m_db.select(jet, values);
+            else
+                m_db.execute(jet, values);
+        } catch (const DatabaseError& error) {
+            ADD_FAILURE() << error.message().toStdString();
+        }
+        m_db.execute(s("ROLLBACK TO one"));
+    }
+}
+
+TEST_F(StatementCorpus, EveryViewReadsInThePlainSqliteShell)
+{
+    const QString shell = QStandardPaths::findExecutable(s("sqlite3"));
+    ASSERT_FALSE(shell.isEmpty()) << "the sqlite3 command is needed";
+    const QStringList views = raw("select name from sqlite_master where type = 'view' order by name");
+    ASSERT_EQ(views.size(), 12);
+    m_db.rollback();
+    m_db.close(); // the shell reads the file as another process would
+    for (const QString& view : views) {
+        QProcess process;
+        process.start(shell, {s("-bail"), path(), s("select count(*) from [%1];").arg(view)});
+        ASSERT_TRUE(process.waitForFinished(30000));
+        EXPECT_EQ(process.exitCode(), 0) << view.toStdString() << ": " << process.readAllStandardError().toStdString();
+        EXPECT_TRUE(process.readAllStandardError().isEmpty()) << view.toStdString();
+    }
+    m_db.begin();
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Effects.
+
+TEST_F(StatementCorpus, MainQueriesOfEveryWindowWithTheirAnchorLine)
+{
+    const QList<int> expectedRows{5, 3, 5, 2, 7, 0};
+    const QList<corpus::MainQuery> queries = corpus::mainQueries();
+    for (int i = 0; i < queries.size(); ++i) {
+        SCOPED_TRACE(queries[i].text.toStdString());
+        EXPECT_EQ(rows(queries[i].text).size(), expectedRows[i]);
+        EXPECT_EQ(rows(corpus::anchored(queries[i].text)).size(), expectedRows[i]);
+    }
+}
+
+TEST_F(StatementCorpus, ViewsKeepOrDropRowsWhoseReferencesAreEmptyOrDangling)
+{
+    // Pasport: a device without a type and one whose type is gone are both listed, type columns empty.
+    EXPECT_EQ(rows(s("select ID_Device, Name_DevType, ID_DevType from Pasport where ID_Device in (4, 5);")),
+              (QStringList{s("4|NULL|NULL"), s("5|NULL|NULL")}));
+    // AccountView: a type without service rows appears exactly once.
+    EXPECT_EQ(rows(s("select Name_DevType, ID_DevRep, Name_Crew from AccountView where ID_DevType = 3;")),
+              QStringList{s("Расходомер|NULL|NULL")});
+    // A service row whose crew has no department keeps its crew, department empty.
+    EXPECT_EQ(rows(s("select Name_Depart, Name_Crew from AccountView where ID_DevRep = 4;")),
+              QStringList{s("NULL|Бригада без подразделения")});
+    // nextrepview and CrewDevTypeView.
+    EXPECT_EQ(rows(s("select ID_NextRep, ANumber, Short_Reps, RT_Mon from nextrepview where ID_NextRep in (2, 5);")),
+              (QStringList{s("2|a-1|П|1"), s("5|NULL|П|1")}));
+    EXPECT_EQ(rows(s("select * from CrewDevTypeView where ID_DevCrew = :ID_DevCrew;"), {p("ID_DevCrew", 4)}),
+              QStringList{s("4|3|3|2")});
+    EXPECT_EQ(rows(s("select count(*) from CrewDevTypeView;")), QStringList{s("4")}) << "the crew of device 77 is gone";
+}
+
+TEST_F(StatementCorpus, ReferenceChecksCountEveryReferringTable)
+{
+    const QList<int> counts{2, 2, 2, 1, 2, 2, 2, 2, 3, 3, 3, 2, 3, 2, 2, 3, 2, 2, 1, 1};
+    const QList<corpus::Reference> references = corpus::referencedColumns();
+    ASSERT_EQ(references.size(), counts.size());
+    for (int i = 0; i < references.size(); ++i) {
+        const corpus::Reference& r = references[i];
+        SCOPED_TRACE((r.table + s(".") + r.column).toStdString());
+        const auto result = m_db.select(corpus::countReferences(r.table, r.column, 1));
+        ASSERT_EQ(result->indexOf(s("count")), 0) << "the count is read by its name";
+        EXPECT_EQ(result->value(0, 0).toInt(), counts[i]);
+        EXPECT_EQ(m_db.scalar(corpus::countReferences(r.table, r.column, 0)).toInt(), 0) << "an empty key";
+    }
+    EXPECT_EQ(rows(corpus::crewCountSum(1)), QStringList{s("14")});
+    EXPECT_EQ(rows(corpus::crewCountSum(2)), QStringList{s("0")});
+    EXPECT_EQ(rows(corpus::crewCountSum(3)), QStringList{s("NULL")}) << "no rows: an empty sum";
+}
+
+// The text of a tree node's value as the grouping tree writes it.
+QString nodeValue(const QString& cellText)
+{
+    if (cellText == s("NULL"))
+        return s("<null>");
+    if (cellText.isEmpty())
+        return s("<empty>");
+    return cellText;
+}
+
+TEST_F(StatementCorpus, GroupingLevelsCountEveryRowNullAndEmptyGroupsIncluded)
+{
+    struct Case {
+        const char* field;
+        QStringList nodes; // value, count
+    };
+    const std::vector<Case> cases{
+        {"ANumber", {s("<null>|1"), s("<empty>|1"), s("A-1|1"), s("O'Neil; --|1"), s("a-1|1")}},
+        {"Name_DevType", {s("<null>|2"), s("Манометр|2"), s("Термометр|1")}},
+        {"ID_State", {s("<null>|2"), s("1|2"), s("2|1")}},
+        {"Name_Prec", {s("<null>|3"), s("1.5|2")}},
+        {"SetDate",
+         {s("<null>|2"), s("2004-03-05 00:00:00|1"), s("2004-03-05 10:00:00|1"), s("2010-01-31 00:00:00|1")}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.field);
+        QStringList nodes;
+        for (const QString& line : rows(corpus::groupLevel({s(c.field)}, 0, s("Pasport")))) {
+            const QStringList cells = line.split(QLatin1Char('|'));
+            nodes << nodeValue(cells[0]) + s("|") + cells[1];
+        }
+        EXPECT_EQ(nodes, c.nodes);
+    }
+}
+
+TEST_F(StatementCorpus, DeeperGroupingLevelsFollowTheMasterRow)
+{
+    const QStringList fields{s("Name_DevType"), s("Name_Location"), s("ANumber")};
+    EXPECT_EQ(rows(corpus::groupLevel(fields, 1, s("Pasport")), {p("Name_DevType", s("Манометр"))}),
+              QStringList{s("Манометр|Котельная|2")});
+    EXPECT_EQ(rows(corpus::groupLevel(fields, 2, s("Pasport")),
+                   {p("Name_DevType", s("Манометр")), p("Name_Location", s("Котельная"))}),
+              (QStringList{s("Манометр|Котельная|A-1|1"), s("Манометр|Котельная|a-1|1")}));
+    // Under a null node the restriction "= NULL" is never true: nothing below it, as in Jet.
+    EXPECT_TRUE(rows(corpus::groupLevel(fields, 1, s("Pasport")), {p("Name_DevType", QVariant())}).isEmpty());
+}
+
+TEST_F(StatementCorpus, ValueListsSkipNullsButKeepEmptyTexts)
+{
+    EXPECT_EQ(rows(corpus::valueList(s("ANumber"), s("Pasport"))),
+              (QStringList{s(""), s("A-1"), s("O'Neil; --"), s("a-1")}));
+    EXPECT_EQ(rows(corpus::valueList(s("Short_Reps"), s("nextrepview"))), (QStringList{s("К"), s("П"), s("ТО")}));
+}
+
+TEST_F(StatementCorpus, FilterRowConditions)
+{
+    const QString pasport = corpus::mainQueries()[0].text;
+    auto devices = [&](const QString& conditions) {
+        return column(*m_db.select(corpus::filtered(pasport, conditions)), s("ID_Device"));
+    };
+    // The date literal of the filter row finds the device set at midnight, not the one set at 10:00.
+    EXPECT_EQ(devices(s("[SetDate] = ") + corpus::filterRowDate(QDate(2004, 3, 5))), QStringList{s("1")});
+    // The date filter's range, from 01.03.04 to 05.03.04, written by the formatter.
+    EXPECT_EQ(devices(s("[SetDate] >= ") + SqlValue::literal(QDate(2004, 3, 1)) + s(" and [SetDate] <=") +
+                      SqlValue::literal(QDate(2004, 3, 5))),
+              QStringList{s("1")});
+    EXPECT_EQ(devices(s("[SetDate] >= ") + SqlValue::literal(QDate(2004, 3, 5))),
+              (QStringList{s("1"), s("2"), s("3")}));
+    // Like folds Cyrillic case through the registered function.
+    EXPECT_EQ(devices(s("[Name_DevType] Like 'ман%'")), (QStringList{s("1"), s("2")}));
+    EXPECT_EQ(devices(s("[ANumber] = 'O''Neil; --'")), QStringList{s("3")});
+    EXPECT_EQ(devices(s("[ID_State] IN (1,2) AND [ZNumber] Not Like '%3'")), (QStringList{s("1"), s("2")}));
+    EXPECT_EQ(devices(s("[Name_DevType] <> 'Манометр' OR [ANumber] = ''")), (QStringList{s("3"), s("5")}));
+}
+
+TEST_F(StatementCorpus, CrewSelectorJoinsDepartmentAndCrewNames)
+{
+    EXPECT_EQ(column(*m_db.select(corpus::crewSelector()), s("Crew1")),
+              (QStringList{s("Цех КИП  ,  Бригада 1"), s("Лаборатория  ,  Бригада 2"), s("NULL")}))
+        << "a crew without a department gets an empty text";
+    const QString withNames = corpus::accountDatasets()[7];
+    EXPECT_EQ(rows(withNames).value(0), s("1|1|Цех КИП  ,  Бригада 1|Бригада 1|Цех КИП"));
+}
+
+TEST_F(StatementCorpus, DeviceWindowDatasets)
+{
+    const QStringList sets = corpus::deviceDatasets();
+    EXPECT_EQ(column(*m_db.select(sets[0], {p("ID_Device", 3)}), s("ANumber")), QStringList{s("O'Neil; --")});
+    // Only intervals of the device's type, of its crews, whose crew has a department.
+    const QString choices = sets[13];
+    EXPECT_EQ(column(*m_db.select(choices, {p("ID_Device", 1), p("IDevType", 1)}), s("ID_DevRep")),
+              (QStringList{s("1"), s("2"), s("3")}));
+    EXPECT_TRUE(rows(choices, {p("ID_Device", 3), p("IDevType", 2)}).isEmpty());
+    EXPECT_EQ(rows(sets[12], {p("ID_Device", 1)}).size(), 2) << "bound to :id_device whatever the spelling";
+    // Number pick-lists: empty numbers first, as Jet sorts them.
+    EXPECT_EQ(rows(sets[17]), (QStringList{s("NULL"), s(""), s("A-1"), s("O'Neil; --"), s("a-1")}));
+    EXPECT_EQ(rows(corpus::deviceCopy(2)).value(0).split(QLatin1Char('|')).value(4), s("a-1"));
+    EXPECT_EQ(
+        rows(s("SELECT  * FROM LocSet WHERE ILocation = :ID_Location order by name_locset;"), {p("ID_Location", 1)})
+            .size(),
+        2);
+}
+
+TEST_F(StatementCorpus, DeviceCleanUpRemovesOnlyRowsOfMissingDevices)
+{
+    for (const QString& statement : corpus::deviceCleanUp())
+        m_db.execute(statement);
+    EXPECT_EQ(raw("select ID_Refusal from Refusal"), QStringList{s("1")});
+    EXPECT_EQ(raw("select ID_RefParVal from RefusParamValue"), QStringList{s("1")});
+    EXPECT_EQ(raw("select ID_NextRep from NextRep order by 1"), (QStringList{s("1"), s("2"), s("3"), s("4")}));
+    EXPECT_EQ(raw("select ID_DevCrew from DevCrew order by 1"), (QStringList{s("1"), s("2"), s("3"), s("4")}));
+}
+
+TEST_F(StatementCorpus, LogPruneRemovesRowsOlderThan31DaysOnlyBeyond1000Rows)
+{
+    const QDateTime cutOff(QDate::currentDate().addDays(-31), QTime(0, 0));
+    for (const QString& log : corpus::logTables()) {
+        SCOPED_TRACE(log.toStdString());
+        // 1000 rows: 900 old ones, the rest recent; the count condition keeps them all.
+        m_db.execute(s("with recursive k(i) as (select 1 union all select i + 1 from k where i < 900) "
+                       "insert into %1 (ChangeDate) select datetime(%2, '-' || i || ' hours') from k")
+                         .arg(log, SqlValue::quoted(SqlValue::dateTimeText(cutOff.addSecs(-1)))));
+        m_db.execute(s("with recursive k(i) as (select 1 union all select i + 1 from k where i < 100) "
+                       "insert into %1 (ChangeDate) select datetime(%2, '+' || i || ' hours') from k")
+                         .arg(log, SqlValue::quoted(SqlValue::dateTimeText(cutOff))));
+        EXPECT_EQ(m_db.execute(corpus::logPrune(log)), 0);
+        // The boundary rows: at the cut-off (kept) and a second before it (removed).
+        m_db.execute(s("insert into %1 (ChangeDate) values (%2)").arg(log, SqlValue::literal(cutOff)));
+        m_db.execute(s("insert into %1 (ChangeDate) values (%2)").arg(log, SqlValue::literal(cutOff.addSecs(-1))));
+        EXPECT_EQ(m_db.execute(corpus::logPrune(log)), 901);
+        EXPECT_EQ(m_db.scalar(s("select count(*) from %1").arg(log)), QVariant(101));
+        EXPECT_EQ(raw(s("select min(ChangeDate) from %1").arg(log)), QStringList{SqlValue::dateTimeText(cutOff)});
+        m_db.execute(corpus::logClear(log));
+        EXPECT_EQ(m_db.scalar(s("select count(*) from %1").arg(log)), QVariant(0));
+    }
+}
+
+TEST_F(StatementCorpus, LogInsertsStoreValuesAsTypedAndViewsShowThem)
+{
+    const QDateTime moment(QDate(2025, 3, 10), QTime(14, 22, 5));
+    m_db.execute(corpus::editLogInsert(3, 2, moment, s("O'Neil; --"), s("")));
+    EXPECT_EQ(rows(corpus::deviceDatasets()[6], {p("ID_Device", 3)}),
+              QStringList{s("3|O'Neil; --||Редакт.|2025-03-10 14:22:05")});
+
+    m_db.execute(
+        corpus::serviceLogInsert(2, moment, QDate(2004, 1, 31), QDate(2004, 2, 29), QDate(2025, 3, 10), QVariant()));
+    m_db.execute(corpus::serviceLogInsert(5, moment, QVariant(), QVariant(), QVariant(), QVariant()));
+    EXPECT_EQ(rows(s("select IDevice, Short_Reps, LastDate, ExpectedDate, NewDate, NextDate from RepHistView;")),
+              QStringList{s("2|П|2004-01-31 00:00:00|2004-02-29 00:00:00|2025-03-10 00:00:00|NULL")})
+        << "the entry of next-service row 5, whose device is gone, is not listed";
+
+    // Keys go in quoted, as the move log writes every value; they must still join as numbers.
+    m_db.execute(
+        corpus::moveLogInsert(1, moment, {1, 2, 1, 3, 1, 2, s("у входа"), QVariant(), QDate(2004, 3, 5), QVariant()}));
+    m_db.execute(corpus::moveLogInsert(
+        77, moment,
+        {1, 1, QVariant(), QVariant(), 1, 1, s(""), s(""), QVariant(), QDateTime(QDate(2025, 3, 1), QTime(8, 0))}));
+    EXPECT_EQ(raw("select typeof(ILastLocation), typeof(INewLocSet) from MovHist where IDevice = 1"),
+              QStringList{s("integer|integer")});
+    EXPECT_EQ(
+        rows(s("select IDevice, ANumber, LastLocation, NewLocation, LastLocSet, NewLocSet, LastState, "
+               "NewState, LastSetPlace, NewSetPlace, LastSetDate, NewSetDate from MovHistView order by IDevice;")),
+        (QStringList{s("1|A-1|Котельная|Насосная|Щит 1|Узел учёта|В работе|В ремонте|у входа|NULL|"
+                       "2004-03-05 00:00:00|NULL"),
+                     s("77|NULL|Котельная|Котельная|NULL|NULL|В работе|В работе|||NULL|2025-03-01 08:00:00")}));
+}
+
+// Sets up next-service rows of one interval (30) with the given last dates and applies the update.
+class IntervalUpdate {
+public:
+    explicit IntervalUpdate(SqlConnection& db) : m_db(db) {}
+    QStringList apply(double rtMon, const QStringList& lastDates)
+    {
+        m_db.execute(s("delete from NextRep where IDevRep = 30"));
+        for (const QString& last : lastDates)
+            m_db.execute(s("insert into NextRep (IDevice, IDevRep, LastRep) values (1, 30, %1)")
+                             .arg(last.isEmpty() ? s("null") : SqlValue::quoted(last)));
+        m_db.execute(corpus::intervalDateUpdate(rtMon, 30));
+        return table(*m_db.select(s("select NextRep from NextRep where IDevRep = 30 order by ID_NextRep")));
+    }
+
+private:
+    SqlConnection& m_db;
+};
+
+TEST_F(StatementCorpus, IntervalUpdateMovesByWholeMonthsClampingToTheMonthEnd)
+{
+    IntervalUpdate update(m_db);
+    struct Case {
+        double rtMon;
+        const char* last;
+        const char* next;
+    };
+    const std::vector<Case> cases{
+        {1, "2005-01-31 00:00:00", "2005-02-28 00:00:00"},
+        {1, "2004-01-31 00:00:00", "2004-02-29 00:00:00"},
+        {12, "2005-03-10 14:30:00", "2006-03-10 14:30:00"},
+        {2.15, "2005-01-01 00:00:00", "2005-03-01 00:00:00"},
+        {1.9, "2005-05-31 23:59:59", "2005-06-30 23:59:59"},
+        {-1.5, "2005-03-31 00:00:00", "2005-02-28 00:00:00"},
+        {0.5, "2005-03-31 00:00:00", "2005-03-31 00:00:00"},
+        {25, "2003-12-31 08:00:00", "2006-01-31 08:00:00"},
+        {1, "2025-01-31", "2025-02-28 00:00:00"},
+        {1, "2025-01-31T10:15:00", "2025-02-28 10:15:00"},
+        {1, "", "NULL"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.last) + " + " + std::to_string(c.rtMon));
+        EXPECT_EQ(update.apply(c.rtMon, {s(c.last)}), QStringList{s(c.next)});
+    }
+    // Only the rows of the interval named move.
+    EXPECT_EQ(raw("select NextRep from NextRep where ID_NextRep = 2"), QStringList{s("2004-02-29 00:00:00")});
+}
+
+TEST_F(StatementCorpus, IntervalUpdateAgreesWithCalendarMonthArithmetic)
+{
+    // Every day of a leap year and the next, moved by month counts that cross year ends both ways.
+    m_db.execute(s("create temp table Days (d datetime)"));
+    m_db.execute(s("with recursive k(i) as (select 0 union all select i + 1 from k where i < 730) "
+                   "insert into Days select datetime('2024-01-01 06:30:00', '+' || i || ' days') from k"));
+    for (int months : {-25, -13, -1, 1, 2, 3, 11, 12, 13, 48}) {
+        SCOPED_TRACE(months);
+        const auto moved = m_db.select(s("select d, DateAdd(\"m\", %1, d) from Days order by d").arg(months));
+        ASSERT_EQ(moved->rowCount(), 731);
+        for (int r = 0; r < moved->rowCount(); ++r) {
+            const QDateTime from = SqlValue::parseDateTime(cell(*moved, r, 0));
+            const QDateTime expected(from.date().addMonths(months), from.time());
+            ASSERT_EQ(cell(*moved, r, 1), SqlValue::dateTimeText(expected)) << cell(*moved, r, 0).toStdString();
+        }
+    }
+}
+
+TEST_F(StatementCorpus, IntervalUseCountAndServiceData)
+{
+    EXPECT_EQ(rows(corpus::intervalUseCount(1)), QStringList{s("3")});
+    const QStringList typeSets = corpus::typeDatasets();
+    EXPECT_EQ(column(*m_db.select(typeSets[5], {p("ID_DevType", 1)}), s("ID_DevRep")),
+              (QStringList{s("1"), s("2"), s("3")}));
+    EXPECT_EQ(column(*m_db.select(corpus::deviceDatasets()[15], {p("IDevType", 1), p("ICrew", 1)}), s("RT_Mon")),
+              (QStringList{s("1"), s("2.15")}));
+}
+
+TEST_F(StatementCorpus, KitStatementsWalkTheForest)
+{
+    int depth = 0;
+    while (!rows(corpus::kitDepthProbe(depth + 1)).isEmpty())
+        ++depth;
+    EXPECT_EQ(depth, 3);
+    EXPECT_EQ(rows(corpus::kitLevel0()),
+              (QStringList{s("1|Манометр|МП-100|A-1|Z-001"), s("4|Термометр|ТС-1|O'Neil; --|Z-003")}));
+    EXPECT_EQ(rows(corpus::kitLevel(), {p("ID_Complect", 1)}), QStringList{s("2|Манометр|МП-100|a-1|Z-002")});
+    auto listed = [&](qint64 node) { return column(*m_db.select(corpus::kitDeviceList(node)), s("ID_Device")); };
+    EXPECT_EQ(listed(0), (QStringList{s("1"), s("3")})) << "the heads of the top-level kits";
+    EXPECT_EQ(listed(2), QStringList{s("3")});
+    EXPECT_TRUE(listed(3).isEmpty());
+    EXPECT_EQ(rows(corpus::kitRow(2)), QStringList{s("1|2|2")});
+    EXPECT_EQ(rows(corpus::kitChildren(0)), (QStringList{s("0|1|1"), s("0|3|4")}));
+    m_db.execute(corpus::kitInsert(2, 5));
+    const qint64 added = m_db.lastInsertId();
+    EXPECT_EQ(rows(corpus::kitChildren(2)), (QStringList{s("2|3|3"), s("2|5|%1").arg(added)}));
+    m_db.execute(corpus::kitDelete(added));
+    EXPECT_EQ(rows(corpus::kitChildren(2)), QStringList{s("2|3|3")});
+    EXPECT_EQ(rows(s("select ID_Complect, ANumber from ComplectView where IDevice = 2;")), QStringList{s("2|a-1")});
+}
+
+TEST_F(StatementCorpus, MalfunctionWindowStatements)
+{
+    const QStringList sets = corpus::malfunctionDatasets();
+    EXPECT_EQ(rows(s("select ID_Refusal, IDevice, ANumber, Name_DevType, NDate, Action, Name_Document from "
+                     "Refusals order by ID_Refusal;")),
+              (QStringList{s("1|1|A-1|Манометр|2025-02-01 08:00:00|Замена механизма|Акт"),
+                           s("2|77|NULL|NULL|2025-02-02 00:00:00|NULL|NULL")}));
+    EXPECT_EQ(rows(sets[7], {p("ID_Refusal", 1)}), QStringList{s("1|1|1|2.5")});
+    EXPECT_EQ(column(*m_db.select(sets[3], {p("IGroupNaimen", 1)}), s("Name_Naimen")),
+              QStringList{s("Заедание стрелки")});
+    EXPECT_EQ(m_db.execute(corpus::malfunctionParamsDelete(1)), 1);
+    EXPECT_EQ(rows(corpus::malfunctionCopy(1)).size(), 1);
+}
+
+TEST_F(StatementCorpus, CountPageKeepsOnePairPerTypeAndCrew)
+{
+    for (const QString& statement : corpus::countSync())
+        m_db.execute(statement);
+    EXPECT_EQ(raw("select count(*), count(distinct IDevType || '-' || ICrew) from DevTypeCount"),
+              QStringList{s("9|9")});
+    EXPECT_EQ(raw("select count(*) from DevTypeCount where IDevType = 99"), QStringList{s("0")});
+    EXPECT_EQ(raw("select [Count] from DevTypeCount where IDevType = 1 and ICrew = 1"), QStringList{s("10")});
+
+    for (const QString& statement : corpus::countPost(7, 1, 2))
+        m_db.execute(statement);
+    EXPECT_EQ(raw("select [Count] from DevTypeCount where IDevType = 1 order by ICrew"),
+              (QStringList{s("10"), s("7"), s("NULL")}));
+    for (const QString& statement : corpus::countPost(QVariant(), 1, 1))
+        m_db.execute(statement);
+    EXPECT_EQ(raw("select [Count] from DevTypeCount where IDevType = 1 and ICrew = 1"), QStringList{s("NULL")})
+        << "an empty count is stored as empty";
+
+    const QStringList sets = corpus::accountDatasets();
+    EXPECT_EQ(column(*m_db.select(sets[1], {p("ID_Crew", 2)}), s("Count")),
+              (QStringList{s("7"), s("NULL"), s("NULL")}));
+    EXPECT_EQ(rows(sets[3], {p("IDevType", 1), p("ICrew", 1)}).size(), 2);
+}
+
+TEST_F(StatementCorpus, NormStateStatements)
+{
+    EXPECT_EQ(rows(corpus::normMinFund(1)), QStringList{s("1700")});
+    EXPECT_EQ(rows(corpus::normMinFund(3)), QStringList{s("NULL")});
+    EXPECT_TRUE(rows(corpus::normCategoriesOutsideCrew(1)).isEmpty());
+
+    EXPECT_EQ(m_db.execute(corpus::normInsert(1)), 1) << "category 1 has its row already";
+    EXPECT_EQ(raw("select ICrew, ICathegory, PlanHour from NormState order by ICathegory"),
+              (QStringList{s("1|1|0"), s("1|2|1158.8")}));
+    EXPECT_EQ(m_db.execute(corpus::normInsert(1)), 0);
+    EXPECT_EQ(rows(corpus::normPlanHours(1, 1)), QStringList{s("600")});
+    EXPECT_EQ(rows(corpus::normPlanHours(2, 1)), QStringList{s("10")});
+    EXPECT_EQ(rows(corpus::normPlanHours(3, 1)), QStringList{s("NULL")});
+    EXPECT_EQ(rows(corpus::normCategoriesOutsideCrew(1)), QStringList{s("5")});
+
+    EXPECT_EQ(m_db.execute(corpus::normMinFundUpdate(1700.25, 1)), 1);
+    EXPECT_EQ(raw("select ICathegory, PlanP1E from NormState order by ICathegory"),
+              (QStringList{s("1|NULL"), s("2|1700.25")}));
+    EXPECT_EQ(rows(corpus::normCrewFunds(1)), (QStringList{s("1760|1"), s("1700|1")}));
+}
+
+TEST_F(StatementCorpus, TypeReportListsTheServicesOfACrewByKey)
+{
+    EXPECT_EQ(rows(corpus::reportServices(1)),
+              (QStringList{s("Поверка|П|1"), s("Калибровка|К|2"), s("Техническое обслуживание|ТО|3")}));
+    EXPECT_EQ(rows(corpus::reportServices(2)), QStringList{s("Поверка|П|1")});
+}
+
+TEST_F(StatementCorpus, CrewStructureStatements)
+{
+    const QStringList sets = corpus::accountDatasets();
+    EXPECT_EQ(rows(s("select ID_CrewList, [No], Cathegory, Lenth, DayFundNum, LostDayUsed, LostDayMiscPC, "
+                     "DayFundP1E from CrewListView where ICrew = :ID_Crew;"),
+                   {p("ID_Crew", 1)}),
+              (QStringList{s("1|1|3|8|250|24|4|1760"), s("2|2|3|8|250|24|4|1700")}));
+    EXPECT_EQ(rows(corpus::crewMemberCopy(2)).size(), 1);
+    EXPECT_EQ(column(*m_db.select(sets[11]), s("Lenth")), QStringList{s("8")});
+}
+
+TEST_F(StatementCorpus, YearlyPlanAndItsPivot)
+{
+    EXPECT_EQ(rows(corpus::planSource()).size(), 5);
+    m_db.execute(corpus::planClear());
+    m_db.execute(corpus::planInsert(1, QDate(2025, 5, 10), 1));
+    m_db.execute(corpus::planInsert(2, QDate(2025, 8, 31), 2));
+    m_db.execute(corpus::planInsert(1, QDate(2026, 5, 10), 1));
+    m_db.execute(corpus::planInsert(77, QDate(2025, 5, 10), 1));
+    EXPECT_EQ(raw("select repdate from YearReport order by ID_YearReport limit 1"),
+              QStringList{s("2025-05-10 00:00:00")});
+
+    EXPECT_EQ(rows(s("select Year, Month, Short_Reps, ID_Device, ANumber from YearReportView order by Year, "
+                     "Month;")),
+              (QStringList{s("2025|5|П|1|A-1"), s("2025|8|К|2|a-1"), s("2026|5|П|1|A-1")}))
+        << "the plan row of a device that is gone is not listed";
+    EXPECT_EQ(raw("select typeof(Year), typeof(Month) from YearReportView limit 1"), QStringList{s("integer|integer")});
+
+    EXPECT_EQ(rows(corpus::monthCounts()), (QStringList{s("5|П|2"), s("8|К|1")}));
+    const QString anchor = corpus::anchored(corpus::mainQueries()[5].text);
+    const QString restriction = anchor.mid(anchor.toLower().indexOf(s("where")) + 5).chopped(1);
+    EXPECT_EQ(rows(corpus::monthCounts(restriction)), (QStringList{s("5|П|2"), s("8|К|1")}));
+    EXPECT_EQ(rows(corpus::monthCounts(restriction + s(" and Short_Reps = 'К'"))), QStringList{s("8|К|1")});
+    EXPECT_EQ(rows(corpus::monthCounts(restriction + s(" and Name_Location = 'Котельная' and Year = 2026"))),
+              QStringList{s("5|П|1")});
+    // A grouping node on an empty value restricts with "= NULL", which no row meets.
+    EXPECT_TRUE(rows(corpus::monthCounts(restriction + s(" and Comments = NULL"))).isEmpty());
+    // A node on a date column writes the date bare, which the engine rejects (the window says so).
+    EXPECT_THROW(m_db.select(corpus::monthCounts(restriction + s(" and SetDate = 05.03.2004"))), DatabaseError);
+
+    EXPECT_EQ(m_db.execute(corpus::planClear()), 4);
+}
+
+TEST_F(StatementCorpus, LinkedTablePagesAndTheirDetails)
+{
+    const QStringList queries = corpus::linkedTableQueries();
+    ASSERT_EQ(queries.size(), 27);
+    EXPECT_EQ(column(*m_db.select(queries[0]), s("Name_Prec")), QStringList{s("1.5")});
+    EXPECT_EQ(column(*m_db.select(queries[24], {p("ID_Depart", 1)}), s("Name_Crew")), QStringList{s("Бригада 1")});
+    EXPECT_EQ(column(*m_db.select(queries[25], {p("ID_Location", 1)}), s("Name_LocSet")),
+              (QStringList{s("Щит 1"), s("Щит 2")}));
+    EXPECT_EQ(rows(queries[26], {p("ID_GroupNaimen", 1)}).size(), 1);
+    EXPECT_EQ(column(*m_db.select(queries[16]), s("Name_State")), (QStringList{s("В работе"), s("В ремонте")}));
+}
+
+} // namespace
