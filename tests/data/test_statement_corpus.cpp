@@ -510,6 +510,18 @@ TEST_F(StatementCorpus, EveryStatementRunsOnTheFullSchema)
     }
 }
 
+TEST(StatementCorpusTranslation, EveryStatementTranslatedAgainIsUnchanged)
+{
+    QStringList all = everyStatement();
+    for (const corpus::UpgradeStep& step : corpus::upgradeSteps())
+        all << step.first << step.then;
+    all << corpus::victimInserts(true) << corpus::versionInsert(s("2.4")) << mustExistStatements();
+    for (const QString& jet : all) {
+        const QString once = JetDialect::toSqlite(jet);
+        EXPECT_EQ(JetDialect::toSqlite(once), once) << jet.toStdString();
+    }
+}
+
 TEST_F(StatementCorpus, EveryViewReadsInThePlainSqliteShell)
 {
     const QString shell = QStandardPaths::findExecutable(s("sqlite3"));
@@ -645,6 +657,8 @@ TEST_F(StatementCorpus, FilterRowConditions)
     EXPECT_EQ(devices(s("[SetDate] >= ") + SqlValue::literal(QDate(2004, 3, 1)) + s(" and [SetDate] <=") +
                       SqlValue::literal(QDate(2004, 3, 5))),
               QStringList{s("1")});
+    EXPECT_EQ(devices(s("[SetDate] = ") + SqlValue::literal(QDate(2004, 3, 5))), QStringList{s("1")})
+        << "equal dates: one day";
     EXPECT_EQ(devices(s("[SetDate] >= ") + SqlValue::literal(QDate(2004, 3, 5))),
               (QStringList{s("1"), s("2"), s("3")}));
     // Like folds Cyrillic case through the registered function.
