@@ -3,8 +3,10 @@
 // back. Where the dialect matters the effect is checked, not only that the statement runs: rows
 // returned or changed, month arithmetic, the 31-day log prune, NULL and empty groups, dates.
 #include "data/DatabaseError.h"
+#include "data/InitialSchema.h"
 #include "data/JetDialect.h"
 #include "data/ResultSet.h"
+#include "data/SchemaUpgrade.h"
 #include "data/SqlConnection.h"
 #include "data/SqlValue.h"
 #include "data/corpus/JetCorpus.h"
@@ -30,66 +32,6 @@ using corpus::s;
 
 // ---------------------------------------------------------------------------------------------------
 // Building the database.
-
-// The objects the program expects to find in a database file; it never creates them itself.
-QStringList mustExistStatements()
-{
-    return {
-        s("create table Depart ( ID_Depart int IDENTITY UNIQUE PRIMARY KEY, Name_Depart varchar(240) null );"),
-        s("create table Crew ( ID_Crew int IDENTITY UNIQUE PRIMARY KEY, Name_Crew varchar(240) null, IDepart int "
-          "null );"),
-        s("create table Location ( ID_Location int IDENTITY UNIQUE PRIMARY KEY, Name_Location varchar(50) null );"),
-        s("create table LocSet ( ID_LocSet int IDENTITY UNIQUE PRIMARY KEY, Name_LocSet varchar(50) null, ILocation "
-          "int null, ISystem int null, ISheet int null, IRoom int null, IPanel int null, GUID varchar(50) null );"),
-        s("create table State ( ID_State int IDENTITY UNIQUE PRIMARY KEY, Name_State varchar(50) null );"),
-        s("create table System ( ID_System int IDENTITY UNIQUE PRIMARY KEY, Name_System varchar(50) null );"),
-        s("create table Class ( ID_Class int IDENTITY UNIQUE PRIMARY KEY, Name_Class varchar(50) null, ISystem int "
-          "null );"),
-        s("create table Mere ( ID_Mere int IDENTITY UNIQUE PRIMARY KEY, Name_Mere varchar(50) null, IClass int null, "
-          "ISystem int null );"),
-        s("create table Dest ( ID_Dest int IDENTITY UNIQUE PRIMARY KEY, Name_Dest varchar(50) null, IMere int null, "
-          "ISystem int null );"),
-        s("create table Naim ( ID_Naim int IDENTITY UNIQUE PRIMARY KEY, Name_Naim varchar(50) null, IDest int null, "
-          "ISystem int null );"),
-        s("create table Marg ( ID_Marg int IDENTITY UNIQUE PRIMARY KEY, Name_Marg varchar(50) null );"),
-        s("create table Scale ( ID_Scale int IDENTITY UNIQUE PRIMARY KEY, Name_Scale varchar(50) null );"),
-        s("create table Grade ( ID_Grade int IDENTITY UNIQUE PRIMARY KEY, Name_Grade varchar(50) null );"),
-        s("create table Prec ( ID_Prec int IDENTITY UNIQUE PRIMARY KEY, Name_Prec decimal(18,6) null );"),
-        s("create table Maker ( ID_Maker int IDENTITY UNIQUE PRIMARY KEY, Name_Maker varchar(50) null );"),
-        s("create table Construct ( ID_Construct int IDENTITY UNIQUE PRIMARY KEY, Name_Construct varchar(50) null );"),
-        s("create table Cathegory ( ID_Cathegory int IDENTITY UNIQUE PRIMARY KEY, Name_Cathegory varchar(50) null, "
-          "Cathegory smallint null );"),
-        s("create table DevType ( ID_DevType int IDENTITY UNIQUE PRIMARY KEY, INaim int null, Name_DevType "
-          "varchar(50) not null, Mark_DevType varchar(50) null, IPrec int null, IConstruct int null, IMaker int null, "
-          "Srok int null, Otkaz int null, Comments varchar(255) null );"),
-        s("create table Reps ( ID_Reps int IDENTITY UNIQUE PRIMARY KEY, IDepart int null, Name_Reps varchar(50) not "
-          "null, Short_Reps varchar(5) not null );"),
-        s("create table Device ( ID_Device int IDENTITY UNIQUE PRIMARY KEY, ISystem int null, IDevType int null, "
-          "ZNumber varchar(80) null, ANumber varchar(80) null, ILocation int null, ILocSet int null, IClass int null, "
-          "IMere int null, IDest int null, IMarg int null, INaim int null, IState int null, SetPlace varchar(50) null, "
-          "IScale int null, IGrade int null, InputDate datetime null, Comments varchar(128) null );"),
-        s("create table DevRep ( ID_DevRep int IDENTITY UNIQUE PRIMARY KEY, IDevType int null, ICrew int null, IRep "
-          "int null, R_No int null, RT_Mon decimal(18,6) null, RT decimal(18,6) null, RT_PC decimal(18,6) null, "
-          "RCount decimal(18,6) null );"),
-        s("create table NextRep ( ID_NextRep int IDENTITY UNIQUE PRIMARY KEY, IDevice int null, IDevRep int null, "
-          "LastRep datetime null, NextRep datetime null );"),
-        s("create table DevCrew ( ID_DevCrew int IDENTITY UNIQUE PRIMARY KEY, IDevice int null, ICrew int null );"),
-        s("create table YearReport ( ID_YearReport int IDENTITY UNIQUE PRIMARY KEY, IDevice int null, repdate "
-          "datetime null, IRep int null );"),
-        s("create table Info ( ID_Info int not null PRIMARY KEY, Info_name varchar(50) null );"),
-        s("create view Type as SELECT DevType.ID_DevType, DevType.Name_DevType, DevType.Mark_DevType, "
-          "Naim.Name_Naim, Prec.Name_Prec, Construct.Name_Construct, Maker.Name_Maker, DevType.Srok, DevType.Otkaz, "
-          "DevType.Comments FROM (((DevType LEFT JOIN Naim ON DevType.INaim = Naim.ID_Naim) LEFT JOIN Prec ON "
-          "DevType.IPrec = Prec.ID_Prec) LEFT JOIN Construct ON DevType.IConstruct = Construct.ID_Construct) LEFT "
-          "JOIN Maker ON DevType.IMaker = Maker.ID_Maker;"),
-        s("create view nextrepview as SELECT Device.ANumber, Device.ZNumber, DevType.Name_DevType, "
-          "DevType.Mark_DevType, Reps.Short_Reps, Reps.Name_Reps, NextRep.LastRep, NextRep.NextRep, DevRep.RT_Mon, "
-          "NextRep.IDevice, Device.IDevType, NextRep.IDevRep, DevRep.IRep, NextRep.ID_NextRep FROM (((NextRep LEFT "
-          "JOIN Device ON NextRep.IDevice = Device.ID_Device) LEFT JOIN DevType ON Device.IDevType = "
-          "DevType.ID_DevType) LEFT JOIN DevRep ON NextRep.IDevRep = DevRep.ID_DevRep) LEFT JOIN Reps ON DevRep.IRep "
-          "= Reps.ID_Reps;"),
-    };
-}
 
 // The rows every test starts from. Keys are given so the tests can name them; device 77, refusal 55
 // and type 99 do not exist, on purpose.
@@ -222,9 +164,17 @@ std::unique_ptr<SqlConnection> openNewDatabase(const QString& path)
     createEmptyFile(path);
     auto db = std::make_unique<SqlConnection>();
     db->setDatabaseFile(path);
-    for (const QString& statement : mustExistStatements())
-        db->execute(statement);
+    InitialSchema::create(*db);
     return db;
+}
+
+// The program's own upgrade, quietly and without a backup copy.
+SchemaUpgrade::Outcome programUpgrade(SqlConnection& db)
+{
+    SchemaUpgrade::Options options;
+    options.backup = false;
+    options.announce = false;
+    return SchemaUpgrade(db, s("2.4"), options).CheckSchemaVersion();
 }
 
 // ---------------------------------------------------------------------------------------------------
@@ -273,8 +223,8 @@ public:
     {
         s_dir = new QTemporaryDir();
         auto db = openNewDatabase(path());
+        ASSERT_EQ(programUpgrade(*db), SchemaUpgrade::Outcome::Upgraded);
         db->begin();
-        upgrade(*db);
         for (const QString& statement : fixtureRows())
             db->execute(statement);
         db->commit();
@@ -437,6 +387,20 @@ TEST(StatementCorpusUpgrade, BuildsEveryObjectThenRunsAgainChangingOnlyTheViews)
     EXPECT_FALSE(upgrade(*db).ran);
 }
 
+TEST(StatementCorpusUpgrade, TheProgramsUpgradeBuildsTheSameSchemaAsTheseStatements)
+{
+    QTemporaryDir dir;
+    auto replayed = openNewDatabase(dir.filePath(s("replayed.db")));
+    upgrade(*replayed);
+    auto program = openNewDatabase(dir.filePath(s("program.db")));
+    ASSERT_EQ(programUpgrade(*program), SchemaUpgrade::Outcome::Upgraded);
+    const QString objects =
+        s("select type, name, sql from sqlite_master where type in ('table', 'view') order by name");
+    EXPECT_EQ(table(*program->select(objects)), table(*replayed->select(objects)));
+    const QString contents = s("select Code, Victim from Victim union all select ID_Info, Info_name from Info");
+    EXPECT_EQ(table(*program->select(contents)), table(*replayed->select(contents)));
+}
+
 TEST(StatementCorpusUpgrade, IdentityKeysAreNumberedAndNeverReused)
 {
     QTemporaryDir dir;
@@ -515,7 +479,7 @@ TEST(StatementCorpusTranslation, EveryStatementTranslatedAgainIsUnchanged)
     QStringList all = everyStatement();
     for (const corpus::UpgradeStep& step : corpus::upgradeSteps())
         all << step.first << step.then;
-    all << corpus::victimInserts(true) << corpus::versionInsert(s("2.4")) << mustExistStatements();
+    all << corpus::victimInserts(true) << corpus::versionInsert(s("2.4")) << InitialSchema::statements();
     for (const QString& jet : all) {
         const QString once = JetDialect::toSqlite(jet);
         EXPECT_EQ(JetDialect::toSqlite(once), once) << jet.toStdString();
