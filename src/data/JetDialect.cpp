@@ -677,6 +677,68 @@ QString translate(const QString& statement, const Target& target)
     return Renderer(list, target).render(0, list.size());
 }
 
+// Where the text literal or comment that starts at `i` ends: `i` itself when none starts there,
+// -1 when it runs to the end of the text.
+qsizetype skipInert(QStringView text, qsizetype i)
+{
+    const QStringView two = text.mid(i, 2);
+    if (text[i] == QLatin1Char('\'')) {
+        const qsizetype close = text.indexOf(QLatin1Char('\''), i + 1);
+        return close < 0 ? -1 : close + 1; // a doubled quote reads as two literals here, which is the same
+    }
+    if (two == QLatin1String("/*")) {
+        const qsizetype close = text.indexOf(QLatin1String("*/"), i + 2);
+        return close < 0 ? -1 : close + 2;
+    }
+    if (two != QLatin1String("--"))
+        return i;
+    qsizetype end = i + 2;
+    while (end < text.size() && text[end] != QLatin1Char('\n') && text[end] != QLatin1Char('\r'))
+        ++end;
+    return end;
+}
+
+bool isTriggerWord(QStringView word)
+{
+    static const char* const words[] = {"top",  "iif",   "isnull", "dateadd", "date",   "now",
+                                        "year", "month", "day",    "delete",  "update", "identity"};
+    for (const char* candidate : words)
+        if (word.compare(QLatin1String(candidate), Qt::CaseInsensitive) == 0)
+            return true;
+    return false;
+}
+
+// Whether any rule could apply: looks for the characters and words the rules start from, outside
+// literals and comments, without building tokens. Most statements the program builds in bulk
+// (inserts of values) have none and skip the tokenizer altogether.
+bool mayNeedTranslation(QStringView text)
+{
+    static const QString triggers = QStringLiteral("\"[#&+");
+    qsizetype i = 0;
+    while (i < text.size()) {
+        const qsizetype after = skipInert(text, i);
+        if (after < 0)
+            return false;
+        if (after != i) {
+            i = after;
+            continue;
+        }
+        if (triggers.contains(text[i]))
+            return true;
+        if (!isNameStart(text[i])) {
+            ++i;
+            continue;
+        }
+        qsizetype end = i;
+        while (end < text.size() && isNamePart(text[end]))
+            ++end;
+        if (isTriggerWord(text.mid(i, end - i)))
+            return true;
+        i = end;
+    }
+    return false;
+}
+
 } // namespace
 
 namespace JetDialect {
@@ -688,6 +750,8 @@ QString toSqlite(const QString& jetStatement)
     static QHash<QString, QString> cache;
     constexpr qsizetype kCacheLimit = 20000; // built statements differ by their values
 
+    if (!mayNeedTranslation(jetStatement))
+        return jetStatement;
     {
         QMutexLocker lock(&mutex);
         const auto found = cache.constFind(jetStatement);

@@ -78,6 +78,8 @@ const std::vector<Case>& rewrittenCases()
         {"doubled double quote", s("select \"a\"\"b\" from Info"), s("select 'a\"b' from Info")},
         {"IsNull as the step 27 delete", s("delete from devrep where isnull(icrew);"),
          s("delete from devrep where (icrew IS NULL);")},
+        {"after a comment holding a quote", s("select a -- it's here\n, IsNull(b) from T"),
+         s("select a -- it's here\n, (b IS NULL) from T")},
         {"nested IIf", s("select IIf(a > 1, IIf(IsNull(b), 0, b), \"x\") from T"),
          s("select CASE WHEN a > 1 THEN CASE WHEN (b IS NULL) THEN 0 ELSE b END ELSE 'x' END from T")},
 
