@@ -1,0 +1,97 @@
+#include "tables/GridSnapshot.h"
+
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QTableView>
+
+GridCell::Kind GridCell::kindOf(const QVariant& value)
+{
+    if (value.isNull())
+        return Kind::Text;
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return Kind::Number;
+    case QMetaType::QDate:
+    case QMetaType::QDateTime:
+        return Kind::Date;
+    default:
+        return Kind::Text;
+    }
+}
+
+GridSnapshot::GridSnapshot(const QStringList& titles, std::vector<std::vector<GridCell>> rows)
+    : m_titles(titles), m_cells(std::move(rows))
+{
+}
+
+GridSnapshot::GridSnapshot(const QAbstractItemModel* model, std::vector<int> columns, std::vector<int> rows)
+    : m_model(model), m_modelColumns(std::move(columns)), m_modelRows(std::move(rows))
+{
+    for (int column : m_modelColumns)
+        m_titles.append(model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
+}
+
+int GridSnapshot::rowCount() const { return m_model ? int(m_modelRows.size()) : int(m_cells.size()); }
+
+QString GridSnapshot::text(int row, int column) const
+{
+    if (!m_model)
+        return m_cells[size_t(row)][size_t(column)].text;
+    const QModelIndex index = m_model->index(m_modelRows[size_t(row)], m_modelColumns[size_t(column)]);
+    return m_model->data(index, Qt::DisplayRole).toString();
+}
+
+GridCell GridSnapshot::cell(int row, int column) const
+{
+    if (!m_model)
+        return m_cells[size_t(row)][size_t(column)];
+    const QModelIndex index = m_model->index(m_modelRows[size_t(row)], m_modelColumns[size_t(column)]);
+    GridCell cell;
+    cell.text = m_model->data(index, Qt::DisplayRole).toString();
+    cell.value = m_model->data(index, Qt::EditRole);
+    cell.kind = GridCell::kindOf(cell.value);
+    return cell;
+}
+
+std::vector<int> visibleColumns(const QTableView* view)
+{
+    const QHeaderView* header = view->horizontalHeader();
+    std::vector<int> columns;
+    for (int visual = 0; visual < header->count(); ++visual) {
+        const int logical = header->logicalIndex(visual);
+        if (!header->isSectionHidden(logical) && !view->isColumnHidden(logical))
+            columns.push_back(logical);
+    }
+    return columns;
+}
+
+// Reads the selection as ranges rather than as indexes: "Select All" on 100,000 rows is one range.
+GridSnapshot selectedRowsSnapshot(const QTableView* view)
+{
+    const QAbstractItemModel* model = view->model();
+    std::vector<int> rows;
+    if (const QItemSelectionModel* selection = view->selectionModel()) {
+        std::vector<bool> selected(size_t(model->rowCount()), false);
+        for (const QItemSelectionRange& range : selection->selection())
+            for (int row = range.top(); row <= range.bottom() && row < int(selected.size()); ++row)
+                selected[size_t(row)] = true;
+        for (int row = 0; row < int(selected.size()); ++row)
+            if (selected[size_t(row)])
+                rows.push_back(row);
+    }
+    return GridSnapshot(model, visibleColumns(view), std::move(rows));
+}
+
+GridSnapshot allRowsSnapshot(const QTableView* view)
+{
+    const QAbstractItemModel* model = view->model();
+    std::vector<int> rows(size_t(model->rowCount()));
+    for (int row = 0; row < int(rows.size()); ++row)
+        rows[size_t(row)] = row;
+    return GridSnapshot(model, visibleColumns(view), std::move(rows));
+}

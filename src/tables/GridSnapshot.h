@@ -1,0 +1,59 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QVariant>
+#include <vector>
+
+class QAbstractItemModel;
+class QTableView;
+
+// One cell as an exporter sees it: the text the grid shows, and the raw value with its kind, so
+// that a spreadsheet receives real numbers and dates instead of their display texts.
+struct GridCell {
+    enum class Kind { Text, Number, Date };
+    QString text;
+    QVariant value;
+    Kind kind = Kind::Text;
+
+    // The kind of a raw value: integers and reals are numbers, dates and moments are dates, the
+    // rest (null included) is text.
+    static Kind kindOf(const QVariant& value);
+};
+
+// What an export writes: the titles of the columns and the cells of the rows, in order.
+//
+// Built either by hand (tests, computed tables) or over a model, where it only remembers which rows
+// and columns to take and reads each cell when an exporter asks: 100,000 rows are not copied first.
+class GridSnapshot {
+public:
+    GridSnapshot() = default;
+    GridSnapshot(const QStringList& titles, std::vector<std::vector<GridCell>> rows);
+    // `columns` and `rows` are the model's logical columns and rows, in the order to write them.
+    // Text comes from Qt::DisplayRole, the raw value from Qt::EditRole, titles from the header.
+    GridSnapshot(const QAbstractItemModel* model, std::vector<int> columns, std::vector<int> rows);
+
+    int rowCount() const;
+    int columnCount() const { return int(m_titles.size()); }
+    const QStringList& titles() const { return m_titles; }
+    QString title(int column) const { return m_titles.at(column); }
+    // What the grid shows: all the text-based formats need.
+    QString text(int row, int column) const;
+    GridCell cell(int row, int column) const;
+
+private:
+    QStringList m_titles;
+    std::vector<std::vector<GridCell>> m_cells;
+    const QAbstractItemModel* m_model = nullptr;
+    std::vector<int> m_modelColumns;
+    std::vector<int> m_modelRows;
+};
+
+// The visible columns of `view` in their visual order and its selected rows in row order (a row
+// counts as selected when any of its cells is). With nothing selected the snapshot has no rows:
+// the command exports the selection, and "Select All" (view->selectAll()) is one call away.
+GridSnapshot selectedRowsSnapshot(const QTableView* view);
+// The same columns with every row of the model: what printing uses.
+GridSnapshot allRowsSnapshot(const QTableView* view);
+// The visible columns of `view` (logical indexes) in their visual order.
+std::vector<int> visibleColumns(const QTableView* view);

@@ -1,0 +1,61 @@
+#include "tables/SaveSelectedRows.h"
+
+#include "data/MessageService.h"
+#include "data/WaitCursor.h"
+#include "tables/FileDialogs.h"
+#include "tables/GridSnapshot.h"
+#include "tables/export/ExportFileName.h"
+#include "text/StrList.h"
+
+#include <QDir>
+#include <QSaveFile>
+#include <QTableView>
+
+namespace {
+QString cannotSave(const QString& fileName, const QString& reason)
+{
+    const QString text = languageIndex() == 1 ? QStringLiteral("Не удалось сохранить файл %1:\r%2")
+                                              : QStringLiteral("Cannot save the file %1:\r%2");
+    return text.arg(QDir::toNativeSeparators(fileName), reason);
+}
+} // namespace
+
+bool exportGridToFile(const GridSnapshot& grid, const QString& fileName, ExportFormat format, QString* error)
+{
+    QSaveFile file(fileName);
+    auto failed = [&](const QString& reason) {
+        file.cancelWriting();
+        if (error)
+            *error = reason;
+        return false;
+    };
+    if (!file.open(QIODevice::WriteOnly))
+        return failed(file.errorString());
+    const std::unique_ptr<GridExporter> exporter = GridExporter::create(format);
+    if (!exporter->write(grid, file))
+        return failed(exporter->errorString());
+    if (!file.commit())
+        return failed(file.errorString());
+    return true;
+}
+
+bool saveSelectedRows(QTableView* view, QWidget* parent)
+{
+    int filterIndex = 0;
+    const QString chosen = FileDialogs::getSaveFileName(parent, withoutAccelerator(Text(Str::ActionSaveAs)),
+                                                        QStringLiteral("file1"), ExportFileName::filters(),
+                                                        &filterIndex);
+    if (chosen.isEmpty())
+        return false;
+    const ExportFormat format = ExportFileName::formatAt(filterIndex);
+    const QString fileName = ExportFileName::withExtension(chosen, format);
+    QString error;
+    bool saved = false;
+    {
+        WaitCursor wait;
+        saved = exportGridToFile(selectedRowsSnapshot(view), fileName, format, &error);
+    }
+    if (!saved)
+        Messages::error(cannotSave(fileName, error));
+    return saved;
+}
