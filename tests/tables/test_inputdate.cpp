@@ -1,0 +1,162 @@
+#include "tables/DateRangeExpression.h"
+#include "tables/InputDateFrm.h"
+#include "text/StrList.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+namespace {
+
+using namespace DateRangeExpression;
+
+TEST(DateRangeExpression, ResultFromTheTwoEditorTexts)
+{
+    const struct {
+        QString from, to, expression;
+    } cases[] = {
+        {"  .  .  ", "  .  .  ", ""},                                     // both blank: the filter is cleared
+        {"__.__.__", "..", ""},                                           // as QLineEdit may report blanks
+        {"01.03.04", "05.03.04", ">= '01.03.04' and  <='05.03.04'"},
+        {"05.03.04", "01.03.04", ">= '01.03.04' and  <= '05.03.04'"},   // swapped into a forward range
+        {"05.03.04", "05.03.04", "= '05.03.04'"},                         // one day
+        {"05.03.04", "  .  .  ", ">= '05.03.04'"},
+        {"  .  .  ", "05.03.04", "<= '05.03.04'"},
+        {"31.12.99", "01.01.00", ">= '31.12.99' and  <='01.01.00'"},     // 1999 before 2000
+        {"01.01.50", "31.12.49", ">= '01.01.50' and  <='31.12.49'"},     // 1950 before 2049
+        {"31.02.04", "05.03.04", ""},   // a from-date that is no date stops the conversions: nothing
+        {"05.03.04", "99.99.99", ">= '05.03.04'"},                        // a wrong to-date is not entered
+        {"05.03.  ", "  .  .  ", ""},                                     // half typed
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(fromTexts(c.from, c.to), c.expression) << c.from.toStdString() << " / " << c.to.toStdString();
+}
+
+TEST(DateRangeExpression, TwoDigitYearsPivotAtFifty)
+{
+    EXPECT_EQ(parseShortDate("05.03.04"), QDate(2004, 3, 5));
+    EXPECT_EQ(parseShortDate("05.03.49"), QDate(2049, 3, 5));
+    EXPECT_EQ(parseShortDate("05.03.50"), QDate(1950, 3, 5));
+    EXPECT_EQ(parseShortDate("29.02.00"), QDate(2000, 2, 29));
+    EXPECT_EQ(parseShortDate("29.02.01"), std::nullopt);
+    EXPECT_EQ(parseShortDate("5.3.04"), std::nullopt);
+}
+
+TEST(DateRangeExpression, ConditionCoversWholeDaysOnIsoText)
+{
+    const QString c = "[SetDate]";
+    EXPECT_EQ(condition(">= '01.03.04' and  <='05.03.04'", c),
+              "[SetDate] >= '2004-03-01 00:00:00' and [SetDate] < '2004-03-06 00:00:00'");
+    EXPECT_EQ(condition(">= '01.03.04' and  <= '05.03.04'", c),
+              "[SetDate] >= '2004-03-01 00:00:00' and [SetDate] < '2004-03-06 00:00:00'");
+    EXPECT_EQ(condition("= '05.03.04'", c), "[SetDate] >= '2004-03-05 00:00:00' and [SetDate] < '2004-03-06 00:00:00'");
+    EXPECT_EQ(condition(">= '05.03.04'", c), "[SetDate] >= '2004-03-05 00:00:00'");
+    EXPECT_EQ(condition("<= '31.12.04'", c), "[SetDate] < '2005-01-01 00:00:00'");
+    EXPECT_EQ(condition("", c), "");
+    EXPECT_EQ(condition("= 'Манометр'", c), "");
+    EXPECT_EQ(condition(">= '01.03.04' and >= '05.03.04'", c), "");
+    EXPECT_EQ(condition("= '01.03.04' and  <= '05.03.04'", c), "");
+}
+
+// Every expression the dialog can produce, turned into a condition and compared as SQLite compares
+// the stored text, selects exactly the moments of the days the user typed.
+TEST(DateRangeExpression, ConditionSelectsTheRightStoredMoments)
+{
+    const QStringList stored = {"2004-02-29 23:59:59", "2004-03-01 00:00:00", "2004-03-05 14:05:00",
+                                "2004-03-05 23:59:59", "2004-03-06 00:00:00"};
+    auto selected = [&](const QString& from, const QString& to) {
+        const auto range = parse(fromTexts(from, to));
+        QStringList rows;
+        for (const QString& moment : stored) {
+            const bool afterFrom = !range->from || moment >= range->from->toString("yyyy-MM-dd 00:00:00");
+            const bool beforeTo = !range->to || moment < range->to->addDays(1).toString("yyyy-MM-dd 00:00:00");
+            if (afterFrom && beforeTo)
+                rows << moment.left(10) + moment.mid(11, 2);
+        }
+        return rows.join(' ');
+    };
+    EXPECT_EQ(selected("01.03.04", "05.03.04"), "2004-03-0100 2004-03-0514 2004-03-0523");
+    EXPECT_EQ(selected("05.03.04", "01.03.04"), "2004-03-0100 2004-03-0514 2004-03-0523");
+    EXPECT_EQ(selected("05.03.04", "05.03.04"), "2004-03-0514 2004-03-0523");
+    EXPECT_EQ(selected("  .  .  ", "29.02.04"), "2004-02-2923");
+    EXPECT_EQ(selected("06.03.04", "  .  .  "), "2004-03-0600");
+}
+
+TEST(InputDateForm, CaptionsMaskAndNames)
+{
+    TInputDateForm form;
+    EXPECT_EQ(form.windowTitle(), Text(Str::DateRangeCaption));
+    QLineEdit* from = form.findChild<QLineEdit*>("editFromDate");
+    QLineEdit* to = form.findChild<QLineEdit*>("editToDate");
+    ASSERT_TRUE(from && to);
+    EXPECT_EQ(from->inputMask(), "99.99.99;_");
+    EXPECT_TRUE(DateRangeExpression::isBlank(from->text())) << from->text().toStdString();
+    EXPECT_TRUE(DateRangeExpression::isBlank(from->displayText()));
+    QStringList labels;
+    for (QLabel* label : form.findChildren<QLabel*>())
+        labels << label->text();
+    EXPECT_TRUE(labels.contains(Text(Str::DateRangeFrom)));
+    EXPECT_TRUE(labels.contains(Text(Str::DateRangeTo)));
+    EXPECT_EQ(form.findChild<QPushButton*>("btnOk")->text(), Text(Str::DlgOk));
+    EXPECT_EQ(form.findChild<QPushButton*>("btnCancel")->text(), Text(Str::DlgCancel));
+}
+
+TEST(InputDateForm, TypedDatesEnterMovesOnOkGivesTheExpression)
+{
+    TInputDateForm form;
+    QLineEdit* from = form.editFromDate();
+    QLineEdit* to = form.editToDate();
+    QString result = "not run";
+    QTimer::singleShot(0, [&] {
+        QApplication::setActiveWindow(&form);
+        from->setFocus();
+        from->setCursorPosition(0);
+        QTest::keyClicks(from, "050304");
+        QTest::keyClick(from, Qt::Key_Return);
+        EXPECT_TRUE(form.isVisible()) << "Enter must not close the dialog";
+        EXPECT_TRUE(to->hasFocus());
+        to->setCursorPosition(0);
+        QTest::keyClicks(to, "010304");
+        form.findChild<QPushButton*>("btnOk")->click();
+    });
+    result = form.askExpression();
+    EXPECT_EQ(from->text(), "05.03.04");
+    EXPECT_EQ(result, ">= '01.03.04' and  <= '05.03.04'");
+}
+
+TEST(InputDateForm, CancelGivesNothingAndScriptedAnswersNeedNoWindow)
+{
+    TInputDateForm form;
+    TInputDateForm::setNextAnswer("05.03.04", "05.03.04");
+    EXPECT_EQ(form.askExpression(), "= '05.03.04'");
+    EXPECT_EQ(form.resultExpression(), "= '05.03.04'");
+    TInputDateForm::setNextAnswer("05.03.04", "  .  .  ", false);
+    EXPECT_EQ(form.askExpression(), "");
+    QTimer::singleShot(0, [&] { form.findChild<QPushButton*>("btnCancel")->click(); });
+    EXPECT_EQ(form.askExpression(), "");
+}
+
+TEST(InputDateForm, TakesTheFontOfTheActiveMdiWindow)
+{
+    QMdiArea area;
+    auto* child = new QWidget;
+    QFont font("DejaVu Sans", 17);
+    child->setFont(font);
+    area.addSubWindow(child)->show();
+    area.show();
+    area.setActiveSubWindow(area.subWindowList().first());
+    ASSERT_TRUE(area.activeSubWindow());
+    TInputDateForm form;
+    form.setMdiArea(&area);
+    form.show();
+    EXPECT_EQ(form.font().pointSize(), 17);
+    form.hide();
+}
+
+} // namespace
