@@ -2,6 +2,7 @@
 
 #include "app/AboutFrm.h"
 #include "app/Application.h"
+#include "app/HelpFrm.h"
 #include "app/MonitorFrm.h"
 #include "app/StoredGeometry.h"
 #include "data/DMFrm.h"
@@ -9,19 +10,24 @@
 #include "data/SchemaUpgrade.h"
 #include "text/StrList.h"
 
+#include <QAbstractButton>
 #include <QAbstractEventDispatcher>
 #include <QAbstractItemView>
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QFontDialog>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
+#include <QScreen>
 #include <QSettings>
 #include <QStatusBar>
+#include <QTableView>
 #include <QToolBar>
 
 namespace {
@@ -63,16 +69,40 @@ const Str kSelectorCaptions[] = {Str::WinDevices,      Str::WinTypes,         St
 
 bool isTableWindow(const QWidget* w) { return w && w->inherits("TBaseForm"); }
 
-bool focusInGrid(const QWidget* child)
+// The grid (item view) of `child` that holds the keyboard focus, or nullptr.
+QAbstractItemView* focusedGrid(const QWidget* child)
 {
-    const QWidget* focus = QApplication::focusWidget();
+    QWidget* focus = QApplication::focusWidget();
     if (!child || !focus || !child->isAncestorOf(focus))
-        return false;
-    for (const QWidget* w = focus; w && w != child; w = w->parentWidget())
-        if (qobject_cast<const QAbstractItemView*>(w))
-            return true;
-    return false;
+        return nullptr;
+    for (QWidget* w = focus; w && w != child; w = w->parentWidget())
+        if (auto* view = qobject_cast<QAbstractItemView*>(w))
+            return view;
+    return nullptr;
 }
+
+bool focusInGrid(const QWidget* child) { return focusedGrid(child) != nullptr; }
+
+// Runs the child window's own command `name`: its action of that name or, for windows built with
+// plain buttons, its button "btn" + name. A disabled command does nothing.
+void runChildCommand(QWidget* child, const QString& name)
+{
+    if (!child)
+        return;
+    if (auto* action = child->findChild<QAction*>(name))
+        action->trigger();
+    else if (auto* button = child->findChild<QAbstractButton*>(QStringLiteral("btn") + name))
+        if (button->isEnabled())
+            button->click();
+}
+
+class WaitCursor {
+public:
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+};
 
 } // namespace
 
@@ -133,36 +163,48 @@ void TMainForm::createActions()
         const QString windowClass = QString::fromLatin1(command.windowClass);
         connect(a, &QAction::triggered, this, [this, windowClass] { openOrActivate(windowClass); });
     }
-    addCommand(QStringLiteral("SaveAs"), Text(Str::ActionSaveAs), Text(Str::HintSaveAs));
+    QAction* saveAs = addCommand(QStringLiteral("SaveAs"), Text(Str::ActionSaveAs), Text(Str::HintSaveAs));
+    connect(saveAs, &QAction::triggered, this, &TMainForm::SaveAsExecute);
     QAction* close = addCommand(QStringLiteral("FileClose"), Text(Str::ActionFileClose), Text(Str::HintFileClose));
     connect(close, &QAction::triggered, m_mdi, &QMdiArea::closeActiveSubWindow);
-    addCommand(QStringLiteral("Preview"), Text(Str::ActionPreview), Text(Str::HintPreview));
+    QAction* preview = addCommand(QStringLiteral("Preview"), Text(Str::ActionPreview), Text(Str::HintPreview));
+    connect(preview, &QAction::triggered, this, &TMainForm::PreviewExecute);
     QAction* exit = addCommand(QStringLiteral("FileExit1"), Text(Str::ActionExit), Text(Str::HintExit));
     connect(exit, &QAction::triggered, this, &QWidget::close);
-    addCommand(QStringLiteral("CheckComplect"), Text(Str::ActionShowKits), QString())->setCheckable(true);
-    addCommand(QStringLiteral("Swap"), Text(Str::ActionSwap), Text(Str::HintSwap));
-    addCommand(QStringLiteral("OpenTableProp"), Text(Str::ActionTableProps), Text(Str::HintTableProps));
-    addCommand(QStringLiteral("Find"), Text(Str::ActionFind), Text(Str::HintFind))->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    QAction* kits = addCommand(QStringLiteral("CheckComplect"), Text(Str::ActionShowKits), QString());
+    kits->setCheckable(true);
+    connect(kits, &QAction::triggered, this, &TMainForm::CheckComplectExecute);
+    QAction* swap = addCommand(QStringLiteral("Swap"), Text(Str::ActionSwap), Text(Str::HintSwap));
+    connect(swap, &QAction::triggered, this, [this] { runChildCommand(activeChild(), QStringLiteral("Swap")); });
+    QAction* props = addCommand(QStringLiteral("OpenTableProp"), Text(Str::ActionTableProps), Text(Str::HintTableProps));
+    connect(props, &QAction::triggered, this, [this] { runChildCommand(activeChild(), QStringLiteral("OpenPropForm")); });
+    QAction* find = addCommand(QStringLiteral("Find"), Text(Str::ActionFind), Text(Str::HintFind));
+    find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    connect(find, &QAction::triggered, this, &TMainForm::FindExecute);
     addCommand(QStringLiteral("EditCut1"), Text(Str::ActionCut), Text(Str::HintCut))->setShortcut(QKeySequence::Cut);
     addCommand(QStringLiteral("EditCopy1"), Text(Str::ActionCopy), Text(Str::HintCopy))->setShortcut(QKeySequence::Copy);
     addCommand(QStringLiteral("EditPaste1"), Text(Str::ActionPaste), Text(Str::HintPaste))->setShortcut(QKeySequence::Paste);
-    addCommand(QStringLiteral("SelectAll"), Text(Str::ActionSelectAll), Text(Str::HintSelectAll));
+    QAction* selectAll = addCommand(QStringLiteral("SelectAll"), Text(Str::ActionSelectAll), Text(Str::HintSelectAll));
+    connect(selectAll, &QAction::triggered, this, &TMainForm::SelectAllExecute);
     QAction* font = addCommand(QStringLiteral("FontEdit1"), Text(Str::ActionFont), Text(Str::HintFont));
     connect(font, &QAction::triggered, this, &TMainForm::FontEdit1Accept);
     QAction* cascade = addCommand(QStringLiteral("WindowCascade1"), Text(Str::ActionCascade), Text(Str::HintCascade));
-    connect(cascade, &QAction::triggered, this, [this] { arrange(&QMdiArea::cascadeSubWindows); });
+    connect(cascade, &QAction::triggered, this, [this] {
+        restoreMinimised();
+        m_mdi->cascadeSubWindows();
+    });
     QAction* tileH = addCommand(QStringLiteral("WindowTileHorizontal1"), Text(Str::ActionTileHorizontal),
                                 Text(Str::HintTileHorizontal));
-    connect(tileH, &QAction::triggered, this, [this] { arrange(&QMdiArea::tileSubWindows); });
+    connect(tileH, &QAction::triggered, this, [this] { tile(Qt::Horizontal); });
     QAction* tileV = addCommand(QStringLiteral("WindowTileVertical1"), Text(Str::ActionTileVertical),
                                 Text(Str::HintTileVertical));
-    connect(tileV, &QAction::triggered, this, [this] { arrange(&QMdiArea::tileSubWindows); });
-    addCommand(QStringLiteral("OpenHelp"), Text(Str::ActionHelpIndex), Text(Str::HintHelpIndex))->setShortcut(QKeySequence(Qt::Key_F1));
+    connect(tileV, &QAction::triggered, this, [this] { tile(Qt::Vertical); });
+    QAction* help = addCommand(QStringLiteral("OpenHelp"), Text(Str::ActionHelpIndex), Text(Str::HintHelpIndex));
+    help->setShortcut(QKeySequence(Qt::Key_F1));
+    help->setShortcutContext(Qt::ApplicationShortcut);
+    connect(help, &QAction::triggered, this, &TMainForm::OpenHelpExecute);
     QAction* about = addCommand(QStringLiteral("HelpAbout1"), Text(Str::ActionAbout), Text(Str::HintAbout));
-    connect(about, &QAction::triggered, this, [this] {
-        TAboutForm box(m_version, this);
-        box.exec();
-    });
+    connect(about, &QAction::triggered, this, &TMainForm::HelpAbout1Execute);
     QAction* monitor = addCommand(QStringLiteral("OpenMonitor"), QStringLiteral("SQL-monitor"), QString());
     monitor->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
     monitor->setShortcutContext(Qt::ApplicationShortcut);
@@ -201,6 +243,7 @@ void TMainForm::createMenus()
     view->addAction(action(QStringLiteral("OpenTableProp")));
     view->addSeparator();
     view->addAction(action(QStringLiteral("Find")));
+    connect(view, &QMenu::aboutToShow, this, &TMainForm::ViewMenuShow);
 
     QMenu* edit = addMenu(QStringLiteral("Edit1"), Str::MenuEdit, Str::MenuEditHint);
     for (const char* name : {"EditCut1", "EditCopy1", "EditPaste1", "SelectAll"})
@@ -211,6 +254,7 @@ void TMainForm::createMenus()
     m_skinMenu = options->addMenu(Text(Str::MenuSkins));
     m_skinMenu->setObjectName(QStringLiteral("SkinMenu"));
     m_skinMenu->menuAction()->setStatusTip(Text(Str::HintSkins));
+    buildSkinMenu();
 
     QMenu* window = addMenu(QStringLiteral("Window1"), Str::MenuWindow, Str::MenuWindowHint);
     for (const char* name : {"WindowCascade1", "WindowTileHorizontal1", "WindowTileVertical1"})
@@ -266,13 +310,30 @@ void TMainForm::sComboTableChange(int index)
     if (index < 0 || index >= int(std::size(kSelectorClasses)))
         return;
     QWidget* child = openOrActivate(QString::fromLatin1(kSelectorClasses[index]));
-    if (child && index <= 4 && index != 3) {
-        // Items of the data windows bring them back to their table view.
-        if (QWidget* grid = child->findChild<QWidget*>(QStringLiteral("GridPanel")))
-            grid->setVisible(true);
-        if (QWidget* form = child->findChild<QWidget*>(QStringLiteral("FormPanel")))
-            form->setVisible(false);
+    if (child && index <= 4 && index != 3)
+        switchView(child, false); // items of the data windows bring them back to their table view
+}
+
+void TMainForm::switchView(QWidget* window, bool formView, int page)
+{
+    if (!window)
+        return;
+    QWidget* grid = window->findChild<QWidget*>(QStringLiteral("GridPanel"));
+    QWidget* form = window->findChild<QWidget*>(QStringLiteral("FormPanel"));
+    if (!grid || !form)
+        return;
+    // The page first, so that the form view opens the datasets of that page only.
+    if (formView && page >= 0)
+        form->setProperty("currentIndex", page);
+    if (form->isHidden() != formView)
+        return;
+    // The window's own toggle posts a pending edit and opens or closes the datasets of the page.
+    if (auto* swap = window->findChild<QAction*>(QStringLiteral("Swap"))) {
+        swap->trigger();
+        return;
     }
+    grid->setVisible(!formView);
+    form->setVisible(formView);
 }
 
 QWidget* TMainForm::findChildWindow(const QString& className) const
@@ -312,7 +373,8 @@ QWidget* TMainForm::openOrActivate(const QString& className, bool* existed)
         return nullptr;
     child->setAttribute(Qt::WA_DeleteOnClose);
     child->setFont(font());
-    QMdiSubWindow* sub = m_mdi->addSubWindow(child);
+    // A window may ask for its own title-bar buttons (the manager cannot be minimised).
+    QMdiSubWindow* sub = m_mdi->addSubWindow(child, child->windowFlags() & ~Qt::WindowType_Mask);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowTitle(child->windowTitle());
     sub->show();
@@ -320,29 +382,215 @@ QWidget* TMainForm::openOrActivate(const QString& className, bool* existed)
     return child;
 }
 
-void TMainForm::arrange(void (QMdiArea::*how)())
+void TMainForm::restoreMinimised()
 {
     for (QMdiSubWindow* sub : m_mdi->subWindowList())
         if (sub->isMinimized())
             sub->showNormal();
-    (m_mdi->*how)();
+}
+
+// QMdiArea::tileSubWindows lays the windows out in a grid; the commands ask for strips: stacked rows
+// (horizontally) or side-by-side columns (vertically), the active window first.
+void TMainForm::tile(Qt::Orientation orientation)
+{
+    restoreMinimised();
+    QList<QMdiSubWindow*> windows;
+    const auto stacking = m_mdi->subWindowList(QMdiArea::StackingOrder);
+    for (auto it = stacking.rbegin(); it != stacking.rend(); ++it) {
+        if ((*it)->isHidden())
+            continue;
+        if ((*it)->isMaximized())
+            (*it)->showNormal();
+        windows.append(*it);
+    }
+    const QRect area = m_mdi->viewport()->rect();
+    const int n = int(windows.size());
+    for (int i = 0; i < n; ++i) {
+        if (orientation == Qt::Horizontal) {
+            const int top = area.top() + area.height() * i / n;
+            const int bottom = area.top() + area.height() * (i + 1) / n;
+            windows[i]->setGeometry(area.left(), top, area.width(), bottom - top);
+        } else {
+            const int left = area.left() + area.width() * i / n;
+            const int right = area.left() + area.width() * (i + 1) / n;
+            windows[i]->setGeometry(left, area.top(), right - left, area.height());
+        }
+    }
 }
 
 void TMainForm::FontEdit1Accept()
 {
-    bool ok = false;
     QFontDialog dialog(font(), this);
     dialog.setOption(QFontDialog::DontUseNativeDialog);
-    if (dialog.exec() != QDialog::Accepted)
+    dialog.setWindowTitle(withoutAccelerator(hintShort(Text(Str::HintFont))));
+    if (dialog.exec() == QDialog::Accepted)
+        applyFont(dialog.selectedFont());
+}
+
+void TMainForm::applyFont(QFont font)
+{
+    // Larger type does not fit the fixed-width button columns of the table windows.
+    if (font.pointSizeF() > 12)
+        font.setPointSizeF(12);
+    setFont(font);
+    for (QMdiSubWindow* sub : m_mdi->subWindowList()) {
+        QWidget* child = sub->widget();
+        if (!child)
+            continue;
+        // Table windows lay their buttons out again for the new type.
+        if (child->metaObject()->indexOfMethod("fontChanged()") >= 0)
+            QMetaObject::invokeMethod(child, "fontChanged");
+        child->setFont(font);
+    }
+}
+
+void TMainForm::PreviewExecute()
+{
+    WaitCursor wait;
+    QWidget* child = activeChild();
+    if (isTableWindow(child) || focusInGrid(child))
+        runChildCommand(child, QStringLiteral("Print"));
+}
+
+void TMainForm::SaveAsExecute()
+{
+    QWidget* child = activeChild();
+    if (isTableWindow(child))
+        runChildCommand(child, QStringLiteral("Save"));
+    else if (focusInGrid(child))
+        runChildCommand(child, QStringLiteral("Save"));
+}
+
+void TMainForm::SelectAllExecute()
+{
+    QWidget* child = activeChild();
+    if (isTableWindow(child))
+        runChildCommand(child, QStringLiteral("SelectAll"));
+    else if (QAbstractItemView* grid = focusedGrid(child))
+        grid->selectAll();
+}
+
+void TMainForm::FindExecute()
+{
+    QWidget* child = activeChild();
+    if (focusInGrid(child))
+        runChildCommand(child, QStringLiteral("Find"));
+}
+
+// Opening the View menu brings an open device window to the front, so that "Show kits" visibly acts
+// on it.
+void TMainForm::ViewMenuShow()
+{
+    if (findChildWindow(QStringLiteral("TDeviceForm")))
+        openOrActivate(QStringLiteral("TDeviceForm"));
+    updateActions();
+}
+
+void TMainForm::CheckComplectExecute()
+{
+    QAction* kits = action(QStringLiteral("CheckComplect"));
+    if (!findChildWindow(QStringLiteral("TDeviceForm"))) {
+        kits->setChecked(false);
         return;
-    QFont chosen = dialog.selectedFont();
-    if (chosen.pointSizeF() > 12)
-        chosen.setPointSizeF(12);
-    (void)ok;
-    setFont(chosen);
-    for (QMdiSubWindow* sub : m_mdi->subWindowList())
-        if (sub->widget())
-            sub->widget()->setFont(chosen);
+    }
+    QWidget* device = openOrActivate(QStringLiteral("TDeviceForm"));
+    const bool visible = !device->property("ComplectVisible").toBool();
+    device->setProperty("ComplectVisible", visible);
+    kits->setChecked(device->property("ComplectVisible").toBool());
+}
+
+void TMainForm::OpenHelpExecute()
+{
+    const QString path = THelpForm::indexPath();
+    if (!QFileInfo(path).isFile()) {
+        Messages::error((languageIndex() == 0 ? QStringLiteral("The help was not found: there is no file %1.")
+                                              : QStringLiteral("Справка не найдена: нет файла %1."))
+                            .arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    if (!m_help) {
+        m_help = new THelpForm(this);
+        m_help->setAttribute(Qt::WA_DeleteOnClose);
+        m_help->openPage(path);
+    }
+    m_help->show();
+    m_help->raise();
+    m_help->activateWindow();
+}
+
+THelpForm* TMainForm::helpForm() const { return m_help; }
+
+void TMainForm::HelpAbout1Execute()
+{
+    TAboutForm box(m_version, this);
+    box.adjustSize();
+    if (QScreen* screen = this->screen())
+        box.move(screen->availableGeometry().center() - box.rect().center());
+    box.exec();
+}
+
+void TMainForm::buildSkinMenu()
+{
+    m_skinGroup = new QActionGroup(this);
+    m_skinGroup->setExclusive(true);
+    // Each name goes to the top of the submenu, so the submenu lists the skins in reverse order.
+    for (const QString& name : m_skins.names()) {
+        auto* item = new QAction(QString(name).replace(QLatin1Char('&'), QStringLiteral("&&")), m_skinGroup);
+        item->setCheckable(true);
+        item->setData(name);
+        const auto items = m_skinMenu->actions();
+        m_skinMenu->insertAction(items.isEmpty() ? nullptr : items.first(), item);
+    }
+    connect(m_skinGroup, &QActionGroup::triggered, this, &TMainForm::SkinItemClick);
+}
+
+bool TMainForm::selectSkinItem(const QString& name)
+{
+    const QString wanted = withoutAccelerator(name);
+    for (QAction* item : m_skinMenu->actions()) {
+        const QString itemName = item->data().toString();
+        if (withoutAccelerator(itemName).compare(wanted, Qt::CaseInsensitive) != 0)
+            continue;
+        if (!m_skins.apply(itemName))
+            return false;
+        item->setChecked(true);
+        return true;
+    }
+    return false;
+}
+
+// Runs once, after the settings are loaded: the remembered skin if the menu has it, else Neutral,
+// else the plain look under the name Neutral. Qt lays the windows out again by itself when a sheet
+// changes, and nothing here depends on painting, so no repaint can bring it back round.
+void TMainForm::applyRememberedSkin()
+{
+    if (m_skins.current() == m_skinName)
+        return;
+    m_applyingSkin = true;
+    if (!selectSkinItem(m_skinName)) {
+        m_skinName = Skins::neutralName();
+        if (!selectSkinItem(m_skinName))
+            m_skins.apply(m_skinName);
+    }
+    m_applyingSkin = false;
+}
+
+void TMainForm::SkinItemClick(QAction* item)
+{
+    const QString name = item->data().toString();
+    if (m_applyingSkin || name == m_skins.current())
+        return;
+    m_applyingSkin = true;
+    if (m_skins.apply(name)) {
+        m_skinName = m_skins.current();
+    } else {
+        // The sheet could not be read: the check mark goes back to the skin still shown.
+        item->setChecked(false);
+        for (QAction* other : m_skinGroup->actions())
+            if (other->data().toString() == m_skins.current())
+                other->setChecked(true);
+    }
+    m_applyingSkin = false;
 }
 
 void TMainForm::updateActions()
@@ -360,7 +608,10 @@ void TMainForm::updateActions()
     action(QStringLiteral("Swap"))->setEnabled(isTableWindow(child));
     action(QStringLiteral("OpenTableProp"))->setEnabled(isTableWindow(child));
     action(QStringLiteral("Find"))->setEnabled(anyChild && focusInGrid(child));
-    action(QStringLiteral("CheckComplect"))->setEnabled(findChildWindow(QStringLiteral("TDeviceForm")) != nullptr);
+    QWidget* device = findChildWindow(QStringLiteral("TDeviceForm"));
+    action(QStringLiteral("CheckComplect"))->setEnabled(device != nullptr);
+    if (device)
+        action(QStringLiteral("CheckComplect"))->setChecked(device->property("ComplectVisible").toBool());
     QWidget* focus = QApplication::focusWidget();
     const bool editorFocused = focus && focus->inherits("QLineEdit");
     action(QStringLiteral("EditCut1"))->setEnabled(editorFocused);
@@ -383,6 +634,7 @@ void TMainForm::showEvent(QShowEvent* event)
 void TMainForm::FormFirstShow()
 {
     loadSettings();
+    applyRememberedSkin();
     if (TDM* dm = TDM::instance()) {
         SchemaUpgrade upgrade(*dm->ADOConnection());
         upgrade.CheckSchemaVersion();

@@ -1,14 +1,19 @@
 #pragma once
 
+#include "app/Skins.h"
+
 #include <QHash>
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 
 class QAction;
+class QActionGroup;
 class QComboBox;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class THelpForm;
 
 // The main frame: menus, toolbar with the table selector, status bar showing command hints, and the
 // MDI area holding the data windows (at most one per window class). Its first showing loads its
@@ -37,6 +42,18 @@ public:
     QString programVersion() const { return m_version; }
     QStringList linkedTableNames() const { return m_linkedNames; }
     QString rememberedSkin() const;
+    QMenu* skinMenu() const { return m_skinMenu; }
+    const Skins& skins() const { return m_skins; }
+
+    // Switches a data window to its table view (grid panel shown, form panel hidden) or to its form
+    // view on form page `page` (-1 keeps the page). A window without the two panels is left alone.
+    static void switchView(QWidget* window, bool formView, int page = -1);
+
+    // The main window takes `font` (at most 12 points) and passes it to every open child window.
+    void applyFont(QFont font);
+    // Opens the help window on help/index.html, or says where the help was looked for.
+    void OpenHelpExecute();
+    THelpForm* helpForm() const;
 
     // Re-evaluates every command's enabling; runs whenever the application goes idle.
     void updateActions();
@@ -53,13 +70,30 @@ private:
     void loadSettings();
     void saveSettings();
     void sComboTableChange(int index);
-    void arrange(void (QMdiArea::*how)());
+    void restoreMinimised();
+    void tile(Qt::Orientation orientation);
     void FontEdit1Accept();
+    void PreviewExecute();
+    void SaveAsExecute();
+    void SelectAllExecute();
+    void FindExecute();
+    void CheckComplectExecute();
+    void ViewMenuShow();
+    void HelpAbout1Execute();
+    void buildSkinMenu();
+    void applyRememberedSkin();
+    bool selectSkinItem(const QString& name);
+    void SkinItemClick(QAction* item);
     QAction* addCommand(const QString& name, const QString& caption, const QString& hint);
 
     QMdiArea* m_mdi;
     QComboBox* m_tableSelector = nullptr;
     QMenu* m_skinMenu = nullptr;
+    QActionGroup* m_skinGroup = nullptr;
+    Skins m_skins;
+    // Set while the remembered skin is being applied, so that checking its item is not a user's choice.
+    bool m_applyingSkin = false;
+    QPointer<THelpForm> m_help;
     QHash<QString, QAction*> m_actions;
     QString m_version;
     QStringList m_linkedNames;

@@ -1,5 +1,9 @@
 #include "app/WindowRegistry.h"
 
 #include "app/MainFrm.h"
+#include "app/ManagerFrm.h"
 
-void registerProgramWindows() {}
+void registerProgramWindows()
+{
+    TMainForm::registerWindow(QStringLiteral("TManagerForm"), [] { return new TManagerForm; });
+}
