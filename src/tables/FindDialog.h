@@ -1,0 +1,49 @@
+#pragma once
+
+#include "tables/GridFind.h"
+
+#include <QDialog>
+#include <QPointer>
+
+class Dataset;
+class QCheckBox;
+class QComboBox;
+class QLineEdit;
+class QPushButton;
+
+// The grid's "Find text" dialog: the text, the column to search in (the visible columns, or all of
+// them), how the text must match, the direction (Up / Down / All, All first) and the case and format
+// switches. "Find next" moves the dataset to the next row found and leaves the dialog open; when
+// nothing is found the dataset stays and the dialog beeps.
+//
+// Use: setDataset(dsMain) once, then setSearch(current cell's text, current column's field name)
+// and show() (or exec()) for each Find command.
+class FindDialog : public QDialog {
+    Q_OBJECT
+public:
+    explicit FindDialog(QWidget* parent = nullptr);
+
+    // Fills the column list from the dataset's visible fields.
+    void setDataset(Dataset* dataset);
+    // The text to find and the column to search in (by field name; unknown or empty: all columns).
+    void setSearch(const QString& text, const QString& fieldName);
+
+    GridFind::Options options() const;
+    // The field searched, empty for all columns.
+    QString fieldName() const;
+
+public slots:
+    // Searches from the dataset's current row; true and the dataset moved when found.
+    bool findNext();
+
+private:
+    QPointer<Dataset> m_dataset;
+    QLineEdit* m_text = nullptr;
+    QComboBox* m_column = nullptr;
+    QComboBox* m_match = nullptr;
+    QComboBox* m_direction = nullptr;
+    QCheckBox* m_caseSensitive = nullptr;
+    QCheckBox* m_formatSensitive = nullptr;
+    QPushButton* m_findNext = nullptr;
+    QPushButton* m_cancel = nullptr;
+};
