@@ -1,0 +1,996 @@
+#include "tables/SpravFrm.h"
+
+#include "app/Application.h"
+#include "app/StoredGeometry.h"
+#include "data/DatabaseError.h"
+#include "data/Dataset.h"
+#include "data/DatasetModel.h"
+#include "data/MessageService.h"
+#include "data/RefChecks.h"
+#include "data/ResultSet.h"
+#include "text/StrList.h"
+
+#include <QAbstractEventDispatcher>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QHeaderView>
+#include <QIntValidator>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
+#include <QSettings>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QStatusBar>
+#include <QStyle>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QTimer>
+#include <QVBoxLayout>
+
+#include <memory>
+
+// Shared by the page table and the window's lists, so outside the anonymous namespace.
+namespace sprav_detail {
+// A column the user edits on a page, with its title. `label` Str::EntryCount stands for the page's
+// own caption (the list entry), which the figure columns of the labour lists carry.
+struct ColumnSpec {
+    const char* name;
+    Str label = Str::ColName;
+    bool required = false;
+};
+} // namespace sprav_detail
+using sprav_detail::ColumnSpec;
+
+namespace {
+
+const char* const kSettingsFile = "Device.ini";
+const char* const kListWidthKey = "TableList.Width";
+constexpr int kLabelHeight = 30; // the grid starts this far below the top of its panel
+
+bool guarded(const std::function<void()>& work) { return InstrelApplication::guarded(work); }
+
+const Field* fieldAt(const Dataset* ds, int column)
+{
+    if (!ds || column < 0 || column >= ds->fieldCount())
+        return nullptr;
+    return ds->fields()[size_t(column)].get();
+}
+
+bool isEditableField(const Field* f)
+{
+    if (!f || !f->isVisible())
+        return false;
+    return f->kind() == Field::Kind::Lookup || !f->isReadOnly();
+}
+
+ResultSet::ColumnInfo columnInfo(const Dataset* ds, const Field* f)
+{
+    if (!ds || !ds->rows() || !f || f->kind() != Field::Kind::Data || f->column() < 0)
+        return {};
+    return ds->rows()->column(f->column());
+}
+
+// The grids edit in place through the dataset: a cell's new value goes to the current row, which
+// enters edit state; moving to another row posts it.
+class EditableModel : public DatasetModel {
+public:
+    using DatasetModel::DatasetModel;
+
+    Qt::ItemFlags flags(const QModelIndex& index) const override
+    {
+        Qt::ItemFlags f = DatasetModel::flags(index);
+        if (isEditableField(fieldAt(dataset(), index.column())))
+            f |= Qt::ItemIsEditable;
+        return f;
+    }
+
+    // `value` is already of the column's kind (the delegate converts the text); a lookup column
+    // receives the key it stands for.
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override
+    {
+        Dataset* ds = dataset();
+        const Field* f = fieldAt(ds, index.column());
+        if (role != Qt::EditRole || !isEditableField(f))
+            return false;
+        return guarded([&] {
+            if (ds->currentRow() != index.row())
+                ds->setRecNo(index.row() + 1);
+            ds->setValue(f->kind() == Field::Kind::Lookup ? f->lookup().keyField : f->name(), value);
+        });
+    }
+};
+
+// Text up to the column's length, numbers through a validator (so nothing the column cannot hold
+// is ever typed), lookup columns through a list of the looked-up names.
+class CellDelegate : public QStyledItemDelegate {
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const override
+    {
+        const Dataset* ds = datasetOf(index);
+        const Field* f = fieldAt(ds, index.column());
+        if (f && f->kind() == Field::Kind::Lookup)
+            return lookupEditor(parent, *f);
+        auto* edit = new QLineEdit(parent);
+        edit->setFrame(false);
+        const ResultSet::ColumnInfo info = columnInfo(ds, f);
+        if (info.type == ResultSet::ColumnType::Text)
+            edit->setMaxLength(declaredLength(info.declaredType));
+        else if (info.type == ResultSet::ColumnType::Integer)
+            edit->setValidator(integerValidator(info.declaredType, edit));
+        else if (info.type == ResultSet::ColumnType::Real)
+            edit->setValidator(new QRegularExpressionValidator(
+                QRegularExpression(QStringLiteral("-?\\d{0,12}([.,]\\d{0,6})?")), edit));
+        return edit;
+    }
+
+    void setEditorData(QWidget* editor, const QModelIndex& index) const override
+    {
+        if (auto* combo = qobject_cast<QComboBox*>(editor)) {
+            const Dataset* ds = datasetOf(index);
+            const Field* f = fieldAt(ds, index.column());
+            combo->setCurrentIndex(std::max(0, combo->findData(ds->value(f->lookup().keyField))));
+            return;
+        }
+        if (auto* edit = qobject_cast<QLineEdit*>(editor))
+            edit->setText(index.data(Qt::DisplayRole).toString());
+    }
+
+    // Only what the user changed is written: opening and leaving a cell leaves the row unmodified.
+    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override
+    {
+        if (auto* combo = qobject_cast<QComboBox*>(editor)) {
+            const QVariant key = combo->currentData();
+            const Dataset* ds = datasetOf(index);
+            const Field* f = fieldAt(ds, index.column());
+            if (f && !sameKey(ds->value(f->lookup().keyField), key))
+                model->setData(index, key, Qt::EditRole);
+            return;
+        }
+        auto* edit = qobject_cast<QLineEdit*>(editor);
+        if (!edit || !edit->isModified())
+            return;
+        const Dataset* ds = datasetOf(index);
+        model->setData(index, cellValue(edit->text(), columnInfo(ds, fieldAt(ds, index.column())).type), Qt::EditRole);
+    }
+
+private:
+    static const Dataset* datasetOf(const QModelIndex& index)
+    {
+        auto* model = qobject_cast<const DatasetModel*>(index.model());
+        return model ? model->dataset() : nullptr;
+    }
+
+    static QComboBox* lookupEditor(QWidget* parent, const Field& f)
+    {
+        auto* combo = new QComboBox(parent);
+        combo->addItem(QString(), QVariant());
+        const Dataset* list = f.lookup().dataset;
+        if (list && list->isActive()) {
+            const int key = list->fieldIndex(f.lookup().lookupKeyField);
+            const int name = list->fieldIndex(f.lookup().resultField);
+            for (int row = 0; row < list->recordCount(); ++row)
+                combo->addItem(list->displayText(row, name), list->valueAt(row, key));
+        }
+        return combo;
+    }
+
+    static bool sameKey(const QVariant& a, const QVariant& b)
+    {
+        if (a.isNull() || b.isNull())
+            return a.isNull() == b.isNull();
+        return a.toLongLong() == b.toLongLong();
+    }
+
+    static int declaredLength(const QString& declared)
+    {
+        static const QRegularExpression size(QStringLiteral("\\((\\d+)\\)"));
+        const QRegularExpressionMatch m = size.match(declared);
+        return m.hasMatch() ? m.captured(1).toInt() : 32767;
+    }
+
+    static QValidator* integerValidator(const QString& declared, QObject* parent)
+    {
+        if (declared.contains(QLatin1String("small"), Qt::CaseInsensitive))
+            return new QIntValidator(-32768, 32767, parent);
+        return new QIntValidator(parent);
+    }
+
+    // Empty text is an empty value; numbers take "," or "." as the decimal separator.
+    static QVariant cellValue(const QString& text, ResultSet::ColumnType type)
+    {
+        const QString t = text.trimmed();
+        if (t.isEmpty())
+            return {};
+        switch (type) {
+        case ResultSet::ColumnType::Integer:
+            return t.toLongLong();
+        case ResultSet::ColumnType::Real:
+            return QString(t).replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
+        default:
+            return text;
+        }
+    }
+};
+
+void refuseWhileReferenced(const Dataset& ds, const QString& key, const char* table, const char* column,
+                           const char* message)
+{
+    if (CountReferences(QString::fromLatin1(table), QString::fromLatin1(column), ds.value(key).toInt()) > 0) {
+        Messages::error(QString::fromLatin1(message));
+        abortOperation();
+    }
+}
+
+bool inside(const QWidget* w, const QWidget* container)
+{
+    return w && container && (w == container || container->isAncestorOf(w));
+}
+
+} // namespace
+
+// One list of a page: its table, dataset, model and grid, and for the second list of a two-list page
+// the first list it follows.
+struct TSpravForm::Table {
+    QString name;
+    QString key;
+    QString orderBy;
+    std::vector<ColumnSpec> columns;
+    QString refColumn; // in a detail list: the column holding the master's key
+    Str label = Str::EntryCount;
+    Table* master = nullptr;
+    Table* detail = nullptr;
+    Dataset* ds = nullptr;
+    DatasetModel* model = nullptr;
+    QTableView* grid = nullptr;
+    bool syncing = false;
+    bool masterInserting = false;
+};
+
+struct TSpravForm::Page {
+    QString sheet;
+    QString caption;
+    std::unique_ptr<Table> master;
+    std::unique_ptr<Table> detail;
+    bool usesDimentions = false;
+    bool detailFocused = false;
+    QWidget* widget = nullptr;
+};
+
+namespace {
+
+struct PageSpec {
+    const char* sheet;
+    const char* table;
+    const char* key;
+    const char* orderBy;
+    std::vector<ColumnSpec> columns;
+};
+
+// The one-list pages, by list position; the two-list pages (3, 8, 9) are built apart.
+const std::vector<std::pair<int, PageSpec>>& singlePages()
+{
+    static const std::vector<std::pair<int, PageSpec>> pages = {
+        {0, {"Prec", "Prec", "ID_Prec", "name_prec", {{"Name_Prec"}}}},
+        {1, {"Dest", "Dest", "ID_Dest", "name_dest", {{"Name_Dest"}}}},
+        {2, {"Class", "Class", "ID_Class", "name_class", {{"Name_Class"}}}},
+        {4, {"Construct", "Construct", "ID_Construct", "name_construct", {{"Name_Construct"}}}},
+        {5, {"Dimention", "Dimention", "ID_Dimention", "name_dimention", {{"Name_Dimention", Str::ColDimension}}}},
+        {6,
+         {"Document",
+          "Document",
+          "ID_Document",
+          "name_document",
+          {{"Name_Document", Str::ColDocument}, {"RegNumber", Str::LinkedColRegNumber}}}},
+        {7, {"Grade", "Grade", "ID_Grade", "name_grade", {{"Name_Grade"}}}},
+        {10, {"Maker", "Maker", "ID_Maker", "name_maker", {{"Name_Maker"}}}},
+        {11, {"Mere", "Mere", "ID_Mere", "name_mere", {{"Name_Mere"}}}},
+        {12, {"Parameters", "RefusalParam", "ID_Param", "name_param", {{"Name_Param", Str::ColParameter}}}},
+        {13, {"Marg", "Marg", "ID_Marg", "name_marg", {{"Name_Marg"}}}},
+        {14, {"Scale", "Scale", "ID_Scale", "name_scale", {{"Name_Scale"}}}},
+        {15,
+         {"Reps",
+          "Reps",
+          "ID_Reps",
+          "name_reps",
+          {{"Name_Reps", Str::ColFullServiceName, true}, {"Short_Reps", Str::ColShortServiceName, true}}}},
+        {16, {"State", "State", "ID_State", "name_state", {{"Name_State"}}}},
+        {17, {"System", "System", "ID_System", "name_system", {{"Name_System"}}}},
+        {18, {"Naim", "Naim", "ID_Naim", "name_naim", {{"Name_Naim"}}}},
+        {19, {"Cathegory", "Cathegory", "ID_Cathegory", "name_cathegory", {{"Name_Cathegory"}, {"Cathegory", Str::ColValue}}}},
+        {20,
+         {"WorkDayLenth",
+          "WorkDayLenth",
+          "ID_WorkDayLenth",
+          "Name_WorkDayLenth",
+          {{"Name_WorkDayLenth"}, {"Lenth", Str::EntryCount}}}},
+        {21, {"DayFund", "DayFund", "ID_DayFund", "Name_DayFund", {{"Name_DayFund"}, {"DayFundNum", Str::EntryCount}}}},
+        {22,
+         {"LostDayUsed",
+          "LostDayUsed",
+          "ID_LostDayUsed",
+          "Name_LostDayUsed",
+          {{"Name_LostDayUsed"}, {"LostDayUsed", Str::EntryCount}}}},
+        {23,
+         {"LostDayMiscPC",
+          "LostDayMiscPC",
+          "ID_LostDayMiscPC",
+          "Name_LostDayMiscPC",
+          {{"Name_LostDayMiscPC"}, {"LostDayMiscPC", Str::EntryCount}}}},
+    };
+    return pages;
+}
+
+struct TwoListSpec {
+    int index;
+    const char* sheet;
+    PageSpec master;
+    Str masterLabel;
+    PageSpec detail;
+    Str detailLabel;
+    const char* refColumn;
+};
+
+const std::vector<TwoListSpec>& twoListPages()
+{
+    static const std::vector<TwoListSpec> pages = {
+        {3,
+         "Crew",
+         {"", "Depart", "ID_Depart", "name_depart", {{"Name_Depart"}}},
+         Str::LinkedLabelDepartments,
+         {"", "Crew", "ID_Crew", "name_crew", {{"Name_Crew"}}},
+         Str::LinkedLabelCrews,
+         "IDepart"},
+        {8,
+         "Location",
+         {"", "Location", "ID_Location", "name_location", {{"Name_Location"}}},
+         Str::LinkedLabelLocations,
+         {"", "LocSet", "ID_LocSet", "name_locset", {{"Name_LocSet"}}},
+         Str::LinkedLabelPlaces,
+         "ILocation"},
+        {9,
+         "Refusal",
+         {"", "RefusalGroupNaimen", "ID_GroupNaimen", "name_groupnaimen", {{"Name_GroupNaimen", Str::MalfunctionColGroup}}},
+         Str::LinkedLabelGroups,
+         {"", "RefusalNaimen", "ID_Naimen", "name_naimen", {{"Name_Naimen", Str::MalfunctionColName}}},
+         Str::LinkedLabelNames,
+         "IGroupNaimen"},
+    };
+    return pages;
+}
+
+std::unique_ptr<TSpravForm::Table> makeTable(const PageSpec& spec)
+{
+    auto t = std::make_unique<TSpravForm::Table>();
+    t->name = QString::fromLatin1(spec.table);
+    t->key = QString::fromLatin1(spec.key);
+    t->orderBy = QString::fromLatin1(spec.orderBy);
+    t->columns = spec.columns;
+    return t;
+}
+
+// Delete rules of the lists other rows refer to.
+void guardDeletion(TSpravForm::Table& t)
+{
+    static const QHash<QString, ReferenceCheck> checks = {
+        {"Crew", CheckCrewRefs},           {"WorkDayLenth", CheckDayLengthRefs}, {"DayFund", CheckFundRefs},
+        {"LostDayUsed", CheckHolidayRefs}, {"LostDayMiscPC", CheckLossRefs},     {"Cathegory", CheckCategoryRefs},
+        {"Reps", CheckServiceRefs},
+    };
+    if (ReferenceCheck check = checks.value(t.name))
+        GuardDeletion(*t.ds, t.key, check);
+    const QString key = t.key;
+    if (t.name == QLatin1String("Location"))
+        t.ds->beforeDelete.connect([key](Dataset& ds) {
+            refuseWhileReferenced(ds, key, "LocSet", "ILocation", "Delete appropriate places before deleting location.");
+        });
+    else if (t.name == QLatin1String("Depart"))
+        t.ds->beforeDelete.connect([key](Dataset& ds) {
+            refuseWhileReferenced(ds, key, "Crew", "IDepart", "Delete appropriate crews before deleting department.");
+        });
+    else if (t.name == QLatin1String("RefusalGroupNaimen"))
+        t.ds->beforeDelete.connect([key](Dataset& ds) {
+            refuseWhileReferenced(ds, key, "RefusalNaimen", "IGroupNaimen",
+                                  "Delete appropriate Names before deleting group.");
+        });
+}
+
+} // namespace
+
+// ---------------------------------------------------------------- creation
+
+TSpravForm::TSpravForm(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("SpravForm"));
+    setWindowTitle(withoutAccelerator(Text(Str::WinLinkedTables)));
+    resize(884, 452);
+    createPages();
+    createLayout();
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { gridFocusChanged(now); });
+    if (auto* dispatcher = QAbstractEventDispatcher::instance())
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] {
+            if (isVisible())
+                updateControls();
+        });
+    m_list->setCurrentRow(0);
+    if (m_openPage < 0)
+        TableListChange(0);
+    updateControls();
+}
+
+TSpravForm::~TSpravForm()
+{
+    if (auto* dispatcher = QAbstractEventDispatcher::instance())
+        disconnect(dispatcher, nullptr, this, nullptr);
+    disconnect(qApp, nullptr, this, nullptr);
+}
+
+void TSpravForm::createPages()
+{
+    m_pageList.resize(LinkedTableCount);
+    const QStringList names = linkedTableNames();
+    for (int i = 0; i < LinkedTableCount; ++i)
+        m_pageList[size_t(i)].caption = withoutAccelerator(names.value(i));
+    for (const auto& [index, spec] : singlePages()) {
+        Page& page = m_pageList[size_t(index)];
+        page.sheet = QStringLiteral("TabSheet") + QString::fromLatin1(spec.sheet);
+        page.master = makeTable(spec);
+    }
+    for (const TwoListSpec& spec : twoListPages()) {
+        Page& page = m_pageList[size_t(spec.index)];
+        page.sheet = QStringLiteral("TabSheet") + QString::fromLatin1(spec.sheet);
+        page.master = makeTable(spec.master);
+        page.master->label = spec.masterLabel;
+        page.detail = makeTable(spec.detail);
+        page.detail->label = spec.detailLabel;
+        page.detail->refColumn = QString::fromLatin1(spec.refColumn);
+        page.detail->master = page.master.get();
+        page.master->detail = page.detail.get();
+    }
+    // Datasets in page order, so that the parameters page finds the dimension list made before it.
+    for (Page& page : m_pageList) {
+        setUpDataset(page, *page.master, nullptr);
+        if (page.detail)
+            setUpDataset(page, *page.detail, page.master.get());
+    }
+    m_pageList[12].usesDimentions = true;
+}
+
+void TSpravForm::setUpDataset(Page&, Table& t, Table* master)
+{
+    t.ds = new Dataset(this);
+    t.ds->setObjectName(QStringLiteral("ds") + t.name);
+    QString sql = QStringLiteral("select * from ") + t.name;
+    if (master)
+        sql += QStringLiteral(" where ") + t.refColumn + QStringLiteral(" = :") + master->key;
+    t.ds->setSql(sql + QStringLiteral(" order by ") + t.orderBy + QLatin1Char(';'));
+    t.ds->setUpdateTable(t.name, t.key);
+    if (t.name == QLatin1String("Dimention"))
+        m_dsDimention = t.ds;
+    if (t.name == QLatin1String("RefusalParam")) {
+        Field* dim = t.ds->addLookupField(QStringLiteral("Name_Dimention"),
+                                          {m_dsDimention, QStringLiteral("IDimention"), QStringLiteral("ID_Dimention"),
+                                           QStringLiteral("Name_Dimention")});
+        dim->setLabel(Text(Str::ColDimension));
+    }
+    t.ds->afterOpen.connect([this, &t](Dataset&) { applyFields(t); });
+    guardDeletion(t);
+    if (master) {
+        t.ds->setMaster(master->ds);
+        // A new detail row belongs to the master row shown beside it.
+        t.ds->beforePost.connect([&t](Dataset& ds) { ds.setValue(t.refColumn, t.master->ds->value(t.master->key)); });
+        // ...so a pending detail row is stored before the master leaves its row, not after.
+        const auto postDetail = [&t](Dataset&) { t.ds->checkBrowseMode(); };
+        master->ds->beforeScroll.connect(postDetail);
+        master->ds->beforeInsert.connect(postDetail);
+        // While a master row is being added, its detail list is empty; once it is stored (and so has
+        // a key), the list follows it.
+        master->ds->afterInsert.connect([&t](Dataset&) {
+            if (t.ds->isActive())
+                t.ds->requery();
+        });
+        master->ds->beforePost.connect([&t](Dataset& ds) { t.masterInserting = ds.state() == Dataset::State::Insert; });
+        master->ds->afterPost.connect([&t](Dataset&) {
+            if (t.masterInserting && t.ds->isActive())
+                t.ds->requery();
+            t.masterInserting = false;
+        });
+    }
+}
+
+// Only the columns the user edits are shown; keys and references stay hidden.
+void TSpravForm::applyFields(Table& t)
+{
+    const Page* page = nullptr;
+    for (const Page& p : m_pageList)
+        if (p.master.get() == &t || p.detail.get() == &t)
+            page = &p;
+    for (const auto& f : t.ds->fields())
+        f->setVisible(false);
+    for (const ColumnSpec& c : t.columns) {
+        Field* f = t.ds->field(QString::fromLatin1(c.name));
+        if (!f)
+            continue;
+        f->setVisible(true);
+        f->setLabel(c.label == Str::EntryCount ? page->caption : Text(c.label));
+        f->setRequired(c.required);
+    }
+    if (Field* dim = t.ds->field(QStringLiteral("Name_Dimention")); dim && dim->kind() == Field::Kind::Lookup)
+        dim->setVisible(true);
+    if (!t.grid)
+        return;
+    t.model->refreshHeaders();
+    for (int c = 0; c < t.ds->fieldCount(); ++c)
+        t.grid->setColumnHidden(c, !t.ds->fields()[size_t(c)]->isVisible());
+}
+
+void TSpravForm::createLayout()
+{
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(0, 0, 0, 0);
+    root->setSpacing(0);
+    auto* body = new QHBoxLayout;
+    body->setContentsMargins(0, 0, 0, 0);
+    body->setSpacing(2);
+    root->addLayout(body, 1);
+
+    m_splitter = new QSplitter(Qt::Horizontal, this);
+    m_splitter->setObjectName(QStringLiteral("Splitter1"));
+    m_splitter->setChildrenCollapsible(false);
+    m_list = new QListWidget(m_splitter);
+    m_list->setObjectName(QStringLiteral("TableList"));
+    for (const Page& page : m_pageList)
+        m_list->addItem(page.caption);
+    m_pages = new QStackedWidget(m_splitter);
+    m_pages->setObjectName(QStringLiteral("PageControl1"));
+    for (Page& page : m_pageList) {
+        page.widget = new QWidget;
+        page.widget->setObjectName(page.sheet);
+        auto* layout = new QVBoxLayout(page.widget);
+        layout->setContentsMargins(0, 0, 0, 0);
+        if (!page.detail) {
+            layout->addWidget(createTablePanel(*page.master, page.caption));
+        } else {
+            auto* split = new QSplitter(Qt::Horizontal, page.widget);
+            split->setChildrenCollapsible(false);
+            split->addWidget(createTablePanel(*page.master, Text(page.master->label)));
+            split->addWidget(createTablePanel(*page.detail, Text(page.detail->label)));
+            layout->addWidget(split);
+        }
+        m_pages->addWidget(page.widget);
+    }
+    m_splitter->addWidget(m_list);
+    m_splitter->addWidget(m_pages);
+    m_splitter->setStretchFactor(0, 0);
+    m_splitter->setStretchFactor(1, 1);
+    m_splitter->setSizes({200, 560});
+    body->addWidget(m_splitter, 1);
+    body->addWidget(createButtonBox());
+
+    m_status = new QStatusBar(this);
+    m_status->setObjectName(QStringLiteral("StatusBar"));
+    m_status->setSizeGripEnabled(false);
+    root->addWidget(m_status);
+
+    connect(m_list, &QListWidget::currentRowChanged, this, &TSpravForm::TableListChange);
+}
+
+QWidget* TSpravForm::createTablePanel(Table& t, const QString& caption)
+{
+    auto* panel = new QWidget;
+    panel->setObjectName(QStringLiteral("Panel") + t.name);
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(1, 0, 1, 1);
+    layout->setSpacing(0);
+    auto* label = new QLabel(caption, panel);
+    label->setObjectName(QStringLiteral("lab") + t.name);
+    label->setFixedHeight(kLabelHeight);
+    label->setIndent(4);
+    QFont bold = label->font();
+    bold.setBold(true);
+    label->setFont(bold);
+    layout->addWidget(label);
+
+    // While the dataset adds, removes or replaces rows, the view's current row moves on its own; that
+    // move must not be taken for the user's and sent back to the dataset.
+    for (auto signal : {&Dataset::rowInserted, &Dataset::rowRemoved})
+        connect(t.ds, signal, this, [&t] { t.syncing = true; });
+    connect(t.ds, &Dataset::rowsReplaced, this, [&t] { t.syncing = true; });
+    connect(t.ds, &Dataset::fieldsChanged, this, [&t] { t.syncing = true; });
+    t.model = new EditableModel(t.ds, this);
+    t.model->setObjectName(QStringLiteral("src") + t.name);
+    t.grid = new QTableView(panel);
+    t.grid->setObjectName(QStringLiteral("grid") + t.name);
+    t.grid->setModel(t.model);
+    t.grid->setItemDelegate(new CellDelegate(t.grid));
+    t.grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    t.grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    t.grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                            QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
+    t.grid->setAlternatingRowColors(true);
+    t.grid->verticalHeader()->setDefaultSectionSize(t.grid->fontMetrics().height() + 6);
+    t.grid->verticalHeader()->setFixedWidth(14);
+    t.grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    t.grid->horizontalHeader()->setStretchLastSection(true);
+    t.grid->horizontalHeader()->setDefaultSectionSize(t.columns.size() > 1 ? 320 : 200);
+    t.grid->horizontalHeader()->setHighlightSections(false);
+    layout->addWidget(t.grid, 1);
+    connectGrid(t);
+    return panel;
+}
+
+void TSpravForm::connectGrid(Table& t)
+{
+    const auto settled = [this, &t] {
+        t.syncing = false;
+        syncGridToDataset(t);
+    };
+    for (auto signal : {&Dataset::rowInserted, &Dataset::rowRemoved})
+        connect(t.ds, signal, this, settled);
+    connect(t.ds, &Dataset::rowsReplaced, this, settled);
+    connect(t.ds, &Dataset::fieldsChanged, this, settled);
+    connect(t.ds, &Dataset::currentChanged, this, [this, &t] { syncGridToDataset(t); });
+    connect(t.grid->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this, &t](const QModelIndex& current) { gridRowChanged(t, current.row()); });
+}
+
+QWidget* TSpravForm::createButtonBox()
+{
+    auto* box = new QWidget(this);
+    box->setObjectName(QStringLiteral("ButtonBox"));
+    box->setFixedWidth(120);
+    auto* layout = new QVBoxLayout(box);
+    layout->setContentsMargins(2, 0, 2, 0);
+    layout->setSpacing(1);
+    m_btnFirst = addButton(box, "btnFirst", Str::NavFirst, Str::HintNavFirst);
+    m_btnPrior = addButton(box, "btnPrior", Str::NavPrior, Str::HintNavPrior);
+    m_btnNext = addButton(box, "btnNext", Str::NavNext, Str::HintNavNext);
+    m_btnLast = addButton(box, "btnLast", Str::NavLast, Str::HintNavLast);
+    m_btnInsert = addButton(box, "btnInsert", Str::BtnInsert, Str::HintInsert);
+    m_btnDelete = addButton(box, "btnDelete", Str::BtnDelete, Str::HintDelete);
+    m_btnPrint = addButton(box, "btnPrint", Str::BtnPrint, Str::HintPrint);
+    m_btnClose = addButton(box, "btnClose", Str::BtnClose, Str::HintClose);
+    layout->addStretch(1);
+
+    const QStyle* st = style();
+    m_btnFirst->setIcon(st->standardIcon(QStyle::SP_MediaSkipBackward));
+    m_btnPrior->setIcon(st->standardIcon(QStyle::SP_MediaSeekBackward));
+    m_btnNext->setIcon(st->standardIcon(QStyle::SP_MediaSeekForward));
+    m_btnLast->setIcon(st->standardIcon(QStyle::SP_MediaSkipForward));
+    m_btnInsert->setIcon(st->standardIcon(QStyle::SP_FileIcon));
+    m_btnDelete->setIcon(st->standardIcon(QStyle::SP_TrashIcon));
+    m_btnPrint->setIcon(st->standardIcon(QStyle::SP_FileDialogContentsView));
+    m_btnClose->setIcon(st->standardIcon(QStyle::SP_DialogCloseButton));
+
+    connect(m_btnFirst, &QPushButton::clicked, this, &TSpravForm::btnFirstClick);
+    connect(m_btnPrior, &QPushButton::clicked, this, &TSpravForm::btnPriorClick);
+    connect(m_btnNext, &QPushButton::clicked, this, &TSpravForm::btnNextClick);
+    connect(m_btnLast, &QPushButton::clicked, this, &TSpravForm::btnLastClick);
+    connect(m_btnInsert, &QPushButton::clicked, this, &TSpravForm::btnInsertClick);
+    connect(m_btnDelete, &QPushButton::clicked, this, &TSpravForm::btnDeleteClick);
+    connect(m_btnPrint, &QPushButton::clicked, this, &TSpravForm::btnPrintClick);
+    connect(m_btnClose, &QPushButton::clicked, this, &QWidget::close);
+    return box;
+}
+
+QPushButton* TSpravForm::addButton(QWidget* box, const char* name, Str caption, Str hint)
+{
+    auto* button = new QPushButton(Text(caption), box);
+    button->setObjectName(QString::fromLatin1(name));
+    button->setToolTip(withoutAccelerator(hintShort(Text(hint))));
+    button->setStatusTip(hintLong(Text(hint)));
+    button->setMinimumHeight(25);
+    button->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+    box->layout()->addWidget(button);
+    return button;
+}
+
+// ---------------------------------------------------------------- pages
+
+int TSpravForm::currentPage() const { return m_list->currentRow(); }
+
+void TSpravForm::SelectPage(int index)
+{
+    if (index >= 0 && index < LinkedTableCount)
+        m_list->setCurrentRow(index);
+}
+
+bool TSpravForm::LocateKey(int index, const QVariant& key)
+{
+    SelectPage(index);
+    if (currentPage() != index || !m_pageList[size_t(index)].master->ds->isActive())
+        return false;
+    Table& t = *m_pageList[size_t(index)].master;
+    bool found = false;
+    guarded([&] { found = t.ds->locate(t.key, key); });
+    return found;
+}
+
+bool TSpravForm::LocateDetailKey(int index, const QVariant& key)
+{
+    SelectPage(index);
+    if (currentPage() != index || !m_pageList[size_t(index)].detail)
+        return false;
+    Table& t = *m_pageList[size_t(index)].detail;
+    bool found = false;
+    guarded([&] { found = t.ds->isActive() && t.ds->locate(t.key, key); });
+    return found;
+}
+
+void TSpravForm::TableListChange(int row)
+{
+    if (row < 0 || row == m_openPage)
+        return;
+    if (!showPage(row)) {
+        // The page in use keeps an edit that could not be stored: stay on it.
+        const QSignalBlocker block(m_list);
+        m_list->setCurrentRow(m_openPage);
+        return;
+    }
+    m_pages->setCurrentIndex(row);
+    updateControls();
+}
+
+bool TSpravForm::showPage(int index)
+{
+    if (m_openPage >= 0) {
+        Page& old = m_pageList[size_t(m_openPage)];
+        if (!postPage(old))
+            return false;
+        closePage(old);
+    }
+    m_openPage = index;
+    Page& page = m_pageList[size_t(index)];
+    page.detailFocused = false;
+    guarded([&] { openPage(page); });
+    return true;
+}
+
+bool TSpravForm::postPage(const Page& page)
+{
+    bool ok = true;
+    for (Table* t : {page.detail.get(), page.master.get()})
+        if (t && t->ds->isActive())
+            ok = guarded([t] { t->ds->checkBrowseMode(); }) && ok;
+    return ok;
+}
+
+void TSpravForm::closePage(Page& page)
+{
+    if (page.detail)
+        page.detail->ds->close();
+    page.master->ds->close();
+    if (page.usesDimentions)
+        m_dsDimention->close();
+}
+
+void TSpravForm::openPage(Page& page)
+{
+    if (page.usesDimentions)
+        m_dsDimention->open();
+    page.master->ds->open();
+    if (page.detail)
+        page.detail->ds->open();
+}
+
+// ---------------------------------------------------------------- current data source
+
+void TSpravForm::gridFocusChanged(QWidget* now)
+{
+    if (m_openPage < 0 || !now)
+        return;
+    Page& page = m_pageList[size_t(m_openPage)];
+    for (Table* t : {page.master.get(), page.detail.get()}) {
+        if (!t)
+            continue;
+        const bool focused = inside(now, t->grid);
+        if (focused) {
+            page.detailFocused = t == page.detail.get();
+        } else if (t->ds->state() == Dataset::State::Insert && !t->ds->isModified() && isAncestorOf(now)) {
+            // A new row left without a value when another control of the window takes the focus is
+            // dropped rather than stored empty.
+            guarded([t] { t->ds->cancel(); });
+        }
+    }
+    updateControls();
+}
+
+TSpravForm::Table* TSpravForm::currentTable() const
+{
+    if (m_openPage < 0)
+        return nullptr;
+    const Page& page = m_pageList[size_t(m_openPage)];
+    return page.detail && page.detailFocused ? page.detail.get() : page.master.get();
+}
+
+Dataset* TSpravForm::currentDataset() const
+{
+    const Table* t = currentTable();
+    return t && t->ds->isActive() ? t->ds : nullptr;
+}
+
+void TSpravForm::updateControls()
+{
+    const Table* t = currentTable();
+    const Dataset* ds = currentDataset();
+    const int count = ds ? ds->recordCount() : 0;
+    const int row = ds ? ds->recNo() : 0;
+    m_btnFirst->setEnabled(ds && row > 1);
+    m_btnPrior->setEnabled(ds && row > 1);
+    m_btnNext->setEnabled(ds && row < count);
+    m_btnLast->setEnabled(ds && row < count);
+    const bool masterHasRow = !t || !t->master || (t->master->ds->isActive() && t->master->ds->currentRow() >= 0);
+    m_btnInsert->setEnabled(ds && masterHasRow);
+    m_btnDelete->setEnabled(ds && count > 0);
+    m_btnPrint->setEnabled(ds != nullptr);
+    const QString text = statusText();
+    if (m_status->currentMessage() != text)
+        m_status->showMessage(text);
+}
+
+QString TSpravForm::statusText() const
+{
+    const Dataset* ds = currentDataset();
+    if (!ds)
+        return {};
+    return Text(Str::StatusRowCount) + QStringLiteral(" = ") + QString::number(ds->recordCount()) +
+           QStringLiteral("  ") + Text(Str::StatusCurrent) + QStringLiteral(" = ") + QString::number(ds->recNo());
+}
+
+// ---------------------------------------------------------------- grid and dataset in step
+
+void TSpravForm::syncGridToDataset(Table& t)
+{
+    if (t.syncing || !t.grid)
+        return;
+    t.syncing = true;
+    const int row = t.ds->currentRow();
+    if (row < 0 || row >= t.model->rowCount()) {
+        t.grid->selectionModel()->clear();
+    } else {
+        int column = t.grid->currentIndex().column();
+        if (column < 0 || t.grid->isColumnHidden(column)) {
+            column = 0;
+            while (column < t.model->columnCount() - 1 && t.grid->isColumnHidden(column))
+                ++column;
+        }
+        t.grid->setCurrentIndex(t.model->index(row, column));
+    }
+    t.syncing = false;
+}
+
+void TSpravForm::gridRowChanged(Table& t, int row)
+{
+    if (t.syncing || row < 0 || !t.ds->isActive() || row == t.ds->currentRow())
+        return;
+    t.syncing = true;
+    const bool moved = guarded([&] { t.ds->setRecNo(row + 1); });
+    t.syncing = false;
+    if (!moved) // the row being left could not be stored: the grid goes back to it
+        QTimer::singleShot(0, this, [this, &t] { syncGridToDataset(t); });
+    updateControls();
+}
+
+void TSpravForm::editNewRow(Table& t)
+{
+    if (t.ds->state() != Dataset::State::Insert)
+        return;
+    for (int c = 0; c < t.model->columnCount(); ++c)
+        if (!t.grid->isColumnHidden(c) && isEditableField(fieldAt(t.ds, c))) {
+            const QModelIndex index = t.model->index(t.ds->currentRow(), c);
+            t.grid->setFocus();
+            t.grid->setCurrentIndex(index);
+            t.grid->edit(index);
+            return;
+        }
+}
+
+// ---------------------------------------------------------------- commands
+
+void TSpravForm::navigate(void (Dataset::*step)())
+{
+    if (Dataset* ds = currentDataset())
+        guarded([ds, step] {
+            ds->checkBrowseMode(); // a pending edit is stored also when the move goes nowhere
+            (ds->*step)();
+        });
+    updateControls();
+}
+
+void TSpravForm::btnFirstClick() { navigate(&Dataset::first); }
+void TSpravForm::btnPriorClick() { navigate(&Dataset::prior); }
+void TSpravForm::btnNextClick() { navigate(&Dataset::next); }
+void TSpravForm::btnLastClick() { navigate(&Dataset::last); }
+
+void TSpravForm::btnInsertClick()
+{
+    Table* t = currentTable();
+    if (!t || !t->ds->isActive())
+        return;
+    const bool inserted = guarded([t] {
+        if (t->master) {
+            t->master->ds->checkBrowseMode(); // a new master row gets its key first
+            if (t->master->ds->currentRow() < 0)
+                return;
+        }
+        t->ds->insert();
+    });
+    if (inserted)
+        editNewRow(*t);
+    updateControls();
+}
+
+void TSpravForm::btnDeleteClick()
+{
+    if (Dataset* ds = currentDataset())
+        guarded([ds] { ds->deleteRecord(); });
+    updateControls();
+}
+
+void TSpravForm::btnPrintClick()
+{
+    // Wired to the grid printer's preview once it is available.
+}
+
+void TSpravForm::postAll()
+{
+    for (Page& page : m_pageList)
+        postPage(page);
+}
+
+// ---------------------------------------------------------------- lifecycle and settings
+
+QWidget* TSpravForm::frame() { return qobject_cast<QMdiSubWindow*>(parentWidget()) ? parentWidget() : this; }
+
+void TSpravForm::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    if (m_settingsLoaded)
+        return;
+    m_settingsLoaded = true;
+    loadSettings();
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        connect(sub, &QMdiSubWindow::windowStateChanged, this, [this](Qt::WindowStates before, Qt::WindowStates now) {
+            if ((before & Qt::WindowActive) && !(now & Qt::WindowActive))
+                postAll();
+        });
+}
+
+void TSpravForm::closeEvent(QCloseEvent* event)
+{
+    Dataset* ds = currentDataset();
+    if (ds && !guarded([ds] { ds->checkBrowseMode(); })) {
+        event->ignore(); // the edit could not be stored: the window stays so that it is not lost
+        return;
+    }
+    saveSettings();
+    QWidget::closeEvent(event);
+}
+
+void TSpravForm::loadSettings()
+{
+    QSettings settings(QString::fromLatin1(kSettingsFile), QSettings::IniFormat);
+    settings.beginGroup(QString::fromLatin1(metaObject()->className()));
+    StoredGeometry::restore(settings, frame());
+    bool ok = false;
+    const int width = settings.value(QString::fromLatin1(kListWidthKey)).toInt(&ok);
+    if (ok && width > 0) {
+        const int total = m_splitter->sizes().value(0) + m_splitter->sizes().value(1);
+        m_splitter->setSizes({width, std::max(total - width, 100)});
+    }
+}
+
+void TSpravForm::saveSettings()
+{
+    QSettings settings(QString::fromLatin1(kSettingsFile), QSettings::IniFormat);
+    settings.beginGroup(QString::fromLatin1(metaObject()->className()));
+    StoredGeometry::save(settings, frame());
+    settings.setValue(QString::fromLatin1(kListWidthKey), m_list->width());
+}
