@@ -2,8 +2,10 @@
 
 #include "app/MainFrm.h"
 #include "app/ManagerFrm.h"
+#include "tables/SpravFrm.h"
 
 void registerProgramWindows()
 {
     TMainForm::registerWindow(QStringLiteral("TManagerForm"), [] { return new TManagerForm; });
+    TMainForm::registerWindow(QStringLiteral("TSpravForm"), [] { return new TSpravForm; });
 }
