@@ -15,7 +15,6 @@ public:
     // Codes of the nodes; the linked tables take LinkedTablesCode + their place in the list.
     enum Code {
         DeviceTable = 0,
-        DeviceEditLog = 5,
         TypeTable = 10,
         TypeForm = 11,
         ServiceTable = 20,
