@@ -425,6 +425,9 @@ PlantCatalogue::Type writeType(Writer& w, const PlantCatalogue& c, const TypeDef
         if (!type.crews.contains(crew))
             type.crews.append(crew);
     }
+    // A type without intervals is still looked after by someone; its devices simply offer no services.
+    if (type.crews.isEmpty())
+        type.crews.append(c.crews[VerifyCrew]);
     return type;
 }
 

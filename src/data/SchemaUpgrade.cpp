@@ -297,29 +297,38 @@ SchemaUpgrade::Outcome SchemaUpgrade::CheckSchemaVersion()
     }
 
     try {
-        m_connection.begin();
-        UpgradeSchema(stored);
-        if (hasRow)
-            m_connection.execute(QStringLiteral("update info set Info_name =") + SqlValue::quoted(m_programVersion) +
-                                 QStringLiteral(" where ID_Info = 2;"));
-        m_connection.commit();
+        UpgradeSchema(stored, hasRow);
     } catch (const DatabaseError& e) {
-        try {
-            m_connection.rollback();
-        } catch (const DatabaseError&) {
-            // The engine ends a transaction by itself on some errors; there is nothing left to undo.
-        }
         Messages::error(failureText(e.message(), !hasRow));
         return Outcome::Failed;
     }
     return Outcome::Upgraded;
 }
 
-void SchemaUpgrade::UpgradeSchema(const QString& storedVersion)
+void SchemaUpgrade::UpgradeSchema(const QString& storedVersion, bool storeVersion)
 {
     if (m_options.announce)
         Messages::warning(warningText(storedVersion));
 
+    m_connection.begin();
+    try {
+        runSteps();
+        if (storeVersion)
+            m_connection.execute(QStringLiteral("update info set Info_name =") + SqlValue::quoted(m_programVersion) +
+                                 QStringLiteral(" where ID_Info = 2;"));
+        m_connection.commit();
+    } catch (const DatabaseError&) {
+        try {
+            m_connection.rollback();
+        } catch (const DatabaseError&) {
+            // The engine ends a transaction by itself on some errors; there is nothing left to undo.
+        }
+        throw;
+    }
+}
+
+void SchemaUpgrade::runSteps()
+{
     for (const Step& step : kSteps) {
         const QString lead = QString::fromLatin1(step.lead);
         QStringList statements;

@@ -42,9 +42,10 @@ public:
     // reported through the message service; nothing is thrown for a database error.
     Outcome CheckSchemaVersion();
 
-    // The upgrade proper: the warning, then the steps in order. Throws DatabaseError at the first
-    // statement that fails (probes and view drops excepted). Runs inside the caller's transaction.
-    void UpgradeSchema(const QString& storedVersion);
+    // The upgrade proper: the warning, then the steps in order in one transaction, ending with the
+    // new version text when `storeVersion` is set. At the first statement that fails (probes and view
+    // drops excepted) the transaction is rolled back and the DatabaseError passed on.
+    void UpgradeSchema(const QString& storedVersion, bool storeVersion);
 
     // The copy made before the last upgrade; empty when none was made.
     QString backupPath() const { return m_backupPath; }
@@ -54,6 +55,7 @@ public:
 
 private:
     bool makeBackup();
+    void runSteps();
     bool probeFails(const QString& probe);
     void runAll(const QStringList& statements);
     void replaceView(const QString& name, const QString& createStatement);

@@ -1,0 +1,491 @@
+// The version check and the upgrade on real database files: which statements run in which order,
+// what the user is told, what the file holds afterwards, and what a failure leaves behind.
+#include "data/Clock.h"
+#include "data/DatabaseError.h"
+#include "data/MessageService.h"
+#include "data/ResultSet.h"
+#include "data/SchemaUpgrade.h"
+#include "data/SqlConnection.h"
+#include "data/SqlValue.h"
+#include "support/TempDir.h"
+#include "support/TestDatabase.h"
+#include "text/StrList.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <gtest/gtest.h>
+
+void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
+
+namespace {
+
+const QStringList kUpgradeTables = {
+    "Dimention",   "Document",      "EditHist",     "Victim",      "MovHist",  "RepHist",  "Refusal",
+    "RefusalGroupNaimen", "RefusalNaimen", "RefusalParam", "RefusParamValue", "RepCath", "DevTypeCount",
+    "CrewList",    "DayFund",       "LostDayMiscPC", "LostDayUsed", "WorkDayLenth", "NormState", "Complect",
+};
+
+// Statements sent to the engine and messages shown, in one sequence, so that tests can see what
+// happened before what.
+class Trace final : public MessageService {
+public:
+    explicit Trace(SqlConnection& connection)
+    {
+        m_previous = MessageService::install(this);
+        QObject::connect(&connection, &SqlConnection::willExecute, &connection,
+                         [this](const QStringList& lines) { events.append(QStringLiteral("SQL ") + lines.first()); });
+    }
+    ~Trace() override { MessageService::install(m_previous); }
+
+    void show(Kind kind, const QString& text, const QString&) override
+    {
+        const char* prefix = kind == Kind::Warning ? "WARNING " : kind == Kind::Error ? "ERROR " : "INFO ";
+        events.append(QString::fromLatin1(prefix) + text);
+        messages.append({kind, text});
+    }
+    bool askYesNo(Kind kind, const QString& text, const QString& title) override
+    {
+        show(kind, text, title);
+        return false;
+    }
+
+    QStringList statements() const
+    {
+        QStringList result;
+        for (const QString& e : events)
+            if (e.startsWith(QLatin1String("SQL ")))
+                result.append(e.mid(4));
+        return result;
+    }
+    int indexOf(const QString& event) const { return int(events.indexOf(event)); }
+
+    QStringList events;
+    QList<QPair<Kind, QString>> messages;
+
+private:
+    MessageService* m_previous = nullptr;
+};
+
+QByteArray fileHash(const QString& path)
+{
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+class SchemaUpgradeTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Clock::fix(QDateTime(QDate(2025, 3, 10), QTime(14, 5, 0)));
+        m_language = languageIndex();
+        setLanguageIndex(1);
+    }
+    void TearDown() override
+    {
+        setLanguageIndex(m_language);
+        Clock::fix({});
+    }
+
+    // A second connection, as another program would open the file.
+    static QVariant scalar(const QString& path, const QString& statement)
+    {
+        SqlConnection c;
+        c.setDatabaseFile(path);
+        return c.scalar(statement);
+    }
+    static void execute(const QString& path, const QString& statement)
+    {
+        SqlConnection c;
+        c.setDatabaseFile(path);
+        c.execute(statement);
+    }
+    static bool hasTable(const QString& path, const QString& name)
+    {
+        return scalar(path, QStringLiteral("select count(*) from sqlite_master where type = 'table' and name = '%1'")
+                                .arg(name))
+                   .toInt() == 1;
+    }
+    static bool hasColumn(const QString& path, const QString& table, const QString& column)
+    {
+        return scalar(path, QStringLiteral("select count(*) from pragma_table_info('%1') where name = '%2'")
+                                .arg(table, column))
+                   .toInt() == 1;
+    }
+    static QVariant storedVersion(const QString& path)
+    {
+        return scalar(path, QStringLiteral("select Info_name from info where id_info = 2;"));
+    }
+    QStringList backups() const
+    {
+        return QDir(dir.path()).entryList({QStringLiteral("*.bak")}, QDir::Files, QDir::Name);
+    }
+    QString backupLine(const QString& path) const
+    {
+        return QStringLiteral("Копия базы данных до преобразования: ") + path;
+    }
+
+    TempWorkDir dir;
+
+private:
+    int m_language = 1;
+};
+
+TEST_F(SchemaUpgradeTest, WithoutVersionRowTheRowIsWrittenFirstThenTheWarningWithAnEmptyVersionThenEveryStep)
+{
+    const QString path = TestDatabase::createEmptyDatabase(dir.path());
+    const QByteArray before = fileHash(path);
+    SqlConnection connection;
+    connection.setDatabaseFile(path);
+    Trace trace(connection);
+
+    EXPECT_EQ(SchemaUpgrade(connection).CheckSchemaVersion(), SchemaUpgrade::Outcome::Upgraded);
+
+    const QString backup = path + QStringLiteral(".2025-03-10_140500.bak");
+    const QString warning = QStringLiteral("WARNING Текущая версия базы данных версии  будет преобразована до версии "
+                                           "2.4.\n") + backupLine(backup);
+    const QString insert =
+        QStringLiteral("SQL ") + connection.translate("insert into info ( Id_info, Info_name ) values ( 2, '2.4' );");
+    ASSERT_GE(trace.events.size(), 4);
+    EXPECT_EQ(trace.events[0], "SQL " + connection.translate("select Info_name from info where id_info = 2;"));
+    EXPECT_EQ(trace.events[1], insert);
+    EXPECT_EQ(trace.events[2], warning);
+    EXPECT_EQ(trace.messages.size(), 1);
+    // No update of the version row: it was written before.
+    EXPECT_FALSE(trace.statements().join('\n').contains("update info"));
+
+    for (const QString& table : kUpgradeTables)
+        EXPECT_TRUE(hasTable(path, table)) << table.toStdString();
+    EXPECT_TRUE(hasColumn(path, "Device", "SetDate"));
+    EXPECT_TRUE(hasColumn(path, "Device", "ChangeDate"));
+    for (const QString& view : SchemaUpgrade::viewNames())
+        EXPECT_EQ(scalar(path, "select count(*) from " + view).toInt(), 0) << view.toStdString();
+    EXPECT_EQ(storedVersion(path).toString(), "2.4");
+
+    // The copy is the file as it was before anything changed.
+    ASSERT_EQ(backups(), QStringList{QFileInfo(backup).fileName()});
+    EXPECT_EQ(fileHash(backup), before);
+}
+
+TEST_F(SchemaUpgradeTest, SameVersionRunsNothingButTheVersionQuery)
+{
+    const QString path = TestDatabase::createUpgradedEmptyDatabase(dir.path());
+    SqlConnection connection;
+    connection.setDatabaseFile(path);
+    Trace trace(connection);
+
+    EXPECT_EQ(SchemaUpgrade(connection).CheckSchemaVersion(), SchemaUpgrade::Outcome::UpToDate);
+
+    EXPECT_EQ(trace.events, QStringList{"SQL " + connection.translate("select Info_name from info where id_info = 2;")});
+    EXPECT_TRUE(backups().isEmpty());
+}
+
+TEST_F(SchemaUpgradeTest, OlderVersionWithEveryTableWarnsPassesEveryProbeRecreatesTheTenViewsAndStoresTheVersion)
+{
+    const QString path = TestDatabase::createUpgradedEmptyDatabase(dir.path());
+    execute(path, "update info set Info_name = '2.3' where ID_Info = 2;");
+    execute(path, "insert into Crew (Name_Crew) values ('Бригада');");
+    execute(path, "insert into DevRep (IDevType, IRep) values (1, 1);");
+    SqlConnection connection;
+    connection.setDatabaseFile(path);
+    Trace trace(connection);
+
+    EXPECT_EQ(SchemaUpgrade(connection).CheckSchemaVersion(), SchemaUpgrade::Outcome::Upgraded);
+
+    ASSERT_EQ(trace.messages.size(), 1);
+    EXPECT_EQ(trace.messages[0].first, MessageService::Kind::Warning);
+    EXPECT_EQ(trace.messages[0].second,
+              "Текущая версия базы данных версии 2.3 будет преобразована до версии 2.4.\n" +
+                  backupLine(path + ".2025-03-10_140500.bak"));
+
+    // Every probe passed: nothing was created, altered, inserted or deleted.
+    const QStringList sent = trace.statements();
+    for (const QString& statement : sent) {
+        const QString lower = statement.toLower();
+        EXPECT_FALSE(lower.startsWith("create table") || lower.startsWith("alter table") ||
+                     lower.startsWith("insert") || lower.startsWith("delete"))
+            << statement.toStdString();
+    }
+    EXPECT_EQ(sent.filter(QRegularExpression("LIMIT 1", QRegularExpression::CaseInsensitiveOption)).size(), 23);
+
+    // Each view dropped and created again, in order.
+    QStringList viewStatements;
+    for (const QString& statement : sent)
+        if (statement.startsWith("drop view") || statement.startsWith("create view"))
+            viewStatements.append(statement.section(' ', 0, 2).remove(';'));
+    QStringList expected;
+    for (const QString& view : SchemaUpgrade::viewNames())
+        expected << "drop view " + view << "create view " + view;
+    EXPECT_EQ(viewStatements, expected);
+    EXPECT_EQ(SchemaUpgrade::viewNames().size(), 10);
+
+    EXPECT_EQ(sent.last(), "COMMIT");
+    EXPECT_EQ(sent[sent.size() - 2], connection.translate("update info set Info_name ='2.4' where ID_Info = 2;"));
+    EXPECT_EQ(storedVersion(path).toString(), "2.4");
+    EXPECT_EQ(scalar(path, "select count(*) from Victim").toInt(), 3);
+    EXPECT_EQ(scalar(path, "select count(*) from DevRep").toInt(), 1);
+}
+
+TEST_F(SchemaUpgradeTest, TheVersionComparisonIsExact)
+{
+    // Each of these differs from "2.4" and so starts an upgrade, which stores "2.4".
+    const QStringList differing = {"2.4 ", " 2.4", "2.40", "", "No version"};
+    for (const QString& stored : differing) {
+        const QString file = QStringLiteral("v%1.db").arg(differing.indexOf(stored));
+        const QString path = TestDatabase::createUpgradedEmptyDatabase(dir.path(), file);
+        execute(path, "update info set Info_name = " + SqlValue::quoted(stored) + " where ID_Info = 2;");
+        SqlConnection connection;
+        connection.setDatabaseFile(path);
+        Trace trace(connection);
+
+        EXPECT_EQ(SchemaUpgrade(connection).CheckSchemaVersion(), SchemaUpgrade::Outcome::Upgraded) << file.toStdString();
+        ASSERT_EQ(trace.messages.size(), 1);
+        EXPECT_TRUE(trace.messages[0].second.startsWith(
+            FormatText(Str::UpgradeWarning, stored, QStringLiteral("2.4")) + "\n"));
+        EXPECT_EQ(storedVersion(path).toString(), "2.4");
+    }
+}
+
+TEST_F(SchemaUpgradeTest, TheFirstUpgradeCopiesEachServiceRowOncePerCrewAndDropsTheRowsWithoutCrew)
+{
+    const QString path = TestDatabase::createEmptyDatabase(dir.path());
+    execute(path, "insert into Crew (Name_Crew) values ('Первая');");
+    execute(path, "insert into Crew (Name_Crew) values ('Вторая');");
+    for (int i = 1; i <= 3; ++i)
+        execute(path, QStringLiteral("insert into DevRep (IDevType, IRep, R_No, RT_Mon, RT, RT_PC, RCount) values "
+                                     "(%1, %2, %3, 2.15, 4, 1.5, 60);")
+                          .arg(10 + i)
+                          .arg(20 + i)
+                          .arg(i));
+    execute(path, "insert into NextRep (IDevice, IDevRep) values (7, 2);");
+    SqlConnection connection;
+    connection.setDatabaseFile(path);
+    Trace trace(connection);
+
+    EXPECT_EQ(SchemaUpgrade(connection).CheckSchemaVersion(), SchemaUpgrade::Outcome::Upgraded);
+
+    const QStringList sent = trace.statements();
+    EXPECT_TRUE(sent.contains(connection.translate(
+        "insert into devrep (icrew,idevtype,irep,rt,rt_pc,rt_mon, r_no,rcount) select crew.id_crew, "
+        "devrep.idevtype,devrep.irep ,devrep.rt,devrep.rt_pc,devrep.rt_mon,devrep.r_no,devrep.rcount from crew,devrep;")));
+    EXPECT_TRUE(sent.contains(connection.translate("delete from devrep where isnull(icrew);")));
+
+    SqlConnection check;
+    check.setDatabaseFile(path);
+    const auto rows = check.select("select ID_DevRep, ICrew, IDevType, IRep, R_No, RT_Mon, RT, RT_PC, RCount from DevRep "
+                                   "order by IDevType, ICrew");
+    ASSERT_EQ(rows->rowCount(), 6);
+    for (int r = 0; r < 6; ++r) {
+        const int original = r / 2 + 1;
+        EXPECT_GT(rows->value(r, 0).toInt(), 3) << "a new key";
+        EXPECT_EQ(rows->value(r, 1).toInt(), r % 2 + 1) << "one copy per crew";
+        EXPECT_EQ(rows->value(r, 2).toInt(), 10 + original);
+        EXPECT_EQ(rows->value(r, 3).toInt(), 20 + original);
+        EXPECT_EQ(rows->value(r, 4).toInt(), original);
+        EXPECT_DOUBLE_EQ(rows->value(r, 5).toDouble(), 2.15);
+        EXPECT_DOUBLE_EQ(rows->value(r, 6).toDouble(), 4);
+        EXPECT_DOUBLE_EQ(rows->value(r, 7).toDouble(), 1.5);
+        EXPECT_DOUBLE_EQ(rows->value(r, 8).toDouble(), 60);
+    }
+    // Next-service rows keep the key of the row that is gone.
+    EXPECT_EQ(check.scalar("select IDevRep from NextRep").toInt(), 2);
+
+    // NormState now exists: a later upgrade copies nothing.
+    check.execute("update info set Info_name = '2.3' where ID_Info = 2;");
+    check.close();
+    SqlConnection again;
+    again.setDatabaseFile(path);
+    EXPECT_EQ(SchemaUpgrade(again).CheckSchemaVersion(), SchemaUpgrade::Outcome::Upgraded);
+    EXPECT_EQ(again.scalar("select count(*) from DevRep").toInt(), 6);
+    EXPECT_EQ(again.scalar("select count(*) from Victim").toInt(), 3);
+}
+
+TEST_F(SchemaUpgradeTest, TheExpansionAlsoCopiesRowsThatAlreadyHaveACrew)
+{
+    const QString path = TestDatabase::createEmptyDatabase(dir.path());
+    execute(path, "insert into Crew (Name_Crew) values ('Первая');");
+    execute(path, "insert into Crew (Name_Crew) values ('Вторая');");
+    execute(path, "insert into DevRep (IDevType, ICrew, IRep) values (5, 1, 1);");
+    SqlConnection connection;
+    connection.setDatabaseFile(path);
+
+    EXPECT_EQ(SchemaUpgrade(connection).CheckSchemaVersion(), SchemaUpgrade::Outcome::Upgraded);
+
+    // The row with its crew stays, and gets a copy for each crew.
+    EXPECT_EQ(connection.scalar("select count(*) from DevRep where ICrew = 1").toInt(), 2);
+    EXPECT_EQ(connection.scalar("select count(*) from DevRep where ICrew = 2").toInt(), 1);
+    EXPECT_EQ(connection.scalar("select min(ID_DevRep) from DevRep").toInt(), 1);
+}
+
+TEST_F(SchemaUpgradeTest, OnlyTheMissingDeviceColumnIsAdded)
+{
+    const QString path = TestDatabase::createEmptyDatabase(dir.path());
+    execute(path, "alter table device add column ChangeDate datetime null;");
+    SqlConnection connection;
+    connection.setDatabaseFile(path);
+    Trace trace(connection);
+
+    EXPECT_EQ(SchemaUpgrade(connection).CheckSchemaVersion(), SchemaUpgrade::Outcome::Upgraded);
+
+    const QStringList alters = trace.statements().filter("alter table", Qt::CaseInsensitive);
+    EXPECT_EQ(alters, QStringList{connection.translate("alter table device add column SetDate datetime null;")});
+    EXPECT_TRUE(hasColumn(path, "Device", "SetDate"));
+}
+
+TEST_F(SchemaUpgradeTest, KindsOfEditAreStoredInTheLanguageInUse)
+{
+    const struct {
+        int language;
+        QStringList names;
+    } cases[] = {
+        {1, {"Добавлен", "Редакт.", "Удален"}},
+        {0, {"Added", "Edited", "Deleted"}},
+    };
+    for (const auto& c : cases) {
+        setLanguageIndex(c.language);
+        const QString path = TestDatabase::createEmptyDatabase(dir.path(), QStringLiteral("lang%1.db").arg(c.language));
+        SqlConnection connection;
+        connection.setDatabaseFile(path);
+        Trace trace(connection);
+        EXPECT_EQ(SchemaUpgrade(connection).CheckSchemaVersion(), SchemaUpgrade::Outcome::Upgraded);
+
+        const auto rows = connection.select("select Code, Victim from Victim");
+        ASSERT_EQ(rows->rowCount(), 3);
+        for (int r = 0; r < 3; ++r) {
+            EXPECT_EQ(rows->value(r, 0).toInt(), r + 1);
+            EXPECT_EQ(rows->value(r, 1).toString(), c.names[r]);
+        }
+        // One statement per kind, in order, as written.
+        const QStringList inserts = trace.statements().filter("insert into Victim");
+        ASSERT_EQ(inserts.size(), 3);
+        EXPECT_EQ(inserts[0], connection.translate("insert into Victim ( Code, Victim ) values ( 1, '" + c.names[0] + "');"));
+    }
+}
+
+// Making the view "CrewDevTypeView" impossible to create (a table holds its name) stops the upgrade
+// late, after tables, columns and views have already been changed.
+QString prepareLateFailure(const QString& path)
+{
+    SqlConnection c;
+    c.setDatabaseFile(path);
+    c.execute("create table CrewDevTypeView ( x int null );");
+    return path;
+}
+
+TEST_F(SchemaUpgradeTest, AFailingStatementEndsTheUpgradeUndoesItKeepsTheOldVersionAndNamesTheCopy)
+{
+    const QString path = prepareLateFailure(TestDatabase::createEmptyDatabase(dir.path()));
+    execute(path, "insert into info ( Id_info, Info_name ) values ( 2, '2.3' );");
+    const QByteArray before = fileHash(path);
+    SqlConnection connection;
+    connection.setDatabaseFile(path);
+    Trace trace(connection);
+
+    EXPECT_EQ(SchemaUpgrade(connection).CheckSchemaVersion(), SchemaUpgrade::Outcome::Failed);
+
+    ASSERT_EQ(trace.messages.size(), 2);
+    EXPECT_EQ(trace.messages[1].first, MessageService::Kind::Error);
+    const QString error = trace.messages[1].second;
+    EXPECT_TRUE(error.contains("already exists")) << error.toStdString();
+    const QString backup = path + ".2025-03-10_140500.bak";
+    EXPECT_TRUE(error.contains(backup)) << error.toStdString();
+    // Nothing after the failing step ran.
+    const QStringList sent = trace.statements();
+    EXPECT_FALSE(sent.join('\n').contains("AccountView"));
+    EXPECT_EQ(sent.last(), "ROLLBACK");
+    connection.close();
+
+    EXPECT_EQ(storedVersion(path).toString(), "2.3");
+    EXPECT_FALSE(hasTable(path, "EditHist"));
+    EXPECT_FALSE(hasColumn(path, "Device", "SetDate"));
+    EXPECT_EQ(scalar(path, "select count(*) from sqlite_master where name = 'Pasport'").toInt(), 0);
+    EXPECT_EQ(fileHash(backup), before);
+
+    // The next start repeats the upgrade from its first step.
+    execute(path, "drop table CrewDevTypeView;");
+    SqlConnection next;
+    next.setDatabaseFile(path);
+    EXPECT_EQ(SchemaUpgrade(next).CheckSchemaVersion(), SchemaUpgrade::Outcome::Upgraded);
+    EXPECT_EQ(next.scalar("select Info_name from info where id_info = 2;").toString(), "2.4");
+    EXPECT_EQ(backups().size(), 2);
+}
+
+TEST_F(SchemaUpgradeTest, AFailedFirstUpgradeKeepsTheVersionRowWrittenBeforeIt)
+{
+    const QString path = prepareLateFailure(TestDatabase::createEmptyDatabase(dir.path()));
+    SqlConnection connection;
+    connection.setDatabaseFile(path);
+    Trace trace(connection);
+
+    EXPECT_EQ(SchemaUpgrade(connection).CheckSchemaVersion(), SchemaUpgrade::Outcome::Failed);
+    connection.close();
+
+    EXPECT_EQ(storedVersion(path).toString(), "2.4");
+    EXPECT_FALSE(hasTable(path, "EditHist"));
+    ASSERT_EQ(trace.messages.size(), 2);
+    EXPECT_EQ(trace.messages[1].first, MessageService::Kind::Error);
+}
+
+TEST_F(SchemaUpgradeTest, WithoutACopyNothingIsChanged)
+{
+    // A name so long that the copy's name exceeds what the file system allows.
+    const QString name = QString(240, QLatin1Char('d')) + QStringLiteral(".db");
+    const QString path = TestDatabase::createEmptyDatabase(dir.path(), name);
+    const QByteArray before = fileHash(path);
+    SqlConnection connection;
+    connection.setDatabaseFile(path);
+    Trace trace(connection);
+
+    EXPECT_EQ(SchemaUpgrade(connection).CheckSchemaVersion(), SchemaUpgrade::Outcome::BackupFailed);
+    connection.close();
+
+    ASSERT_EQ(trace.messages.size(), 1);
+    EXPECT_EQ(trace.messages[0].first, MessageService::Kind::Error);
+    EXPECT_TRUE(trace.messages[0].second.contains("не преобразована")) << trace.messages[0].second.toStdString();
+    EXPECT_EQ(trace.statements().size(), 1);
+    EXPECT_EQ(fileHash(path), before);
+    EXPECT_TRUE(backups().isEmpty());
+}
+
+TEST_F(SchemaUpgradeTest, AFailingVersionQueryIsReportedAndNothingElseRuns)
+{
+    const QString blank = TestDatabase::createBlankDatabase(dir.path(), "blank.db");
+    const struct {
+        QString path;
+        QString engineText;
+    } cases[] = {
+        {blank, "no such table: info"},
+        {dir.file("missing.db"), "missing.db"},
+    };
+    for (const auto& c : cases) {
+        SqlConnection connection;
+        connection.setDatabaseFile(c.path);
+        Trace trace(connection);
+        EXPECT_EQ(SchemaUpgrade(connection).CheckSchemaVersion(), SchemaUpgrade::Outcome::NotChecked);
+        ASSERT_EQ(trace.messages.size(), 1);
+        EXPECT_EQ(trace.messages[0].first, MessageService::Kind::Error);
+        EXPECT_TRUE(trace.messages[0].second.contains(c.engineText)) << trace.messages[0].second.toStdString();
+        EXPECT_LE(trace.statements().size(), 1);
+    }
+    EXPECT_FALSE(QFile::exists(dir.file("missing.db")));
+    EXPECT_TRUE(backups().isEmpty());
+}
+
+TEST_F(SchemaUpgradeTest, TwoUpgradesInOneSecondKeepBothCopies)
+{
+    const QString path = TestDatabase::createEmptyDatabase(dir.path());
+    for (int run = 0; run < 2; ++run) {
+        execute(path, "delete from info;");
+        SqlConnection connection;
+        connection.setDatabaseFile(path);
+        EXPECT_EQ(SchemaUpgrade(connection).CheckSchemaVersion(), SchemaUpgrade::Outcome::Upgraded);
+    }
+    const QStringList copies = backups();
+    EXPECT_EQ(copies.size(), 2);
+    EXPECT_TRUE(copies.contains("Device.db.2025-03-10_140500.bak"));
+    EXPECT_TRUE(copies.contains("Device.db.2025-03-10_140500-2.bak"));
+}
+
+} // namespace
