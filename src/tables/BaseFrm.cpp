@@ -1,0 +1,810 @@
+#include "tables/BaseFrm.h"
+
+#include "app/StoredGeometry.h"
+#include "data/Dataset.h"
+#include "data/MessageService.h"
+#include "data/WaitCursor.h"
+#include "tables/CurrentRowDelegate.h"
+#include "tables/FormSettings.h"
+#include "tables/GridSettings.h"
+#include "tables/GroupTitleModel.h"
+#include "tables/MainQueryText.h"
+#include "text/StrList.h"
+
+#include <QAbstractEventDispatcher>
+#include <QAction>
+#include <QApplication>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace {
+
+constexpr int kButtonHeight = 25;
+constexpr int kButtonBoxWidth = 120;
+
+struct ActionText {
+    const char* name;
+    Str caption;
+    Str hint;
+    bool hintIsCaption;
+};
+
+// The commands of every table window, with their texts from the string table.
+const ActionText kActions[] = {
+    {"Swap", Str::TableSwap, Str::HintSwap, false},
+    {"First", Str::NavFirst, Str::HintNavFirst, false},
+    {"Prior", Str::NavPrior, Str::HintNavPrior, false},
+    {"Next", Str::NavNext, Str::HintNavNext, false},
+    {"Last", Str::NavLast, Str::HintNavLast, false},
+    {"Insert2", Str::BtnInsert, Str::HintInsert, false},
+    {"Same", Str::BtnSame, Str::HintSame, false},
+    {"Delete", Str::BtnDelete, Str::HintDelete, false},
+    {"Print", Str::BtnPrint, Str::HintPrint, false},
+    {"SortAsc", Str::TableSortAsc, Str::TableSortAsc, true},
+    {"SortDesc", Str::TableSortDesc, Str::TableSortDesc, true},
+    {"SortNone", Str::TableSortNone, Str::TableSortNone, true},
+    {"GroupCol", Str::TableGroupCol, Str::TableGroupCol, true},
+    {"UngroupCol", Str::TableUngroupCol, Str::TableUngroupCol, true},
+    {"CustFilter", Str::TableCustFilter, Str::TableCustFilter, true},
+    {"Find", Str::ActionFind, Str::HintFind, false},
+    {"SelectAll", Str::ActionSelectAll, Str::HintSelectAll, false},
+    {"Save", Str::ActionSaveAs, Str::HintSaveAs, false},
+    {"OpenPropForm", Str::ActionTableProps, Str::HintTableProps, false},
+    {"HideColumn1", Str::TableHideColumn, Str::TableHideColumn, false},
+};
+
+// Commands that exist for derived windows only; they stay disabled until one gives them a handler.
+const char* const kHandlerlessActions[] = {"Twice", "Undo", "Move"};
+
+struct ButtonSpec {
+    const char* name;
+    const char* action;
+    int tag;
+};
+
+const ButtonSpec kButtons[] = {
+    {"btnSwap", "Swap", 0},     {"btnFirst", "First", 1},   {"btnPrior", "Prior", 2},
+    {"btnNext", "Next", 3},     {"btnLast", "Last", 4},     {"btnInsert", "Insert2", 5},
+    {"btnSame", "Same", 6},     {"btnDelete", "Delete", 7}, {"btnPrint", "Print", 8},
+};
+
+int tagOf(const QWidget* w) { return w->property("Tag").toInt(); }
+
+QToolButton* makeButton(QWidget* parent, const QString& name, int tag)
+{
+    auto* button = new QToolButton(parent);
+    button->setObjectName(name);
+    button->setProperty("Tag", tag);
+    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    button->setAutoRaise(false);
+    return button;
+}
+
+} // namespace
+
+TBaseForm::TBaseForm(Dataset* dsMain, const QString& mainQuery, QWidget* parent) : QWidget(parent), m_dsMain(dsMain)
+{
+    resize(884, 452);
+    createActions();
+    buildLayout();
+    createBaseButtons();
+    createBaseCommands();
+    buildPopupMenu();
+    if (!m_dsMain) {
+        Messages::warning(QStringLiteral("no dsMain"));
+        return;
+    }
+    bindMainDataset(mainQuery);
+    if (auto* dispatcher = QAbstractEventDispatcher::instance())
+        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TBaseForm::updateOnIdle);
+}
+
+TBaseForm::~TBaseForm()
+{
+    if (auto* dispatcher = QAbstractEventDispatcher::instance())
+        disconnect(dispatcher, nullptr, this, nullptr);
+}
+
+// ---------------------------------------------------------------- layout
+
+void TBaseForm::buildLayout()
+{
+    auto* root = new QVBoxLayout(this);
+    root->setContentsMargins(0, 0, 0, 0);
+    root->setSpacing(0);
+    auto* body = new QHBoxLayout;
+    body->setSpacing(0);
+    root->addLayout(body, 1);
+
+    m_treeSplitter = new QSplitter(Qt::Horizontal, this);
+    m_treeSplitter->setObjectName(QStringLiteral("TreeSplitter"));
+    m_treeSplitter->setChildrenCollapsible(false);
+    m_treeSplitter->addWidget(buildTreePanel());
+    auto* center = new QWidget(m_treeSplitter);
+    auto* centerLayout = new QVBoxLayout(center);
+    centerLayout->setContentsMargins(0, 0, 0, 0);
+    centerLayout->addWidget(buildGridPanel());
+    centerLayout->addWidget(buildFormPanel());
+    m_treeSplitter->addWidget(center);
+    m_treeSplitter->setStretchFactor(1, 1);
+    body->addWidget(m_treeSplitter, 1);
+
+    buildButtonBox();
+    body->addWidget(m_buttonBox);
+
+    m_statusBar = new QStatusBar(this);
+    m_statusBar->setObjectName(QStringLiteral("StatusBar"));
+    m_statusBar->setSizeGripEnabled(false);
+    m_statusLabel = new QLabel(m_statusBar);
+    m_statusLabel->setObjectName(QStringLiteral("StatusText"));
+    m_statusBar->addWidget(m_statusLabel, 1);
+    root->addWidget(m_statusBar);
+
+    m_lbStore1 = new QLabel(QStringLiteral("False"), this);
+    m_lbStore1->setObjectName(QStringLiteral("lbStore1"));
+    m_lbStore1->hide();
+}
+
+QWidget* TBaseForm::buildTreePanel()
+{
+    m_treePanel = new QWidget(this);
+    m_treePanel->setObjectName(QStringLiteral("TreePanel"));
+    auto* layout = new QVBoxLayout(m_treePanel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    auto* box = new QGroupBox(m_treePanel);
+    box->setObjectName(QStringLiteral("GroupBox2"));
+    auto* boxLayout = new QVBoxLayout(box);
+    boxLayout->setContentsMargins(2, 2, 2, 2);
+    m_complectTree = new QTreeWidget(box);
+    m_complectTree->setObjectName(QStringLiteral("ComplectTree"));
+    m_complectTree->setHeaderHidden(true);
+    boxLayout->addWidget(m_complectTree);
+    layout->addWidget(box);
+    m_treePanel->hide();
+    // In the base layout the kit tree serves the grouping filter like the group tree does.
+    connect(m_complectTree, &QTreeWidget::itemClicked, this, [this] { GroupTreeClick(); });
+    m_complectTree->installEventFilter(this);
+    return m_treePanel;
+}
+
+QWidget* TBaseForm::buildGridPanel()
+{
+    m_gridPanel = new QWidget(this);
+    m_gridPanel->setObjectName(QStringLiteral("GridPanel"));
+    auto* layout = new QVBoxLayout(m_gridPanel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_splitter1 = new QSplitter(Qt::Vertical, m_gridPanel);
+    m_splitter1->setObjectName(QStringLiteral("Splitter1"));
+    m_splitter1->setChildrenCollapsible(false);
+
+    m_groupBox = new QGroupBox(Text(Str::TableGroupBox), m_splitter1);
+    m_groupBox->setObjectName(QStringLiteral("GroupBox"));
+    auto* boxLayout = new QHBoxLayout(m_groupBox);
+    boxLayout->setContentsMargins(2, 2, 2, 2);
+    m_groupTree = new QTreeWidget(m_groupBox);
+    m_groupTree->setObjectName(QStringLiteral("GroupTree"));
+    m_groupTree->setHeaderHidden(true);
+    boxLayout->addWidget(m_groupTree, 1);
+    auto* panel = new QWidget(m_groupBox);
+    panel->setObjectName(QStringLiteral("PanelGroupBox"));
+    auto* panelLayout = new QVBoxLayout(panel);
+    panelLayout->setContentsMargins(0, 0, 0, 0);
+    auto* close = new QToolButton(panel);
+    close->setObjectName(QStringLiteral("btnCloseGroupBox"));
+    close->setText(QStringLiteral("x"));
+    panelLayout->addWidget(close);
+    panelLayout->addStretch(1);
+    boxLayout->addWidget(panel);
+    m_groupBox->hide();
+    connect(close, &QToolButton::clicked, this, [this] { setGroupFields({}); });
+    connect(m_groupTree, &QTreeWidget::itemClicked, this, [this] { GroupTreeClick(); });
+    m_groupTree->installEventFilter(this);
+
+    m_grid = new QTableView(m_splitter1);
+    m_grid->setObjectName(QStringLiteral("gridPasport"));
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_grid->horizontalHeader()->setSectionsMovable(true);
+    m_grid->horizontalHeader()->setSectionsClickable(true);
+    m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
+    m_grid->setItemDelegate(new CurrentRowDelegate(m_grid));
+    m_grid->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_grid->installEventFilter(this);
+    connect(m_grid, &QTableView::doubleClicked, this, [this] { GoToField(currentFieldName()); });
+    connect(m_grid, &QWidget::customContextMenuRequested, this,
+            [this](const QPoint& at) { m_popupMenu->popup(m_grid->viewport()->mapToGlobal(at)); });
+    m_splitter1->addWidget(m_groupBox);
+    m_splitter1->addWidget(m_grid);
+    m_splitter1->setStretchFactor(1, 1);
+    layout->addWidget(m_splitter1);
+    return m_gridPanel;
+}
+
+QWidget* TBaseForm::buildFormPanel()
+{
+    m_formPanel = new QTabWidget(this);
+    m_formPanel->setObjectName(QStringLiteral("FormPanel"));
+    m_formPanel->setDocumentMode(true);
+    m_formPanel->tabBar()->setExpanding(false);
+    auto* page = new QWidget(m_formPanel);
+    page->setObjectName(QStringLiteral("TabSheet1"));
+    auto* pageLayout = new QVBoxLayout(page);
+    pageLayout->setContentsMargins(0, 0, 0, 0);
+    m_scrollBox = new QScrollArea(page);
+    m_scrollBox->setObjectName(QStringLiteral("ScrollBox1"));
+    m_scrollBox->setWidgetResizable(true);
+    auto* editors = new QWidget(m_scrollBox);
+    editors->setObjectName(QStringLiteral("ScrollBox1Contents"));
+    m_scrollBox->setWidget(editors);
+    pageLayout->addWidget(m_scrollBox);
+    m_formPanel->addTab(page, QString());
+    m_formPanel->setCurrentIndex(0);
+    m_formPanel->hide();
+    return m_formPanel;
+}
+
+void TBaseForm::buildButtonBox()
+{
+    m_buttonBox = new QScrollArea(this);
+    m_buttonBox->setObjectName(QStringLiteral("ButtonBox"));
+    m_buttonBox->setFixedWidth(kButtonBoxWidth);
+    m_buttonBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_buttonBox->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+    m_buttonBox->setFrameShape(QFrame::NoFrame);
+    m_buttonHost = new QWidget(m_buttonBox);
+    m_buttonHost->setObjectName(QStringLiteral("ButtonBoxContents"));
+    m_buttonBox->setWidget(m_buttonHost);
+}
+
+// ---------------------------------------------------------------- actions and buttons
+
+void TBaseForm::createActions()
+{
+    auto add = [this](const QString& name) {
+        auto* a = new QAction(this);
+        a->setObjectName(name);
+        a->setEnabled(false);
+        m_actions.insert(name, a);
+        addAction(a);
+        connect(a, &QAction::triggered, this, [this, a] {
+            const Command command = m_commands.value(a);
+            if (command.execute && (!command.enabled || command.enabled()))
+                command.execute();
+        });
+        return a;
+    };
+    for (const ActionText& text : kActions) {
+        QAction* a = add(QString::fromLatin1(text.name));
+        a->setText(Text(text.caption));
+        const QString hint = Text(text.hint);
+        if (text.hint != Str::TableHideColumn) {
+            a->setToolTip(withoutAccelerator(hintShort(hint)));
+            a->setStatusTip(hintLong(hint));
+        }
+    }
+    for (const char* name : kHandlerlessActions)
+        add(QString::fromLatin1(name));
+}
+
+QAction* TBaseForm::action(const QString& name) const { return m_actions.value(name); }
+
+void TBaseForm::setCommand(const QString& name, Handler execute, Condition enabled)
+{
+    QAction* a = action(name);
+    Q_ASSERT(a);
+    if (a)
+        m_commands.insert(a, Command{std::move(execute), std::move(enabled)});
+}
+
+QAbstractButton* TBaseForm::addButton(QAction* action, int tag)
+{
+    Q_ASSERT(tag >= 0 && tag <= MaxTag);
+    const QString name = QStringLiteral("btn") + action->objectName();
+    QToolButton* button = makeButton(m_buttonHost, name, std::clamp(tag, 0, MaxTag));
+    button->setDefaultAction(action);
+    button->setFixedSize(kButtonBoxWidth - 8, kButtonHeight);
+    button->show();
+    m_buttonsArranged = false;
+    return button;
+}
+
+void TBaseForm::hideButton(const QString& buttonName)
+{
+    if (auto* button = m_buttonHost->findChild<QAbstractButton*>(buttonName)) {
+        button->hide();
+        m_buttonsArranged = false;
+    }
+}
+
+void TBaseForm::createBaseButtons()
+{
+    for (const ButtonSpec& spec : kButtons) {
+        QToolButton* button = makeButton(m_buttonHost, QString::fromLatin1(spec.name), spec.tag);
+        button->setDefaultAction(action(QString::fromLatin1(spec.action)));
+        button->setFixedSize(kButtonBoxWidth - 8, kButtonHeight);
+    }
+    QToolButton* close = makeButton(m_buttonHost, QStringLiteral("btnClose"), 9);
+    close->setText(Text(Str::BtnClose));
+    close->setToolTip(withoutAccelerator(hintShort(Text(Str::HintClose))));
+    close->setStatusTip(hintLong(Text(Str::HintClose)));
+    close->setFixedSize(kButtonBoxWidth - 8, kButtonHeight);
+    connect(close, &QToolButton::clicked, this, &TBaseForm::closeWindow);
+}
+
+void TBaseForm::ArrangeButtons()
+{
+    if (!m_buttonsArranged) {
+        QList<QAbstractButton*> buttons;
+        for (QAbstractButton* b : m_buttonHost->findChildren<QAbstractButton*>(Qt::FindDirectChildrenOnly))
+            if (!b->isHidden())
+                buttons.append(b);
+        // findChildren keeps creation order, so equal Tags stay in the order they were added.
+        std::stable_sort(buttons.begin(), buttons.end(),
+                         [](const QWidget* a, const QWidget* b) { return tagOf(a) < tagOf(b); });
+        int k = 0;
+        for (QAbstractButton* b : buttons)
+            b->move(2, k++ * (kButtonHeight + 1));
+        m_buttonHost->setFixedSize(kButtonBoxWidth - 4, k * (kButtonHeight + 1));
+        m_buttonsArranged = true;
+    }
+}
+
+void TBaseForm::createBaseCommands()
+{
+    auto ds = [this] { return m_dsMain; };
+    auto open = [ds] { return ds() && ds()->isActive(); };
+    auto notFirst = [ds, open] { return open() && !ds()->isEmpty() && ds()->recNo() > 1; };
+    auto notLast = [ds, open] { return open() && !ds()->isEmpty() && ds()->recNo() < ds()->recordCount(); };
+    setCommand(QStringLiteral("Swap"), [this] { Swap(); });
+    setCommand(QStringLiteral("First"), [ds] { ds()->first(); }, notFirst);
+    setCommand(QStringLiteral("Prior"), [ds] { ds()->prior(); }, notFirst);
+    setCommand(QStringLiteral("Next"), [ds] { ds()->next(); }, notLast);
+    setCommand(QStringLiteral("Last"), [ds] { ds()->last(); }, notLast);
+    setCommand(QStringLiteral("Delete"), [this] { deleteCurrent(); }, [this] {
+        Dataset* target = deleteTarget();
+        return target && target->isActive() && !target->isEmpty();
+    });
+    setCommand(QStringLiteral("HideColumn1"), [this] { hideCurrentColumn(); });
+    setCommand(QStringLiteral("SelectAll"), [this] { m_grid->selectAll(); });
+    setCommand(QStringLiteral("GroupCol"), [this] { groupColumn(true); }, [this] {
+        const QString field = currentFieldName();
+        return !field.isEmpty() && !m_model->groupPosition(field);
+    });
+    setCommand(QStringLiteral("UngroupCol"), [this] { groupColumn(false); }, [this] {
+        const QString field = currentFieldName();
+        return !field.isEmpty() && m_model->groupPosition(field);
+    });
+}
+
+void TBaseForm::buildPopupMenu()
+{
+    m_popupMenu = new QMenu(this);
+    m_popupMenu->setObjectName(QStringLiteral("PopupMenu1"));
+    auto add = [this](const char* name) { m_popupMenu->addAction(action(QString::fromLatin1(name))); };
+    add("SortAsc");
+    add("SortDesc");
+    add("SortNone");
+    m_popupMenu->addSeparator();
+    add("GroupCol");
+    add("UngroupCol");
+    m_popupMenu->addSeparator();
+    add("HideColumn1");
+    add("Find");
+    add("CustFilter");
+    m_popupMenu->addSeparator();
+    // Cut, Copy and Paste are the main window's commands; they join the menu when there is one.
+    QAction* clipboardAnchor = m_popupMenu->addSeparator();
+    clipboardAnchor->setObjectName(QStringLiteral("ClipboardPlace"));
+    add("SelectAll");
+    m_popupMenu->addSeparator();
+    add("Save");
+    m_popupMenu->addSeparator();
+    add("Print");
+    m_popupMenu->addSeparator();
+    add("OpenPropForm");
+    connect(m_popupMenu, &QMenu::aboutToShow, this, [this, clipboardAnchor] {
+        updateActions();
+        if (m_popupMenu->property("clipboardAdded").toBool())
+            return;
+        for (const char* name : {"EditCut1", "EditCopy1", "EditPaste1"})
+            if (QAction* a = window()->findChild<QAction*>(QString::fromLatin1(name)))
+                m_popupMenu->insertAction(clipboardAnchor, a);
+        m_popupMenu->setProperty("clipboardAdded", true);
+    });
+}
+
+// ---------------------------------------------------------------- main dataset
+
+void TBaseForm::bindMainDataset(const QString& mainQuery)
+{
+    const MainQueryText::TableNameResult name = MainQueryText::tableName(mainQuery);
+    if (!name.defined)
+        Messages::warning(QStringLiteral("Table name not defined."));
+    m_tableName = name.name;
+    m_queryHead = MainQueryText::queryHead(mainQuery);
+
+    m_model = new GroupTitleModel(m_dsMain, this);
+    m_grid->setModel(m_model);
+    connect(m_dsMain, &Dataset::fieldsChanged, this, &TBaseForm::syncColumnVisibility);
+    connect(m_dsMain, &Dataset::currentChanged, this, &TBaseForm::syncGridCurrent);
+    connect(m_dsMain, &Dataset::rowsReplaced, this, &TBaseForm::syncGridCurrent);
+    connect(m_dsMain, &Dataset::controlsEnabled, this, &TBaseForm::syncGridCurrent);
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) { gridCurrentChanged(current); });
+
+    m_dsMain->setSql(MainQueryText::anchoredQuery(mainQuery));
+    m_dsMain->open();
+    syncColumnVisibility();
+    syncGridCurrent();
+}
+
+void TBaseForm::syncColumnVisibility()
+{
+    if (!m_dsMain)
+        return;
+    for (int c = 0; c < m_dsMain->fieldCount(); ++c)
+        m_grid->setColumnHidden(c, !m_dsMain->fields()[size_t(c)]->isVisible());
+}
+
+void TBaseForm::syncGridCurrent()
+{
+    if (!m_dsMain || m_syncingCurrent || m_dsMain->controlsDisabled())
+        return;
+    const int row = m_dsMain->currentRow();
+    const QModelIndex current = m_grid->currentIndex();
+    if (row < 0 || row >= m_model->rowCount() || (current.isValid() && current.row() == row))
+        return;
+    int column = current.isValid() ? current.column() : m_grid->horizontalHeader()->logicalIndex(0);
+    if (column < 0)
+        column = 0;
+    m_syncingCurrent = true;
+    m_grid->selectionModel()->setCurrentIndex(m_model->index(row, column),
+                                              QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    m_syncingCurrent = false;
+}
+
+void TBaseForm::gridCurrentChanged(const QModelIndex& current)
+{
+    if (m_syncingCurrent || !current.isValid() || !m_dsMain || !m_dsMain->isActive())
+        return;
+    if (current.row() != m_dsMain->currentRow()) {
+        m_syncingCurrent = true;
+        m_dsMain->setRecNo(current.row() + 1);
+        m_syncingCurrent = false;
+    }
+}
+
+QString TBaseForm::currentFieldName() const
+{
+    if (!m_dsMain)
+        return {};
+    const QModelIndex current = m_grid->currentIndex();
+    const int column = current.isValid() ? current.column() : -1;
+    if (column < 0 || column >= m_dsMain->fieldCount())
+        return {};
+    return m_dsMain->fields()[size_t(column)]->name();
+}
+
+void TBaseForm::RequeryKeepRow()
+{
+    if (!m_dsMain)
+        return;
+    WaitCursor wait;
+    const int row = m_dsMain->recNo();
+    m_dsMain->disableControls();
+    struct Enable {
+        Dataset* ds;
+        ~Enable() { ds->enableControls(); }
+    } enable{m_dsMain};
+    if (m_dsMain->isActive())
+        m_dsMain->requery();
+    else
+        m_dsMain->open();
+    m_dsMain->first();
+    m_dsMain->moveBy(row - 1);
+}
+
+// ---------------------------------------------------------------- commands
+
+void TBaseForm::Swap()
+{
+    const bool toGrid = !m_gridPanel->isVisible() && m_formPanel->isVisible();
+    QWidget* page = m_formPanel->currentWidget();
+    if (toGrid) {
+        if (m_dsMain && m_dsMain->isEditing())
+            m_dsMain->post(); // a failing post throws before anything changes: the form view stays
+        if (page && m_pageHandlers.value(page).onHide)
+            m_pageHandlers.value(page).onHide();
+        m_formPanel->hide();
+        m_gridPanel->show();
+        RequeryKeepRow();
+    } else {
+        m_gridPanel->hide();
+        m_formPanel->show();
+        if (page && m_pageHandlers.value(page).onShow)
+            m_pageHandlers.value(page).onShow();
+    }
+}
+
+bool TBaseForm::isFormView() const { return !m_gridPanel->isHidden() ? false : !m_formPanel->isHidden(); }
+
+void TBaseForm::setPageHandlers(QWidget* page, Handler onShow, Handler onHide)
+{
+    m_pageHandlers.insert(page, PageHandlers{std::move(onShow), std::move(onHide)});
+}
+
+Dataset* TBaseForm::deleteTarget() const
+{
+    if (m_deleteDataset)
+        return m_deleteDataset;
+    // The dataset of the focused grid; the main one when no grid of another dataset has the focus.
+    for (QWidget* w = QApplication::focusWidget(); w && w != this; w = w->parentWidget())
+        if (auto* view = qobject_cast<QAbstractItemView*>(w))
+            if (auto* model = qobject_cast<DatasetModel*>(view->model()))
+                return model->dataset();
+    return m_dsMain;
+}
+
+void TBaseForm::deleteCurrent()
+{
+    if (Dataset* target = deleteTarget())
+        target->deleteRecord();
+}
+
+void TBaseForm::hideCurrentColumn()
+{
+    const QModelIndex current = m_grid->currentIndex();
+    if (!current.isValid() || !m_dsMain)
+        return;
+    m_dsMain->fields()[size_t(current.column())]->setVisible(false);
+    m_grid->setColumnHidden(current.column(), true);
+}
+
+void TBaseForm::GoToField(const QString& fieldName) { Q_UNUSED(fieldName); }
+
+void TBaseForm::setComplectVisible(bool visible)
+{
+    m_complectVisible = visible;
+    m_lbStore1->setText(visible ? QStringLiteral("True") : QStringLiteral("False"));
+}
+
+// ---------------------------------------------------------------- grouping
+
+void TBaseForm::setGroupFields(const QStringList& fields)
+{
+    m_groupFields = fields;
+    BuildGroupTree();
+}
+
+void TBaseForm::groupColumn(bool group)
+{
+    const QString field = currentFieldName();
+    if (field.isEmpty())
+        return;
+    if (group)
+        m_groupFields.append(field);
+    else
+        m_groupFields.removeIf([&](const QString& f) { return f.compare(field, Qt::CaseInsensitive) == 0; });
+    BuildGroupTree();
+}
+
+void TBaseForm::BuildGroupTree()
+{
+    m_groupTree->clear();
+    m_model->setGroupFields(m_groupFields);
+}
+
+void TBaseForm::GroupTreeClick() {}
+
+void TBaseForm::updateGroupBox()
+{
+    if (!m_groupFields.isEmpty() && m_groupBox->isHidden()) {
+        m_groupBox->show();
+        BuildGroupTree();
+    } else if (m_groupFields.isEmpty() && !m_groupBox->isHidden()) {
+        m_groupTree->clear();
+        m_groupBox->hide();
+        if (m_dsMain) {
+            m_dsMain->setFilter(QString());
+            m_dsMain->setFiltered(false);
+        }
+    }
+}
+
+// ---------------------------------------------------------------- idle time
+
+void TBaseForm::updateOnIdle()
+{
+    ArrangeButtons();
+    m_treePanel->setVisible(m_complectVisible && !m_gridPanel->isHidden());
+    updateGroupBox();
+    updateActions();
+    updateStatusBar();
+}
+
+void TBaseForm::updateActions()
+{
+    for (QAction* a : std::as_const(m_actions)) {
+        const Command command = m_commands.value(a);
+        a->setEnabled(command.execute && (!command.enabled || command.enabled()));
+    }
+}
+
+void TBaseForm::updateStatusBar()
+{
+    if (!m_dsMain || !m_dsMain->isActive()) {
+        m_statusLabel->setText(Text(Str::TableNoData));
+        return;
+    }
+    m_statusLabel->setText(QStringLiteral("%1 = %2  %3 = %4")
+                               .arg(Text(Str::StatusRowCount))
+                               .arg(m_dsMain->recordCount())
+                               .arg(Text(Str::StatusCurrent))
+                               .arg(m_dsMain->recNo()));
+}
+
+QString TBaseForm::statusText() const { return m_statusLabel->text(); }
+
+// ---------------------------------------------------------------- settings
+
+void TBaseForm::saveSettings(FormSettings& settings) const
+{
+    const QWidget* frame = qobject_cast<QMdiSubWindow*>(parentWidget()) ? parentWidget() : this;
+    StoredGeometry::save(settings.settings(), frame);
+    GridSettings::save(settings, QStringLiteral("gridPasport"), *m_grid);
+    if (!m_groupBox->isHidden())
+        settings.setValue(QStringLiteral("GroupBox.Height"), m_groupBox->height());
+    settings.setValue(QStringLiteral("lbStore1.Caption"), m_lbStore1->text());
+    settings.setValue(QStringLiteral("TreePanel.Width"), m_treeSplitter->sizes().value(0));
+}
+
+void TBaseForm::loadSettings(const FormSettings& settings)
+{
+    QWidget* frame = qobject_cast<QMdiSubWindow*>(parentWidget()) ? parentWidget() : this;
+    StoredGeometry::restore(const_cast<FormSettings&>(settings).settings(), frame);
+    GridSettings::restore(settings, QStringLiteral("gridPasport"), *m_grid);
+    const int groupHeight = settings.value(QStringLiteral("GroupBox.Height"), 0).toInt();
+    if (groupHeight > 0)
+        m_splitter1->setSizes({groupHeight, std::max(1, m_splitter1->height() - groupHeight)});
+    m_lbStore1->setText(settings.value(QStringLiteral("lbStore1.Caption"), QStringLiteral("False")).toString());
+    const int treeWidth = settings.value(QStringLiteral("TreePanel.Width"), 0).toInt();
+    if (treeWidth > 0)
+        m_treeSplitter->setSizes({treeWidth, std::max(1, m_treeSplitter->width() - treeWidth)});
+    if (m_lbStore1->text() == QLatin1String("True"))
+        setComplectVisible(true);
+    // A stored grid font never outlives the next load: the grid follows the window's font.
+    m_grid->setFont(QFont());
+}
+
+// ---------------------------------------------------------------- window events
+
+void TBaseForm::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    followMainFont();
+    if (!m_shown) {
+        m_shown = true;
+        attachToSubWindow();
+        FormSettings settings(QString::fromLatin1(metaObject()->className()));
+        loadSettings(settings);
+        if (m_dsMain)
+            RequeryKeepRow();
+    }
+    m_buttonsArranged = false;
+    ArrangeButtons();
+}
+
+void TBaseForm::attachToSubWindow()
+{
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) {
+        sub->setWindowFlags(Qt::SubWindow | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
+                            Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
+        connect(sub, &QMdiSubWindow::windowStateChanged, this, &TBaseForm::subWindowStateChanged);
+    }
+}
+
+void TBaseForm::subWindowStateChanged(Qt::WindowStates oldState, Qt::WindowStates newState)
+{
+    const bool was = oldState.testFlag(Qt::WindowActive);
+    const bool is = newState.testFlag(Qt::WindowActive);
+    if (!was && is)
+        activated();
+    else if (was && !is)
+        deactivated();
+}
+
+void TBaseForm::activated()
+{
+    m_buttonsArranged = false;
+    if (!m_dsMain) {
+        closeWindow();
+        return;
+    }
+    RequeryKeepRow();
+}
+
+void TBaseForm::deactivated()
+{
+    for (Dataset* ds : findChildren<Dataset*>())
+        if (ds->isActive() && ds->isEditing())
+            ds->post();
+}
+
+void TBaseForm::closeWindow()
+{
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        sub->close();
+    else
+        close();
+}
+
+void TBaseForm::closeEvent(QCloseEvent* event)
+{
+    {
+        FormSettings settings(QString::fromLatin1(metaObject()->className()));
+        saveSettings(settings);
+    }
+    if (m_dsMain)
+        m_dsMain->close();
+    QWidget::closeEvent(event);
+}
+
+void TBaseForm::mousePressEvent(QMouseEvent* event)
+{
+    QWidget::mousePressEvent(event);
+    Messages::information(Text(Str::TableSelectTab));
+}
+
+QFont TBaseForm::mainFont() const
+{
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+        if (QMdiArea* area = sub->mdiArea())
+            return area->window()->font();
+    return QApplication::font();
+}
+
+void TBaseForm::followMainFont()
+{
+    const QFont font = mainFont();
+    if (this->font() != font)
+        setFont(font);
+}
+
+void TBaseForm::paintEvent(QPaintEvent* event)
+{
+    followMainFont(); // a font chosen in the main window reaches open windows this way
+    QWidget::paintEvent(event);
+}
+
+bool TBaseForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        if (watched == m_grid && (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter)) {
+            GoToField(currentFieldName());
+            return true;
+        }
+        if (watched == m_groupTree || watched == m_complectTree) {
+            // The key moves the selection first; the filter follows the node it lands on.
+            QMetaObject::invokeMethod(this, &TBaseForm::GroupTreeClick, Qt::QueuedConnection);
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}

@@ -1,0 +1,17 @@
+#include "tables/PasportListFrm.h"
+
+#include "data/Dataset.h"
+
+TPasportListForm::TPasportListForm(QWidget* parent) : TBaseForm(createDataset(), mainQuery(), parent)
+{
+    setObjectName(QStringLiteral("PasportListForm"));
+    dsMain()->setParent(this);
+    setWindowTitle(QStringLiteral("Pasport"));
+}
+
+Dataset* TPasportListForm::createDataset()
+{
+    auto* dataset = new Dataset;
+    dataset->setObjectName(QStringLiteral("dsMain"));
+    return dataset;
+}

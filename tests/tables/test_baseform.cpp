@@ -1,0 +1,385 @@
+#include "TablesFixture.h"
+
+#include "data/Dataset.h"
+#include "tables/BaseFrm.h"
+#include "tables/CurrentRowDelegate.h"
+#include "tables/FormSettings.h"
+#include "tables/MainQueryText.h"
+#include "tables/PasportListFrm.h"
+#include "text/StrList.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QFile>
+#include <QGroupBox>
+#include <QHeaderView>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QScrollArea>
+#include <QStatusBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+#include <QTreeWidget>
+#include <algorithm>
+
+namespace {
+
+// A derived window as later windows will be: own buttons, hidden buttons, handlers, page handlers.
+class TProbeForm : public TBaseForm {
+public:
+    explicit TProbeForm(QWidget* parent = nullptr) : TBaseForm(makeDataset(), TPasportListForm::mainQuery(), parent)
+    {
+        dsMain()->setParent(this);
+        setCommand(QStringLiteral("Insert2"), [this] { ++inserts; });
+        setPageHandlers(FormPanel()->widget(0), [this] { ++shown; }, [this] { ++hidden; });
+    }
+    using TBaseForm::addButton;
+    using TBaseForm::ArrangeButtons;
+    using TBaseForm::hideButton;
+    using TBaseForm::ScrollBox1;
+    void GoToField(const QString& field) override { goneTo.append(field); }
+
+    int inserts = 0;
+    int shown = 0;
+    int hidden = 0;
+    QStringList goneTo;
+
+private:
+    static Dataset* makeDataset() { return new Dataset; }
+};
+
+QStringList buttonOrder(const QWidget& form)
+{
+    QList<QAbstractButton*> buttons;
+    for (QAbstractButton* b : form.findChild<QWidget*>("ButtonBoxContents")->findChildren<QAbstractButton*>())
+        if (!b->isHidden())
+            buttons.append(b);
+    std::sort(buttons.begin(), buttons.end(), [](auto* a, auto* b) { return a->y() < b->y(); });
+    QStringList names;
+    for (auto* b : buttons)
+        names.append(b->objectName());
+    return names;
+}
+
+} // namespace
+
+TEST(MainQueryText, TableNameAndHeadFollowTheCutRule)
+{
+    struct Case {
+        QString statement;
+        QString table;
+        bool defined;
+    };
+    const Case cases[] = {
+        {"select * from type;", "type", true},
+        {"select * from Pasport;", "Pasport", true},
+        {"select  * from AccountView;", "AccountView", true},
+        // A blank or carriage return ends the name and stays with it.
+        {"select * from type order by x;", "type ", true},
+        {"select * from nextrepview\rorder by x;", "nextrepview\r", true},
+        {"SELECT * FROM Refusals;", "Refusals", true},
+    };
+    for (const Case& c : cases) {
+        const auto result = MainQueryText::tableName(c.statement);
+        EXPECT_EQ(result.name, c.table) << c.statement.toStdString();
+        EXPECT_EQ(result.defined, c.defined) << c.statement.toStdString();
+    }
+    EXPECT_FALSE(MainQueryText::tableName("select * from type").defined);
+    EXPECT_EQ(MainQueryText::queryHead("select * from type;"), "select * from type");
+    EXPECT_EQ(MainQueryText::queryHead("select 1"), "select 1");
+    EXPECT_EQ(MainQueryText::anchoredQuery("select * from type;"), "select * from type\rWHERE\r1=1;");
+}
+
+class BaseFormTest : public TablesFixture {};
+
+TEST_F(BaseFormTest, LayoutNamesSizeAndAnchoredQuery)
+{
+    TPasportListForm form;
+    EXPECT_EQ(form.size(), QSize(884, 452));
+    for (const char* name : {"GridPanel", "GroupBox", "GroupTree", "PanelGroupBox", "btnCloseGroupBox", "Splitter1",
+                             "gridPasport", "FormPanel", "TabSheet1", "ScrollBox1", "ButtonBox", "StatusBar",
+                             "TreePanel", "GroupBox2", "ComplectTree", "TreeSplitter", "lbStore1", "PopupMenu1"})
+        EXPECT_TRUE(form.findChild<QObject*>(name)) << name;
+    EXPECT_EQ(form.TableName(), "Pasport");
+    EXPECT_EQ(form.QueryHead(), "select * from Pasport");
+    EXPECT_EQ(form.dsMain()->sql(), "select * from Pasport\rWHERE\r1=1;");
+    EXPECT_TRUE(form.dsMain()->isActive());
+    EXPECT_TRUE(form.findChild<QWidget*>("GroupBox")->isHidden());
+    EXPECT_TRUE(form.findChild<QWidget*>("FormPanel")->isHidden());
+    EXPECT_TRUE(form.findChild<QWidget*>("TreePanel")->isHidden());
+    EXPECT_EQ(form.findChild<QGroupBox*>("GroupBox")->title(), "Группировка");
+    EXPECT_EQ(form.action("Swap")->text(), "Таб/Фор");
+    EXPECT_EQ(form.action("Swap")->toolTip(), "Переключить таб/фор");
+    EXPECT_EQ(form.action("OpenPropForm")->statusTip(), "Открыть окно настройки таблицы");
+    EXPECT_EQ(form.action("GroupCol")->toolTip(), "Группировать по этой колонке");
+    EXPECT_EQ(form.findChild<QAbstractButton*>("btnClose")->text(), "Закрыть");
+}
+
+TEST_F(BaseFormTest, ContextMenuInItsOrder)
+{
+    TPasportListForm form;
+    QStringList names;
+    for (QAction* a : form.findChild<QMenu*>("PopupMenu1")->actions())
+        names.append(a->isSeparator() ? "-" : a->objectName());
+    EXPECT_EQ(names, QStringList({"SortAsc", "SortDesc", "SortNone", "-", "GroupCol", "UngroupCol", "-", "HideColumn1",
+                                  "Find", "CustFilter", "-", "-", "SelectAll", "-", "Save", "-", "Print", "-",
+                                  "OpenPropForm"}));
+}
+
+TEST_F(BaseFormTest, StatusBarTextsOpenClosedAndEmpty)
+{
+    TPasportListForm form;
+    form.updateOnIdle();
+    EXPECT_EQ(form.statusText(), "Общ.колич.строк = 6  текущая строка = 1");
+    form.dsMain()->last();
+    form.updateOnIdle();
+    EXPECT_EQ(form.statusText(), "Общ.колич.строк = 6  текущая строка = 6");
+    form.dsMain()->close();
+    form.updateOnIdle();
+    EXPECT_EQ(form.statusText(), "нет данных");
+
+    connection().execute("delete from Pasport;");
+    TPasportListForm empty;
+    empty.updateOnIdle();
+    EXPECT_EQ(empty.statusText(), "Общ.колич.строк = 0  текущая строка = 0");
+    for (const char* name : {"First", "Prior", "Next", "Last", "Delete"})
+        EXPECT_FALSE(empty.action(name)->isEnabled()) << name;
+}
+
+TEST_F(BaseFormTest, NavigationEnablingFollowsTheRow)
+{
+    TPasportListForm form;
+    auto enabled = [&form] {
+        form.updateOnIdle();
+        QString s;
+        for (const char* name : {"First", "Prior", "Next", "Last"})
+            s += form.action(name)->isEnabled() ? '1' : '0';
+        return s;
+    };
+    EXPECT_EQ(enabled(), "0011");
+    form.action("Next")->trigger();
+    EXPECT_EQ(form.dsMain()->recNo(), 2);
+    EXPECT_EQ(form.grid()->currentIndex().row(), 1); // the grid follows the dataset
+    EXPECT_EQ(enabled(), "1111");
+    form.action("Last")->trigger();
+    EXPECT_EQ(enabled(), "1100");
+    form.action("Prior")->trigger();
+    EXPECT_EQ(form.dsMain()->recNo(), 5);
+    form.action("First")->trigger();
+    EXPECT_EQ(form.dsMain()->recNo(), 1);
+    // And the dataset follows the grid.
+    form.grid()->setCurrentIndex(form.grid()->model()->index(3, 1));
+    EXPECT_EQ(form.dsMain()->recNo(), 4);
+}
+
+TEST_F(BaseFormTest, ActionsWithoutHandlerStayDisabled)
+{
+    TPasportListForm plain;
+    TProbeForm probe;
+    plain.updateOnIdle();
+    probe.updateOnIdle();
+    for (const char* name : {"Insert2", "Same", "Twice", "Undo", "Move"})
+        EXPECT_FALSE(plain.action(name)->isEnabled()) << name;
+    EXPECT_TRUE(probe.action("Insert2")->isEnabled());
+    EXPECT_FALSE(probe.action("Same")->isEnabled());
+    probe.action("Insert2")->trigger();
+    EXPECT_EQ(probe.inserts, 1);
+    plain.action("Same")->trigger(); // disabled: nothing happens
+    EXPECT_TRUE(plain.action("SelectAll")->isEnabled());
+    EXPECT_TRUE(plain.action("HideColumn1")->isEnabled());
+}
+
+TEST_F(BaseFormTest, ArrangeButtonsStacksVisibleButtonsByTag)
+{
+    TProbeForm form;
+    form.show();
+    form.ArrangeButtons();
+    EXPECT_EQ(buttonOrder(form), QStringList({"btnSwap", "btnFirst", "btnPrior", "btnNext", "btnLast", "btnInsert",
+                                              "btnSame", "btnDelete", "btnPrint", "btnClose"}));
+    auto* extra = new QAction(&form);
+    extra->setObjectName("Count");
+    auto* later = new QAction(&form);
+    later->setObjectName("Jump");
+    form.addButton(later, 20);
+    form.addButton(extra, 5); // equal tag: after btnInsert, which was there first
+    form.hideButton("btnSame");
+    form.hideButton("btnFirst");
+    form.ArrangeButtons();
+    EXPECT_EQ(buttonOrder(form), QStringList({"btnSwap", "btnPrior", "btnNext", "btnLast", "btnInsert", "btnCount",
+                                              "btnDelete", "btnPrint", "btnClose", "btnJump"}));
+    // Stacked without gaps, one pixel apart.
+    auto* first = form.findChild<QWidget*>("btnSwap");
+    auto* second = form.findChild<QWidget*>("btnPrior");
+    EXPECT_EQ(second->y() - first->y(), first->height() + 1);
+}
+
+TEST_F(BaseFormTest, RequeryKeepRowKeepsTheNumberNotTheRow)
+{
+    TPasportListForm form;
+    form.dsMain()->setRecNo(3);
+    EXPECT_EQ(form.dsMain()->value("ANumber").toString(), "A-3");
+    connection().execute("delete from Pasport where ID_Device = 1;");
+    form.RequeryKeepRow();
+    EXPECT_EQ(form.dsMain()->recNo(), 3);
+    EXPECT_EQ(form.dsMain()->value("ANumber").toString(), "A-4");
+    EXPECT_FALSE(form.dsMain()->controlsDisabled());
+    EXPECT_EQ(form.grid()->currentIndex().row(), 2);
+}
+
+TEST_F(BaseFormTest, SwapPostsAPendingEditAndRunsPageHandlers)
+{
+    TProbeForm form;
+    form.show();
+    form.Swap();
+    EXPECT_TRUE(form.isFormView());
+    EXPECT_EQ(form.shown, 1);
+    form.dsMain()->setRecNo(2);
+    form.dsMain()->edit();
+    form.dsMain()->setValue("ANumber", "B-2");
+    form.updateOnIdle();
+    form.action("Swap")->trigger();
+    EXPECT_FALSE(form.isFormView());
+    EXPECT_EQ(form.hidden, 1);
+    EXPECT_FALSE(form.dsMain()->isEditing());
+    EXPECT_EQ(connection().scalar("select ANumber from Pasport where ID_Device = 2;").toString(), "B-2");
+    EXPECT_EQ(form.dsMain()->recNo(), 2);
+}
+
+TEST_F(BaseFormTest, SwapKeepsTheFormViewWhenThePostFails)
+{
+    TProbeForm form;
+    form.show();
+    form.Swap();
+    form.dsMain()->beforePost.connect([](Dataset&) { throw DatabaseError("refused"); });
+    form.dsMain()->edit();
+    form.dsMain()->setValue("ANumber", "B-1");
+    EXPECT_THROW(form.Swap(), DatabaseError);
+    EXPECT_TRUE(form.isFormView());
+    EXPECT_TRUE(form.dsMain()->isEditing());
+}
+
+TEST_F(BaseFormTest, DoubleClickAndEnterGoToTheCurrentField)
+{
+    TProbeForm form;
+    form.show();
+    QTableView* grid = form.grid();
+    grid->setCurrentIndex(grid->model()->index(1, form.dsMain()->fieldIndex("Name_DevType")));
+    QTest::keyClick(grid, Qt::Key_Return);
+    emit grid->doubleClicked(grid->currentIndex());
+    EXPECT_EQ(form.goneTo, QStringList({"Name_DevType", "Name_DevType"}));
+}
+
+TEST_F(BaseFormTest, CurrentRowIsPaintedGreenExceptTheFocusedCell)
+{
+    TPasportListForm form;
+    form.show();
+    QApplication::setActiveWindow(&form);
+    QTableView* grid = form.grid();
+    grid->setFocus();
+    grid->setCurrentIndex(grid->model()->index(1, 2));
+    auto* delegate = qobject_cast<CurrentRowDelegate*>(grid->itemDelegate());
+    ASSERT_TRUE(delegate);
+    if (!grid->hasFocus())
+        GTEST_SKIP() << "no keyboard focus on this platform";
+    EXPECT_TRUE(delegate->highlights(grid->model()->index(1, 0)));
+    EXPECT_FALSE(delegate->highlights(grid->model()->index(1, 2)));
+    EXPECT_FALSE(delegate->highlights(grid->model()->index(0, 0)));
+    EXPECT_EQ(CurrentRowDelegate::rowColor(), QColor("#C0DCC0"));
+}
+
+TEST_F(BaseFormTest, SettingsAreWrittenAndReadBackWithFieldNamesInAnyCase)
+{
+    {
+        TPasportListForm form;
+        form.show();
+        QHeaderView* header = form.grid()->horizontalHeader();
+        const int location = form.dsMain()->fieldIndex("Name_Location");
+        header->moveSection(header->visualIndex(location), 0);
+        header->resizeSection(location, 177);
+        form.grid()->setCurrentIndex(form.grid()->model()->index(0, form.dsMain()->fieldIndex("Price")));
+        form.updateOnIdle();
+        form.action("HideColumn1")->trigger();
+        form.setComplectVisible(true);
+        form.close();
+    }
+    FormSettings stored("TPasportListForm");
+    ASSERT_TRUE(stored.isReadable());
+    EXPECT_EQ(stored.value("gridPasport.Column0.FieldName").toString(), "Name_Location");
+    EXPECT_EQ(stored.value("lbStore1.Caption").toString(), "True");
+    EXPECT_EQ(stored.value("Width").toInt(), 884);
+    stored.setValue("gridPasport.Column0.FieldName", "NAME_LOCATION"); // edited by hand
+    stored.sync();
+
+    TPasportListForm again;
+    again.show();
+    QHeaderView* header = again.grid()->horizontalHeader();
+    const int location = again.dsMain()->fieldIndex("Name_Location");
+    EXPECT_EQ(header->visualIndex(location), 0);
+    EXPECT_EQ(header->sectionSize(location), 177);
+    EXPECT_TRUE(header->isSectionHidden(again.dsMain()->fieldIndex("Price")));
+    EXPECT_FALSE(again.dsMain()->field("Price")->isVisible());
+    EXPECT_TRUE(again.ComplectVisible());
+    again.updateOnIdle();
+    EXPECT_FALSE(again.findChild<QWidget*>("TreePanel")->isHidden());
+}
+
+TEST_F(BaseFormTest, BrokenSettingsFileIsReportedNotFatal)
+{
+    QFile file(dir.file("Device.ini"));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("[TPasportListForm\nWidth=\x01\x02\n");
+    file.close();
+    FormSettings settings("TPasportListForm");
+    EXPECT_EQ(settings.isReadable(), settings.status() == QSettings::NoError);
+    TPasportListForm form;
+    form.show(); // loads whatever can be read and goes on
+    EXPECT_TRUE(form.dsMain()->isActive());
+}
+
+TEST_F(BaseFormTest, ClickOnTheEmptyAreaAsksToSelectATab)
+{
+    TPasportListForm form;
+    form.show();
+    messages.clear();
+    QTest::mouseClick(&form, Qt::LeftButton, {}, QPoint(1, 1));
+    ASSERT_FALSE(messages.texts().isEmpty());
+    EXPECT_EQ(messages.texts().last(), "Выберите закладку");
+}
+
+TEST_F(BaseFormTest, ActivationRequeriesAndDeactivationPosts)
+{
+    QMdiArea area;
+    area.resize(1200, 800);
+    area.show();
+    auto* first = new TPasportListForm;
+    auto* second = new TProbeForm;
+    QMdiSubWindow* firstSub = area.addSubWindow(first);
+    QMdiSubWindow* secondSub = area.addSubWindow(second);
+    firstSub->show();
+    secondSub->show();
+    area.setActiveSubWindow(firstSub);
+    first->dsMain()->setRecNo(2);
+    first->dsMain()->edit();
+    first->dsMain()->setValue("ANumber", "C-2");
+    area.setActiveSubWindow(secondSub); // leaving the first window posts its edit
+    EXPECT_FALSE(first->dsMain()->isEditing());
+    EXPECT_EQ(connection().scalar("select ANumber from Pasport where ID_Device = 2;").toString(), "C-2");
+
+    connection().execute("update Pasport set ANumber = 'D-2' where ID_Device = 2;");
+    area.setActiveSubWindow(firstSub); // coming back shows fresh data on the same row number
+    EXPECT_EQ(first->dsMain()->recNo(), 2);
+    EXPECT_EQ(first->dsMain()->value("ANumber").toString(), "D-2");
+    area.closeAllSubWindows();
+}
+
+TEST_F(BaseFormTest, CloseClosesTheMainDataset)
+{
+    TPasportListForm form;
+    form.show();
+    form.findChild<QAbstractButton*>("btnClose")->click();
+    EXPECT_FALSE(form.dsMain()->isActive());
+    EXPECT_TRUE(QFile::exists(dir.file("Device.ini")));
+}
