@@ -1,4 +1,7 @@
+#include "FakeWindows.h"
+
 #include "app/Application.h"
+#include "app/HelpFrm.h"
 #include "app/MainFrm.h"
 #include "app/MonitorFrm.h"
 #include "data/DMFrm.h"
@@ -10,10 +13,14 @@
 #include "text/StrList.h"
 
 #include <QComboBox>
+#include <QDir>
 #include <QFile>
 #include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QPlainTextEdit>
+#include <QRegularExpression>
+#include <QTextBrowser>
 #include <QSettings>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -140,10 +147,241 @@ TEST_F(MainFormTest, CommandsOfMissingWindowsAreGreyed)
     TMainForm form;
     showAndSettle(form);
     form.updateActions();
-    EXPECT_FALSE(form.action("OpenDevice")->isEnabled());
+    EXPECT_FALSE(form.action("OpenDevType")->isEnabled());
     EXPECT_FALSE(form.action("Find")->isEnabled());
     EXPECT_FALSE(form.action("FileClose")->isEnabled());
     EXPECT_TRUE(form.action("HelpAbout1")->isEnabled());
+}
+
+// The frame's rules for child windows, with stand-in windows and no database.
+class FrameTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        registerFake<TDeviceForm>();
+        registerFake<TMalfunctionForm>();
+        registerFake<TSpravForm>();
+        form.show();
+        QApplication::setActiveWindow(&form);
+        QTest::qWait(20);
+    }
+
+    template <typename T>
+    T* open()
+    {
+        return qobject_cast<T*>(form.openOrActivate(QString::fromLatin1(T::staticMetaObject.className())));
+    }
+
+    // Puts the keyboard focus on `widget` and lets the idle-time enabling run.
+    void focus(QWidget* widget)
+    {
+        widget->setFocus();
+        QCoreApplication::processEvents();
+        form.updateActions();
+    }
+
+    bool enabled(const char* action) const { return form.action(QString::fromLatin1(action))->isEnabled(); }
+
+    TempWorkDir dir;
+    MessageRecorder messages;
+    TMainForm form;
+};
+
+TEST_F(FrameTest, TableCommandsFollowTheActiveChildAndTheFocusedGrid)
+{
+    form.updateActions();
+    for (const char* name : {"Find", "SaveAs", "Preview", "SelectAll", "Swap", "OpenTableProp", "CheckComplect"})
+        EXPECT_FALSE(enabled(name)) << name; // no child window at all
+
+    auto* device = open<TDeviceForm>();
+    device->runs.clear();
+    focus(device->formPanel->widget(0)); // an editor, not a grid
+    ASSERT_EQ(QApplication::focusWidget(), device->formPanel->widget(0));
+    EXPECT_FALSE(enabled("Find"));
+    for (const char* name : {"SaveAs", "Preview", "SelectAll", "Swap", "OpenTableProp", "CheckComplect"})
+        EXPECT_TRUE(enabled(name)) << name; // a table window is active
+    focus(device->grid);
+    EXPECT_TRUE(enabled("Find"));
+
+    // A window that is not a table window: only a focused grid makes the table commands work.
+    auto* sprav = open<TSpravForm>();
+    focus(sprav->editor);
+    for (const char* name : {"Find", "SaveAs", "Preview", "SelectAll", "Swap", "OpenTableProp"})
+        EXPECT_FALSE(enabled(name)) << name;
+    focus(sprav->grid);
+    for (const char* name : {"Find", "SaveAs", "Preview", "SelectAll"})
+        EXPECT_TRUE(enabled(name)) << name;
+    EXPECT_FALSE(enabled("Swap"));
+}
+
+TEST_F(FrameTest, TableCommandsRunTheActiveWindowsOwnCommands)
+{
+    auto* device = open<TDeviceForm>();
+    focus(device->grid);
+    const struct {
+        const char* mainCommand;
+        const char* windowCommand;
+    } routes[] = {{"Preview", "Print"}, {"SaveAs", "Save"},  {"SelectAll", "SelectAll"},
+                  {"Find", "Find"},     {"Swap", "Swap"},    {"OpenTableProp", "OpenPropForm"}};
+    for (const auto& route : routes) {
+        device->runs.clear();
+        form.action(QString::fromLatin1(route.mainCommand))->trigger();
+        EXPECT_EQ(device->runs.value(QString::fromLatin1(route.windowCommand)), 1) << route.mainCommand;
+        EXPECT_EQ(device->runs.size(), 1) << route.mainCommand;
+    }
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr); // the wait cursor of Preview is gone again
+
+    // In a plain window "Select All" selects every row of the focused grid.
+    auto* sprav = open<TSpravForm>();
+    focus(sprav->grid);
+    form.action("SelectAll")->trigger();
+    EXPECT_EQ(sprav->grid->selectionModel()->selectedRows().size(), 4);
+}
+
+TEST_F(FrameTest, SelectorShowsTheTableViewOfOneDeviceWindowEveryTime)
+{
+    auto* selector = form.findChild<QComboBox*>("sComboTable");
+    selector->setCurrentIndex(0);
+    emit selector->activated(0);
+    auto* device = qobject_cast<TDeviceForm*>(form.findChildWindow("TDeviceForm"));
+    ASSERT_TRUE(device);
+    device->findChild<QAction*>("Swap")->trigger();
+    ASSERT_TRUE(device->isFormView());
+    emit selector->activated(0);
+    EXPECT_EQ(form.findChildWindow("TDeviceForm"), device);
+    EXPECT_EQ(form.mdiArea()->subWindowList().size(), 1);
+    EXPECT_FALSE(device->isFormView());
+}
+
+TEST_F(FrameTest, ShowKitsTogglesTheDeviceWindowsPanelAndBringsItToTheFront)
+{
+    form.action("CheckComplect")->trigger(); // no device window: nothing to do
+    EXPECT_EQ(form.mdiArea()->subWindowList().size(), 0);
+
+    auto* device = open<TDeviceForm>();
+    open<TMalfunctionForm>();
+    ASSERT_NE(form.activeChild(), device);
+    form.updateActions();
+    EXPECT_TRUE(enabled("CheckComplect"));
+    EXPECT_FALSE(form.action("CheckComplect")->isChecked());
+
+    form.action("CheckComplect")->trigger();
+    EXPECT_EQ(form.activeChild(), device);
+    EXPECT_TRUE(device->ComplectVisible());
+    EXPECT_TRUE(form.action("CheckComplect")->isChecked());
+
+    form.action("CheckComplect")->trigger();
+    EXPECT_FALSE(device->ComplectVisible());
+    EXPECT_FALSE(form.action("CheckComplect")->isChecked());
+
+    // The window itself may change the flag; the check mark follows it.
+    device->setComplectVisible(true);
+    form.updateActions();
+    EXPECT_TRUE(form.action("CheckComplect")->isChecked());
+}
+
+TEST_F(FrameTest, ArrangingRestoresMinimisedWindowsAndTilesInStrips)
+{
+    form.resize(1000, 700);
+    open<TDeviceForm>();
+    open<TMalfunctionForm>();
+    const auto windows = form.mdiArea()->subWindowList();
+    ASSERT_EQ(windows.size(), 2);
+    const QRect area = form.mdiArea()->viewport()->rect();
+
+    windows[0]->showMinimized();
+    form.action("WindowTileVertical1")->trigger(); // side by side
+    EXPECT_FALSE(windows[0]->isMinimized());
+    QRect a = windows[0]->geometry(), b = windows[1]->geometry();
+    EXPECT_EQ(a.top(), b.top());
+    EXPECT_EQ(a.height(), area.height());
+    EXPECT_NE(a.left(), b.left());
+    EXPECT_EQ(a.width() + b.width(), area.width());
+
+    windows[1]->showMaximized();
+    form.action("WindowTileHorizontal1")->trigger(); // one above the other
+    a = windows[0]->geometry(), b = windows[1]->geometry();
+    EXPECT_EQ(a.left(), b.left());
+    EXPECT_EQ(a.width(), area.width());
+    EXPECT_NE(a.top(), b.top());
+    EXPECT_EQ(a.height() + b.height(), area.height());
+
+    windows[1]->showMinimized();
+    form.action("WindowCascade1")->trigger();
+    EXPECT_FALSE(windows[1]->isMinimized());
+    EXPECT_NE(windows[0]->geometry().topLeft(), windows[1]->geometry().topLeft());
+}
+
+TEST_F(FrameTest, ChosenFontReachesOpenWindowsAndIsAtMostTwelvePoints)
+{
+    auto* device = open<TDeviceForm>();
+    auto* sprav = open<TSpravForm>();
+    form.applyFont(QFont(QStringLiteral("DejaVu Serif"), 16));
+    EXPECT_EQ(form.font().pointSizeF(), 12);
+    EXPECT_EQ(form.font().family(), "DejaVu Serif");
+    EXPECT_EQ(device->fontChanges, 1); // its buttons are laid out again
+    EXPECT_EQ(device->font(), form.font());
+    EXPECT_EQ(device->grid->font().pointSizeF(), 12);
+    EXPECT_EQ(sprav->font(), form.font());
+
+    form.applyFont(QFont(QStringLiteral("DejaVu Sans"), 9));
+    EXPECT_EQ(device->font().pointSizeF(), 9);
+    auto* later = open<TMalfunctionForm>();
+    EXPECT_EQ(later->font(), form.font()); // windows opened later take it themselves
+}
+
+TEST_F(FrameTest, HelpOpensItsWindowOrSaysWhereItWasLookedFor)
+{
+    form.action("OpenHelp")->trigger();
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(messages.shown().first().kind, MessageService::Kind::Error);
+    EXPECT_TRUE(messages.shown().first().text.contains(QDir::toNativeSeparators(dir.file("help/index.html"))))
+        << messages.shown().first().text.toStdString();
+    EXPECT_EQ(form.helpForm(), nullptr);
+
+    QDir(dir.path()).mkpath("help");
+    QFile page(dir.file("help/index.html"));
+    ASSERT_TRUE(page.open(QIODevice::WriteOnly));
+    page.write("<html><head><title>Содержание</title></head><body><a href=\"b.html\">b</a></body></html>");
+    page.close();
+    messages.clear();
+    form.action("OpenHelp")->trigger();
+    EXPECT_TRUE(messages.shown().isEmpty());
+    THelpForm* help = form.helpForm();
+    ASSERT_TRUE(help);
+    EXPECT_EQ(help->objectName(), "HelpForm");
+    EXPECT_TRUE(help->isVisible());
+    EXPECT_EQ(help->browser()->documentTitle(), "Содержание");
+    EXPECT_EQ(help->windowTitle(), "Справка — Содержание");
+    form.action("OpenHelp")->trigger();
+    EXPECT_EQ(form.helpForm(), help); // one help window
+    EXPECT_EQ(form.action("OpenHelp")->shortcut(), QKeySequence(Qt::Key_F1));
+}
+
+// The help shipped with the program: an index and pages whose every local link leads somewhere.
+TEST(ShippedHelpTest, IndexExistsAndEveryLinkResolves)
+{
+    const QDir help(QStringLiteral(INSTREL_TEST_SOURCE_DIR "/../help"));
+    ASSERT_TRUE(help.exists("index.html"));
+    const QStringList pages = help.entryList({"*.html"}, QDir::Files);
+    EXPECT_GE(pages.size(), 15);
+    const QRegularExpression link(QStringLiteral("href=\"([^\"#]+)"));
+    QSet<QString> linked;
+    for (const QString& name : pages) {
+        QFile file(help.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QString text = QString::fromUtf8(file.readAll());
+        EXPECT_TRUE(text.contains("<title>")) << name.toStdString();
+        for (auto it = link.globalMatch(text); it.hasNext();) {
+            const QString target = it.next().captured(1);
+            if (target.contains(':'))
+                continue; // an address outside the help
+            linked.insert(target);
+            EXPECT_TRUE(help.exists(target)) << name.toStdString() << " -> " << target.toStdString();
+        }
+    }
+    for (const QString& name : pages)
+        EXPECT_TRUE(name == "index.html" || linked.contains(name)) << name.toStdString() << " is not linked";
 }
 
 TEST(ApplicationTest, DatabaseErrorsEndInOneErrorBoxAndAbortsAreSilent)
@@ -157,3 +395,5 @@ TEST(ApplicationTest, DatabaseErrorsEndInOneErrorBoxAndAbortsAreSilent)
 }
 
 } // namespace
+
+#include "moc_FakeWindows.cpp"
