@@ -3,7 +3,6 @@
 #include "data/DatabaseError.h"
 #include "data/SqlValue.h"
 
-#include <cstdio>
 #include <sqlite3.h>
 
 BulkStatement::BulkStatement(sqlite3* db, const QString& sqliteText) : m_db(db), m_text(sqliteText)
@@ -56,9 +55,22 @@ BulkStatement& BulkStatement::bind(int index, const QDate& day, int secondOfDay)
     day.getDate(&year, &month, &dayOfMonth);
     if (!day.isValid() || year < 1 || year > 9999 || secondOfDay < 0 || secondOfDay >= 86400)
         return bindNull(index);
-    char text[20];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", year, month, dayOfMonth, secondOfDay / 3600,
-                  secondOfDay / 60 % 60, secondOfDay % 60);
+    char text[19];
+    const auto put = [&text](int at, int value, int digits) {
+        for (int i = digits - 1; i >= 0; --i, value /= 10)
+            text[at + i] = char('0' + value % 10);
+    };
+    put(0, year, 4);
+    text[4] = '-';
+    put(5, month, 2);
+    text[7] = '-';
+    put(8, dayOfMonth, 2);
+    text[10] = ' ';
+    put(11, secondOfDay / 3600, 2);
+    text[13] = ':';
+    put(14, secondOfDay / 60 % 60, 2);
+    text[16] = ':';
+    put(17, secondOfDay % 60, 2);
     check(sqlite3_bind_text(m_stmt, index, text, 19, SQLITE_TRANSIENT));
     return *this;
 }

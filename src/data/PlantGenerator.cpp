@@ -9,31 +9,46 @@
 
 namespace {
 
-const char* const kSetPlaces[] = {
+QStringList utf8List(std::initializer_list<const char*> texts)
+{
+    QStringList list;
+    for (const char* text : texts)
+        list.append(QString::fromUtf8(text));
+    return list;
+}
+
+const QStringList kSetPlaces = utf8List({
     "отм. +0,000", "отм. +4,500", "отм. +8,200", "у входа", "на трубопроводе Ду100", "на трубопроводе Ду50",
     "в шкафу управления", "на щите, панель 2", "на опоре", "у насоса",
-};
-const char* const kComments[] = {
+});
+const QStringList kComments = utf8List({
     "Требуется замена уплотнения", "Установлен после ремонта", "Свидетельство о поверке в паспорте",
     "Заменён в рамках модернизации", "Проверить крепление", "Импульсная линия обогревается",
     "Резервный экземпляр", "Опломбирован",
-};
-const char* const kSigns[] = {"Иванов И.И.", "Петров А.С.", "Сидорова Н.В.", "Кузнецов Д.М.", "Смирнов П.Е.",
-                              "Фёдоров В.А."};
-const char* const kMoveNotes[] = {"Перенос по распоряжению главного инженера", "Замена на время ремонта",
-                                  "Передан на поверку", "Возвращён после поверки", "Реконструкция узла"};
-const char* const kMalfunctionNotes[] = {"Обнаружено при обходе", "Сигнал от оператора", "Выявлено при поверке",
-                                         "Срабатывание защиты", "Замечание инспекции"};
-const char* const kReasons[] = {"Износ", "Вибрация", "Гидроудар", "Перегрев", "Попадание влаги",
-                                "Нарушение условий эксплуатации", "Заводской брак"};
-const char* const kActions[] = {"Заменено стекло", "Произведена настройка", "Заменён датчик",
-                                "Прочищена импульсная линия", "Заменён кабель", "Отправлен в ремонт",
-                                "Подтянуты соединения"};
+});
+const QStringList kSigns = utf8List({
+    "Иванов И.И.", "Петров А.С.", "Сидорова Н.В.", "Кузнецов Д.М.", "Смирнов П.Е.", "Фёдоров В.А.",
+});
+const QStringList kMoveNotes = utf8List({
+    "Перенос по распоряжению главного инженера", "Замена на время ремонта", "Передан на поверку",
+    "Возвращён после поверки", "Реконструкция узла",
+});
+const QStringList kMalfunctionNotes = utf8List({
+    "Обнаружено при обходе", "Сигнал от оператора", "Выявлено при поверке", "Срабатывание защиты",
+    "Замечание инспекции",
+});
+const QStringList kReasons = utf8List({
+    "Износ", "Вибрация", "Гидроудар", "Перегрев", "Попадание влаги", "Нарушение условий эксплуатации",
+    "Заводской брак",
+});
+const QStringList kActions = utf8List({
+    "Заменено стекло", "Произведена настройка", "Заменён датчик", "Прочищена импульсная линия", "Заменён кабель",
+    "Отправлен в ремонт", "Подтянуты соединения",
+});
 
-template <size_t N>
-QString pickText(QRandomGenerator& random, const char* const (&list)[N])
+QString pickText(QRandomGenerator& random, const QStringList& list)
 {
-    return QString::fromUtf8(list[random.bounded(quint32(N))]);
+    return list[random.bounded(quint32(list.size()))];
 }
 
 int weightedIndex(QRandomGenerator& random, const QList<int>& weights)
