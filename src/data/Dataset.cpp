@@ -536,36 +536,17 @@ void Dataset::setState(State state)
     emit stateChanged();
 }
 
-void Dataset::insert()
+void Dataset::insert() { insertAt(m_current < 0 ? 0 : m_current); }
+
+void Dataset::append() { insertAt(recordCount()); }
+
+void Dataset::insertAt(int row)
 {
     requireEditable();
     checkBrowseMode();
     beforeInsert(*this);
-    const int row = m_current < 0 ? 0 : m_current;
     m_insertStoreRow = m_rows->appendRow();
     m_order.insert(m_order.begin() + row, m_insertStoreRow);
-    m_current = row;
-    m_modified = false;
-    m_original.clear();
-    setState(State::Insert);
-    if (m_disableCount == 0) {
-        emit rowInserted(row);
-        emit currentChanged(row);
-    }
-    onNewRecord(*this);
-    afterInsert(*this);
-    afterScroll(*this);
-}
-
-void Dataset::append()
-{
-    requireEditable();
-    checkBrowseMode();
-    m_current = recordCount() - 1;
-    beforeInsert(*this);
-    const int row = recordCount();
-    m_insertStoreRow = m_rows->appendRow();
-    m_order.push_back(m_insertStoreRow);
     m_current = row;
     m_modified = false;
     m_original.clear();

@@ -155,6 +155,7 @@ private:
     QVariant lookupValue(const Field& field, int storeRow) const;
     void masterMoved();
     void notifyChanged(int row);
+    void insertAt(int row);
     void postInsert();
     void postEdit();
 
