@@ -1,5 +1,9 @@
 #include "tables/GridSnapshot.h"
 
+#include "data/Dataset.h"
+#include "data/DatasetModel.h"
+
+#include <QDateTime>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QTableView>
@@ -17,8 +21,9 @@ GridCell::Kind GridCell::kindOf(const QVariant& value)
     case QMetaType::Float:
         return Kind::Number;
     case QMetaType::QDate:
+        return value.toDate().isValid() ? Kind::Date : Kind::Text;
     case QMetaType::QDateTime:
-        return Kind::Date;
+        return value.toDateTime().isValid() ? Kind::Date : Kind::Text;
     default:
         return Kind::Text;
     }
@@ -34,6 +39,8 @@ GridSnapshot::GridSnapshot(const QAbstractItemModel* model, std::vector<int> col
 {
     for (int column : m_modelColumns)
         m_titles.append(model->headerData(column, Qt::Horizontal, Qt::DisplayRole).toString());
+    if (const auto* datasetModel = qobject_cast<const DatasetModel*>(model))
+        m_dataset = datasetModel->dataset();
 }
 
 int GridSnapshot::rowCount() const { return m_model ? int(m_modelRows.size()) : int(m_cells.size()); }
@@ -42,6 +49,8 @@ QString GridSnapshot::text(int row, int column) const
 {
     if (!m_model)
         return m_cells[size_t(row)][size_t(column)].text;
+    if (m_dataset)
+        return m_dataset->displayText(m_modelRows[size_t(row)], m_modelColumns[size_t(column)]);
     const QModelIndex index = m_model->index(m_modelRows[size_t(row)], m_modelColumns[size_t(column)]);
     return m_model->data(index, Qt::DisplayRole).toString();
 }
@@ -50,11 +59,15 @@ GridCell GridSnapshot::cell(int row, int column) const
 {
     if (!m_model)
         return m_cells[size_t(row)][size_t(column)];
-    const QModelIndex index = m_model->index(m_modelRows[size_t(row)], m_modelColumns[size_t(column)]);
+    const int modelRow = m_modelRows[size_t(row)];
+    const int modelColumn = m_modelColumns[size_t(column)];
     GridCell cell;
-    cell.text = m_model->data(index, Qt::DisplayRole).toString();
-    cell.value = m_model->data(index, Qt::EditRole);
+    cell.value = m_dataset ? m_dataset->valueAt(modelRow, modelColumn)
+                           : m_model->data(m_model->index(modelRow, modelColumn), Qt::EditRole);
     cell.kind = GridCell::kindOf(cell.value);
+    // Numbers and dates are written from their values; only text cells need the shown text.
+    if (cell.kind == GridCell::Kind::Text)
+        cell.text = text(row, column);
     return cell;
 }
 

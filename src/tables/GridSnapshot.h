@@ -5,6 +5,7 @@
 #include <QVariant>
 #include <vector>
 
+class Dataset;
 class QAbstractItemModel;
 class QTableView;
 
@@ -30,7 +31,8 @@ public:
     GridSnapshot() = default;
     GridSnapshot(const QStringList& titles, std::vector<std::vector<GridCell>> rows);
     // `columns` and `rows` are the model's logical columns and rows, in the order to write them.
-    // Text comes from Qt::DisplayRole, the raw value from Qt::EditRole, titles from the header.
+    // Text comes from Qt::DisplayRole, the raw value from Qt::EditRole, titles from the header; over
+    // a DatasetModel the same texts and values are read from its dataset without the QVariant detour.
     GridSnapshot(const QAbstractItemModel* model, std::vector<int> columns, std::vector<int> rows);
 
     int rowCount() const;
@@ -39,12 +41,15 @@ public:
     QString title(int column) const { return m_titles.at(column); }
     // What the grid shows: all the text-based formats need.
     QString text(int row, int column) const;
+    // The value and its kind; the text only for text cells (numbers and dates are written from
+    // their values).
     GridCell cell(int row, int column) const;
 
 private:
     QStringList m_titles;
     std::vector<std::vector<GridCell>> m_cells;
     const QAbstractItemModel* m_model = nullptr;
+    const Dataset* m_dataset = nullptr;
     std::vector<int> m_modelColumns;
     std::vector<int> m_modelRows;
 };
