@@ -5,8 +5,10 @@
 #include "data/MessageService.h"
 #include "data/WaitCursor.h"
 #include "tables/CurrentRowDelegate.h"
+#include "tables/FilterHeader.h"
 #include "tables/FormSettings.h"
 #include "tables/GridSettings.h"
+#include "tables/GroupTreeBuilder.h"
 #include "tables/GroupTitleModel.h"
 #include "tables/MainQueryText.h"
 #include "text/StrList.h"
@@ -83,6 +85,10 @@ const ButtonSpec kButtons[] = {
     {"btnNext", "Next", 3},     {"btnLast", "Last", 4},     {"btnInsert", "Insert2", 5},
     {"btnSame", "Same", 6},     {"btnDelete", "Delete", 7}, {"btnPrint", "Print", 8},
 };
+
+constexpr int kFieldIndexRole = Qt::UserRole;
+constexpr int kValueRole = Qt::UserRole + 1;
+constexpr int kKindRole = Qt::UserRole + 2;
 
 int tagOf(const QWidget* w) { return w->property("Tag").toInt(); }
 
@@ -218,11 +224,13 @@ QWidget* TBaseForm::buildGridPanel()
 
     m_grid = new QTableView(m_splitter1);
     m_grid->setObjectName(QStringLiteral("gridPasport"));
+    m_filterHeader = new FilterHeader(m_grid);
+    m_grid->setHorizontalHeader(m_filterHeader);
+    connect(m_grid->horizontalScrollBar(), &QScrollBar::valueChanged, m_filterHeader, &FilterHeader::adjustPositions);
+    connect(m_filterHeader, &FilterHeader::filterChanged, this, &TBaseForm::applyFilterCell);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    m_grid->horizontalHeader()->setSectionsMovable(true);
-    m_grid->horizontalHeader()->setSectionsClickable(true);
     m_grid->verticalHeader()->setDefaultSectionSize(m_grid->fontMetrics().height() + 6);
     m_grid->setItemDelegate(new CurrentRowDelegate(m_grid));
     m_grid->setContextMenuPolicy(Qt::CustomContextMenu);
@@ -447,7 +455,11 @@ void TBaseForm::bindMainDataset(const QString& mainQuery)
     connect(m_dsMain, &Dataset::rowsReplaced, this, &TBaseForm::syncGridCurrent);
     connect(m_dsMain, &Dataset::controlsEnabled, this, &TBaseForm::syncGridCurrent);
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current) { gridCurrentChanged(current); });
+            [this](const QModelIndex& current, const QModelIndex& previous) {
+                gridCurrentChanged(current);
+                if (current.column() != previous.column())
+                    gridColumnChanged(current.column(), previous.column());
+            });
 
     m_dsMain->setSql(MainQueryText::anchoredQuery(mainQuery));
     m_dsMain->open();
@@ -459,6 +471,8 @@ void TBaseForm::syncColumnVisibility()
 {
     if (!m_dsMain)
         return;
+    if (m_filterHeader->filterCount() != m_dsMain->fieldCount())
+        m_filterHeader->generateFilters(m_dsMain->fieldCount());
     for (int c = 0; c < m_dsMain->fieldCount(); ++c)
         m_grid->setColumnHidden(c, !m_dsMain->fields()[size_t(c)]->isVisible());
 }
@@ -608,10 +622,53 @@ void TBaseForm::groupColumn(bool group)
 void TBaseForm::BuildGroupTree()
 {
     m_groupTree->clear();
-    m_model->setGroupFields(m_groupFields);
+    if (m_model)
+        m_model->setGroupFields(m_groupFields);
+    if (m_groupFields.isEmpty() || !m_dsMain)
+        return;
+    WaitCursor wait;
+    const GroupTreeBuilder builder(m_groupFields, m_tableName);
+    const std::vector<GroupNode> roots = builder.load(*m_dsMain->connection());
+    m_groupTree->setUpdatesEnabled(false);
+    addGroupNodes(roots, nullptr);
+    m_groupTree->setUpdatesEnabled(true);
 }
 
-void TBaseForm::GroupTreeClick() {}
+void TBaseForm::addGroupNodes(const std::vector<GroupNode>& nodes, QTreeWidgetItem* parent)
+{
+    for (const GroupNode& node : nodes) {
+        auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(m_groupTree);
+        item->setText(0, GroupTreeBuilder::nodeText(node));
+        item->setData(0, kFieldIndexRole, node.fieldIndex);
+        item->setData(0, kValueRole, node.value);
+        item->setData(0, kKindRole, int(node.kind));
+        addGroupNodes(node.children, item);
+    }
+}
+
+QString TBaseForm::groupNodeFilter(const QTreeWidgetItem* item) const
+{
+    QStringList terms;
+    for (; item; item = item->parent()) {
+        const QString field = m_groupFields.value(item->data(0, kFieldIndexRole).toInt());
+        GroupNode node;
+        node.value = item->data(0, kValueRole);
+        node.kind = GroupNode::Kind(item->data(0, kKindRole).toInt());
+        const int column = m_dsMain->rows() ? m_dsMain->rows()->indexOf(field) : -1;
+        const auto type = column < 0 ? ResultSet::ColumnType::Text : m_dsMain->rows()->column(column).type;
+        terms.append(GroupTreeBuilder::nodeCondition(field, node, type));
+    }
+    return terms.join(QStringLiteral(" and "));
+}
+
+void TBaseForm::GroupTreeClick()
+{
+    const QTreeWidgetItem* item = m_groupTree->currentItem();
+    if (!item || !m_dsMain || !m_dsMain->isActive())
+        return;
+    m_dsMain->setFilter(groupNodeFilter(item));
+    m_dsMain->setFiltered(true);
+}
 
 void TBaseForm::updateGroupBox()
 {
@@ -626,6 +683,64 @@ void TBaseForm::updateGroupBox()
             m_dsMain->setFiltered(false);
         }
     }
+}
+
+// ---------------------------------------------------------------- filter row
+
+FilterRowQuery::ColumnKind TBaseForm::columnKind(const QString& field) const
+{
+    const ResultSet* rows = m_dsMain ? m_dsMain->rows() : nullptr;
+    const int column = rows ? rows->indexOf(field) : -1;
+    if (column < 0)
+        return FilterRowQuery::ColumnKind::Text;
+    switch (rows->column(column).type) {
+    case ResultSet::ColumnType::Integer:
+    case ResultSet::ColumnType::Real:
+        return FilterRowQuery::ColumnKind::Number;
+    case ResultSet::ColumnType::DateTime:
+        return FilterRowQuery::ColumnKind::Date;
+    default:
+        return FilterRowQuery::ColumnKind::Text;
+    }
+}
+
+void TBaseForm::applyFilterCell(int column, const QString& text)
+{
+    if (!m_dsMain || column < 0 || column >= m_dsMain->fieldCount())
+        return;
+    const QString field = m_dsMain->fields()[size_t(column)]->name();
+    const FilterRowQuery::Parsed parsed = m_filterQuery.setCell(column, field, columnKind(field), text);
+    if (!parsed.ok()) {
+        Messages::warning(parsed.error);
+        return;
+    }
+    const QString statement = FilterRowQuery::rebuild(m_dsMain->sql(), m_filterQuery.conditions());
+    if (statement == m_dsMain->sql() && m_dsMain->isActive())
+        return;
+    WaitCursor wait;
+    m_dsMain->setSql(statement);
+    m_dsMain->open();
+}
+
+void TBaseForm::gridColumnChanged(int column, int previous)
+{
+    if (previous >= 0)
+        m_filterHeader->clearValues(previous);
+    if (!m_dsMain || column < 0 || column >= m_dsMain->fieldCount())
+        return;
+    const Field& field = *m_dsMain->fields()[size_t(column)];
+    if (field.kind() != Field::Kind::Data)
+        return; // lookup and calculated columns are not in the table
+    QStringList values;
+    try {
+        const auto rows = m_dsMain->connection()->select(FilterRowQuery::valueListStatement(field.name(), m_tableName));
+        for (int r = 0; r < rows->rowCount(); ++r)
+            values.append(rows->text(r, 0));
+    } catch (const DatabaseError& error) {
+        // A column the table does not have: say so, and leave the list empty.
+        Messages::error(error.message());
+    }
+    m_filterHeader->setValues(column, values);
 }
 
 // ---------------------------------------------------------------- idle time

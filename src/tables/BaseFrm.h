@@ -1,6 +1,8 @@
 #pragma once
 
 #include "data/Dataset.h"
+#include "tables/FilterRowQuery.h"
+#include "tables/GroupTreeBuilder.h"
 
 #include <QHash>
 #include <QPointer>
@@ -8,6 +10,7 @@
 #include <QWidget>
 #include <functional>
 
+class FilterHeader;
 class FormSettings;
 class GroupTitleModel;
 class QAbstractButton;
@@ -21,6 +24,7 @@ class QStatusBar;
 class QTabWidget;
 class QTableView;
 class QTreeWidget;
+class QTreeWidgetItem;
 
 // The generic table window: one query of the database shown as a grid (the table view) or as pages of
 // editors (the form view), a column of command buttons on the right, a status bar at the foot and a
@@ -64,6 +68,7 @@ public:
 
     QAction* action(const QString& name) const;
     QTableView* grid() const { return m_grid; }
+    FilterHeader* filterHeader() const { return m_filterHeader; }
     QTreeWidget* groupTree() const { return m_groupTree; }
     QString statusText() const;
     // Field name of the grid's current column; empty when there is none.
@@ -137,6 +142,12 @@ private:
     void updateStatusBar();
     void updateGroupBox();
     void groupColumn(bool group);
+    FilterRowQuery::ColumnKind columnKind(const QString& field) const;
+    void applyFilterCell(int column, const QString& text);
+    void gridColumnChanged(int column, int previous);
+    void addGroupNodes(const std::vector<GroupNode>& nodes, QTreeWidgetItem* parent);
+    // The client filter of a node: its own column first, then its ancestors'.
+    QString groupNodeFilter(const QTreeWidgetItem* item) const;
     void hideCurrentColumn();
     void deleteCurrent();
     Dataset* deleteTarget() const;
@@ -171,6 +182,8 @@ private:
     QTreeWidget* m_groupTree = nullptr;
     QTableView* m_grid = nullptr;
     GroupTitleModel* m_model = nullptr;
+    FilterHeader* m_filterHeader = nullptr;
+    FilterRowQuery m_filterQuery;
     QTabWidget* m_formPanel = nullptr;
     QScrollArea* m_scrollBox = nullptr;
     QScrollArea* m_buttonBox = nullptr;

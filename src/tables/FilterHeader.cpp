@@ -1,0 +1,135 @@
+#include "tables/FilterHeader.h"
+
+#include <QAbstractItemView>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QTimer>
+
+FilterHeader::FilterHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent), m_debounce(new QTimer(this))
+{
+    setObjectName(QStringLiteral("FilterHeader"));
+    setSectionsClickable(true);
+    setSectionsMovable(true);
+    m_debounce->setSingleShot(true);
+    m_debounce->setInterval(DebounceMs);
+    connect(m_debounce, &QTimer::timeout, this, &FilterHeader::emitPending);
+    connect(this, &QHeaderView::sectionResized, this, &FilterHeader::adjustPositions);
+    connect(this, &QHeaderView::sectionMoved, this, &FilterHeader::adjustPositions);
+}
+
+void FilterHeader::generateFilters(int count)
+{
+    qDeleteAll(m_editors);
+    m_editors.clear();
+    m_pending.clear();
+    for (int column = 0; column < count; ++column) {
+        auto* combo = new QComboBox(this);
+        combo->setObjectName(QStringLiteral("Filter%1").arg(column));
+        combo->setEditable(true);
+        combo->setInsertPolicy(QComboBox::NoInsert);
+        combo->setFrame(false);
+        connect(combo->lineEdit(), &QLineEdit::textEdited, this, [this, column] { textEdited(column); });
+        connect(combo, &QComboBox::activated, this, [this, column] {
+            m_pending.remove(column);
+            emit filterChanged(column, filterText(column));
+        });
+        m_editors.append(combo);
+        combo->show();
+    }
+    updateGeometries();
+}
+
+QComboBox* FilterHeader::editor(int column) const { return m_editors.value(column); }
+
+QString FilterHeader::filterText(int column) const
+{
+    const QComboBox* combo = editor(column);
+    return combo ? combo->currentText() : QString();
+}
+
+void FilterHeader::setFilterText(int column, const QString& text)
+{
+    if (QComboBox* combo = editor(column)) {
+        m_pending.remove(column);
+        combo->setEditText(text);
+    }
+}
+
+void FilterHeader::clearFilters()
+{
+    for (int column = 0; column < m_editors.size(); ++column)
+        setFilterText(column, QString());
+}
+
+void FilterHeader::setValues(int column, const QStringList& values)
+{
+    QComboBox* combo = editor(column);
+    if (!combo)
+        return;
+    const QString typed = combo->currentText();
+    const QSignalBlocker block(combo);
+    combo->clear();
+    combo->addItems(values);
+    combo->setCurrentIndex(-1);
+    combo->setEditText(typed);
+}
+
+void FilterHeader::clearValues(int column) { setValues(column, {}); }
+
+void FilterHeader::textEdited(int column)
+{
+    m_pending.insert(column);
+    m_debounce->start();
+}
+
+void FilterHeader::emitPending()
+{
+    const QSet<int> pending = std::exchange(m_pending, {});
+    QList<int> columns(pending.begin(), pending.end());
+    std::sort(columns.begin(), columns.end());
+    for (int column : columns)
+        emit filterChanged(column, filterText(column));
+}
+
+void FilterHeader::flush()
+{
+    m_debounce->stop();
+    emitPending();
+}
+
+QSize FilterHeader::sizeHint() const
+{
+    QSize size = QHeaderView::sizeHint();
+    if (!m_editors.isEmpty())
+        size.setHeight(size.height() + m_editors.first()->sizeHint().height());
+    return size;
+}
+
+void FilterHeader::updateGeometries()
+{
+    // The titles keep their own height; the editors take the margin below them.
+    if (!m_editors.isEmpty())
+        setViewportMargins(0, 0, 0, m_editors.first()->sizeHint().height());
+    else
+        setViewportMargins(0, 0, 0, 0);
+    QHeaderView::updateGeometries();
+    adjustPositions();
+}
+
+void FilterHeader::adjustPositions()
+{
+    if (m_editors.isEmpty())
+        return;
+    const int top = QHeaderView::sizeHint().height();
+    const int height = m_editors.first()->sizeHint().height();
+    for (int column = 0; column < m_editors.size(); ++column) {
+        QComboBox* combo = m_editors[column];
+        if (column >= count() || isSectionHidden(column)) {
+            combo->hide();
+            continue;
+        }
+        combo->setGeometry(sectionViewportPosition(column), top, sectionSize(column), height);
+        combo->show();
+    }
+}

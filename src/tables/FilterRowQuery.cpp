@@ -1,0 +1,342 @@
+#include "tables/FilterRowQuery.h"
+
+#include "data/Clock.h"
+#include "data/SqlValue.h"
+
+#include <QDate>
+#include <QRegularExpression>
+#include <optional>
+
+namespace {
+
+struct Term {
+    QString op; // "=", "<>", ">=", "<=", ">", "<", "Like", "Not Like", "IN"; empty: by the value
+    QStringList values;
+    bool quoted = false;
+};
+
+class Parser {
+public:
+    explicit Parser(const QString& text) : m_text(text) {}
+
+    // Terms and the connectors between them; std::nullopt with m_error set on bad input.
+    bool run(QList<Term>& terms, QStringList& connectors)
+    {
+        while (true) {
+            skipSpaces();
+            Term term;
+            term.op = readOperator();
+            skipSpaces();
+            if (term.op == QLatin1String("IN")) {
+                if (!readList(term))
+                    return false;
+            } else {
+                std::optional<QString> value = readValue(term.quoted);
+                if (!value)
+                    return false;
+                term.values.append(*value);
+            }
+            terms.append(term);
+            skipSpaces();
+            if (atEnd())
+                return true;
+            const QString word = readWord().toLower();
+            if (word != QLatin1String("and") && word != QLatin1String("or")) {
+                m_error = QStringLiteral("Непонятный текст в условии: «%1».").arg(m_text.mid(m_pos));
+                return false;
+            }
+            connectors.append(word.toUpper());
+        }
+    }
+
+    const QString& error() const { return m_error; }
+
+private:
+    bool atEnd() const { return m_pos >= m_text.size(); }
+    void skipSpaces()
+    {
+        while (!atEnd() && m_text[m_pos].isSpace())
+            ++m_pos;
+    }
+    bool startsWithWord(const QString& word) const
+    {
+        if (m_text.mid(m_pos, word.size()).compare(word, Qt::CaseInsensitive) != 0)
+            return false;
+        const qsizetype after = m_pos + word.size();
+        return after >= m_text.size() || m_text[after].isSpace() || m_text[after] == QLatin1Char('(') ||
+               m_text[after] == QLatin1Char('\'');
+    }
+    QString readWord()
+    {
+        const qsizetype start = m_pos;
+        while (!atEnd() && !m_text[m_pos].isSpace())
+            ++m_pos;
+        return m_text.mid(start, m_pos - start);
+    }
+    QString readOperator()
+    {
+        for (const char* op : {"<>", ">=", "<=", "=", ">", "<"})
+            if (m_text.mid(m_pos).startsWith(QLatin1String(op))) {
+                m_pos += qsizetype(strlen(op));
+                return QString::fromLatin1(op);
+            }
+        if (startsWithWord(QStringLiteral("not"))) {
+            const qsizetype save = m_pos;
+            m_pos += 3;
+            skipSpaces();
+            if (startsWithWord(QStringLiteral("like"))) {
+                m_pos += 4;
+                return QStringLiteral("Not Like");
+            }
+            m_pos = save;
+        }
+        if (startsWithWord(QStringLiteral("like"))) {
+            m_pos += 4;
+            return QStringLiteral("Like");
+        }
+        if (startsWithWord(QStringLiteral("in"))) {
+            m_pos += 2;
+            return QStringLiteral("IN");
+        }
+        return {};
+    }
+    std::optional<QString> readQuoted()
+    {
+        QString value;
+        ++m_pos; // opening quote
+        while (!atEnd()) {
+            const QChar c = m_text[m_pos++];
+            if (c != QLatin1Char('\'')) {
+                value += c;
+                continue;
+            }
+            if (!atEnd() && m_text[m_pos] == QLatin1Char('\'')) {
+                value += c;
+                ++m_pos;
+                continue;
+            }
+            return value;
+        }
+        m_error = QStringLiteral("Не закрыта кавычка в условии.");
+        return std::nullopt;
+    }
+    // A bare value runs to the next " and " / " or " or to the end.
+    std::optional<QString> readValue(bool& quoted)
+    {
+        if (!atEnd() && m_text[m_pos] == QLatin1Char('\'')) {
+            quoted = true;
+            return readQuoted();
+        }
+        static const QRegularExpression connector(QStringLiteral("\\s+(and|or)\\s"),
+                                                  QRegularExpression::CaseInsensitiveOption);
+        const QRegularExpressionMatch match = connector.match(m_text, m_pos);
+        const qsizetype end = match.hasMatch() ? match.capturedStart() : m_text.size();
+        const QString value = m_text.mid(m_pos, end - m_pos).trimmed();
+        m_pos = end;
+        if (value.isEmpty()) {
+            m_error = QStringLiteral("В условии нет значения.");
+            return std::nullopt;
+        }
+        return value;
+    }
+    bool readList(Term& term)
+    {
+        if (atEnd() || m_text[m_pos] != QLatin1Char('(')) {
+            m_error = QStringLiteral("После In нужен список в скобках.");
+            return false;
+        }
+        ++m_pos;
+        while (true) {
+            skipSpaces();
+            QString value;
+            if (!atEnd() && m_text[m_pos] == QLatin1Char('\'')) {
+                std::optional<QString> quoted = readQuoted();
+                if (!quoted)
+                    return false;
+                value = *quoted;
+                term.quoted = true;
+            } else {
+                const qsizetype start = m_pos;
+                while (!atEnd() && m_text[m_pos] != QLatin1Char(',') && m_text[m_pos] != QLatin1Char(')'))
+                    ++m_pos;
+                value = m_text.mid(start, m_pos - start).trimmed();
+            }
+            term.values.append(value);
+            skipSpaces();
+            if (atEnd()) {
+                m_error = QStringLiteral("Не закрыта скобка списка.");
+                return false;
+            }
+            if (m_text[m_pos++] == QLatin1Char(')'))
+                return true;
+        }
+    }
+
+    QString m_text;
+    qsizetype m_pos = 0;
+    QString m_error;
+};
+
+// Two-digit years fall in the hundred years around today, as short dates are read everywhere.
+int fullYear(int twoDigits)
+{
+    const int now = Clock::today().year();
+    int year = (now - 50) / 100 * 100 + twoDigits;
+    if (year < now - 50)
+        year += 100;
+    return year;
+}
+
+QDate parseDate(const QString& text)
+{
+    static const QRegularExpression dmy(QStringLiteral("^(\\d{1,2})[./-](\\d{1,2})[./-](\\d{2}|\\d{4})$"));
+    const QRegularExpressionMatch m = dmy.match(text.trimmed());
+    if (m.hasMatch()) {
+        const int year = m.captured(3).size() == 2 ? fullYear(m.captured(3).toInt()) : m.captured(3).toInt();
+        return QDate(year, m.captured(2).toInt(), m.captured(1).toInt());
+    }
+    return SqlValue::parseDateTime(text.trimmed()).date();
+}
+
+std::optional<QString> literal(FilterRowQuery::ColumnKind kind, const QString& value, bool asText, QString& error)
+{
+    if (asText || kind == FilterRowQuery::ColumnKind::Text)
+        return SqlValue::quoted(value);
+    if (kind == FilterRowQuery::ColumnKind::Number) {
+        bool ok = false;
+        const double number = QString(value).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
+        if (!ok) {
+            error = QStringLiteral("«%1» не число.").arg(value);
+            return std::nullopt;
+        }
+        return SqlValue::number(number);
+    }
+    const QDate date = parseDate(value);
+    if (!date.isValid()) {
+        error = QStringLiteral("«%1» не дата.").arg(value);
+        return std::nullopt;
+    }
+    return QStringLiteral("#") + date.toString(QStringLiteral("MM/dd/yyyy")) + QStringLiteral("#");
+}
+
+bool isNullWord(const Term& term)
+{
+    return !term.quoted && term.values.size() == 1 && term.values[0].compare(QLatin1String("NULL"), Qt::CaseInsensitive) == 0;
+}
+
+std::optional<QString> termSql(const QString& column, FilterRowQuery::ColumnKind kind, Term term, QString& error)
+{
+    const QString target = QStringLiteral("[") + column + QStringLiteral("]");
+    if (isNullWord(term) && (term.op.isEmpty() || term.op == QLatin1String("=") || term.op == QLatin1String("<>")))
+        return target + (term.op == QLatin1String("<>") ? QStringLiteral(" Is Not Null") : QStringLiteral(" Is Null"));
+    if (term.op.isEmpty()) {
+        const QString& v = term.values[0];
+        term.op = v.contains(QLatin1Char('%')) || v.contains(QLatin1Char('*')) ? QStringLiteral("Like")
+                                                                                : QStringLiteral("=");
+    }
+    const bool like = term.op.endsWith(QLatin1String("Like"));
+    QStringList literals;
+    for (QString value : term.values) {
+        if (like)
+            value.replace(QLatin1Char('*'), QLatin1Char('%'));
+        std::optional<QString> lit = literal(kind, value, like, error);
+        if (!lit)
+            return std::nullopt;
+        literals.append(*lit);
+    }
+    if (term.op == QLatin1String("IN"))
+        return target + QStringLiteral(" IN (") + literals.join(QStringLiteral(", ")) + QStringLiteral(")");
+    return target + QLatin1Char(' ') + term.op + QLatin1Char(' ') + literals[0];
+}
+
+} // namespace
+
+FilterRowQuery::Parsed FilterRowQuery::parse(const QString& column, ColumnKind kind, const QString& typed)
+{
+    Parsed result;
+    if (typed.trimmed().isEmpty())
+        return result;
+    Parser parser(typed.trimmed());
+    QList<Term> terms;
+    QStringList connectors;
+    if (!parser.run(terms, connectors)) {
+        result.error = parser.error();
+        return result;
+    }
+    QString condition;
+    for (int i = 0; i < terms.size(); ++i) {
+        std::optional<QString> sql = termSql(column, kind, terms[i], result.error);
+        if (!sql)
+            return result;
+        if (i > 0)
+            condition += QLatin1Char(' ') + connectors[i - 1] + QLatin1Char(' ');
+        condition += *sql;
+    }
+    // Several terms of one column stay together when the columns are joined with AND.
+    result.condition = terms.size() > 1 ? QStringLiteral("(") + condition + QStringLiteral(")") : condition;
+    return result;
+}
+
+namespace {
+const QRegularExpression& lineBreak()
+{
+    static const QRegularExpression re(QStringLiteral("\r\n|\r|\n"));
+    return re;
+}
+} // namespace
+
+bool FilterRowQuery::hasAnchor(const QString& statement)
+{
+    for (const QString& line : statement.split(lineBreak()))
+        if (line.startsWith(QLatin1String("1=1"), Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
+QString FilterRowQuery::rebuild(const QString& statement, const QStringList& conditions)
+{
+    QString result;
+    qsizetype start = 0;
+    while (start <= statement.size()) {
+        const QRegularExpressionMatch br = lineBreak().match(statement, start);
+        const qsizetype end = br.hasMatch() ? br.capturedStart() : statement.size();
+        const QString line = statement.mid(start, end - start);
+        if (line.startsWith(QLatin1String("1=1"), Qt::CaseInsensitive)) {
+            if (conditions.isEmpty())
+                return result + QStringLiteral("1=1");
+            return result + QStringLiteral("1=1 and ") + conditions.join(QStringLiteral(" AND "));
+        }
+        if (!br.hasMatch())
+            break;
+        result += line + br.captured();
+        start = br.capturedEnd();
+    }
+    return statement;
+}
+
+FilterRowQuery::Parsed FilterRowQuery::setCell(int column, const QString& columnName, ColumnKind kind,
+                                               const QString& typed)
+{
+    Parsed parsed = parse(columnName, kind, typed);
+    if (!parsed.ok())
+        return parsed;
+    if (parsed.condition.isEmpty())
+        m_conditions.erase(column);
+    else
+        m_conditions[column] = parsed.condition;
+    return parsed;
+}
+
+QStringList FilterRowQuery::conditions() const
+{
+    QStringList list;
+    for (const auto& [column, condition] : m_conditions)
+        list.append(condition);
+    return list;
+}
+
+QString FilterRowQuery::valueListStatement(const QString& column, const QString& table)
+{
+    return QStringLiteral("select ") + column + QStringLiteral(" from ") + table + QStringLiteral(" where ") + column +
+           QStringLiteral(" is not null") + QStringLiteral(" group by ") + column + QStringLiteral(";");
+}

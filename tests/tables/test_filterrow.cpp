@@ -1,0 +1,178 @@
+#include "TablesFixture.h"
+
+#include "data/Clock.h"
+#include "data/Dataset.h"
+#include "tables/FilterHeader.h"
+#include "tables/FilterRowQuery.h"
+#include "tables/PasportListFrm.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QTableView>
+#include <QTest>
+
+using Kind = FilterRowQuery::ColumnKind;
+
+TEST(FilterRowQuery, TypedTextBecomesAConditionOnTheColumn)
+{
+    Clock::fix(QDateTime(QDate(2025, 6, 1), QTime(12, 0)));
+    struct Case {
+        Kind kind;
+        QString typed;
+        QString condition;
+    };
+    const Case cases[] = {
+        {Kind::Text, "", ""},
+        {Kind::Text, "   ", ""},
+        {Kind::Text, "Манометр", "[C] = 'Манометр'"},
+        {Kind::Text, "  Цех 1 ", "[C] = 'Цех 1'"},
+        {Kind::Text, "O'Neil; --", "[C] = 'O''Neil; --'"},
+        {Kind::Text, "'O''Neil'", "[C] = 'O''Neil'"},
+        {Kind::Text, "ab%", "[C] Like 'ab%'"},
+        {Kind::Text, "ab*", "[C] Like 'ab%'"},
+        {Kind::Text, "NULL", "[C] Is Null"},
+        {Kind::Text, "<> null", "[C] Is Not Null"},
+        {Kind::Text, "'NULL'", "[C] = 'NULL'"},
+        {Kind::Text, "''", "[C] = ''"},
+        {Kind::Text, "<> x", "[C] <> 'x'"},
+        {Kind::Text, "not like М*", "[C] Not Like 'М%'"},
+        {Kind::Text, "in ('a', 'b''c')", "[C] IN ('a', 'b''c')"},
+        {Kind::Text, "= a or = b", "([C] = 'a' OR [C] = 'b')"},
+        {Kind::Number, "12", "[C] = 12"},
+        {Kind::Number, "2,15", "[C] = 2.15"},
+        {Kind::Number, ">= 10 and < 20.5", "([C] >= 10 AND [C] < 20.5)"},
+        {Kind::Number, "in (1, 2)", "[C] IN (1, 2)"},
+        {Kind::Number, "1%", "[C] Like '1%'"},
+        {Kind::Date, "05.03.2024", "[C] = #03/05/2024#"},
+        {Kind::Date, "05.03.04", "[C] = #03/05/2004#"},
+        {Kind::Date, "05.03.80", "[C] = #03/05/1980#"},
+        // The date dialog's forms.
+        {Kind::Date, "= '05.03.04'", "[C] = #03/05/2004#"},
+        {Kind::Date, ">= '01.03.04' and  <='05.03.04'", "([C] >= #03/01/2004# AND [C] <= #03/05/2004#)"},
+        {Kind::Date, "<= '05.03.04'", "[C] <= #03/05/2004#"},
+    };
+    for (const Case& c : cases) {
+        const auto parsed = FilterRowQuery::parse("C", c.kind, c.typed);
+        EXPECT_TRUE(parsed.ok()) << c.typed.toStdString() << ": " << parsed.error.toStdString();
+        EXPECT_EQ(parsed.condition, c.condition) << c.typed.toStdString();
+    }
+    Clock::fix({});
+}
+
+TEST(FilterRowQuery, BadInputIsRefusedWithAReason)
+{
+    struct Case {
+        Kind kind;
+        QString typed;
+    };
+    const Case cases[] = {
+        {Kind::Number, "abc"}, {Kind::Date, "31.02.2024"}, {Kind::Date, "yesterday"}, {Kind::Text, "'open"},
+        {Kind::Text, "in (a, b"}, {Kind::Text, "in a"},    {Kind::Text, ">="},
+    };
+    for (const Case& c : cases) {
+        const auto parsed = FilterRowQuery::parse("C", c.kind, c.typed);
+        EXPECT_FALSE(parsed.ok()) << c.typed.toStdString();
+        EXPECT_TRUE(parsed.condition.isEmpty());
+    }
+}
+
+TEST(FilterRowQuery, RebuildsTheMainQueryAtItsAnchorLine)
+{
+    const QString main = "select * from Pasport\rWHERE\r1=1;";
+    EXPECT_EQ(FilterRowQuery::rebuild(main, {}), "select * from Pasport\rWHERE\r1=1");
+    EXPECT_EQ(FilterRowQuery::rebuild(main, {"[A] = 'x'", "[B] = 2"}),
+              "select * from Pasport\rWHERE\r1=1 and [A] = 'x' AND [B] = 2");
+    // Rebuilding a rebuilt query replaces the anchor line again; what followed it is dropped.
+    EXPECT_EQ(FilterRowQuery::rebuild("select * from Pasport\rWHERE\r1=1 and [A] = 'x'\rorder by A", {"[B] = 2"}),
+              "select * from Pasport\rWHERE\r1=1 and [B] = 2");
+    EXPECT_EQ(FilterRowQuery::rebuild("select a\nfrom t\nwhere\n1=1 AND x\n", {}), "select a\nfrom t\nwhere\n1=1");
+    // Only a line that begins with the anchor counts; no anchor leaves the statement alone.
+    EXPECT_EQ(FilterRowQuery::rebuild("select * from t where 1=1;", {"[A] = 1"}), "select * from t where 1=1;");
+    EXPECT_FALSE(FilterRowQuery::hasAnchor("select * from t where 1=1;"));
+    EXPECT_TRUE(FilterRowQuery::hasAnchor(main));
+    EXPECT_EQ(FilterRowQuery::valueListStatement("Name_DevType", "Pasport"),
+              "select Name_DevType from Pasport where Name_DevType is not null group by Name_DevType;");
+}
+
+TEST(FilterRowQuery, ConditionsComeInColumnOrderAndBadTextKeepsThePreviousOne)
+{
+    FilterRowQuery query;
+    query.setCell(5, "E", Kind::Number, "5");
+    query.setCell(1, "A", Kind::Text, "x");
+    EXPECT_EQ(query.conditions(), QStringList({"[A] = 'x'", "[E] = 5"}));
+    EXPECT_FALSE(query.setCell(5, "E", Kind::Number, "five").ok());
+    EXPECT_EQ(query.conditions(), QStringList({"[A] = 'x'", "[E] = 5"}));
+    query.setCell(1, "A", Kind::Text, "");
+    EXPECT_EQ(query.conditions(), QStringList({"[E] = 5"}));
+}
+
+class FilterRowTest : public TablesFixture {};
+
+TEST_F(FilterRowTest, TypingIsDebouncedIntoOneSignal)
+{
+    FilterHeader header;
+    header.generateFilters(3);
+    QSignalSpy spy(&header, &FilterHeader::filterChanged);
+    QLineEdit* edit = header.editor(1)->lineEdit();
+    QTest::keyClicks(edit, "Ceh");
+    EXPECT_EQ(spy.count(), 0);
+    ASSERT_TRUE(spy.wait(FilterHeader::DebounceMs * 4));
+    ASSERT_EQ(spy.count(), 1);
+    EXPECT_EQ(spy.at(0).at(0).toInt(), 1);
+    EXPECT_EQ(spy.at(0).at(1).toString(), "Ceh");
+    header.setFilterText(2, "quiet"); // set by the program: no signal
+    header.flush();
+    EXPECT_EQ(spy.count(), 1);
+}
+
+TEST_F(FilterRowTest, TheWindowRequeriesWithTheConditionsAndListsColumnValues)
+{
+    TPasportListForm form;
+    form.show();
+    QTableView* grid = form.grid();
+    const int type = form.dsMain()->fieldIndex("Name_DevType");
+    const int price = form.dsMain()->fieldIndex("Price");
+    grid->setCurrentIndex(grid->model()->index(0, type));
+    QComboBox* typeFilter = form.filterHeader()->editor(type);
+    ASSERT_TRUE(typeFilter);
+    QStringList values;
+    for (int i = 0; i < typeFilter->count(); ++i)
+        values.append(typeFilter->itemText(i));
+    EXPECT_EQ(values, QStringList({"", "Манометр", "Термометр"}));
+
+    typeFilter->setCurrentIndex(1);
+    emit typeFilter->activated(1); // a value picked from the list applies at once
+    EXPECT_EQ(form.dsMain()->sql(), "select * from Pasport\rWHERE\r1=1 and [Name_DevType] = 'Манометр'");
+    EXPECT_EQ(form.dsMain()->recordCount(), 3);
+
+    form.filterHeader()->setFilterText(price, ">= 20");
+    emit form.filterHeader()->filterChanged(price, ">= 20");
+    EXPECT_EQ(form.dsMain()->sql(),
+              "select * from Pasport\rWHERE\r1=1 and [Name_DevType] = 'Манометр' AND [Price] >= 20");
+    EXPECT_EQ(form.dsMain()->recordCount(), 2);
+
+    messages.clear();
+    emit form.filterHeader()->filterChanged(price, "lots");
+    ASSERT_EQ(messages.texts().size(), 1); // refused, the query stays
+    EXPECT_EQ(form.dsMain()->recordCount(), 2);
+
+    emit form.filterHeader()->filterChanged(type, "");
+    emit form.filterHeader()->filterChanged(price, "");
+    EXPECT_EQ(form.dsMain()->sql(), "select * from Pasport\rWHERE\r1=1");
+    EXPECT_EQ(form.dsMain()->recordCount(), 6);
+}
+
+TEST_F(FilterRowTest, DateConditionsReachTheEngineInStorageForm)
+{
+    TPasportListForm form;
+    const int setDate = form.dsMain()->fieldIndex("SetDate");
+    emit form.filterHeader()->filterChanged(setDate, ">= '01.03.24' and  <='31.03.24'");
+    EXPECT_EQ(form.dsMain()->recordCount(), 2);
+    emit form.filterHeader()->filterChanged(setDate, "01.04.2024");
+    EXPECT_EQ(form.dsMain()->recordCount(), 2);
+    emit form.filterHeader()->filterChanged(setDate, "null");
+    EXPECT_EQ(form.dsMain()->recordCount(), 2);
+    emit form.filterHeader()->filterChanged(form.dsMain()->fieldIndex("ANumber"), "A'5");
+    EXPECT_EQ(form.dsMain()->recordCount(), 0);
+}
