@@ -8,6 +8,8 @@
 #include "data/MessageService.h"
 #include "data/RefChecks.h"
 #include "data/ResultSet.h"
+#include "tables/FormSettings.h"
+#include "tables/GridPrinter.h"
 #include "text/StrList.h"
 
 #include <QAbstractEventDispatcher>
@@ -23,7 +25,6 @@
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QRegularExpressionValidator>
-#include <QSettings>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
@@ -33,6 +34,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include <algorithm>
 #include <memory>
 
 // Shared by the page table and the window's lists, so outside the anonymous namespace.
@@ -49,7 +51,6 @@ using sprav_detail::ColumnSpec;
 
 namespace {
 
-const char* const kSettingsFile = "Device.ini";
 const char* const kListWidthKey = "TableList.Width";
 constexpr int kLabelHeight = 30; // the grid starts this far below the top of its panel
 
@@ -529,6 +530,26 @@ void TSpravForm::applyFields(Table& t)
     t.model->refreshHeaders();
     for (int c = 0; c < t.ds->fieldCount(); ++c)
         t.grid->setColumnHidden(c, !t.ds->fields()[size_t(c)]->isVisible());
+    fitColumns(*t.grid);
+}
+
+// Columns as wide as their values, within bounds, and titles longer than that on two lines: the
+// figure columns of the labour lists carry the whole list name as title and must stay in sight.
+void TSpravForm::fitColumns(QTableView& grid)
+{
+    QHeaderView* header = grid.horizontalHeader();
+    bool wrapped = false;
+    for (int c = 0; c < grid.model()->columnCount(); ++c) {
+        if (grid.isColumnHidden(c))
+            continue;
+        const int values = static_cast<const QAbstractItemView&>(grid).sizeHintForColumn(c) + 16;
+        const int title = header->sectionSizeHint(c);
+        const int width = std::clamp(std::max(values, std::min(title, 200)), 120, 360);
+        grid.setColumnWidth(c, width);
+        wrapped = wrapped || title > width;
+    }
+    const int lines = wrapped ? 2 : 1;
+    header->setFixedHeight(lines * header->fontMetrics().height() + 8);
 }
 
 void TSpravForm::createLayout()
@@ -570,7 +591,10 @@ void TSpravForm::createLayout()
     m_splitter->addWidget(m_pages);
     m_splitter->setStretchFactor(0, 0);
     m_splitter->setStretchFactor(1, 1);
-    m_splitter->setSizes({200, 560});
+    // The list as wide as its longest name, so that no table name is cut.
+    const int listWidth = m_list->sizeHintForColumn(0) + 2 * m_list->frameWidth() + 12;
+    m_splitter->setSizes({listWidth, 560});
+    resize(listWidth + 560 + 120 + 8, height());
     body->addWidget(m_splitter, 1);
     body->addWidget(createButtonBox());
 
@@ -616,10 +640,10 @@ QWidget* TSpravForm::createTablePanel(Table& t, const QString& caption)
                             QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
     t.grid->setAlternatingRowColors(true);
     t.grid->verticalHeader()->setDefaultSectionSize(t.grid->fontMetrics().height() + 6);
-    t.grid->verticalHeader()->setFixedWidth(14);
     t.grid->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     t.grid->horizontalHeader()->setStretchLastSection(true);
-    t.grid->horizontalHeader()->setDefaultSectionSize(t.columns.size() > 1 ? 320 : 200);
+    t.grid->horizontalHeader()->setDefaultAlignment(Qt::Alignment(Qt::AlignCenter) |
+                                                    Qt::Alignment::fromInt(Qt::TextWordWrap));
     t.grid->horizontalHeader()->setHighlightSections(false);
     layout->addWidget(t.grid, 1);
     connectGrid(t);
@@ -934,9 +958,16 @@ void TSpravForm::btnDeleteClick()
     updateControls();
 }
 
+// The grid of the current list, as the user sees it, in a print preview.
 void TSpravForm::btnPrintClick()
 {
-    // Wired to the grid printer's preview once it is available.
+    Table* t = currentTable();
+    if (!t || !t->ds->isActive())
+        return;
+    guarded([&] {
+        t->ds->checkBrowseMode();
+        GridPrinter(t->grid).preview(this);
+    });
 }
 
 void TSpravForm::postAll()
@@ -976,9 +1007,8 @@ void TSpravForm::closeEvent(QCloseEvent* event)
 
 void TSpravForm::loadSettings()
 {
-    QSettings settings(QString::fromLatin1(kSettingsFile), QSettings::IniFormat);
-    settings.beginGroup(QString::fromLatin1(metaObject()->className()));
-    StoredGeometry::restore(settings, frame());
+    FormSettings settings(QString::fromLatin1(metaObject()->className()));
+    StoredGeometry::restore(settings.settings(), frame());
     bool ok = false;
     const int width = settings.value(QString::fromLatin1(kListWidthKey)).toInt(&ok);
     if (ok && width > 0) {
@@ -989,8 +1019,7 @@ void TSpravForm::loadSettings()
 
 void TSpravForm::saveSettings()
 {
-    QSettings settings(QString::fromLatin1(kSettingsFile), QSettings::IniFormat);
-    settings.beginGroup(QString::fromLatin1(metaObject()->className()));
-    StoredGeometry::save(settings, frame());
+    FormSettings settings(QString::fromLatin1(metaObject()->className()));
+    StoredGeometry::save(settings.settings(), frame());
     settings.setValue(QString::fromLatin1(kListWidthKey), m_list->width());
 }

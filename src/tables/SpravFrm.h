@@ -55,6 +55,7 @@ private:
     QWidget* createTablePanel(Table& table, const QString& caption);
     void setUpDataset(Page& page, Table& table, Table* master);
     void applyFields(Table& table);
+    static void fitColumns(QTableView& grid);
     void connectGrid(Table& table);
 
     void TableListChange(int row);

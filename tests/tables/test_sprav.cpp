@@ -6,10 +6,15 @@
 #include "support/MessageRecorder.h"
 #include "support/SqliteFile.h"
 #include "support/TempDir.h"
+#include "tables/GridPrinter.h"
 #include "tables/SpravFrm.h"
 #include "text/StrList.h"
 
+#include <QAbstractItemDelegate>
 #include <QAbstractItemModel>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QProcess>
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
@@ -401,6 +406,67 @@ TEST_F(SpravTest, GridEditsTheCurrentRowAndMovingPostsIt)
     EXPECT_EQ(prec->state(), Dataset::State::Browse);
     EXPECT_EQ(prec->recNo(), 1);
     EXPECT_DOUBLE_EQ(dm.ADOConnection()->scalar("select Name_Prec from Prec where ID_Prec = 2").toDouble(), 2.25);
+}
+
+TEST_F(SpravTest, CellEditorsTakeCommaDecimalsAndPickDimensionsByName)
+{
+    run("insert into DayFund (Name_DayFund, DayFundNum) values ('Пятидневка', 247)");
+    run("insert into Dimention (Name_Dimention) values ('кПа'), ('мА')");
+    run("insert into RefusalParam (Name_Param, IDimention) values ('Ток', 1)");
+    TSpravForm& f = open();
+    f.SelectPage(21);
+    QTableView* g = grid("gridDayFund");
+    const QModelIndex cell = g->model()->index(0, ds("dsDayFund")->fieldIndex("DayFundNum"));
+    QAbstractItemDelegate* delegate = g->itemDelegateForIndex(cell);
+    std::unique_ptr<QWidget> editor(delegate->createEditor(g->viewport(), {}, cell));
+    auto* edit = qobject_cast<QLineEdit*>(editor.get());
+    ASSERT_TRUE(edit);
+    delegate->setEditorData(edit, cell);
+    EXPECT_EQ(edit->text(), "247");
+    QString bad = "12x";
+    int pos = 0;
+    EXPECT_EQ(edit->validator()->validate(bad, pos), QValidator::Invalid); // nothing but a number gets typed
+    edit->setText("246,5");
+    edit->setModified(true);
+    delegate->setModelData(edit, g->model(), cell);
+    f.SelectPage(0);
+    EXPECT_DOUBLE_EQ(dm.ADOConnection()->scalar("select DayFundNum from DayFund").toDouble(), 246.5);
+
+    f.SelectPage(12);
+    g = grid("gridRefusalParam");
+    const QModelIndex dimension = g->model()->index(0, ds("dsRefusalParam")->fieldIndex("Name_Dimention"));
+    EXPECT_EQ(dimension.data().toString(), "кПа");
+    delegate = g->itemDelegateForIndex(dimension);
+    editor.reset(delegate->createEditor(g->viewport(), {}, dimension));
+    auto* combo = qobject_cast<QComboBox*>(editor.get());
+    ASSERT_TRUE(combo);
+    delegate->setEditorData(combo, dimension);
+    EXPECT_EQ(combo->currentText(), "кПа");
+    combo->setCurrentIndex(combo->findText("мА"));
+    delegate->setModelData(combo, g->model(), dimension);
+    EXPECT_EQ(dimension.data().toString(), "мА");
+    f.SelectPage(0);
+    EXPECT_EQ(scalar("select IDimention from RefusalParam"), 2);
+}
+
+TEST_F(SpravTest, PrintShowsTheGridOfTheCurrentList)
+{
+    run("insert into Location (Name_Location) values ('Корпус А')");
+    run("insert into LocSet (Name_LocSet, ILocation) values ('Щит управления', 1)");
+    const QString pdf = dir.file("print.pdf");
+    GridPrinter::setPreviewOutputFile(pdf);
+    TSpravForm& f = open();
+    f.SelectPage(8);
+    focus("gridLocSet");
+    click("btnPrint");
+    GridPrinter::setPreviewOutputFile({});
+    QProcess text;
+    text.start("/usr/bin/pdftotext", {pdf, "-"});
+    ASSERT_TRUE(text.waitForFinished(30000));
+    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+    EXPECT_TRUE(printed.contains("Щит управления")) << printed.toStdString();
+    EXPECT_FALSE(printed.contains("Корпус А"));
+    EXPECT_TRUE(messages.shown().isEmpty());
 }
 
 TEST_F(SpravTest, NavigationButtonsAndStatusBarFollowTheCurrentList)
