@@ -11,6 +11,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <sqlite3.h>
 
 #ifndef INSTREL_PRODUCT_VERSION
 #error "INSTREL_PRODUCT_VERSION must be defined by the build"
@@ -398,6 +399,11 @@ bool SchemaUpgrade::makeBackup()
     QString target = source + QLatin1Char('.') + stamp + QStringLiteral(".bak");
     for (int n = 2; QFileInfo::exists(target); ++n)
         target = source + QLatin1Char('.') + stamp + QLatin1Char('-') + QString::number(n) + QStringLiteral(".bak");
+
+    // Everything committed must be in the main file before it is copied (a write-ahead log, if the
+    // file uses one, is folded in first; for other files this does nothing).
+    if (sqlite3* db = m_connection.handle())
+        sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
 
     QString reason;
     QFile file(source);
