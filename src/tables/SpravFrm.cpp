@@ -700,7 +700,13 @@ QWidget* TSpravForm::createButtonBox()
     connect(m_btnInsert, &QPushButton::clicked, this, &TSpravForm::btnInsertClick);
     connect(m_btnDelete, &QPushButton::clicked, this, &TSpravForm::btnDeleteClick);
     connect(m_btnPrint, &QPushButton::clicked, this, &TSpravForm::btnPrintClick);
-    connect(m_btnClose, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_btnClose, &QPushButton::clicked, this, [this] {
+        // Inside the main window the frame closes, and asks this window first.
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget()))
+            sub->close();
+        else
+            close();
+    });
     return box;
 }
 

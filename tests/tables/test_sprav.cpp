@@ -1,3 +1,4 @@
+#include "app/MainFrm.h"
 #include "data/DMFrm.h"
 #include "data/Dataset.h"
 #include "data/InitialSchema.h"
@@ -18,6 +19,8 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 #include <QSettings>
 #include <QSplitter>
@@ -493,6 +496,37 @@ TEST_F(SpravTest, NavigationButtonsAndStatusBarFollowTheCurrentList)
     EXPECT_EQ(status->currentMessage(), "Общ.колич.строк = 0  текущая строка = 0");
     EXPECT_FALSE(button("btnDelete")->isEnabled());
     EXPECT_FALSE(button("btnInsert")->isEnabled());
+}
+
+TEST_F(SpravTest, InsideTheMainWindowLeavingPostsAndCloseEndsTheFrame)
+{
+    TMainForm::registerWindow("TSpravForm", [] { return new TSpravForm; });
+    TMainForm main;
+    main.show();
+    QTest::qWait(50);
+    QWidget* window = main.openOrActivate("TSpravForm");
+    ASSERT_TRUE(window);
+    bool existed = false;
+    EXPECT_EQ(main.openOrActivate("TSpravForm", &existed), window);
+    EXPECT_TRUE(existed);
+    ASSERT_TRUE(QMetaObject::invokeMethod(window, "SelectPage", Q_ARG(int, 16)));
+    auto* states = window->findChild<Dataset*>("dsState");
+    QTest::mouseClick(window->findChild<QPushButton*>("btnInsert"), Qt::LeftButton);
+    ASSERT_EQ(states->state(), Dataset::State::Insert);
+    states->setValue("Name_State", "На консервации");
+
+    main.openOrActivate("TMonitorForm"); // another window becomes active: the new state is stored
+    QCoreApplication::processEvents();
+    EXPECT_EQ(states->state(), Dataset::State::Browse);
+    EXPECT_EQ(scalar("select count(*) from State where Name_State = 'На консервации'"), 1);
+
+    main.openOrActivate("TSpravForm");
+    QPointer<QWidget> alive(window);
+    QTest::mouseClick(window->findChild<QPushButton*>("btnClose"), Qt::LeftButton);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(alive.isNull());
+    EXPECT_EQ(main.findChildWindow("TSpravForm"), nullptr);
+    EXPECT_TRUE(QSettings("Device.ini", QSettings::IniFormat).contains("TSpravForm/TableList.Width"));
 }
 
 TEST_F(SpravTest, GeometryAndListWidthAreKeptInTheSettingsFile)
