@@ -5,6 +5,10 @@
 #include "data/MessageService.h"
 #include "data/WaitCursor.h"
 #include "tables/CurrentRowDelegate.h"
+#include "tables/FindDialog.h"
+#include "tables/GridPrinter.h"
+#include "tables/InputDateFrm.h"
+#include "tables/SaveSelectedRows.h"
 #include "tables/FilterHeader.h"
 #include "tables/FormSettings.h"
 #include "tables/GridSettings.h"
@@ -228,6 +232,7 @@ QWidget* TBaseForm::buildGridPanel()
     m_grid->setHorizontalHeader(m_filterHeader);
     connect(m_grid->horizontalScrollBar(), &QScrollBar::valueChanged, m_filterHeader, &FilterHeader::adjustPositions);
     connect(m_filterHeader, &FilterHeader::filterChanged, this, &TBaseForm::applyFilterCell);
+    connect(m_filterHeader, &QHeaderView::sectionClicked, this, &TBaseForm::titleClicked);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -391,6 +396,21 @@ void TBaseForm::createBaseCommands()
     });
     setCommand(QStringLiteral("HideColumn1"), [this] { hideCurrentColumn(); });
     setCommand(QStringLiteral("SelectAll"), [this] { m_grid->selectAll(); });
+    setCommand(QStringLiteral("Print"), [this] { GridPrinter(m_grid).preview(this); });
+    setCommand(QStringLiteral("Save"), [this] { saveSelectedRows(m_grid, this); });
+    setCommand(QStringLiteral("Find"), [this] { openFind(); });
+    setCommand(QStringLiteral("CustFilter"), [this] { customDateFilter(); }, [this] {
+        const QString field = currentFieldName();
+        return !field.isEmpty() && columnKind(field) == FilterRowQuery::ColumnKind::Date;
+    });
+    auto marker = [this] { return m_sortMarkers.marker(currentFieldName()); };
+    auto hasField = [this] { return !currentFieldName().isEmpty(); };
+    setCommand(QStringLiteral("SortAsc"), [this] { setSortMarker(SortMarkers::Marker::Ascending); },
+               [=] { return hasField() && SortMarkers::canSortAscending(marker()); });
+    setCommand(QStringLiteral("SortDesc"), [this] { setSortMarker(SortMarkers::Marker::Descending); },
+               [=] { return hasField() && SortMarkers::canSortDescending(marker()); });
+    setCommand(QStringLiteral("SortNone"), [this] { setSortMarker(SortMarkers::Marker::None); },
+               [=] { return hasField() && SortMarkers::canClearSort(marker()); });
     setCommand(QStringLiteral("GroupCol"), [this] { groupColumn(true); }, [this] {
         const QString field = currentFieldName();
         return !field.isEmpty() && !m_model->groupPosition(field);
@@ -485,7 +505,10 @@ void TBaseForm::syncGridCurrent()
     const QModelIndex current = m_grid->currentIndex();
     if (row < 0 || row >= m_model->rowCount() || (current.isValid() && current.row() == row))
         return;
-    int column = current.isValid() ? current.column() : m_grid->horizontalHeader()->logicalIndex(0);
+    // Rows replaced take the current cell away; the column the user was in stays.
+    int column = current.isValid() ? current.column() : m_lastColumn;
+    if (column < 0 || column >= m_model->columnCount())
+        column = m_grid->horizontalHeader()->logicalIndex(0);
     if (column < 0)
         column = 0;
     m_syncingCurrent = true;
@@ -496,6 +519,8 @@ void TBaseForm::syncGridCurrent()
 
 void TBaseForm::gridCurrentChanged(const QModelIndex& current)
 {
+    if (current.isValid())
+        m_lastColumn = current.column();
     if (m_syncingCurrent || !current.isValid() || !m_dsMain || !m_dsMain->isActive())
         return;
     if (current.row() != m_dsMain->currentRow()) {
@@ -597,6 +622,55 @@ void TBaseForm::setComplectVisible(bool visible)
 {
     m_complectVisible = visible;
     m_lbStore1->setText(visible ? QStringLiteral("True") : QStringLiteral("False"));
+}
+
+// ---------------------------------------------------------------- sorting, find, date filter
+
+void TBaseForm::setSortMarker(SortMarkers::Marker marker)
+{
+    const QString field = currentFieldName();
+    if (field.isEmpty())
+        return;
+    m_sortMarkers.setMarker(field, marker);
+    applySort();
+}
+
+void TBaseForm::titleClicked(int section)
+{
+    if (!m_dsMain || section < 0 || section >= m_dsMain->fieldCount())
+        return;
+    m_sortMarkers.cycle(m_dsMain->fields()[size_t(section)]->name());
+    applySort();
+}
+
+void TBaseForm::applySort()
+{
+    if (m_dsMain)
+        m_dsMain->setSort(m_sortMarkers.sortText());
+}
+
+void TBaseForm::openFind()
+{
+    if (!m_findDialog) {
+        m_findDialog = new FindDialog(this);
+        m_findDialog->setObjectName(QStringLiteral("FindDialog"));
+        m_findDialog->setDataset(m_dsMain);
+    }
+    const QModelIndex current = m_grid->currentIndex();
+    m_findDialog->setSearch(current.isValid() ? current.data().toString() : QString(), currentFieldName());
+    m_findDialog->show();
+}
+
+void TBaseForm::customDateFilter()
+{
+    const QModelIndex current = m_grid->currentIndex();
+    if (!current.isValid())
+        return;
+    if (!m_dateDialog)
+        m_dateDialog = new TInputDateForm(this);
+    const QString expression = m_dateDialog->askExpression();
+    m_filterHeader->setFilterText(current.column(), expression);
+    applyFilterCell(current.column(), expression);
 }
 
 // ---------------------------------------------------------------- grouping

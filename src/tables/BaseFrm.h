@@ -3,6 +3,7 @@
 #include "data/Dataset.h"
 #include "tables/FilterRowQuery.h"
 #include "tables/GroupTreeBuilder.h"
+#include "tables/SortMarkers.h"
 
 #include <QHash>
 #include <QPointer>
@@ -11,6 +12,8 @@
 #include <functional>
 
 class FilterHeader;
+class FindDialog;
+class TInputDateForm;
 class FormSettings;
 class GroupTitleModel;
 class QAbstractButton;
@@ -71,6 +74,7 @@ public:
     FilterHeader* filterHeader() const { return m_filterHeader; }
     QTreeWidget* groupTree() const { return m_groupTree; }
     QString statusText() const;
+    const SortMarkers& sortMarkers() const { return m_sortMarkers; }
     // Field name of the grid's current column; empty when there is none.
     QString currentFieldName() const;
 
@@ -142,6 +146,11 @@ private:
     void updateStatusBar();
     void updateGroupBox();
     void groupColumn(bool group);
+    void setSortMarker(SortMarkers::Marker marker);
+    void titleClicked(int section);
+    void applySort();
+    void openFind();
+    void customDateFilter();
     FilterRowQuery::ColumnKind columnKind(const QString& field) const;
     void applyFilterCell(int column, const QString& text);
     void gridColumnChanged(int column, int previous);
@@ -167,6 +176,7 @@ private:
     bool m_buttonsArranged = false;
     bool m_shown = false;
     bool m_syncingCurrent = false;
+    int m_lastColumn = -1;
     QPointer<Dataset> m_deleteDataset;
 
     QHash<QString, QAction*> m_actions;
@@ -184,6 +194,9 @@ private:
     GroupTitleModel* m_model = nullptr;
     FilterHeader* m_filterHeader = nullptr;
     FilterRowQuery m_filterQuery;
+    SortMarkers m_sortMarkers;
+    FindDialog* m_findDialog = nullptr;
+    TInputDateForm* m_dateDialog = nullptr;
     QTabWidget* m_formPanel = nullptr;
     QScrollArea* m_scrollBox = nullptr;
     QScrollArea* m_buttonBox = nullptr;

@@ -4,6 +4,7 @@
 #include "tables/BaseFrm.h"
 #include "tables/CurrentRowDelegate.h"
 #include "tables/FormSettings.h"
+#include "tables/InputDateFrm.h"
 #include "tables/MainQueryText.h"
 #include "tables/PasportListFrm.h"
 #include "text/StrList.h"
@@ -382,4 +383,54 @@ TEST_F(BaseFormTest, CloseClosesTheMainDataset)
     form.findChild<QAbstractButton*>("btnClose")->click();
     EXPECT_FALSE(form.dsMain()->isActive());
     EXPECT_TRUE(QFile::exists(dir.file("Device.ini")));
+}
+
+TEST_F(BaseFormTest, TitleClicksAndSortCommandsSortTheRows)
+{
+    TPasportListForm form;
+    form.show();
+    QTableView* grid = form.grid();
+    const int price = form.dsMain()->fieldIndex("Price");
+    const int number = form.dsMain()->fieldIndex("ANumber");
+    emit grid->horizontalHeader()->sectionClicked(price);
+    emit grid->horizontalHeader()->sectionClicked(number);
+    emit grid->horizontalHeader()->sectionClicked(number);
+    EXPECT_EQ(form.dsMain()->sort(), form.sortMarkers().sortText());
+    EXPECT_EQ(form.sortMarkers().fields(), QStringList({"Price", "ANumber"}));
+    form.dsMain()->last();
+    EXPECT_EQ(form.dsMain()->value("ANumber").toString(), "A-4"); // the dearest
+    emit grid->horizontalHeader()->sectionClicked(number); // third click: unmarked
+    EXPECT_EQ(form.sortMarkers().fields(), QStringList({"Price"}));
+
+    grid->setCurrentIndex(grid->model()->index(0, price));
+    form.updateOnIdle();
+    EXPECT_FALSE(form.action("SortNone")->isEnabled() && form.sortMarkers().isEmpty());
+    form.action("SortNone")->trigger();
+    EXPECT_TRUE(form.sortMarkers().isEmpty());
+    EXPECT_TRUE(form.dsMain()->sort().isEmpty());
+    form.updateOnIdle();
+    EXPECT_FALSE(form.action("SortNone")->isEnabled());
+    EXPECT_TRUE(form.action("SortDesc")->isEnabled());
+}
+
+TEST_F(BaseFormTest, CustomDateFilterOnlyOnDateColumns)
+{
+    TPasportListForm form;
+    form.show();
+    QTableView* grid = form.grid();
+    grid->setCurrentIndex(grid->model()->index(0, form.dsMain()->fieldIndex("ANumber")));
+    form.updateOnIdle();
+    EXPECT_FALSE(form.action("CustFilter")->isEnabled());
+    const int setDate = form.dsMain()->fieldIndex("SetDate");
+    grid->setCurrentIndex(grid->model()->index(0, setDate));
+    form.updateOnIdle();
+    ASSERT_TRUE(form.action("CustFilter")->isEnabled());
+    TInputDateForm::setNextAnswer("05.04.24", "01.03.24"); // swapped into a forward range
+    form.action("CustFilter")->trigger();
+    EXPECT_EQ(form.dsMain()->recordCount(), 4);
+    form.updateOnIdle();
+    EXPECT_EQ(form.currentFieldName(), "SetDate"); // the column survives the new rows
+    TInputDateForm::setNextAnswer("  .  .  ", "  .  .  "); // both blank: the filter goes
+    form.action("CustFilter")->trigger();
+    EXPECT_EQ(form.dsMain()->recordCount(), 6);
 }
