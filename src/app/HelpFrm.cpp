@@ -3,6 +3,7 @@
 #include "text/StrList.h"
 
 #include <QDir>
+#include <QEvent>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -64,8 +65,28 @@ bool THelpForm::openPage(const QString& fileName)
 {
     if (!QFileInfo(fileName).isFile())
         return false;
+    followSkin();
     m_browser->setSource(QUrl::fromLocalFile(QFileInfo(fileName).absoluteFilePath()));
     return true;
+}
+
+// The pages leave their colours to the program, so that they stay readable on a dark skin.
+void THelpForm::followSkin()
+{
+    m_browser->ensurePolished();
+    const bool dark = m_browser->palette().color(QPalette::Base).lightness() < 128;
+    m_browser->document()->setDefaultStyleSheet(
+        dark ? QStringLiteral("a { color: #8cc8ff; } h1, h2 { color: #9fd0ff; } th { background-color: #3a4049; }")
+             : QStringLiteral("a { color: #0b57b0; } h1, h2 { color: #1d4f8a; } th { background-color: #e6ebf1; }"));
+}
+
+void THelpForm::changeEvent(QEvent* event)
+{
+    QDialog::changeEvent(event);
+    if (event->type() != QEvent::StyleChange || m_browser->source().isEmpty())
+        return;
+    followSkin();
+    m_browser->reload();
 }
 
 void THelpForm::updateTitle()

@@ -18,7 +18,11 @@ public:
     // Shows the page `fileName`; false when there is no such file.
     bool openPage(const QString& fileName);
 
+protected:
+    void changeEvent(QEvent* event) override;
+
 private:
+    void followSkin();
     void updateTitle();
 
     QTextBrowser* m_browser;

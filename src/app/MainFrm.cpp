@@ -21,11 +21,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFontDialog>
+#include <QIcon>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
 #include <QScreen>
 #include <QSettings>
+#include <QStandardPaths>
 #include <QStatusBar>
 #include <QTableView>
 #include <QToolBar>
@@ -96,6 +98,19 @@ void runChildCommand(QWidget* child, const QString& name)
             button->click();
 }
 
+// Command icons from the freedesktop icon theme (Adwaita where the desktop names none); a command
+// whose icon is missing shows its caption instead.
+const std::pair<const char*, const char*> kCommandIcons[] = {
+    {"OpenManager", "preferences-system-windows"}, {"EditCut1", "edit-cut"},
+    {"EditCopy1", "edit-copy"},                    {"EditPaste1", "edit-paste"},
+    {"OpenTableProp", "document-properties"},      {"Swap", "object-flip-horizontal"},
+    {"Find", "edit-find"},                         {"Preview", "document-print-preview"},
+    {"SaveAs", "document-save-as"},                {"OpenHelp", "help-contents"},
+    {"FileExit1", "application-exit"},             {"HelpAbout1", "help-about"},
+    {"SelectAll", "edit-select-all"},              {"FontEdit1", "preferences-desktop-font"},
+    {"OpenDevice", "document-open"},
+};
+
 class WaitCursor {
 public:
     WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
@@ -118,6 +133,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiArea(
     m_linkedNames = ::linkedTableNames();
     m_skinName = QStringLiteral("Label1");
     createActions();
+    setCommandIcons();
     createMenus();
     createToolBar();
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
@@ -210,6 +226,21 @@ void TMainForm::createActions()
     monitor->setShortcutContext(Qt::ApplicationShortcut);
     addAction(monitor); // reachable by its shortcut only
     connect(monitor, &QAction::triggered, this, [this] { openOrActivate(QStringLiteral("TMonitorForm")); });
+}
+
+void TMainForm::setCommandIcons()
+{
+    if (!QIcon::hasThemeIcon(QStringLiteral("edit-cut"))) {
+        // No desktop theme to ask (a bare X server): look where the system keeps the icon themes.
+        QIcon::setThemeSearchPaths(QIcon::themeSearchPaths()
+                                   + QStandardPaths::locateAll(QStandardPaths::GenericDataLocation,
+                                                               QStringLiteral("icons"), QStandardPaths::LocateDirectory));
+        QIcon::setThemeName(QStringLiteral("Adwaita"));
+    }
+    for (const auto& [name, icon] : kCommandIcons)
+        action(QString::fromLatin1(name))->setIcon(QIcon::fromTheme(QString::fromLatin1(icon)));
+    // Child windows show it in their title bars, in place of the toolkit's logo.
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("applications-science"), QApplication::windowIcon()));
 }
 
 void TMainForm::createMenus()

@@ -64,6 +64,7 @@ protected:
 
 private:
     void createActions();
+    void setCommandIcons();
     void createMenus();
     void createToolBar();
     void FormFirstShow();

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QMenu>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSettings>
 #include <QTableView>
 #include <QTest>
@@ -222,8 +223,12 @@ TEST_F(SkinsTest, ShippedSheetsParseAndIncludeNeutral)
     for (const QString& name : sheets) {
         QFile file(shipped.filePath(name));
         ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        const QString sheet = QString::fromUtf8(file.readAll());
+        // A sheet's font would become the windows' font and be saved as the user's own.
+        EXPECT_FALSE(QRegularExpression(QStringLiteral("(^|[;{\\s])font(-[a-z]+)?\\s*:")).match(sheet).hasMatch())
+            << name.toStdString();
         warnings.clear();
-        qApp->setStyleSheet(QString::fromUtf8(file.readAll()));
+        qApp->setStyleSheet(sheet);
         TMainForm form; // menus, toolbar, selector and the MDI area take the sheet
         QTableView grid;
         QPushButton button;
