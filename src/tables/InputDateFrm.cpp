@@ -93,9 +93,20 @@ void TInputDateForm::acceptDates()
 void TInputDateForm::showEvent(QShowEvent* event)
 {
     m_result.clear();
-    if (m_mdiArea && m_mdiArea->activeSubWindow() && m_mdiArea->activeSubWindow()->widget())
-        setFont(m_mdiArea->activeSubWindow()->widget()->font());
+    QMdiArea* area = m_mdiArea ? m_mdiArea.data() : mdiAreaAbove();
+    if (area && area->activeSubWindow() && area->activeSubWindow()->widget())
+        setFont(area->activeSubWindow()->widget()->font());
     QDialog::showEvent(event);
+}
+
+// The MDI area of the window the dialog belongs to: the one holding its parent, or the one in the
+// parent's top-level window.
+QMdiArea* TInputDateForm::mdiAreaAbove() const
+{
+    for (QWidget* w = parentWidget(); w; w = w->parentWidget())
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(w))
+            return sub->mdiArea();
+    return parentWidget() ? parentWidget()->window()->findChild<QMdiArea*>() : nullptr;
 }
 
 bool TInputDateForm::eventFilter(QObject* watched, QEvent* event)

@@ -1,12 +1,13 @@
 #pragma once
 
 #include <QDialog>
+#include <QMdiArea>
+#include <QPointer>
 #include <QString>
 #include <optional>
 
 class QLabel;
 class QLineEdit;
-class QMdiArea;
 class QPushButton;
 
 // The date range dialog of the "Custom Date Filter" command: two masked editors (day, month and
@@ -15,13 +16,13 @@ class QPushButton;
 // into the condition on the column.
 //
 // One instance serves the whole program. Enter in an editor moves the focus on instead of closing
-// the dialog. When shown, it takes the font of the active window of the MDI area it was given.
+// the dialog. When shown, it takes the font of the active MDI child window.
 class TInputDateForm : public QDialog {
     Q_OBJECT
 public:
     explicit TInputDateForm(QWidget* parent = nullptr);
 
-    // Where to take the font from when shown.
+    // Where to take the font from when shown; without one, the MDI area above the parent is used.
     void setMdiArea(QMdiArea* area) { m_mdiArea = area; }
 
     // Shows the dialog modally and returns its result. The editors keep their texts between uses.
@@ -42,11 +43,12 @@ protected:
 private:
     QLineEdit* makeDateEditor(const QString& name);
     void acceptDates();
+    QMdiArea* mdiAreaAbove() const;
 
     QLineEdit* m_from = nullptr;
     QLineEdit* m_to = nullptr;
     QPushButton* m_ok = nullptr;
     QPushButton* m_cancel = nullptr;
-    QMdiArea* m_mdiArea = nullptr;
+    QPointer<QMdiArea> m_mdiArea;
     QString m_result;
 };

@@ -157,6 +157,12 @@ TEST(InputDateForm, TakesTheFontOfTheActiveMdiWindow)
     form.show();
     EXPECT_EQ(form.font().pointSize(), 17);
     form.hide();
+
+    TInputDateForm owned(child); // created by the child window itself: finds the area on its own
+    child->setFont(QFont("DejaVu Sans", 13));
+    owned.show();
+    EXPECT_EQ(owned.font().pointSize(), 13);
+    owned.hide();
 }
 
 } // namespace
