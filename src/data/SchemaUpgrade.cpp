@@ -285,8 +285,9 @@ SchemaUpgrade::Outcome SchemaUpgrade::CheckSchemaVersion()
     if (m_options.backup && !makeBackup())
         return Outcome::BackupFailed;
 
-    // A first version row is written before the upgrade and stays even when the upgrade fails;
-    // a changed one is written only when every step has succeeded.
+    // A first version row is written before the upgrade, a changed one only when every step has
+    // succeeded. Should the upgrade fail, the first row is taken back as well: the steps were undone,
+    // and a row claiming the current version would stop every later start from trying again.
     if (!hasRow) {
         try {
             m_connection.execute(QStringLiteral("insert into info ( Id_info, Info_name ) values ( 2, '") +
@@ -300,7 +301,16 @@ SchemaUpgrade::Outcome SchemaUpgrade::CheckSchemaVersion()
     try {
         UpgradeSchema(stored, hasRow);
     } catch (const DatabaseError& e) {
-        Messages::error(failureText(e.message(), !hasRow));
+        bool rowTakenBack = hasRow;
+        if (!hasRow) {
+            try {
+                m_connection.execute(QStringLiteral("delete from info where id_info = 2;"));
+                rowTakenBack = true;
+            } catch (const DatabaseError&) {
+                // The row stays; the message says so.
+            }
+        }
+        Messages::error(failureText(e.message(), !rowTakenBack));
         return Outcome::Failed;
     }
     return Outcome::Upgraded;
