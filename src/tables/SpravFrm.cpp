@@ -53,6 +53,9 @@ namespace {
 
 const char* const kListWidthKey = "TableList.Width";
 constexpr int kLabelHeight = 30; // the grid starts this far below the top of its panel
+constexpr int kPageWidth = 560;
+constexpr int kButtonBoxWidth = 120;
+constexpr int kDefaultHeight = 452;
 
 bool guarded(const std::function<void()>& work) { return InstrelApplication::guarded(work); }
 
@@ -247,7 +250,6 @@ struct TSpravForm::Table {
     QString refColumn; // in a detail list: the column holding the master's key
     Str label = Str::EntryCount;
     Table* master = nullptr;
-    Table* detail = nullptr;
     Dataset* ds = nullptr;
     DatasetModel* model = nullptr;
     QTableView* grid = nullptr;
@@ -411,7 +413,6 @@ TSpravForm::TSpravForm(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("SpravForm"));
     setWindowTitle(withoutAccelerator(Text(Str::WinLinkedTables)));
-    resize(884, 452);
     createPages();
     createLayout();
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { gridFocusChanged(now); });
@@ -453,18 +454,17 @@ void TSpravForm::createPages()
         page.detail->label = spec.detailLabel;
         page.detail->refColumn = QString::fromLatin1(spec.refColumn);
         page.detail->master = page.master.get();
-        page.master->detail = page.detail.get();
     }
     // Datasets in page order, so that the parameters page finds the dimension list made before it.
     for (Page& page : m_pageList) {
-        setUpDataset(page, *page.master, nullptr);
+        setUpDataset(*page.master, nullptr);
         if (page.detail)
-            setUpDataset(page, *page.detail, page.master.get());
+            setUpDataset(*page.detail, page.master.get());
+        page.usesDimentions = page.master->name == QLatin1String("RefusalParam");
     }
-    m_pageList[12].usesDimentions = true;
 }
 
-void TSpravForm::setUpDataset(Page&, Table& t, Table* master)
+void TSpravForm::setUpDataset(Table& t, Table* master)
 {
     t.ds = new Dataset(this);
     t.ds->setObjectName(QStringLiteral("ds") + t.name);
@@ -591,10 +591,7 @@ void TSpravForm::createLayout()
     m_splitter->addWidget(m_pages);
     m_splitter->setStretchFactor(0, 0);
     m_splitter->setStretchFactor(1, 1);
-    // The list as wide as its longest name, so that no table name is cut.
-    const int listWidth = m_list->sizeHintForColumn(0) + 2 * m_list->frameWidth() + 12;
-    m_splitter->setSizes({listWidth, 560});
-    resize(listWidth + 560 + 120 + 8, height());
+    fitListWidth();
     body->addWidget(m_splitter, 1);
     body->addWidget(createButtonBox());
 
@@ -604,6 +601,36 @@ void TSpravForm::createLayout()
     root->addWidget(m_status);
 
     connect(m_list, &QListWidget::currentRowChanged, this, &TSpravForm::TableListChange);
+}
+
+// The list as wide as its longest name, so that no table name is cut, and the window as wide as the
+// list, a page and the buttons.
+void TSpravForm::fitListWidth()
+{
+    const int listWidth = m_list->sizeHintForColumn(0) + 2 * m_list->frameWidth() + 12;
+    m_splitter->setSizes({listWidth, kPageWidth});
+    m_defaultSize = QSize(listWidth + kPageWidth + kButtonBoxWidth + 8, kDefaultHeight);
+    resize(m_defaultSize);
+}
+
+QSize TSpravForm::sizeHint() const { return m_defaultSize; }
+
+// The main window's font reaches the window after its creation (and again when the user picks
+// another): the list and the columns are measured again, the list only until the user has a width.
+void TSpravForm::changeEvent(QEvent* event)
+{
+    QWidget::changeEvent(event);
+    if (event->type() != QEvent::FontChange || !m_list)
+        return;
+    if (!m_settingsLoaded)
+        fitListWidth();
+    for (Page& page : m_pageList)
+        for (Table* t : {page.master.get(), page.detail.get()})
+            if (t && t->grid) {
+                t->grid->verticalHeader()->setDefaultSectionSize(t->grid->fontMetrics().height() + 6);
+                if (t->ds->isActive())
+                    fitColumns(*t->grid);
+            }
 }
 
 QWidget* TSpravForm::createTablePanel(Table& t, const QString& caption)
@@ -669,7 +696,7 @@ QWidget* TSpravForm::createButtonBox()
 {
     auto* box = new QWidget(this);
     box->setObjectName(QStringLiteral("ButtonBox"));
-    box->setFixedWidth(120);
+    box->setFixedWidth(kButtonBoxWidth);
     auto* layout = new QVBoxLayout(box);
     layout->setContentsMargins(2, 0, 2, 0);
     layout->setSpacing(1);

@@ -1,13 +1,11 @@
 #pragma once
 
-#include <QPointer>
 #include <QVariant>
 #include <QWidget>
 #include <vector>
 
 class Dataset;
 enum class Str : int;
-class QLabel;
 class QListWidget;
 class QPushButton;
 class QSplitter;
@@ -43,17 +41,22 @@ public:
     struct Table;
     struct Page;
 
+    // The size the window opens with when nothing is stored: the list, a page and the buttons.
+    QSize sizeHint() const override;
+
 protected:
+    void changeEvent(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
 
 private:
     void createLayout();
+    void fitListWidth();
     QWidget* createButtonBox();
     QPushButton* addButton(QWidget* box, const char* name, Str caption, Str hint);
     void createPages();
     QWidget* createTablePanel(Table& table, const QString& caption);
-    void setUpDataset(Page& page, Table& table, Table* master);
+    void setUpDataset(Table& table, Table* master);
     void applyFields(Table& table);
     static void fitColumns(QTableView& grid);
     void connectGrid(Table& table);
@@ -102,6 +105,6 @@ private:
     std::vector<Page> m_pageList;
     Dataset* m_dsDimention = nullptr; // its own page, and the dimension names of the parameters page
     int m_openPage = -1;
+    QSize m_defaultSize;
     bool m_settingsLoaded = false;
-    bool m_closing = false;
 };
