@@ -1,12 +1,10 @@
 #include "app/MainFrm.h"
 #include "data/DMFrm.h"
 #include "data/Dataset.h"
-#include "data/InitialSchema.h"
-#include "data/SchemaUpgrade.h"
 #include "data/SqlConnection.h"
 #include "support/MessageRecorder.h"
-#include "support/SqliteFile.h"
 #include "support/TempDir.h"
+#include "support/TestDatabase.h"
 #include "tables/GridPrinter.h"
 #include "tables/SpravFrm.h"
 #include "text/StrList.h"
@@ -38,14 +36,7 @@ namespace {
 // An upgraded database with no data, the linked tables window on it, shown and active.
 class SpravTest : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        createSqliteFile(dir.file("Device.db"), {"create table Scratch (x int)", "drop table Scratch"});
-        SqlConnection connection;
-        connection.setDatabaseFile(dir.file("Device.db"));
-        InitialSchema::create(connection);
-        SchemaUpgrade(connection, ReadProgramVersion(), {false, false}).CheckSchemaVersion();
-    }
+    void SetUp() override { TestDatabase::createUpgradedEmptyDatabase(dir.path()); }
 
     void run(const QString& statement) { dm.ADOConnection()->execute(statement); }
     int scalar(const QString& statement) { return dm.ADOConnection()->scalar(statement).toInt(); }
