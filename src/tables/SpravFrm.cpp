@@ -131,7 +131,7 @@ public:
             edit->setValidator(integerValidator(info.declaredType, edit));
         else if (info.type == ResultSet::ColumnType::Real)
             edit->setValidator(new QRegularExpressionValidator(
-                QRegularExpression(QStringLiteral("-?\\d{0,12}([.,]\\d{0,6})?")), edit));
+                QRegularExpression(QStringLiteral("(-?(\\d{1,12}([.,]\\d{0,6})?|[.,]\\d{1,6}))?")), edit));
         return edit;
     }
 
@@ -160,6 +160,9 @@ public:
         }
         auto* edit = qobject_cast<QLineEdit*>(editor);
         if (!edit || !edit->isModified())
+            return;
+        // A number left half-typed ("-", ",") is no number: the cell keeps its value.
+        if (!edit->hasAcceptableInput() && !edit->text().trimmed().isEmpty())
             return;
         const Dataset* ds = datasetOf(index);
         model->setData(index, cellValue(edit->text(), columnInfo(ds, fieldAt(ds, index.column())).type), Qt::EditRole);

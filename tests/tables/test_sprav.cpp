@@ -420,6 +420,10 @@ TEST_F(SpravTest, CellEditorsTakeCommaDecimalsAndPickDimensionsByName)
     QString bad = "12x";
     int pos = 0;
     EXPECT_EQ(edit->validator()->validate(bad, pos), QValidator::Invalid); // nothing but a number gets typed
+    edit->setText("-");
+    edit->setModified(true);
+    delegate->setModelData(edit, g->model(), cell);
+    EXPECT_DOUBLE_EQ(cell.data(Qt::EditRole).toDouble(), 247); // half a number changes nothing
     edit->setText("246,5");
     edit->setModified(true);
     delegate->setModelData(edit, g->model(), cell);
