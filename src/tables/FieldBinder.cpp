@@ -1,0 +1,153 @@
+#include "tables/FieldBinder.h"
+
+#include "data/Dataset.h"
+
+#include <QCheckBox>
+#include <algorithm>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QDoubleSpinBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QSpinBox>
+
+namespace {
+
+constexpr const char* kDateFormat = "dd.MM.yyyy";
+
+bool isDateLine(const QLineEdit* edit) { return !edit->inputMask().isEmpty() && edit->inputMask().startsWith("99.99.9999"); }
+
+// A masked date editor with no digit typed reads "..", or with the blanks shown "  .  .    ".
+bool isBlankDate(const QString& text)
+{
+    return std::all_of(text.begin(), text.end(),
+                       [](QChar c) { return c == QLatin1Char('.') || c == QLatin1Char('_') || c.isSpace(); });
+}
+
+QDate dateOf(const QVariant& value)
+{
+    return value.typeId() == QMetaType::QDateTime ? value.toDateTime().date() : value.toDate();
+}
+
+} // namespace
+
+FieldBinder::FieldBinder(Dataset* dataset, QObject* parent) : QObject(parent), m_dataset(dataset)
+{
+    connect(dataset, &Dataset::currentChanged, this, &FieldBinder::refresh);
+    connect(dataset, &Dataset::rowsReplaced, this, &FieldBinder::refresh);
+    connect(dataset, &Dataset::controlsEnabled, this, &FieldBinder::refresh);
+    connect(dataset, &Dataset::fieldsChanged, this, &FieldBinder::refresh);
+    connect(dataset, &Dataset::stateChanged, this, &FieldBinder::refresh);
+    connect(dataset, &Dataset::rowChanged, this, [this](int row) {
+        if (row == m_dataset->currentRow())
+            refresh();
+    });
+}
+
+void FieldBinder::bind(QWidget* editor, const QString& field)
+{
+    unbind(editor);
+    m_bindings.append(Binding{editor, field});
+    connectEditor(editor, field);
+    show(m_bindings.last());
+}
+
+void FieldBinder::unbind(QWidget* editor)
+{
+    for (int i = int(m_bindings.size()) - 1; i >= 0; --i)
+        if (m_bindings[i].editor == editor) {
+            disconnect(editor, nullptr, this, nullptr);
+            m_bindings.removeAt(i);
+        }
+}
+
+void FieldBinder::connectEditor(QWidget* editor, const QString& field)
+{
+    if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
+        connect(edit, &QLineEdit::textEdited, this, [this, edit, field](const QString& text) {
+            if (!isDateLine(edit))
+                return write(field, text);
+            const QDate date = QDate::fromString(text, QLatin1String(kDateFormat));
+            if (date.isValid())
+                write(field, QDateTime(date, QTime(0, 0)));
+            else if (isBlankDate(text))
+                write(field, QVariant());
+        });
+    } else if (auto* combo = qobject_cast<QComboBox*>(editor)) {
+        connect(combo, &QComboBox::activated, this, [this, combo, field](int index) {
+            const QVariant data = combo->itemData(index);
+            write(field, data.isValid() ? data : QVariant(combo->itemText(index)));
+        });
+    } else if (auto* date = qobject_cast<QDateEdit*>(editor)) {
+        connect(date, &QDateEdit::dateChanged, this,
+                [this, field](const QDate& d) { write(field, QDateTime(d, QTime(0, 0))); });
+    } else if (auto* spin = qobject_cast<QSpinBox*>(editor)) {
+        connect(spin, &QSpinBox::valueChanged, this, [this, field](int v) { write(field, v); });
+    } else if (auto* spin = qobject_cast<QDoubleSpinBox*>(editor)) {
+        connect(spin, &QDoubleSpinBox::valueChanged, this, [this, field](double v) { write(field, v); });
+    } else if (auto* text = qobject_cast<QPlainTextEdit*>(editor)) {
+        connect(text, &QPlainTextEdit::textChanged, this,
+                [this, text, field] { write(field, text->toPlainText()); });
+    } else if (auto* check = qobject_cast<QCheckBox*>(editor)) {
+        connect(check, &QCheckBox::toggled, this, [this, field](bool on) { write(field, on ? 1 : 0); });
+    }
+}
+
+void FieldBinder::write(const QString& field, const QVariant& value)
+{
+    if (m_showing || !m_dataset->isActive())
+        return;
+    if (m_dataset->value(field) == value && !m_dataset->isEditing())
+        return;
+    m_dataset->setValue(field, value);
+}
+
+QString FieldBinder::displayText(const QString& field, const QVariant& value) const
+{
+    if (value.isNull())
+        return {};
+    const Field* f = m_dataset->field(field);
+    return f ? f->displayText(value) : value.toString();
+}
+
+void FieldBinder::refresh()
+{
+    for (const Binding& binding : std::as_const(m_bindings))
+        show(binding);
+}
+
+void FieldBinder::show(const Binding& binding)
+{
+    QWidget* editor = binding.editor;
+    if (!editor)
+        return;
+    const bool active = m_dataset->isActive() && !m_dataset->isEmpty();
+    editor->setEnabled(m_dataset->isActive());
+    const QVariant value = active ? m_dataset->value(binding.field) : QVariant();
+    m_showing = true;
+    if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
+        const QString text = isDateLine(edit) ? dateOf(value).toString(QLatin1String(kDateFormat))
+                                              : displayText(binding.field, value);
+        if (edit->text() != text)
+            edit->setText(text);
+    } else if (auto* combo = qobject_cast<QComboBox*>(editor)) {
+        int index = combo->findData(value);
+        if (index < 0)
+            index = combo->findText(value.toString());
+        combo->setCurrentIndex(index);
+        if (index < 0 && combo->isEditable())
+            combo->setEditText(value.toString());
+    } else if (auto* date = qobject_cast<QDateEdit*>(editor)) {
+        date->setDate(value.isNull() ? date->minimumDate() : dateOf(value));
+    } else if (auto* spin = qobject_cast<QSpinBox*>(editor)) {
+        spin->setValue(value.toInt());
+    } else if (auto* spin = qobject_cast<QDoubleSpinBox*>(editor)) {
+        spin->setValue(value.toDouble());
+    } else if (auto* text = qobject_cast<QPlainTextEdit*>(editor)) {
+        if (text->toPlainText() != value.toString())
+            text->setPlainText(value.toString());
+    } else if (auto* check = qobject_cast<QCheckBox*>(editor)) {
+        check->setChecked(value.toBool());
+    }
+    m_showing = false;
+}

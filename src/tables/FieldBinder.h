@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class Dataset;
+class QWidget;
+
+// Binds editors of a form view to fields of a dataset: each editor shows its field in the current row
+// and writes what the user changes back with Dataset::setValue (which starts Edit by itself). Editors
+// follow row moves, re-queries and changed rows, and are disabled while the dataset is closed.
+//
+// Editors: QLineEdit (text; with the input mask "99.99.9999" it reads and writes dates as dd.MM.yyyy),
+// QComboBox (lookup lists: the item data, or the text when items carry none), QDateEdit,
+// QSpinBox / QDoubleSpinBox, QPlainTextEdit, QCheckBox.
+class FieldBinder : public QObject {
+    Q_OBJECT
+public:
+    static QString dateMask() { return QStringLiteral("99.99.9999;_"); }
+
+    explicit FieldBinder(Dataset* dataset, QObject* parent = nullptr);
+
+    Dataset* dataset() const { return m_dataset; }
+    // Binds `editor` to `field`; the editor shows the current value at once.
+    void bind(QWidget* editor, const QString& field);
+    void unbind(QWidget* editor);
+    // Re-reads every editor from the current row.
+    void refresh();
+
+private:
+    struct Binding {
+        QPointer<QWidget> editor;
+        QString field;
+    };
+
+    void connectEditor(QWidget* editor, const QString& field);
+    void show(const Binding& binding);
+    void write(const QString& field, const QVariant& value);
+    QString displayText(const QString& field, const QVariant& value) const;
+    void updateEnabled();
+
+    Dataset* m_dataset;
+    QList<Binding> m_bindings;
+    bool m_showing = false;
+};

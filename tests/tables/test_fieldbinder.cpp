@@ -1,0 +1,88 @@
+#include "TablesFixture.h"
+
+#include "data/Dataset.h"
+#include "tables/FieldBinder.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QTest>
+
+class FieldBinderTest : public TablesFixture {
+protected:
+    void SetUp() override
+    {
+        TablesFixture::SetUp();
+        ds = std::make_unique<Dataset>(&connection());
+        ds->setSql("select * from Pasport;");
+        ds->open();
+    }
+    void TearDown() override
+    {
+        ds.reset();
+        TablesFixture::TearDown();
+    }
+    std::unique_ptr<Dataset> ds;
+};
+
+TEST_F(FieldBinderTest, EditorsFollowTheCurrentRowAndWriteBack)
+{
+    QLineEdit number;
+    QLineEdit setDate;
+    setDate.setInputMask(FieldBinder::dateMask());
+    QDoubleSpinBox price;
+    price.setMaximum(1e6);
+    QComboBox type;
+    type.addItems({"Манометр", "Термометр"});
+    QPlainTextEdit location;
+    FieldBinder binder(ds.get());
+    binder.bind(&number, "ANumber");
+    binder.bind(&setDate, "SetDate");
+    binder.bind(&price, "Price");
+    binder.bind(&type, "Name_DevType");
+    binder.bind(&location, "Name_Location");
+    EXPECT_EQ(number.text(), "A-1");
+    EXPECT_EQ(setDate.text(), "05.03.2024");
+    EXPECT_EQ(price.value(), 10);
+    EXPECT_EQ(type.currentText(), "Манометр");
+    EXPECT_EQ(location.toPlainText(), "Цех 1");
+
+    ds->setRecNo(3);
+    EXPECT_EQ(number.text(), "A-3");
+    EXPECT_EQ(type.currentText(), "Термометр");
+    EXPECT_EQ(setDate.text(), "01.04.2024");
+
+    setDate.selectAll();
+    QTest::keyClicks(&setDate, "02012025");
+    EXPECT_TRUE(ds->isEditing()); // setValue started the edit
+    QTest::keyClicks(&number, "x");
+    type.setCurrentIndex(0);
+    emit type.activated(0);
+    ds->post();
+    EXPECT_EQ(connection().scalar("select ANumber from Pasport where ID_Device = 3;").toString(), "A-3x");
+    EXPECT_EQ(connection().scalar("select replace(SetDate, ' ', '_') from Pasport where ID_Device = 3;").toString(),
+              "2025-01-02_00:00:00"); // the storage form
+    EXPECT_EQ(connection().scalar("select Name_DevType from Pasport where ID_Device = 3;").toString(), "Манометр");
+
+    ds->close();
+    EXPECT_FALSE(number.isEnabled());
+    EXPECT_FALSE(price.isEnabled());
+    ds->open();
+    EXPECT_TRUE(number.isEnabled());
+    EXPECT_EQ(number.text(), "A-1");
+}
+
+TEST_F(FieldBinderTest, ShowingARowStartsNoEdit)
+{
+    QCheckBox flag;
+    QDoubleSpinBox price;
+    FieldBinder binder(ds.get());
+    binder.bind(&flag, "Price");
+    binder.bind(&price, "Price");
+    for (int row = 1; row <= ds->recordCount(); ++row) {
+        ds->setRecNo(row);
+        EXPECT_FALSE(ds->isEditing()) << row;
+    }
+}
