@@ -311,9 +311,10 @@ void Dataset::setCurrent(int row, bool force)
         row = -1;
     else
         row = std::clamp(row, 0, recordCount() - 1);
+    // Any move, even onto the row already current, ends a pending edit first.
+    checkBrowseMode();
     if (row == m_current && !force)
         return;
-    checkBrowseMode();
     beforeScroll(*this);
     m_current = row;
     if (m_disableCount > 0) {
@@ -581,7 +582,8 @@ void Dataset::checkBrowseMode()
 {
     if (!isEditing())
         return;
-    if (m_modified || m_state == State::Insert)
+    // A new row nobody typed anything into is dropped, not stored empty.
+    if (m_modified)
         post();
     else
         cancel();

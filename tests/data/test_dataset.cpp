@@ -137,6 +137,25 @@ TEST_F(DatasetTest, InsertEditDeleteWriteThroughTheKey)
     EXPECT_EQ(connection.scalar("select count(*) from Device where ID_Device = 2").toInt(), 0);
 }
 
+TEST_F(DatasetTest, MovingEndsAPendingEditAndDropsAnUntouchedNewRow)
+{
+    Dataset ds(&connection);
+    ds.setSql("select * from Device order by ID_Device");
+    ds.open();
+    ds.setValue("ZNumber", "z1-изм");
+    ds.first(); // already on the first row: the edit is posted all the same
+    EXPECT_EQ(ds.state(), Dataset::State::Browse);
+    EXPECT_EQ(connection.scalar("select ZNumber from Device where ID_Device = 1").toString(), "z1-изм");
+    ds.append();
+    ds.first();
+    EXPECT_EQ(ds.recordCount(), 5);
+    EXPECT_EQ(connection.scalar("select count(*) from Device").toInt(), 5);
+    ds.append();
+    ds.setValue("ANumber", "новый");
+    ds.first();
+    EXPECT_EQ(connection.scalar("select count(*) from Device").toInt(), 6);
+}
+
 TEST_F(DatasetTest, BeforeHandlersAbandonSilently)
 {
     Dataset ds(&connection);
