@@ -233,6 +233,14 @@ QWidget* TBaseForm::buildGridPanel()
     connect(m_grid->horizontalScrollBar(), &QScrollBar::valueChanged, m_filterHeader, &FilterHeader::adjustPositions);
     connect(m_filterHeader, &FilterHeader::filterChanged, this, &TBaseForm::applyFilterCell);
     connect(m_filterHeader, &QHeaderView::sectionClicked, this, &TBaseForm::titleClicked);
+    m_filterHeader->setDecoration([this](QPainter* painter, const QRect& rect, int section) {
+        if (!m_dsMain || section < 0 || section >= m_dsMain->fieldCount())
+            return;
+        const QString field = m_dsMain->fields()[size_t(section)]->name();
+        const SortMarkers::Marker marker = m_sortMarkers.marker(field);
+        if (marker != SortMarkers::Marker::None)
+            paintSortMarker(painter, rect, marker, m_sortMarkers.position(field), int(m_sortMarkers.fields().size()));
+    });
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_grid->setSelectionMode(QAbstractItemView::ExtendedSelection);
@@ -470,7 +478,8 @@ void TBaseForm::bindMainDataset(const QString& mainQuery)
 
     m_model = new GroupTitleModel(m_dsMain, this);
     m_grid->setModel(m_model);
-    connect(m_dsMain, &Dataset::fieldsChanged, this, &TBaseForm::syncColumnVisibility);
+    // Columns come and go with a model reset (new fields, a lookup or calculated field added).
+    connect(m_model, &QAbstractItemModel::modelReset, this, &TBaseForm::syncColumnVisibility);
     connect(m_dsMain, &Dataset::currentChanged, this, &TBaseForm::syncGridCurrent);
     connect(m_dsMain, &Dataset::rowsReplaced, this, &TBaseForm::syncGridCurrent);
     connect(m_dsMain, &Dataset::controlsEnabled, this, &TBaseForm::syncGridCurrent);
@@ -647,6 +656,7 @@ void TBaseForm::applySort()
 {
     if (m_dsMain)
         m_dsMain->setSort(m_sortMarkers.sortText());
+    m_filterHeader->viewport()->update();
 }
 
 void TBaseForm::openFind()
@@ -803,15 +813,13 @@ void TBaseForm::gridColumnChanged(int column, int previous)
     if (!m_dsMain || column < 0 || column >= m_dsMain->fieldCount())
         return;
     const Field& field = *m_dsMain->fields()[size_t(column)];
-    if (field.kind() != Field::Kind::Data)
-        return; // lookup and calculated columns are not in the table
     QStringList values;
     try {
         const auto rows = m_dsMain->connection()->select(FilterRowQuery::valueListStatement(field.name(), m_tableName));
         for (int r = 0; r < rows->rowCount(); ++r)
             values.append(rows->text(r, 0));
     } catch (const DatabaseError& error) {
-        // A column the table does not have: say so, and leave the list empty.
+        // A lookup or calculated column the table does not have: say so, and leave the list empty.
         Messages::error(error.message());
     }
     m_filterHeader->setValues(column, values);

@@ -3,6 +3,7 @@
 #include <QAbstractItemView>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPainter>
 #include <QScrollBar>
 #include <QTimer>
 
@@ -96,6 +97,15 @@ void FilterHeader::flush()
 {
     m_debounce->stop();
     emitPending();
+}
+
+void FilterHeader::paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const
+{
+    painter->save();
+    QHeaderView::paintSection(painter, rect, logicalIndex);
+    painter->restore();
+    if (m_decoration)
+        m_decoration(painter, rect, logicalIndex);
 }
 
 QSize FilterHeader::sizeHint() const

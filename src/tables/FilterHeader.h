@@ -3,6 +3,7 @@
 #include <QHeaderView>
 #include <QList>
 #include <QSet>
+#include <functional>
 
 class QComboBox;
 class QTimer;
@@ -36,6 +37,10 @@ public:
     // Emits at once what the debounce timer still holds back.
     void flush();
 
+    // Drawn over each title after the header painted it (the window's sort markers).
+    using Decoration = std::function<void(QPainter*, const QRect&, int logicalIndex)>;
+    void setDecoration(Decoration decoration) { m_decoration = std::move(decoration); }
+
     QSize sizeHint() const override;
     // Lays the editors over their sections (also after a horizontal scroll of the grid).
     void adjustPositions();
@@ -45,6 +50,7 @@ signals:
 
 protected:
     void updateGeometries() override;
+    void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
 
 private:
     void textEdited(int column);
@@ -53,4 +59,5 @@ private:
     QList<QComboBox*> m_editors;
     QSet<int> m_pending;
     QTimer* m_debounce;
+    Decoration m_decoration;
 };

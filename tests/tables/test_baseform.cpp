@@ -399,6 +399,7 @@ TEST_F(BaseFormTest, TitleClicksAndSortCommandsSortTheRows)
     EXPECT_EQ(form.sortMarkers().fields(), QStringList({"Price", "ANumber"}));
     form.dsMain()->last();
     EXPECT_EQ(form.dsMain()->value("ANumber").toString(), "A-4"); // the dearest
+    EXPECT_FALSE(grid->horizontalHeader()->grab().isNull()); // titles painted with their markers
     emit grid->horizontalHeader()->sectionClicked(number); // third click: unmarked
     EXPECT_EQ(form.sortMarkers().fields(), QStringList({"Price"}));
 

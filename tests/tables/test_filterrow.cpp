@@ -176,3 +176,18 @@ TEST_F(FilterRowTest, DateConditionsReachTheEngineInStorageForm)
     emit form.filterHeader()->filterChanged(form.dsMain()->fieldIndex("ANumber"), "A'5");
     EXPECT_EQ(form.dsMain()->recordCount(), 0);
 }
+
+TEST_F(FilterRowTest, AColumnTheTableDoesNotHaveGivesAnErrorAndAnEmptyList)
+{
+    TPasportListForm form;
+    form.dsMain()->addCalculatedField("RecN", [](const Dataset&, int row) { return row + 1; });
+    form.RequeryKeepRow();
+    const int recN = form.dsMain()->fieldIndex("RecN");
+    ASSERT_GE(recN, 0);
+    ASSERT_GT(form.grid()->model()->columnCount(), recN);
+    ASSERT_GT(form.filterHeader()->filterCount(), recN);
+    messages.clear();
+    form.grid()->setCurrentIndex(form.grid()->model()->index(0, recN));
+    EXPECT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(form.filterHeader()->editor(recN)->count(), 0);
+}
