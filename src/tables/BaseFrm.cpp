@@ -758,6 +758,10 @@ void TBaseForm::updateGroupBox()
 {
     if (!m_groupFields.isEmpty() && m_groupBox->isHidden()) {
         m_groupBox->show();
+        if (m_splitter1->sizes().value(0) < m_groupBox->minimumSizeHint().height()) {
+            const int box = std::max(m_groupBox->minimumSizeHint().height(), m_splitter1->height() / 3);
+            m_splitter1->setSizes({box, std::max(1, m_splitter1->height() - box)});
+        }
         BuildGroupTree();
     } else if (m_groupFields.isEmpty() && !m_groupBox->isHidden()) {
         m_groupTree->clear();

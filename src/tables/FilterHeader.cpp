@@ -131,7 +131,8 @@ void FilterHeader::adjustPositions()
 {
     if (m_editors.isEmpty())
         return;
-    const int top = QHeaderView::sizeHint().height();
+    // The editors take the margin reserved under the titles' viewport.
+    const int top = viewport()->geometry().bottom() + 1;
     const int height = m_editors.first()->sizeHint().height();
     for (int column = 0; column < m_editors.size(); ++column) {
         QComboBox* combo = m_editors[column];

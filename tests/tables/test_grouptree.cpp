@@ -3,6 +3,7 @@
 #include "data/Dataset.h"
 #include "tables/GroupTreeBuilder.h"
 #include "tables/PasportListFrm.h"
+#include "support/TestDatabase.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -11,6 +12,7 @@
 #include <QHeaderView>
 #include <QTableView>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 
 namespace {
 
@@ -235,4 +237,44 @@ TEST_F(GroupTreeTest, CloseButtonEndsGroupingAndClearsTheFilter)
     EXPECT_FALSE(form.dsMain()->isFiltered());
     EXPECT_TRUE(form.dsMain()->filter().isEmpty());
     EXPECT_EQ(form.dsMain()->recordCount(), 6);
+}
+
+TEST(GroupTreeOnDemo, EveryNodeFiltersToItsCount)
+{
+    TempWorkDir dir;
+    MessageRecorder messages;
+    TestDatabase::createDemoDatabase(dir.path());
+    TDM dm;
+    TPasportListForm form;
+    form.show();
+    const GroupTreeBuilder builder({"Name_DevType", "Name_Location"}, "Pasport");
+    ASSERT_EQ(builder.load(*dm.ADOConnection()), builder.loadPerParent(*dm.ADOConnection()));
+
+    form.setGroupFields({"Name_DevType", "Name_Location"});
+    form.updateOnIdle();
+    QTreeWidget* tree = form.groupTree();
+    ASSERT_GT(tree->topLevelItemCount(), 1);
+    int checked = 0;
+    for (QTreeWidgetItemIterator it(tree); *it; ++it) {
+        tree->setCurrentItem(*it);
+        form.GroupTreeClick();
+        const QString text = (*it)->text(0);
+        const int count = text.section("=", -1).chopped(1).toInt();
+        EXPECT_EQ(form.dsMain()->recordCount(), count) << text.toStdString();
+        ++checked;
+    }
+    EXPECT_GT(checked, 2);
+}
+
+TEST(GroupTreeOnDemo, DISABLED_Screenshot)
+{
+    TempWorkDir dir;
+    MessageRecorder messages;
+    TestDatabase::createDemoDatabase(dir.path());
+    TDM dm;
+    TPasportListForm form;
+    form.show();
+    form.setGroupFields({"Name_DevType"});
+    form.updateOnIdle();
+    form.grab().save("/tmp/baseform.png");
 }
