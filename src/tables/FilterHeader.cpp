@@ -136,7 +136,7 @@ void FilterHeader::adjustPositions()
     const int height = m_editors.first()->sizeHint().height();
     for (int column = 0; column < m_editors.size(); ++column) {
         QComboBox* combo = m_editors[column];
-        if (column >= count() || isSectionHidden(column)) {
+        if (column >= count() || isSectionHidden(column) || sectionSize(column) == 0) {
             combo->hide();
             continue;
         }

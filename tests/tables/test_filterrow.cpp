@@ -7,6 +7,7 @@
 #include "tables/PasportListFrm.h"
 
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTableView>
@@ -190,4 +191,25 @@ TEST_F(FilterRowTest, AColumnTheTableDoesNotHaveGivesAnErrorAndAnEmptyList)
     form.grid()->setCurrentIndex(form.grid()->model()->index(0, recN));
     EXPECT_EQ(messages.shown().size(), 1);
     EXPECT_EQ(form.filterHeader()->editor(recN)->count(), 0);
+}
+
+TEST_F(FilterRowTest, EditorsLieUnderTheirTitlesAndFollowMovesAndHiding)
+{
+    TPasportListForm form;
+    form.show();
+    QHeaderView* header = form.filterHeader();
+    auto check = [&](int column) {
+        QComboBox* combo = form.filterHeader()->editor(column);
+        EXPECT_EQ(combo->geometry().top(), header->viewport()->geometry().bottom() + 1);
+        EXPECT_EQ(combo->geometry().left(), header->sectionViewportPosition(column));
+        EXPECT_EQ(combo->width(), header->sectionSize(column));
+    };
+    const int location = form.dsMain()->fieldIndex("Name_Location");
+    check(location);
+    header->moveSection(header->visualIndex(location), 0);
+    check(location);
+    header->resizeSection(location, 150);
+    check(location);
+    form.grid()->setColumnHidden(location, true);
+    EXPECT_TRUE(form.filterHeader()->editor(location)->isHidden());
 }

@@ -265,16 +265,3 @@ TEST(GroupTreeOnDemo, EveryNodeFiltersToItsCount)
     }
     EXPECT_GT(checked, 2);
 }
-
-TEST(GroupTreeOnDemo, DISABLED_Screenshot)
-{
-    TempWorkDir dir;
-    MessageRecorder messages;
-    TestDatabase::createDemoDatabase(dir.path());
-    TDM dm;
-    TPasportListForm form;
-    form.show();
-    form.setGroupFields({"Name_DevType"});
-    form.updateOnIdle();
-    form.grab().save("/tmp/baseform.png");
-}
