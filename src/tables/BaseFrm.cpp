@@ -758,12 +758,12 @@ void TBaseForm::updateGroupBox()
 {
     if (!m_groupFields.isEmpty() && m_groupBox->isHidden()) {
         m_groupBox->show();
-        if (m_splitter1->sizes().value(0) < m_groupBox->minimumSizeHint().height()) {
-            const int box = std::max(m_groupBox->minimumSizeHint().height(), m_splitter1->height() / 3);
-            m_splitter1->setSizes({box, std::max(1, m_splitter1->height() - box)});
-        }
+        const int box = std::max(m_groupBox->minimumSizeHint().height(),
+                                 m_groupHeight > 0 ? m_groupHeight : m_splitter1->height() / 3);
+        m_splitter1->setSizes({box, std::max(1, m_splitter1->height() - box)});
         BuildGroupTree();
     } else if (m_groupFields.isEmpty() && !m_groupBox->isHidden()) {
+        m_groupHeight = m_splitter1->sizes().value(0);
         m_groupTree->clear();
         m_groupBox->hide();
         if (m_dsMain) {
@@ -834,7 +834,15 @@ void TBaseForm::gridColumnChanged(int column, int previous)
 void TBaseForm::updateOnIdle()
 {
     ArrangeButtons();
-    m_treePanel->setVisible(m_complectVisible && !m_gridPanel->isHidden());
+    const bool showTree = m_complectVisible && !m_gridPanel->isHidden();
+    if (showTree && m_treePanel->isHidden()) {
+        m_treePanel->show();
+        if (m_treeWidth > 0)
+            m_treeSplitter->setSizes({m_treeWidth, std::max(1, m_treeSplitter->width() - m_treeWidth)});
+    } else if (!showTree && !m_treePanel->isHidden()) {
+        m_treeWidth = m_treeSplitter->sizes().value(0);
+        m_treePanel->hide();
+    }
     updateGroupBox();
     updateActions();
     updateStatusBar();
@@ -870,10 +878,13 @@ void TBaseForm::saveSettings(FormSettings& settings) const
     const QWidget* frame = qobject_cast<QMdiSubWindow*>(parentWidget()) ? parentWidget() : this;
     StoredGeometry::save(settings.settings(), frame);
     GridSettings::save(settings, QStringLiteral("gridPasport"), *m_grid);
-    if (!m_groupBox->isHidden())
-        settings.setValue(QStringLiteral("GroupBox.Height"), m_groupBox->height());
+    const int groupHeight = m_groupBox->isHidden() ? m_groupHeight : m_splitter1->sizes().value(0);
+    if (groupHeight > 0)
+        settings.setValue(QStringLiteral("GroupBox.Height"), groupHeight);
     settings.setValue(QStringLiteral("lbStore1.Caption"), m_lbStore1->text());
-    settings.setValue(QStringLiteral("TreePanel.Width"), m_treeSplitter->sizes().value(0));
+    const int treeWidth = m_treePanel->isHidden() ? m_treeWidth : m_treeSplitter->sizes().value(0);
+    if (treeWidth > 0)
+        settings.setValue(QStringLiteral("TreePanel.Width"), treeWidth);
 }
 
 void TBaseForm::loadSettings(const FormSettings& settings)
@@ -881,13 +892,11 @@ void TBaseForm::loadSettings(const FormSettings& settings)
     QWidget* frame = qobject_cast<QMdiSubWindow*>(parentWidget()) ? parentWidget() : this;
     StoredGeometry::restore(const_cast<FormSettings&>(settings).settings(), frame);
     GridSettings::restore(settings, QStringLiteral("gridPasport"), *m_grid);
-    const int groupHeight = settings.value(QStringLiteral("GroupBox.Height"), 0).toInt();
-    if (groupHeight > 0)
-        m_splitter1->setSizes({groupHeight, std::max(1, m_splitter1->height() - groupHeight)});
+    // Applied when grouping shows the box, like the tree panel's width.
+    m_groupHeight = settings.value(QStringLiteral("GroupBox.Height"), 0).toInt();
     m_lbStore1->setText(settings.value(QStringLiteral("lbStore1.Caption"), QStringLiteral("False")).toString());
-    const int treeWidth = settings.value(QStringLiteral("TreePanel.Width"), 0).toInt();
-    if (treeWidth > 0)
-        m_treeSplitter->setSizes({treeWidth, std::max(1, m_treeSplitter->width() - treeWidth)});
+    // Applied when the panel is shown: a hidden splitter part has no size to set.
+    m_treeWidth = settings.value(QStringLiteral("TreePanel.Width"), 0).toInt();
     if (m_lbStore1->text() == QLatin1String("True"))
         setComplectVisible(true);
     // A stored grid font never outlives the next load: the grid follows the window's font.
@@ -918,6 +927,10 @@ void TBaseForm::attachToSubWindow()
         sub->setWindowFlags(Qt::SubWindow | Qt::WindowSystemMenuHint | Qt::WindowMaximizeButtonHint |
                             Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
         connect(sub, &QMdiSubWindow::windowStateChanged, this, &TBaseForm::subWindowStateChanged);
+        // Activated before this first showing finished: a window without data still has to go (the
+        // others have just been re-queried).
+        if (!m_dsMain && sub->mdiArea() && sub->mdiArea()->activeSubWindow() == sub)
+            QMetaObject::invokeMethod(this, &TBaseForm::activated, Qt::QueuedConnection);
     }
 }
 

@@ -177,6 +177,8 @@ private:
     bool m_shown = false;
     bool m_syncingCurrent = false;
     int m_lastColumn = -1;
+    int m_treeWidth = 0;   // kit tree panel width while it is hidden
+    int m_groupHeight = 0; // group box height while it is hidden
     QPointer<Dataset> m_deleteDataset;
 
     QHash<QString, QAction*> m_actions;

@@ -19,6 +19,9 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QScrollArea>
+#include <QSplitter>
+#include <QEventLoop>
+#include <QTimer>
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -434,4 +437,88 @@ TEST_F(BaseFormTest, CustomDateFilterOnlyOnDateColumns)
     TInputDateForm::setNextAnswer("  .  .  ", "  .  .  "); // both blank: the filter goes
     form.action("CustFilter")->trigger();
     EXPECT_EQ(form.dsMain()->recordCount(), 6);
+}
+
+namespace {
+// A window whose layout gives it no main dataset.
+class TNoDataForm : public TBaseForm {
+public:
+    TNoDataForm() : TBaseForm(nullptr, "select * from Pasport;") {}
+};
+} // namespace
+
+TEST_F(BaseFormTest, AWindowWithoutMainDatasetSaysSoAndClosesOnActivation)
+{
+    messages.clear();
+    QMdiArea area;
+    area.show();
+    auto* form = new TNoDataForm;
+    EXPECT_TRUE(messages.texts().contains("no dsMain"));
+    form->updateOnIdle();
+    EXPECT_EQ(form->statusText(), "нет данных");
+    QMdiSubWindow* sub = area.addSubWindow(form);
+    sub->show();
+    area.setActiveSubWindow(sub);
+    QTest::qWait(20);
+    EXPECT_TRUE(area.subWindowList().isEmpty());
+}
+
+TEST_F(BaseFormTest, TableNameNotDefinedIsReported)
+{
+    messages.clear();
+    struct TOddForm : TBaseForm {
+        explicit TOddForm(Dataset* ds) : TBaseForm(ds, "select * from Pasport") {}
+    };
+    Dataset dataset;
+    TOddForm form(&dataset); // nothing ends the name after "from "
+    EXPECT_TRUE(messages.texts().contains("Table name not defined."));
+    EXPECT_TRUE(dataset.isActive()); // the window still shows its rows
+}
+
+TEST_F(BaseFormTest, DeleteRemovesTheCurrentRowOfItsDataset)
+{
+    TPasportListForm form;
+    form.dsMain()->setRecNo(2);
+    form.updateOnIdle();
+    ASSERT_TRUE(form.action("Delete")->isEnabled());
+    form.action("Delete")->trigger();
+    EXPECT_EQ(connection().scalar("select count(*) from Pasport where ID_Device = 2;").toInt(), 0);
+    EXPECT_EQ(form.dsMain()->recordCount(), 5);
+}
+
+TEST_F(BaseFormTest, IdleTimeRefreshesWithoutBeingAsked)
+{
+    TPasportListForm form;
+    form.show();
+    form.dsMain()->setRecNo(4);
+    QEventLoop loop; // a real loop that waits, so it goes idle
+    QTimer::singleShot(30, &loop, &QEventLoop::quit);
+    loop.exec();
+    EXPECT_EQ(form.statusText(), "Общ.колич.строк = 6  текущая строка = 4");
+    EXPECT_TRUE(form.action("First")->isEnabled());
+}
+
+TEST_F(BaseFormTest, GroupBoxHeightAndTreeWidthAreKept)
+{
+    {
+        TPasportListForm form;
+        form.show();
+        form.setComplectVisible(true);
+        form.setGroupFields({"Name_DevType"});
+        form.updateOnIdle();
+        form.findChild<QSplitter*>("Splitter1")->setSizes({150, 300});
+        form.findChild<QSplitter*>("TreeSplitter")->setSizes({140, 600});
+        form.close();
+    }
+    FormSettings stored("TPasportListForm");
+    EXPECT_EQ(stored.value("GroupBox.Height").toInt(), 150);
+    EXPECT_EQ(stored.value("TreePanel.Width").toInt(), 140);
+    TPasportListForm again;
+    again.show();
+    again.updateOnIdle();
+    EXPECT_EQ(again.findChild<QSplitter*>("TreeSplitter")->sizes().value(0), 140);
+    EXPECT_TRUE(again.GroupFields().isEmpty()); // every window opens ungrouped
+    again.setGroupFields({"Name_Location"});
+    again.updateOnIdle();
+    EXPECT_EQ(again.findChild<QSplitter*>("Splitter1")->sizes().value(0), 150);
 }
