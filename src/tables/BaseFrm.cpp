@@ -120,6 +120,8 @@ TBaseForm::TBaseForm(Dataset* dsMain, const QString& mainQuery, QWidget* parent)
         Messages::warning(QStringLiteral("no dsMain"));
         return;
     }
+    if (!m_dsMain->parent())
+        m_dsMain->setParent(this); // freed with the window, even when opening it fails below
     bindMainDataset(mainQuery);
     if (auto* dispatcher = QAbstractEventDispatcher::instance())
         connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TBaseForm::updateOnIdle);
@@ -573,7 +575,7 @@ void TBaseForm::RequeryKeepRow()
 
 void TBaseForm::Swap()
 {
-    const bool toGrid = !m_gridPanel->isVisible() && m_formPanel->isVisible();
+    const bool toGrid = isFormView();
     QWidget* page = m_formPanel->currentWidget();
     if (toGrid) {
         if (m_dsMain && m_dsMain->isEditing())
@@ -591,7 +593,7 @@ void TBaseForm::Swap()
     }
 }
 
-bool TBaseForm::isFormView() const { return !m_gridPanel->isHidden() ? false : !m_formPanel->isHidden(); }
+bool TBaseForm::isFormView() const { return m_gridPanel->isHidden() && !m_formPanel->isHidden(); }
 
 void TBaseForm::setPageHandlers(QWidget* page, Handler onShow, Handler onHide)
 {

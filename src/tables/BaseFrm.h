@@ -34,14 +34,14 @@ class QTreeWidgetItem;
 // context menu on the grid. It lives in a QMdiSubWindow; every main data window derives from it.
 //
 // Contract for derived windows
-// - Construct the base with the main dataset `dsMain` (owned by the derived window, typically a child
-//   Dataset created before the base is constructed) and its statement: a single SELECT without WHERE,
-//   ending in ";". The base reads TableName and QueryHead from it, runs it with the "1=1" anchor line
-//   the filter row builds on, and opens it.
+// - Construct the base with the main dataset `dsMain` and its statement: a single SELECT without
+//   WHERE, ending in ";". A dataset without a parent becomes the window's child. The base reads
+//   TableName and QueryHead from the statement, runs it with the "1=1" anchor line the filter row
+//   builds on, and opens it; the first showing loads the settings and re-queries.
 // - Put the form view's editors into ScrollBox1()->widget() (and further pages into FormPanel());
 //   bind them with a FieldBinder. setPageHandlers() opens and closes a page's datasets when Swap
 //   shows or hides the form view on that page.
-// - Give commands their handlers with setCommand(name, execute, update): an action without one is
+// - Give commands their handlers with setCommand(name, execute, enabled): an action without one is
 //   disabled (Insert2, Same, Twice, Undo, Move have none in the base). setDeleteDataset() binds Delete.
 // - hideButton() the buttons not needed; addButton(action, tag) adds one at place `tag` (up to 20).
 // - Override GoToField (double click or Enter in the grid), setComplectVisible (kit tree) and, where

@@ -5,7 +5,6 @@
 TPasportListForm::TPasportListForm(QWidget* parent) : TBaseForm(createDataset(), mainQuery(), parent)
 {
     setObjectName(QStringLiteral("PasportListForm"));
-    dsMain()->setParent(this);
     setWindowTitle(QStringLiteral("Pasport"));
 }
 

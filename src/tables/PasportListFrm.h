@@ -12,6 +12,6 @@ public:
     explicit TPasportListForm(QWidget* parent = nullptr);
 
 private:
-    // Built before the base class so that the base can bind it; owned as a child of the window.
+    // Built before the base class so that the base can bind it; the base makes it the window's child.
     static Dataset* createDataset();
 };

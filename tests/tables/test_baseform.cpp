@@ -36,7 +36,7 @@ class TProbeForm : public TBaseForm {
 public:
     explicit TProbeForm(QWidget* parent = nullptr) : TBaseForm(makeDataset(), TPasportListForm::mainQuery(), parent)
     {
-        dsMain()->setParent(this);
+        EXPECT_EQ(dsMain()->parent(), this);
         setCommand(QStringLiteral("Insert2"), [this] { ++inserts; });
         setPageHandlers(FormPanel()->widget(0), [this] { ++shown; }, [this] { ++hidden; });
     }
@@ -469,10 +469,9 @@ TEST_F(BaseFormTest, TableNameNotDefinedIsReported)
     struct TOddForm : TBaseForm {
         explicit TOddForm(Dataset* ds) : TBaseForm(ds, "select * from Pasport") {}
     };
-    Dataset dataset;
-    TOddForm form(&dataset); // nothing ends the name after "from "
+    TOddForm form(new Dataset); // nothing ends the name after "from "
     EXPECT_TRUE(messages.texts().contains("Table name not defined."));
-    EXPECT_TRUE(dataset.isActive()); // the window still shows its rows
+    EXPECT_TRUE(form.dsMain()->isActive()); // the window still shows its rows
 }
 
 TEST_F(BaseFormTest, DeleteRemovesTheCurrentRowOfItsDataset)
