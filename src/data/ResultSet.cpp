@@ -66,10 +66,12 @@ struct ResultSet::Column {
     ColumnInfo info;
     std::vector<qint64> ints;  // Integer and DateTime
     std::vector<double> reals; // Real
-    std::vector<bool> nulls;   // Integer, Real, DateTime
+    std::vector<quint8> nulls; // Integer, Real, DateTime
     std::vector<quint32> ids;  // Text: 0 = null, n = dict[n-1]
     std::vector<std::string_view> dict;
-    std::unordered_map<std::string_view, quint32> dictIndex;
+    std::vector<size_t> dictHashes;
+    std::vector<quint32> hashSlots; // open addressing over dict ids, 0 = empty; never more than half full
+    quint32 lastId = 0;         // rows often repeat the value of the row before
     TextArena arena;
     std::vector<QVariant> variants; // Variant
     mutable std::vector<quint32> rankCache;
@@ -77,15 +79,39 @@ struct ResultSet::Column {
 
     quint32 intern(const char* data, size_t size)
     {
-        std::string_view probe(data, size);
-        auto found = dictIndex.find(probe);
-        if (found != dictIndex.end())
-            return found->second;
-        std::string_view stored = arena.store(data, size);
-        dict.push_back(stored);
-        quint32 id = quint32(dict.size());
-        dictIndex.emplace(stored, id);
-        return id;
+        const std::string_view probe(data, size);
+        if (lastId != 0 && dict[lastId - 1] == probe)
+            return lastId;
+        const size_t hash = std::hash<std::string_view>{}(probe);
+        if (hashSlots.empty())
+            hashSlots.assign(64, 0);
+        const size_t mask = hashSlots.size() - 1;
+        size_t slot = hash & mask;
+        while (quint32 id = hashSlots[slot]) {
+            if (dictHashes[id - 1] == hash && dict[id - 1] == probe)
+                return lastId = id;
+            slot = (slot + 1) & mask;
+        }
+        dict.push_back(arena.store(data, size));
+        dictHashes.push_back(hash);
+        const quint32 id = quint32(dict.size());
+        hashSlots[slot] = id;
+        if (dict.size() * 2 > hashSlots.size())
+            growSlots();
+        return lastId = id;
+    }
+
+    void growSlots()
+    {
+        std::vector<quint32> bigger(hashSlots.size() * 2, 0);
+        const size_t mask = bigger.size() - 1;
+        for (quint32 id = 1; id <= dict.size(); ++id) {
+            size_t slot = dictHashes[id - 1] & mask;
+            while (bigger[slot])
+                slot = (slot + 1) & mask;
+            bigger[slot] = id;
+        }
+        hashSlots = std::move(bigger);
     }
 
     quint32 intern(const QString& text)
