@@ -1,5 +1,7 @@
 #include "tables/BaseFrm.h"
 
+#include "tables/TablePropFrm.h"
+
 #include "app/StoredGeometry.h"
 #include "data/Dataset.h"
 #include "data/MessageService.h"
@@ -405,6 +407,7 @@ void TBaseForm::createBaseCommands()
         return target && target->isActive() && !target->isEmpty();
     });
     setCommand(QStringLiteral("HideColumn1"), [this] { hideCurrentColumn(); });
+    setCommand(QStringLiteral("OpenPropForm"), [this] { OpenPropForm(); });
     setCommand(QStringLiteral("SelectAll"), [this] { m_grid->selectAll(); });
     setCommand(QStringLiteral("Print"), [this] { GridPrinter(m_grid).preview(this); });
     setCommand(QStringLiteral("Save"), [this] { saveSelectedRows(m_grid, this); });
@@ -621,10 +624,33 @@ void TBaseForm::deleteCurrent()
 void TBaseForm::hideCurrentColumn()
 {
     const QModelIndex current = m_grid->currentIndex();
-    if (!current.isValid() || !m_dsMain)
+    if (current.isValid())
+        setColumnVisible(current.column(), false);
+}
+
+void TBaseForm::setColumnVisible(int column, bool visible)
+{
+    if (!m_dsMain || column < 0 || column >= m_dsMain->fieldCount())
         return;
-    m_dsMain->fields()[size_t(current.column())]->setVisible(false);
-    m_grid->setColumnHidden(current.column(), true);
+    m_dsMain->fields()[size_t(column)]->setVisible(visible);
+    m_grid->setColumnHidden(column, !visible);
+}
+
+void TBaseForm::setSortMarkers(const SortMarkers& markers)
+{
+    m_sortMarkers = markers;
+    applySort();
+}
+
+TTablePropForm* TBaseForm::OpenPropForm()
+{
+    if (!m_propDialog)
+        m_propDialog = new TTablePropForm(this);
+    m_propDialog->fillLists();
+    m_propDialog->show();
+    m_propDialog->raise();
+    m_propDialog->activateWindow();
+    return m_propDialog;
 }
 
 void TBaseForm::GoToField(const QString& fieldName) { Q_UNUSED(fieldName); }
@@ -977,6 +1003,8 @@ void TBaseForm::closeEvent(QCloseEvent* event)
         FormSettings settings(QString::fromLatin1(metaObject()->className()));
         saveSettings(settings);
     }
+    if (m_propDialog)
+        m_propDialog->close();
     if (m_dsMain)
         m_dsMain->close();
     QWidget::closeEvent(event);

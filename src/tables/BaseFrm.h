@@ -4,6 +4,7 @@
 #include "tables/FilterRowQuery.h"
 #include "tables/GroupTreeBuilder.h"
 #include "tables/SortMarkers.h"
+#include "tables/TablePropFrm.h"
 
 #include <QHash>
 #include <QPointer>
@@ -68,6 +69,13 @@ public:
     const QStringList& GroupFields() const { return m_groupFields; }
     // Replaces the grouping columns and rebuilds the tree (the table properties dialog uses it).
     void setGroupFields(const QStringList& fields);
+    // Replaces the sort markers and sorts by them.
+    void setSortMarkers(const SortMarkers& markers);
+    // Shows or hides a grid column (by field index) and its field.
+    void setColumnVisible(int column, bool visible);
+    // The window's table properties dialog, created on first use.
+    TTablePropForm* OpenPropForm();
+    TTablePropForm* propDialog() const { return m_propDialog; }
 
     QAction* action(const QString& name) const;
     QTableView* grid() const { return m_grid; }
@@ -180,6 +188,7 @@ private:
     int m_treeWidth = 0;   // kit tree panel width while it is hidden
     int m_groupHeight = 0; // group box height while it is hidden
     QPointer<Dataset> m_deleteDataset;
+    QPointer<TTablePropForm> m_propDialog;
 
     QHash<QString, QAction*> m_actions;
     QHash<QAction*, Command> m_commands;
