@@ -219,6 +219,34 @@ std::optional<QString> literal(FilterRowQuery::ColumnKind kind, const QString& v
     return QStringLiteral("#") + date.toString(QStringLiteral("MM/dd/yyyy")) + QStringLiteral("#");
 }
 
+QString dateLiteral(const QDate& day) { return QStringLiteral("#") + day.toString(QStringLiteral("MM/dd/yyyy")) + QStringLiteral("#"); }
+
+// A date typed by the user means the whole day, while the column holds moments: "= 05.03.2024"
+// must also find a device set at 14:05 that day. So each comparison is made against the day's
+// midnight or the next one.
+std::optional<QString> dayComparison(const QString& target, const Term& term, QString& error)
+{
+    const QDate day = parseDate(term.values[0]);
+    if (!day.isValid()) {
+        error = QStringLiteral("«%1» не дата.").arg(term.values[0]);
+        return std::nullopt;
+    }
+    const QString start = dateLiteral(day);
+    const QString next = dateLiteral(day.addDays(1));
+    const QString& op = term.op;
+    if (op == QLatin1String("="))
+        return QStringLiteral("(%1 >= %2 AND %1 < %3)").arg(target, start, next);
+    if (op == QLatin1String("<>"))
+        return QStringLiteral("(%1 < %2 OR %1 >= %3)").arg(target, start, next);
+    if (op == QLatin1String("<"))
+        return target + QStringLiteral(" < ") + start;
+    if (op == QLatin1String("<="))
+        return target + QStringLiteral(" < ") + next;
+    if (op == QLatin1String(">"))
+        return target + QStringLiteral(" >= ") + next;
+    return target + QStringLiteral(" >= ") + start; // ">="
+}
+
 bool isNullWord(const Term& term)
 {
     return !term.quoted && term.values.size() == 1 && term.values[0].compare(QLatin1String("NULL"), Qt::CaseInsensitive) == 0;
@@ -235,6 +263,8 @@ std::optional<QString> termSql(const QString& column, FilterRowQuery::ColumnKind
                                                                                 : QStringLiteral("=");
     }
     const bool like = term.op.endsWith(QLatin1String("Like"));
+    if (kind == FilterRowQuery::ColumnKind::Date && !like && term.op != QLatin1String("IN"))
+        return dayComparison(target, term, error);
     QStringList literals;
     for (QString value : term.values) {
         if (like)

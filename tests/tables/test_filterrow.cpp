@@ -45,13 +45,16 @@ TEST(FilterRowQuery, TypedTextBecomesAConditionOnTheColumn)
         {Kind::Number, ">= 10 and < 20.5", "([C] >= 10 AND [C] < 20.5)"},
         {Kind::Number, "in (1, 2)", "[C] IN (1, 2)"},
         {Kind::Number, "1%", "[C] Like '1%'"},
-        {Kind::Date, "05.03.2024", "[C] = #03/05/2024#"},
-        {Kind::Date, "05.03.04", "[C] = #03/05/2004#"},
-        {Kind::Date, "05.03.80", "[C] = #03/05/1980#"},
+        {Kind::Date, "05.03.2024", "([C] >= #03/05/2024# AND [C] < #03/06/2024#)"}, // the whole day
+        {Kind::Date, "05.03.04", "([C] >= #03/05/2004# AND [C] < #03/06/2004#)"},
+        {Kind::Date, "05.03.80", "([C] >= #03/05/1980# AND [C] < #03/06/1980#)"},
+        {Kind::Date, "<> 31.12.2024", "([C] < #12/31/2024# OR [C] >= #01/01/2025#)"},
+        {Kind::Date, "> 31.12.2024", "[C] >= #01/01/2025#"},
+        {Kind::Date, "< 01.03.2024", "[C] < #03/01/2024#"},
         // The date dialog's forms.
-        {Kind::Date, "= '05.03.04'", "[C] = #03/05/2004#"},
-        {Kind::Date, ">= '01.03.04' and  <='05.03.04'", "([C] >= #03/01/2004# AND [C] <= #03/05/2004#)"},
-        {Kind::Date, "<= '05.03.04'", "[C] <= #03/05/2004#"},
+        {Kind::Date, "= '05.03.04'", "([C] >= #03/05/2004# AND [C] < #03/06/2004#)"},
+        {Kind::Date, ">= '01.03.04' and  <='05.03.04'", "([C] >= #03/01/2004# AND [C] < #03/06/2004#)"},
+        {Kind::Date, "<= '05.03.04'", "[C] < #03/06/2004#"},
     };
     for (const Case& c : cases) {
         const auto parsed = FilterRowQuery::parse("C", c.kind, c.typed);
@@ -176,6 +179,20 @@ TEST_F(FilterRowTest, DateConditionsReachTheEngineInStorageForm)
     EXPECT_EQ(form.dsMain()->recordCount(), 2);
     emit form.filterHeader()->filterChanged(form.dsMain()->fieldIndex("ANumber"), "A'5");
     EXPECT_EQ(form.dsMain()->recordCount(), 0);
+}
+
+// A day typed or chosen means the whole day: a device set at 14:05 is found too.
+TEST_F(FilterRowTest, ADateMeansTheWholeDay)
+{
+    connection().execute("insert into Pasport values (7, 'A-7', 'Манометр', 'Цех 1', 10, '2024-04-01 14:05:00')");
+    TPasportListForm form;
+    const int setDate = form.dsMain()->fieldIndex("SetDate");
+    emit form.filterHeader()->filterChanged(setDate, "01.04.2024");
+    EXPECT_EQ(form.dsMain()->recordCount(), 3);
+    emit form.filterHeader()->filterChanged(setDate, ">= '05.03.24' and  <='01.04.24'");
+    EXPECT_EQ(form.dsMain()->recordCount(), 5);
+    emit form.filterHeader()->filterChanged(setDate, "> 31.03.2024");
+    EXPECT_EQ(form.dsMain()->recordCount(), 3);
 }
 
 TEST_F(FilterRowTest, AColumnTheTableDoesNotHaveGivesAnErrorAndAnEmptyList)
