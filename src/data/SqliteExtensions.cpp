@@ -2,6 +2,7 @@
 
 #include <QList>
 #include <QString>
+#include <optional>
 #include <sqlite3.h>
 
 // SQLite folds case for ASCII only ('Манометр' LIKE 'м%' is 0). These replacements fold all of
@@ -102,8 +103,70 @@ void upperFunction(sqlite3_context* ctx, int, sqlite3_value** argv)
     resultText(ctx, textArg(argv[0]).toUpper());
 }
 
+// Case folding of the code points nearly every text of the program is made of (ASCII and Cyrillic),
+// or -1 for any other, which sends the comparison to the general path.
+int foldCommon(char32_t cp)
+{
+    if (cp < 0x80)
+        return cp >= 'A' && cp <= 'Z' ? int(cp) + 0x20 : int(cp);
+    if (cp >= 0x410 && cp <= 0x42F)
+        return int(cp) + 0x20;
+    if (cp >= 0x400 && cp <= 0x40F)
+        return int(cp) + 0x50;
+    if (cp >= 0x430 && cp <= 0x45F)
+        return int(cp);
+    return -1;
+}
+
+// One code point of one- or two-byte UTF-8; false for anything longer or malformed.
+bool nextShortCodePoint(const unsigned char*& p, const unsigned char* end, char32_t& cp)
+{
+    if (p[0] < 0x80) {
+        cp = p[0];
+        ++p;
+        return true;
+    }
+    if ((p[0] & 0xE0) == 0xC0 && p + 1 < end && (p[1] & 0xC0) == 0x80) {
+        cp = char32_t((p[0] & 0x1F) << 6 | (p[1] & 0x3F));
+        p += 2;
+        return true;
+    }
+    return false;
+}
+
+// The comparison without converting both texts, for ASCII and Cyrillic; nullopt when a text holds
+// anything else. A filter over a large plant calls the collation once per row.
+std::optional<int> compareCommon(const unsigned char* a, int lengthA, const unsigned char* b, int lengthB)
+{
+    const unsigned char* endA = a + lengthA;
+    const unsigned char* endB = b + lengthB;
+    while (a < endA && b < endB) {
+        char32_t ca, cb;
+        if (!nextShortCodePoint(a, endA, ca) || !nextShortCodePoint(b, endB, cb))
+            return std::nullopt;
+        const int fa = foldCommon(ca), fb = foldCommon(cb);
+        if (fa < 0 || fb < 0)
+            return std::nullopt;
+        if (fa != fb)
+            return fa < fb ? -1 : 1;
+    }
+    if (a == endA && b == endB)
+        return 0;
+    // The longer text must still consist of common code points for the answer to hold.
+    const bool aLonger = a < endA;
+    const unsigned char* rest = aLonger ? a : b;
+    const unsigned char* end = aLonger ? endA : endB;
+    for (char32_t c; rest < end;)
+        if (!nextShortCodePoint(rest, end, c) || foldCommon(c) < 0)
+            return std::nullopt;
+    return aLonger ? 1 : -1;
+}
+
 int noCaseCollation(void*, int lengthA, const void* a, int lengthB, const void* b)
 {
+    if (const std::optional<int> quick = compareCommon(static_cast<const unsigned char*>(a), lengthA,
+                                                       static_cast<const unsigned char*>(b), lengthB))
+        return *quick;
     const QString left = QString::fromUtf8(static_cast<const char*>(a), lengthA);
     const QString right = QString::fromUtf8(static_cast<const char*>(b), lengthB);
     const int order = left.compare(right, Qt::CaseInsensitive);

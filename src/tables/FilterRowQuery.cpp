@@ -274,9 +274,12 @@ std::optional<QString> termSql(const QString& column, FilterRowQuery::ColumnKind
             return std::nullopt;
         literals.append(*lit);
     }
+    // Texts compare without regard to letter case, Cyrillic included, as users expect of a filter.
+    const QString collate = kind == FilterRowQuery::ColumnKind::Text && !like ? QStringLiteral(" COLLATE UNICODE_NOCASE")
+                                                                               : QString();
     if (term.op == QLatin1String("IN"))
-        return target + QStringLiteral(" IN (") + literals.join(QStringLiteral(", ")) + QStringLiteral(")");
-    return target + QLatin1Char(' ') + term.op + QLatin1Char(' ') + literals[0];
+        return target + collate + QStringLiteral(" IN (") + literals.join(QStringLiteral(", ")) + QStringLiteral(")");
+    return target + QLatin1Char(' ') + term.op + QLatin1Char(' ') + literals[0] + collate;
 }
 
 } // namespace

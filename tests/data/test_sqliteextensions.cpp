@@ -119,6 +119,23 @@ TEST(SqliteExtensions, CollationIgnoresCaseForEqualityAndOrder)
     EXPECT_EQ(ordered, s("а|а|б|б|в"));
 }
 
+// ASCII and Cyrillic take a quick path, anything else the general one; both must agree.
+TEST(SqliteExtensions, CollationAgreesWithQtOnMixedScripts)
+{
+    Db db(true);
+    const QStringList texts = {"", "a", "A", "ab", "Ёж", "ёж", "ЕЖ", "Straße", "STRASSE", "ÅSA", "åsa", "жук", "Жу",
+                               "Zebra", "zeta", "№1", "ⅷ", "Ⅷ", "日本", "x😀", "X😀", "ѐ", "Ѐ"};
+    for (const QString& left : texts)
+        for (const QString& right : texts) {
+            const int qt = left.compare(right, Qt::CaseInsensitive);
+            const QString expected = qt < 0 ? "-1" : (qt > 0 ? "1" : "0");
+            const QString sql = QString("select case when '%1' < '%2' collate UNICODE_NOCASE then -1 "
+                                        "when '%1' = '%2' collate UNICODE_NOCASE then 0 else 1 end")
+                                    .arg(left, right);
+            EXPECT_EQ(db.rows(sql), expected) << qPrintable(left) << " vs " << qPrintable(right);
+        }
+}
+
 TEST(SqliteExtensions, CaseMappingCoversCyrillic)
 {
     Db db(true);

@@ -26,20 +26,20 @@ TEST(FilterRowQuery, TypedTextBecomesAConditionOnTheColumn)
     const Case cases[] = {
         {Kind::Text, "", ""},
         {Kind::Text, "   ", ""},
-        {Kind::Text, "Манометр", "[C] = 'Манометр'"},
-        {Kind::Text, "  Цех 1 ", "[C] = 'Цех 1'"},
-        {Kind::Text, "O'Neil; --", "[C] = 'O''Neil; --'"},
-        {Kind::Text, "'O''Neil'", "[C] = 'O''Neil'"},
+        {Kind::Text, "Манометр", "[C] = 'Манометр' COLLATE UNICODE_NOCASE"},
+        {Kind::Text, "  Цех 1 ", "[C] = 'Цех 1' COLLATE UNICODE_NOCASE"},
+        {Kind::Text, "O'Neil; --", "[C] = 'O''Neil; --' COLLATE UNICODE_NOCASE"},
+        {Kind::Text, "'O''Neil'", "[C] = 'O''Neil' COLLATE UNICODE_NOCASE"},
         {Kind::Text, "ab%", "[C] Like 'ab%'"},
         {Kind::Text, "ab*", "[C] Like 'ab%'"},
         {Kind::Text, "NULL", "[C] Is Null"},
         {Kind::Text, "<> null", "[C] Is Not Null"},
-        {Kind::Text, "'NULL'", "[C] = 'NULL'"},
-        {Kind::Text, "''", "[C] = ''"},
-        {Kind::Text, "<> x", "[C] <> 'x'"},
+        {Kind::Text, "'NULL'", "[C] = 'NULL' COLLATE UNICODE_NOCASE"},
+        {Kind::Text, "''", "[C] = '' COLLATE UNICODE_NOCASE"},
+        {Kind::Text, "<> x", "[C] <> 'x' COLLATE UNICODE_NOCASE"},
         {Kind::Text, "not like М*", "[C] Not Like 'М%'"},
-        {Kind::Text, "in ('a', 'b''c')", "[C] IN ('a', 'b''c')"},
-        {Kind::Text, "= a or = b", "([C] = 'a' OR [C] = 'b')"},
+        {Kind::Text, "in ('a', 'b''c')", "[C] COLLATE UNICODE_NOCASE IN ('a', 'b''c')"},
+        {Kind::Text, "= a or = b", "([C] = 'a' COLLATE UNICODE_NOCASE OR [C] = 'b' COLLATE UNICODE_NOCASE)"},
         {Kind::Number, "12", "[C] = 12"},
         {Kind::Number, "2,15", "[C] = 2.15"},
         {Kind::Number, ">= 10 and < 20.5", "([C] >= 10 AND [C] < 20.5)"},
@@ -104,9 +104,9 @@ TEST(FilterRowQuery, ConditionsComeInColumnOrderAndBadTextKeepsThePreviousOne)
     FilterRowQuery query;
     query.setCell(5, "E", Kind::Number, "5");
     query.setCell(1, "A", Kind::Text, "x");
-    EXPECT_EQ(query.conditions(), QStringList({"[A] = 'x'", "[E] = 5"}));
+    EXPECT_EQ(query.conditions(), QStringList({"[A] = 'x' COLLATE UNICODE_NOCASE", "[E] = 5"}));
     EXPECT_FALSE(query.setCell(5, "E", Kind::Number, "five").ok());
-    EXPECT_EQ(query.conditions(), QStringList({"[A] = 'x'", "[E] = 5"}));
+    EXPECT_EQ(query.conditions(), QStringList({"[A] = 'x' COLLATE UNICODE_NOCASE", "[E] = 5"}));
     query.setCell(1, "A", Kind::Text, "");
     EXPECT_EQ(query.conditions(), QStringList({"[E] = 5"}));
 }
@@ -147,13 +147,14 @@ TEST_F(FilterRowTest, TheWindowRequeriesWithTheConditionsAndListsColumnValues)
 
     typeFilter->setCurrentIndex(1);
     emit typeFilter->activated(1); // a value picked from the list applies at once
-    EXPECT_EQ(form.dsMain()->sql(), "select * from Pasport\rWHERE\r1=1 and [Name_DevType] = 'Манометр'");
+    EXPECT_EQ(form.dsMain()->sql(),
+              "select * from Pasport\rWHERE\r1=1 and [Name_DevType] = 'Манометр' COLLATE UNICODE_NOCASE");
     EXPECT_EQ(form.dsMain()->recordCount(), 3);
 
     form.filterHeader()->setFilterText(price, ">= 20");
     emit form.filterHeader()->filterChanged(price, ">= 20");
     EXPECT_EQ(form.dsMain()->sql(),
-              "select * from Pasport\rWHERE\r1=1 and [Name_DevType] = 'Манометр' AND [Price] >= 20");
+              "select * from Pasport\rWHERE\r1=1 and [Name_DevType] = 'Манометр' COLLATE UNICODE_NOCASE AND [Price] >= 20");
     EXPECT_EQ(form.dsMain()->recordCount(), 2);
 
     messages.clear();
@@ -179,6 +180,16 @@ TEST_F(FilterRowTest, DateConditionsReachTheEngineInStorageForm)
     EXPECT_EQ(form.dsMain()->recordCount(), 2);
     emit form.filterHeader()->filterChanged(form.dsMain()->fieldIndex("ANumber"), "A'5");
     EXPECT_EQ(form.dsMain()->recordCount(), 0);
+}
+
+// Texts match without regard to letter case, Cyrillic included.
+TEST_F(FilterRowTest, TextMatchesWithoutLetterCase)
+{
+    TPasportListForm form;
+    emit form.filterHeader()->filterChanged(form.dsMain()->fieldIndex("Name_DevType"), "МАНОМЕТР");
+    EXPECT_EQ(form.dsMain()->recordCount(), 3);
+    emit form.filterHeader()->filterChanged(form.dsMain()->fieldIndex("Name_DevType"), "in ('термометр', 'x')");
+    EXPECT_EQ(form.dsMain()->recordCount(), 1);
 }
 
 // A day typed or chosen means the whole day: a device set at 14:05 is found too.
