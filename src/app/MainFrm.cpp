@@ -7,7 +7,12 @@
 #include "app/StoredGeometry.h"
 #include "data/DMFrm.h"
 #include "data/MessageService.h"
+#include "data/Dataset.h"
+#include "data/DatasetModel.h"
 #include "data/SchemaUpgrade.h"
+#include "tables/FindDialog.h"
+#include "tables/GridPrinter.h"
+#include "tables/SaveSelectedRows.h"
 #include "text/StrList.h"
 
 #include <QAbstractButton>
@@ -479,8 +484,12 @@ void TMainForm::PreviewExecute()
 {
     WaitCursor wait;
     QWidget* child = activeChild();
-    if (isTableWindow(child) || focusInGrid(child))
+    if (auto* grid = qobject_cast<QTableView*>(focusedGrid(child))) {
+        GridPrinter printer(grid);
+        printer.preview(this);
+    } else if (isTableWindow(child)) {
         runChildCommand(child, QStringLiteral("Print"));
+    }
 }
 
 void TMainForm::SaveAsExecute()
@@ -488,8 +497,8 @@ void TMainForm::SaveAsExecute()
     QWidget* child = activeChild();
     if (isTableWindow(child))
         runChildCommand(child, QStringLiteral("Save"));
-    else if (focusInGrid(child))
-        runChildCommand(child, QStringLiteral("Save"));
+    else if (auto* grid = qobject_cast<QTableView*>(focusedGrid(child)))
+        saveSelectedRows(grid, this);
 }
 
 void TMainForm::SelectAllExecute()
@@ -504,8 +513,29 @@ void TMainForm::SelectAllExecute()
 void TMainForm::FindExecute()
 {
     QWidget* child = activeChild();
-    if (focusInGrid(child))
+    QAbstractItemView* grid = focusedGrid(child);
+    if (!grid)
+        return;
+    if (isTableWindow(child)) {
         runChildCommand(child, QStringLiteral("Find"));
+        return;
+    }
+    // Other windows' grids share the main window's find dialog.
+    auto* model = qobject_cast<DatasetModel*>(grid->model());
+    if (!model || !model->dataset())
+        return;
+    if (!m_findDialog) {
+        m_findDialog = new FindDialog(this);
+        m_findDialog->setObjectName(QStringLiteral("FindDialog"));
+    }
+    m_findDialog->setDataset(model->dataset());
+    const QModelIndex current = grid->currentIndex();
+    const auto& fields = model->dataset()->fields();
+    const int column = current.isValid() ? current.column() : -1;
+    const QString field = column >= 0 && column < int(fields.size()) ? fields[column]->name() : QString();
+    m_findDialog->setSearch(current.isValid() ? current.data().toString() : QString(), field);
+    m_findDialog->show();
+    m_findDialog->raise();
 }
 
 // Opening the View menu brings an open device window to the front, so that "Show kits" visibly acts

@@ -10,6 +10,7 @@
 class QAction;
 class QActionGroup;
 class QComboBox;
+class FindDialog;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
@@ -95,6 +96,7 @@ private:
     // Set while the remembered skin is being applied, so that checking its item is not a user's choice.
     bool m_applyingSkin = false;
     QPointer<THelpForm> m_help;
+    QPointer<FindDialog> m_findDialog;
     QHash<QString, QAction*> m_actions;
     QString m_version;
     QStringList m_linkedNames;

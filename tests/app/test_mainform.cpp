@@ -8,6 +8,8 @@
 #include "data/InitialSchema.h"
 #include "data/SqlConnection.h"
 #include "support/MessageRecorder.h"
+#include "tables/FileDialogs.h"
+#include "tables/GridPrinter.h"
 #include "support/SqliteFile.h"
 #include "support/TempDir.h"
 #include "text/StrList.h"
@@ -161,10 +163,13 @@ protected:
         registerFake<TDeviceForm>();
         registerFake<TMalfunctionForm>();
         registerFake<TSpravForm>();
+        GridPrinter::setPreviewOutputFile(dir.file("preview.pdf")); // no modal preview in a test
         form.show();
         QApplication::setActiveWindow(&form);
         QTest::qWait(20);
     }
+
+    void TearDown() override { GridPrinter::setPreviewOutputFile(QString()); }
 
     template <typename T>
     T* open()
@@ -218,24 +223,46 @@ TEST_F(FrameTest, TableCommandsRunTheActiveWindowsOwnCommands)
 {
     auto* device = open<TDeviceForm>();
     focus(device->grid);
+    // Preview prints the focused grid itself; without a focused grid the window's own Print runs.
+    form.action("Preview")->trigger();
+    EXPECT_TRUE(QFile::exists(dir.file("preview.pdf")));
+    EXPECT_EQ(device->runs.value("Print"), 0);
+    focus(device->formPanel->widget(0));
+    form.action("Preview")->trigger();
+    EXPECT_EQ(device->runs.value("Print"), 1);
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr); // the wait cursor is gone again
+
+    focus(device->grid);
     const struct {
         const char* mainCommand;
         const char* windowCommand;
-    } routes[] = {{"Preview", "Print"}, {"SaveAs", "Save"},  {"SelectAll", "SelectAll"},
-                  {"Find", "Find"},     {"Swap", "Swap"},    {"OpenTableProp", "OpenPropForm"}};
+    } routes[] = {{"SaveAs", "Save"}, {"SelectAll", "SelectAll"}, {"Find", "Find"},
+                  {"Swap", "Swap"},   {"OpenTableProp", "OpenPropForm"}};
     for (const auto& route : routes) {
         device->runs.clear();
         form.action(QString::fromLatin1(route.mainCommand))->trigger();
         EXPECT_EQ(device->runs.value(QString::fromLatin1(route.windowCommand)), 1) << route.mainCommand;
         EXPECT_EQ(device->runs.size(), 1) << route.mainCommand;
     }
-    EXPECT_EQ(QApplication::overrideCursor(), nullptr); // the wait cursor of Preview is gone again
 
-    // In a plain window "Select All" selects every row of the focused grid.
+}
+
+TEST_F(FrameTest, FocusedGridOfAPlainWindowIsSelectedAndSavedByTheMainWindow)
+{
     auto* sprav = open<TSpravForm>();
     focus(sprav->grid);
     form.action("SelectAll")->trigger();
     EXPECT_EQ(sprav->grid->selectionModel()->selectedRows().size(), 4);
+
+    // A name without extension gets the one of the chosen type; one that has it, in any case, keeps it.
+    const int csv = 1;
+    for (const auto& [typed, written] : {std::pair{"rows", "rows.csv"}, std::pair{"data.CSV", "data.CSV"}}) {
+        FileDialogs::setNextSaveFileName(dir.file(QString::fromLatin1(typed)), csv);
+        form.action("SaveAs")->trigger();
+        EXPECT_TRUE(QFile::exists(dir.file(QString::fromLatin1(written)))) << typed;
+        EXPECT_FALSE(QFile::exists(dir.file(QString::fromLatin1(written) + ".csv"))) << typed;
+    }
+    EXPECT_TRUE(messages.shown().isEmpty());
 }
 
 TEST_F(FrameTest, SelectorShowsTheTableViewOfOneDeviceWindowEveryTime)
