@@ -39,7 +39,7 @@ void directCsv(const Dataset& ds, const QString& fileName)
     for (int row = 0; row < ds.recordCount(); ++row) {
         for (int c = 0; c < Columns; ++c) {
             if (c)
-                out += ';';
+                out += ',';
             out += csvField(ds.displayText(row, c));
         }
         out += "\r\n";

@@ -108,12 +108,12 @@ TEST(CsvExporter, QuotesOnlyWhatNeedsQuotes)
         EXPECT_EQ(CsvExporter::quoted(c.field), c.written) << c.field.toStdString();
 }
 
-TEST(CsvExporter, ReadsBackWithBomSemicolonsQuotesAndLineBreaks)
+TEST(CsvExporter, ReadsBackWithBomCommasQuotesAndLineBreaks)
 {
     CsvExporter exporter;
     const QByteArray bytes = exported(exporter, awkwardGrid());
     ASSERT_TRUE(bytes.startsWith("\xEF\xBB\xBF"));
-    const QList<QStringList> rows = parseCsv(QString::fromUtf8(bytes.mid(3)), ';');
+    const QList<QStringList> rows = parseCsv(QString::fromUtf8(bytes.mid(3)), ',');
     ASSERT_EQ(rows.size(), 4);
     EXPECT_EQ(rows[0], QStringList({"Тип", "Номер; \"зав.\"", "Цена", "Дата"}));
     EXPECT_EQ(rows[1], QStringList({"Манометр", "O'Neil; --", "2,15", "05.03.2004"}));
@@ -369,7 +369,7 @@ TEST_F(GridSnapshotTest, SaveCommandAddsExtensionWritesSelectionAndReportsUnwrit
     ASSERT_TRUE(saveSelectedRows(&view, nullptr));
     QFile csv(dir.file("file1.csv"));
     ASSERT_TRUE(csv.open(QIODevice::ReadOnly));
-    const QList<QStringList> rows = parseCsv(QString::fromUtf8(csv.readAll().mid(3)), ';');
+    const QList<QStringList> rows = parseCsv(QString::fromUtf8(csv.readAll().mid(3)), ',');
     ASSERT_EQ(rows.size(), 4);
     EXPECT_EQ(rows[3], QStringList({"", "a;3", "31.01.2025 14:05:00"}));
 

@@ -7,7 +7,7 @@ QString CsvExporter::quoted(const QString& field)
 {
     bool needsQuotes = false;
     for (QChar c : field) {
-        if (c == QLatin1Char(Separator) || c == QLatin1Char(',') || c == QLatin1Char('"') || c == QLatin1Char('\n') ||
+        if (c == QLatin1Char(Separator) || c == QLatin1Char(';') || c == QLatin1Char('"') || c == QLatin1Char('\n') ||
             c == QLatin1Char('\r')) {
             needsQuotes = true;
             break;
