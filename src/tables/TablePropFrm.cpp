@@ -94,6 +94,7 @@ void TTablePropForm::buildLayout()
     m_sortList->setObjectName(QStringLiteral("SortList"));
     m_sortList->setHorizontalHeaderLabels({Text(Str::PropsColumn), Text(Str::PropsSorting)});
     m_sortList->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    m_sortList->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
     m_sortList->verticalHeader()->hide();
     m_sortList->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_sortList->setSelectionMode(QAbstractItemView::SingleSelection);
