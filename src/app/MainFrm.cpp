@@ -133,6 +133,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiArea(
     m_mdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     m_mdi->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     setCentralWidget(m_mdi);
+    m_plainMdiBackground = m_mdi->background();
     m_version = ReadProgramVersion();
     setWindowTitle(withoutAccelerator(Text(Str::MainCaption)) + QStringLiteral(" v") + m_version);
     m_linkedNames = ::linkedTableNames();
@@ -612,7 +613,7 @@ bool TMainForm::selectSkinItem(const QString& name)
         const QString itemName = item->data().toString();
         if (withoutAccelerator(itemName).compare(wanted, Qt::CaseInsensitive) != 0)
             continue;
-        if (!m_skins.apply(itemName))
+        if (!applySkin(itemName))
             return false;
         item->setChecked(true);
         return true;
@@ -631,9 +632,21 @@ void TMainForm::applyRememberedSkin()
     if (!selectSkinItem(m_skinName)) {
         m_skinName = Skins::neutralName();
         if (!selectSkinItem(m_skinName))
-            m_skins.apply(m_skinName);
+            applySkin(m_skinName);
     }
     m_applyingSkin = false;
+}
+
+// A sheet sets the MDI area's background as a property, which outlives the sheet: start each skin
+// from the plain one.
+bool TMainForm::applySkin(const QString& name)
+{
+    const QBrush previous = m_mdi->background();
+    m_mdi->setBackground(m_plainMdiBackground);
+    if (m_skins.apply(name))
+        return true;
+    m_mdi->setBackground(previous);
+    return false;
 }
 
 void TMainForm::SkinItemClick(QAction* item)
@@ -642,7 +655,7 @@ void TMainForm::SkinItemClick(QAction* item)
     if (m_applyingSkin || name == m_skins.current())
         return;
     m_applyingSkin = true;
-    if (m_skins.apply(name)) {
+    if (applySkin(name)) {
         m_skinName = m_skins.current();
     } else {
         // The sheet could not be read: the check mark goes back to the skin still shown.

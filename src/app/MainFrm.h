@@ -2,6 +2,7 @@
 
 #include "app/Skins.h"
 
+#include <QBrush>
 #include <QHash>
 #include <QMainWindow>
 #include <QPointer>
@@ -85,6 +86,7 @@ private:
     void buildSkinMenu();
     void applyRememberedSkin();
     bool selectSkinItem(const QString& name);
+    bool applySkin(const QString& name);
     void SkinItemClick(QAction* item);
     QAction* addCommand(const QString& name, const QString& caption, const QString& hint);
 
@@ -93,6 +95,7 @@ private:
     QMenu* m_skinMenu = nullptr;
     QActionGroup* m_skinGroup = nullptr;
     Skins m_skins;
+    QBrush m_plainMdiBackground;
     // Set while the remembered skin is being applied, so that checking its item is not a user's choice.
     bool m_applyingSkin = false;
     QPointer<THelpForm> m_help;

@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QMdiArea>
 #include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
@@ -184,6 +185,19 @@ TEST_F(SkinsTest, SkinWhoseSheetVanishedIsRefusedAndTheCheckMarkStays)
     EXPECT_EQ(checkedSkin(form), "A");
     EXPECT_EQ(form.rememberedSkin(), "A");
     EXPECT_EQ(qApp->styleSheet(), sheetOf("A"));
+}
+
+TEST_F(SkinsTest, AreaBehindTheWindowsReturnsToPlainWithTheNextSkin)
+{
+    writeSkin("Dark", "QMdiArea { qproperty-background: #102030; }");
+    writeSkin("Neutral", QString());
+    TMainForm form;
+    const QBrush plain = form.mdiArea()->background();
+    showAndSettle(form);
+    skinItem(form, "Dark")->trigger();
+    EXPECT_EQ(form.mdiArea()->background().color(), QColor("#102030"));
+    skinItem(form, "Neutral")->trigger();
+    EXPECT_EQ(form.mdiArea()->background(), plain);
 }
 
 // The fallback to Neutral without a Neutral sheet must not keep the window repainting itself.
