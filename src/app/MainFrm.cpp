@@ -5,6 +5,7 @@
 #include "app/HelpFrm.h"
 #include "app/MonitorFrm.h"
 #include "app/StoredGeometry.h"
+#include "tables/FormSettings.h"
 #include "data/DMFrm.h"
 #include "data/MessageService.h"
 #include "data/Dataset.h"
@@ -45,7 +46,6 @@ QHash<QString, TMainForm::WindowFactory>& factories()
     return registry;
 }
 
-const char* const kSettingsFile = "Device.ini";
 
 // The command that opens each child window, with the class it opens.
 struct OpenCommand {
@@ -718,32 +718,28 @@ void TMainForm::FormFirstShow()
 
 void TMainForm::loadSettings()
 {
-    const QString path = QString::fromLatin1(kSettingsFile);
-    QSettings settings(path, QSettings::IniFormat);
-    bool broken = settings.status() != QSettings::NoError;
-    settings.beginGroup(QStringLiteral("TMainForm"));
+    FormSettings settings(QStringLiteral("TMainForm"));
+    bool broken = !settings.isReadable();
     QFont stored;
     if (!broken && settings.contains(QStringLiteral("Font")))
         broken = !stored.fromString(settings.value(QStringLiteral("Font")).toString());
     if (broken) {
         // A settings file the program cannot read is not worth keeping: start from the defaults.
-        settings.endGroup();
-        QFile::remove(path);
+        QFile::remove(settings.fileName());
         m_skinName = QStringLiteral("Label1");
         return;
     }
     if (settings.contains(QStringLiteral("Font")))
         setFont(stored);
-    StoredGeometry::restore(settings, this);
+    StoredGeometry::restore(settings.settings(), this);
     m_skinName = settings.value(QStringLiteral("Label1.Caption"), m_skinName).toString();
 }
 
 void TMainForm::saveSettings()
 {
-    QSettings settings(QString::fromLatin1(kSettingsFile), QSettings::IniFormat);
-    settings.beginGroup(QStringLiteral("TMainForm"));
+    FormSettings settings(QStringLiteral("TMainForm"));
     settings.setValue(QStringLiteral("Font"), font().toString());
-    StoredGeometry::save(settings, this);
+    StoredGeometry::save(settings.settings(), this);
     settings.setValue(QStringLiteral("Label1.Caption"), m_skinName);
     m_settingsSaved = true;
 }

@@ -2,6 +2,7 @@
 
 #include "app/MainFrm.h"
 #include "app/StoredGeometry.h"
+#include "tables/FormSettings.h"
 #include "text/StrList.h"
 
 #include <QCloseEvent>
@@ -180,12 +181,11 @@ void TManagerForm::showEvent(QShowEvent* event)
 
 void TManagerForm::loadSettings()
 {
-    QSettings settings(QStringLiteral("Device.ini"), QSettings::IniFormat);
-    settings.beginGroup(QString::fromLatin1(kSection));
+    FormSettings settings(QString::fromLatin1(kSection));
     QFont stored;
     if (settings.contains(QStringLiteral("Font")) && stored.fromString(settings.value(QStringLiteral("Font")).toString()))
         setFont(stored);
-    StoredGeometry::restore(settings, frame());
+    StoredGeometry::restore(settings.settings(), frame());
     // Whatever font was stored, the manager shows the main window's; the tree follows the window.
     if (TMainForm* main = mainForm())
         setFont(main->font());
@@ -193,10 +193,9 @@ void TManagerForm::loadSettings()
 
 void TManagerForm::saveSettings()
 {
-    QSettings settings(QStringLiteral("Device.ini"), QSettings::IniFormat);
-    settings.beginGroup(QString::fromLatin1(kSection));
+    FormSettings settings(QString::fromLatin1(kSection));
     settings.setValue(QStringLiteral("Font"), font().toString());
-    StoredGeometry::save(settings, frame());
+    StoredGeometry::save(settings.settings(), frame());
 }
 
 void TManagerForm::closeEvent(QCloseEvent* event)

@@ -2,10 +2,10 @@
 
 #include "app/StoredGeometry.h"
 #include "data/DMFrm.h"
+#include "tables/FormSettings.h"
 
 #include <QCloseEvent>
 #include <QPlainTextEdit>
-#include <QSettings>
 #include <QVBoxLayout>
 
 TMonitorForm::TMonitorForm(QWidget* parent) : QWidget(parent), m_memo(new QPlainTextEdit(this))
@@ -38,16 +38,14 @@ void TMonitorForm::showEvent(QShowEvent* event)
     if (m_settingsLoaded)
         return;
     m_settingsLoaded = true;
-    QSettings settings(QStringLiteral("Device.ini"), QSettings::IniFormat);
-    settings.beginGroup(QString::fromLatin1(metaObject()->className()));
-    StoredGeometry::restore(settings, frameOf(this));
+    FormSettings settings(QString::fromLatin1(metaObject()->className()));
+    StoredGeometry::restore(settings.settings(), frameOf(this));
 }
 
 void TMonitorForm::saveSettings()
 {
-    QSettings settings(QStringLiteral("Device.ini"), QSettings::IniFormat);
-    settings.beginGroup(QString::fromLatin1(metaObject()->className()));
-    StoredGeometry::save(settings, frameOf(this));
+    FormSettings settings(QString::fromLatin1(metaObject()->className()));
+    StoredGeometry::save(settings.settings(), frameOf(this));
 }
 
 void TMonitorForm::closeEvent(QCloseEvent* event)
