@@ -5,8 +5,13 @@
 #include <QDialogButtonBox>
 #include <QFrame>
 #include <QLabel>
+#include <QLinearGradient>
+#include <QPainter>
+#include <QPainterPath>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <QtMath>
+#include <cmath>
 
 TAboutForm::TAboutForm(const QString& programVersion, QWidget* parent) : QDialog(parent)
 {
@@ -29,4 +34,30 @@ TAboutForm::TAboutForm(const QString& programVersion, QWidget* parent) : QDialog
     for (QWidget* w : std::initializer_list<QWidget*>{name, version, line, link, buttons})
         layout->addWidget(w);
     setFixedSize(sizeHint().expandedTo(QSize(360, 180)));
+}
+
+void TAboutForm::paintEvent(QPaintEvent* event)
+{
+    QDialog::paintEvent(event);
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    QLinearGradient gradient(rect().topLeft(), rect().bottomLeft());
+    gradient.setColorAt(0, QColor(0xe8, 0xf0, 0xf8));
+    gradient.setColorAt(1, QColor(0xc8, 0xd8, 0xe8));
+    painter.fillRect(rect(), gradient);
+    // A measuring instrument's dial in the corner: the arc, its scale marks and a needle.
+    const QRectF dial(width() - 130, 14, 110, 110);
+    painter.setPen(QPen(QColor(0x50, 0x70, 0x90), 3));
+    painter.drawArc(dial, 30 * 16, 120 * 16);
+    painter.setPen(QPen(QColor(0x50, 0x70, 0x90), 2));
+    const QPointF centre = dial.center();
+    for (int mark = 0; mark <= 6; ++mark) {
+        const double angle = qDegreesToRadians(30.0 + mark * 20.0);
+        const QPointF outer(centre.x() + 55 * std::cos(angle), centre.y() - 55 * std::sin(angle));
+        const QPointF inner(centre.x() + 47 * std::cos(angle), centre.y() - 47 * std::sin(angle));
+        painter.drawLine(inner, outer);
+    }
+    const double needle = qDegreesToRadians(70.0);
+    painter.setPen(QPen(QColor(0xc0, 0x30, 0x30), 3));
+    painter.drawLine(centre, QPointF(centre.x() + 50 * std::cos(needle), centre.y() - 50 * std::sin(needle)));
 }

@@ -18,6 +18,10 @@
 
 #include <QAbstractButton>
 #include <QAbstractEventDispatcher>
+#include <QTextEdit>
+#include <QPlainTextEdit>
+#include <QLineEdit>
+#include <QClipboard>
 #include <QAbstractItemView>
 #include <QActionGroup>
 #include <QApplication>
@@ -73,6 +77,44 @@ const char* const kSelectorClasses[] = {"TDeviceForm",  "TTypeForm",    "TNextRe
 const Str kSelectorCaptions[] = {Str::WinDevices,      Str::WinTypes,         Str::WinServices,
                                  Str::WinServiceReports, Str::WinMalfunctions, Str::WinAmountPerUnit,
                                  Str::WinLinkedTables,  Str::WinManager};
+
+// The text editor with the keyboard focus, or nullptr.
+QWidget* focusedTextEditor()
+{
+    QWidget* focus = QApplication::focusWidget();
+    if (qobject_cast<QLineEdit*>(focus) || qobject_cast<QPlainTextEdit*>(focus) || qobject_cast<QTextEdit*>(focus))
+        return focus;
+    return nullptr;
+}
+
+struct ClipboardState {
+    bool canCut = false;
+    bool canCopy = false;
+    bool canPaste = false;
+};
+
+// Cut needs a selection in an editable editor, Copy any selection, Paste an editable editor and text
+// on the clipboard.
+ClipboardState clipboardState(QWidget* editor)
+{
+    bool selection = false;
+    bool readOnly = true;
+    if (auto* line = qobject_cast<QLineEdit*>(editor)) {
+        selection = line->hasSelectedText() && line->echoMode() == QLineEdit::Normal;
+        readOnly = line->isReadOnly();
+    } else if (auto* plain = qobject_cast<QPlainTextEdit*>(editor)) {
+        selection = plain->textCursor().hasSelection();
+        readOnly = plain->isReadOnly();
+    } else if (auto* rich = qobject_cast<QTextEdit*>(editor)) {
+        selection = rich->textCursor().hasSelection();
+        readOnly = rich->isReadOnly();
+    } else {
+        return {};
+    }
+    const QClipboard* clipboard = QGuiApplication::clipboard();
+    const bool clipboardHasText = clipboard && !clipboard->text().isEmpty();
+    return {selection && !readOnly, selection, !readOnly && clipboardHasText};
+}
 
 bool isTableWindow(const QWidget* w) { return w && w->inherits("TBaseForm"); }
 
@@ -203,9 +245,25 @@ void TMainForm::createActions()
     QAction* find = addCommand(QStringLiteral("Find"), Text(Str::ActionFind), Text(Str::HintFind));
     find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     connect(find, &QAction::triggered, this, &TMainForm::FindExecute);
-    addCommand(QStringLiteral("EditCut1"), Text(Str::ActionCut), Text(Str::HintCut))->setShortcut(QKeySequence::Cut);
-    addCommand(QStringLiteral("EditCopy1"), Text(Str::ActionCopy), Text(Str::HintCopy))->setShortcut(QKeySequence::Copy);
-    addCommand(QStringLiteral("EditPaste1"), Text(Str::ActionPaste), Text(Str::HintPaste))->setShortcut(QKeySequence::Paste);
+    const struct {
+        const char* name;
+        Str caption, hint;
+        QKeySequence::StandardKey key;
+        const char* slot;
+    } clipboardCommands[] = {{"EditCut1", Str::ActionCut, Str::HintCut, QKeySequence::Cut, "cut"},
+                             {"EditCopy1", Str::ActionCopy, Str::HintCopy, QKeySequence::Copy, "copy"},
+                             {"EditPaste1", Str::ActionPaste, Str::HintPaste, QKeySequence::Paste, "paste"}};
+    for (const auto& command : clipboardCommands) {
+        QAction* a = addCommand(QString::fromLatin1(command.name), Text(command.caption), Text(command.hint));
+        a->setShortcut(command.key);
+        const char* slot = command.slot;
+        // The focused text editor does the work: line edits, text areas and editable combo boxes all
+        // have these slots.
+        connect(a, &QAction::triggered, this, [slot] {
+            if (QWidget* editor = focusedTextEditor())
+                QMetaObject::invokeMethod(editor, slot);
+        });
+    }
     QAction* selectAll = addCommand(QStringLiteral("SelectAll"), Text(Str::ActionSelectAll), Text(Str::HintSelectAll));
     connect(selectAll, &QAction::triggered, this, &TMainForm::SelectAllExecute);
     QAction* font = addCommand(QStringLiteral("FontEdit1"), Text(Str::ActionFont), Text(Str::HintFont));
@@ -686,11 +744,10 @@ void TMainForm::updateActions()
     action(QStringLiteral("CheckComplect"))->setEnabled(device != nullptr);
     if (device)
         action(QStringLiteral("CheckComplect"))->setChecked(device->property("ComplectVisible").toBool());
-    QWidget* focus = QApplication::focusWidget();
-    const bool editorFocused = focus && focus->inherits("QLineEdit");
-    action(QStringLiteral("EditCut1"))->setEnabled(editorFocused);
-    action(QStringLiteral("EditCopy1"))->setEnabled(editorFocused);
-    action(QStringLiteral("EditPaste1"))->setEnabled(editorFocused);
+    const ClipboardState clipboard = clipboardState(focusedTextEditor());
+    action(QStringLiteral("EditCut1"))->setEnabled(clipboard.canCut);
+    action(QStringLiteral("EditCopy1"))->setEnabled(clipboard.canCopy);
+    action(QStringLiteral("EditPaste1"))->setEnabled(clipboard.canPaste);
 }
 
 QString TMainForm::rememberedSkin() const { return m_skinName; }

@@ -311,7 +311,7 @@ void TTablePropForm::moveGroup(int delta)
 
 void TTablePropForm::sortAddSelected()
 {
-    for (int i = m_columnList->count() - 1; i >= 0; --i) {
+    for (int i = 0; i < m_columnList->count(); ++i) {
         QListWidgetItem* item = m_columnList->item(i);
         if (item->isSelected() && item->checkState() == Qt::Checked && !sortListed(item->text()))
             addSortRow(0, item->text()); // each one becomes the new first row

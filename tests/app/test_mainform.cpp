@@ -14,6 +14,8 @@
 #include "support/TempDir.h"
 #include "text/StrList.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
@@ -142,6 +144,33 @@ TEST_F(MainFormTest, MonitorShowsOnlyStatementsWhileOpen)
     form.action("OpenMonitor")->trigger();
     monitor = qobject_cast<TMonitorForm*>(form.findChildWindow("TMonitorForm"));
     EXPECT_FALSE(monitor->findChild<QPlainTextEdit*>("Memo1")->toPlainText().contains("update Device"));
+}
+
+TEST_F(MainFormTest, ClipboardCommandsWorkOnTheFocusedEditor)
+{
+    TDM dm;
+    TMainForm form;
+    showAndSettle(form);
+    form.action("OpenMonitor")->trigger();
+    auto* memo = form.findChildWindow("TMonitorForm")->findChild<QPlainTextEdit*>("Memo1");
+    memo->setPlainText("select 1");
+    QApplication::setActiveWindow(&form);
+    memo->setFocus();
+    memo->selectAll();
+    QGuiApplication::clipboard()->clear();
+    form.updateActions();
+    ASSERT_EQ(QApplication::focusWidget(), memo);
+    EXPECT_TRUE(form.action("EditCopy1")->isEnabled());
+    EXPECT_FALSE(form.action("EditPaste1")->isEnabled()); // nothing on the clipboard yet
+    form.action("EditCut1")->trigger();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), "select 1");
+    EXPECT_TRUE(memo->toPlainText().isEmpty());
+    form.updateActions();
+    EXPECT_FALSE(form.action("EditCut1")->isEnabled()); // no selection left
+    EXPECT_TRUE(form.action("EditPaste1")->isEnabled());
+    form.action("EditPaste1")->trigger();
+    form.action("EditPaste1")->trigger();
+    EXPECT_EQ(memo->toPlainText(), "select 1select 1");
 }
 
 TEST_F(MainFormTest, CommandsOfMissingWindowsAreGreyed)

@@ -12,6 +12,8 @@
 #include <QRegularExpression>
 #include <QSettings>
 #include <QTableView>
+#include <QTableWidget>
+#include <cmath>
 #include <QTest>
 #include <gtest/gtest.h>
 
@@ -252,6 +254,57 @@ TEST_F(SkinsTest, ShippedSheetsParseAndIncludeNeutral)
         EXPECT_FALSE(warnings.join('\n').contains("Could not parse")) << name.toStdString();
     }
     qInstallMessageHandler(previous);
+}
+
+} // namespace
+
+namespace {
+
+double luminance(QColor c)
+{
+    auto channel = [](double v) { return v <= 0.03928 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4); };
+    return 0.2126 * channel(c.redF()) + 0.7152 * channel(c.greenF()) + 0.0722 * channel(c.blueF());
+}
+
+double contrast(QColor a, QColor b)
+{
+    double la = luminance(a), lb = luminance(b);
+    if (la < lb)
+        std::swap(la, lb);
+    return (la + 0.05) / (lb + 0.05);
+}
+
+// Every shipped skin keeps the text of every grid row readable, the alternate rows included: a grid
+// with a block glyph in each row is drawn, and glyph and background are compared per row.
+TEST(ShippedSkins, GridRowsStayReadable)
+{
+    const QDir shipped(QStringLiteral(INSTREL_TEST_SOURCE_DIR "/../skins"));
+    for (const QString& name : shipped.entryList({QStringLiteral("*.qss")}, QDir::Files)) {
+        QFile file(shipped.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+        qApp->setStyleSheet(QString::fromUtf8(file.readAll()));
+        QTableWidget grid(2, 1);
+        grid.setAlternatingRowColors(true);
+        grid.setItem(0, 0, new QTableWidgetItem(QStringLiteral("█████")));
+        grid.setItem(1, 0, new QTableWidgetItem(QStringLiteral("█████")));
+        grid.resize(300, 120);
+        grid.show();
+        QCoreApplication::processEvents();
+        const QImage image = grid.viewport()->grab().toImage();
+        for (int row = 0; row < 2; ++row) {
+            const QRect cell = grid.visualItemRect(grid.item(row, 0));
+            const QColor background = image.pixelColor(cell.right() - 4, cell.center().y());
+            // The darkest-or-lightest pixel of the glyph run differs most from the background.
+            QColor text = background;
+            for (int x = cell.left() + 2; x < cell.left() + 40; ++x) {
+                const QColor c = image.pixelColor(x, cell.center().y());
+                if (contrast(c, background) > contrast(text, background))
+                    text = c;
+            }
+            EXPECT_GE(contrast(text, background), 3.0) << qPrintable(name) << " row " << row;
+        }
+    }
+    qApp->setStyleSheet(QString());
 }
 
 } // namespace
