@@ -2,6 +2,7 @@
 
 #include "text/StrList.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QEvent>
 #include <QFileInfo>
@@ -17,7 +18,14 @@ QString caption(const char* english, const char* russian)
 }
 } // namespace
 
-QString THelpForm::indexPath() { return QDir::current().absoluteFilePath(QStringLiteral("help/index.html")); }
+QString THelpForm::helpFileName()
+{
+    const QString name = qApp ? qApp->property("helpFile").toString() : QString();
+    return name.isEmpty() ? QStringLiteral("help/index.html") : name;
+}
+
+// A bare name, so it is looked up relative to the current directory.
+QString THelpForm::indexPath() { return QDir::current().absoluteFilePath(helpFileName()); }
 
 THelpForm::THelpForm(QWidget* parent) : QDialog(parent), m_browser(new QTextBrowser(this))
 {

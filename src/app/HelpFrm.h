@@ -9,7 +9,9 @@ class QTextBrowser;
 class THelpForm : public QDialog {
     Q_OBJECT
 public:
-    // "help/index.html" under the current directory, where the help is looked up.
+    // The help file the program was given at start-up ("help/index.html" unless set otherwise).
+    static QString helpFileName();
+    // That file under the current directory, where the help is looked up.
     static QString indexPath();
 
     explicit THelpForm(QWidget* parent = nullptr);

@@ -11,6 +11,7 @@
 #include "text/StrList.h"
 
 #include <QFileInfo>
+#include <QMdiArea>
 #include <cstdio>
 
 namespace {
@@ -46,12 +47,18 @@ int main(int argc, char** argv)
 
     InstrelApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Instrel"));
-    app.setProperty("helpFile", QStringLiteral("InstrelHelp.chm"));
+    app.setProperty("helpFile", QStringLiteral("help/index.html"));
     registerProgramWindows();
 
     TMainForm mainForm;
     TDM dm;
     guard.attach(&mainForm);
+    // A STOP from a later start ends the program without asking; the child windows still store
+    // their pending edits and settings on the way out.
+    QObject::connect(&guard, &InstanceGuard::terminateRequested, &mainForm, [&mainForm] {
+        mainForm.mdiArea()->closeAllSubWindows();
+        QCoreApplication::exit(0);
+    });
     mainForm.show();
     return app.exec();
 }

@@ -2,6 +2,7 @@
 
 #include "tables/TablePropFrm.h"
 
+#include "app/Application.h"
 #include "app/StoredGeometry.h"
 #include "data/Dataset.h"
 #include "data/MessageService.h"
@@ -999,6 +1000,12 @@ void TBaseForm::closeWindow()
 
 void TBaseForm::closeEvent(QCloseEvent* event)
 {
+    // A pending edit is stored before the window goes; if it cannot be, the window stays open with
+    // the edit, and the error says why.
+    if (!InstrelApplication::guarded([this] { deactivated(); })) {
+        event->ignore();
+        return;
+    }
     {
         FormSettings settings(QString::fromLatin1(metaObject()->className()));
         saveSettings(settings);
@@ -1013,7 +1020,9 @@ void TBaseForm::closeEvent(QCloseEvent* event)
 void TBaseForm::mousePressEvent(QMouseEvent* event)
 {
     QWidget::mousePressEvent(event);
-    Messages::information(Text(Str::TableSelectTab));
+    // Only a click on the window's own empty area: labels and panels pass their clicks up too.
+    if (!childAt(event->position().toPoint()))
+        Messages::information(Text(Str::TableSelectTab));
 }
 
 QFont TBaseForm::mainFont() const

@@ -19,6 +19,8 @@ bool isBlank(const QString& text)
     return true;
 }
 
+int fullYear(int twoDigits) { return twoDigits < 50 ? 2000 + twoDigits : 1900 + twoDigits; }
+
 std::optional<QDate> parseShortDate(const QString& text)
 {
     static const QRegularExpression shape(QStringLiteral("^\\s*(\\d\\d)\\.(\\d\\d)\\.(\\d\\d)\\s*$"));
@@ -26,7 +28,7 @@ std::optional<QDate> parseShortDate(const QString& text)
     if (!match.hasMatch())
         return std::nullopt;
     const int yy = match.captured(3).toInt();
-    const QDate date(yy < 50 ? 2000 + yy : 1900 + yy, match.captured(2).toInt(), match.captured(1).toInt());
+    const QDate date(fullYear(yy), match.captured(2).toInt(), match.captured(1).toInt());
     return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
 }
 

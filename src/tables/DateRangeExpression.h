@@ -12,6 +12,11 @@
 // entered; one that is not a real date ("31.02.04", "12.3 .04") is a conversion error.
 namespace DateRangeExpression {
 
+// The year of a two-digit year: 00-49 are 2000-2049, 50-99 are 1950-1999. The filter row reads
+// dates typed by hand with the same rule, so that a range chosen in the dialog and the same dates
+// typed give the same rows.
+int fullYear(int twoDigits);
+
 // The date of one editor text; nullopt when blank or not a date.
 std::optional<QDate> parseShortDate(const QString& text);
 bool isBlank(const QString& text);

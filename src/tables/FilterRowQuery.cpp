@@ -1,6 +1,7 @@
 #include "tables/FilterRowQuery.h"
 
-#include "data/Clock.h"
+#include "tables/DateRangeExpression.h"
+
 #include "data/SqlValue.h"
 
 #include <QDate>
@@ -177,22 +178,12 @@ private:
     QString m_error;
 };
 
-// Two-digit years fall in the hundred years around today, as short dates are read everywhere.
-int fullYear(int twoDigits)
-{
-    const int now = Clock::today().year();
-    int year = (now - 50) / 100 * 100 + twoDigits;
-    if (year < now - 50)
-        year += 100;
-    return year;
-}
-
 QDate parseDate(const QString& text)
 {
     static const QRegularExpression dmy(QStringLiteral("^(\\d{1,2})[./-](\\d{1,2})[./-](\\d{2}|\\d{4})$"));
     const QRegularExpressionMatch m = dmy.match(text.trimmed());
     if (m.hasMatch()) {
-        const int year = m.captured(3).size() == 2 ? fullYear(m.captured(3).toInt()) : m.captured(3).toInt();
+        const int year = m.captured(3).size() == 2 ? DateRangeExpression::fullYear(m.captured(3).toInt()) : m.captured(3).toInt();
         return QDate(year, m.captured(2).toInt(), m.captured(1).toInt());
     }
     return SqlValue::parseDateTime(text.trimmed()).date();

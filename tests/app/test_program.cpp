@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QProcess>
+#include <QSettings>
 #include <QThread>
 #include <QUuid>
 #include <gtest/gtest.h>
@@ -66,7 +67,8 @@ TEST_F(ProgramTest, SecondStartHandsOverAndStopEndsTheFirst)
     ASSERT_TRUE(first.waitForFinished(10000));
     EXPECT_EQ(first.exitCode(), 0);
     // Its settings were saved on the way out.
-    EXPECT_TRUE(QFile::exists(dir.file("Device.ini")));
+    QSettings ini(dir.file("Device.ini"), QSettings::IniFormat);
+    EXPECT_TRUE(ini.contains("TMainForm/Width"));
 }
 
 TEST_F(ProgramTest, StopWithoutARunningProgramStartsItNormally)

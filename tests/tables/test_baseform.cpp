@@ -348,9 +348,54 @@ TEST_F(BaseFormTest, ClickOnTheEmptyAreaAsksToSelectATab)
     TPasportListForm form;
     form.show();
     messages.clear();
-    QTest::mouseClick(&form, Qt::LeftButton, {}, QPoint(1, 1));
+    // A click on the status bar, which passes the click up to the window, asks nothing.
+    auto* status = form.findChild<QStatusBar*>("StatusBar");
+    ASSERT_TRUE(status);
+    QTest::mouseClick(status, Qt::LeftButton, {}, QPoint(5, 5));
+    EXPECT_TRUE(messages.texts().isEmpty());
+
+    // The panels cover the whole window; with them out of the way the click reaches its empty area.
+    for (QWidget* child : form.findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        child->hide();
+    QTest::mouseClick(&form, Qt::LeftButton, {}, QPoint(10, 10));
     ASSERT_FALSE(messages.texts().isEmpty());
     EXPECT_EQ(messages.texts().last(), "Выберите закладку");
+}
+
+TEST_F(BaseFormTest, ClosingPostsAPendingEditOrStaysOpen)
+{
+    QMdiArea area;
+    area.show();
+    auto* form = new TPasportListForm;
+    form->setAttribute(Qt::WA_DeleteOnClose);
+    QMdiSubWindow* sub = area.addSubWindow(form);
+    sub->show();
+    // A dataset of the window on a table, as the derived windows have for their pages.
+    auto* device = new Dataset(&connection(), form);
+    device->setSql("select * from Pasport where ID_Device = 1");
+    device->setUpdateTable("Pasport", "ID_Device");
+    device->open();
+    device->setValue("ANumber", "изменён при закрытии");
+    sub->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(connection().scalar("select ANumber from Pasport where ID_Device = 1").toString(), "изменён при закрытии");
+
+    // An edit the database refuses keeps the window open, with the edit and the error.
+    auto* second = new TPasportListForm;
+    second->setAttribute(Qt::WA_DeleteOnClose);
+    QMdiSubWindow* secondSub = area.addSubWindow(second);
+    secondSub->show();
+    auto* refused = new Dataset(&connection(), second);
+    refused->setSql("select * from Pasport where ID_Device = 2");
+    refused->setUpdateTable("Pasport", "ID_Device");
+    refused->open();
+    refused->setValue("ID_Device", 1); // the key of another row
+    messages.clear();
+    secondSub->close();
+    EXPECT_FALSE(messages.texts().isEmpty());
+    EXPECT_EQ(area.subWindowList().size(), 1);
+    EXPECT_TRUE(refused->isEditing());
+    refused->cancel();
 }
 
 TEST_F(BaseFormTest, ActivationRequeriesAndDeactivationPosts)
