@@ -19,6 +19,17 @@ int main(int argc, char** argv)
     connection.open();
     bench::sqliteShell(file, sql); // warm the page cache for both sides
 
+    // Memory first, in a process that has not opened the list yet: what the open list holds.
+    const double before = bench::residentMb();
+    {
+        Dataset ds(&connection);
+        ds.setSql(sql);
+        ds.open();
+        const double after = bench::residentMb();
+        std::printf("memory held by the open device list: %.1f MB (goal <= 150 MB)  %s\n", after - before,
+                    after - before <= 150 ? "OK" : "OVER");
+    }
+
     int rows = 0;
     const double ours = bench::medianMs(runs, [&] {
         Dataset ds(&connection);
@@ -29,13 +40,5 @@ int main(int argc, char** argv)
     const double raw = bench::medianMs(runs, [&] { bench::sqliteShell(file, sql); });
     std::printf("rows fetched: %d\n", rows);
     bench::report("open the device list (select * from Pasport)", ours, raw, 1.5);
-
-    const double before = bench::residentMb();
-    Dataset ds(&connection);
-    ds.setSql(sql);
-    ds.open();
-    const double after = bench::residentMb();
-    std::printf("memory held by the open device list: %.1f MB (goal <= 150 MB)  %s\n", after - before,
-                after - before <= 150 ? "OK" : "OVER");
     return 0;
 }

@@ -64,7 +64,7 @@ void TDM::FillDistinctValues(Dataset& query, const QString& fieldName, QStringLi
         target.clear();
     if (limit == 0)
         limit = 10000;
-    const int index = query.fieldIndex(fieldName);
+    const int index = query.fieldIndex(query.fieldByName(fieldName).name());
     QSet<QString> seen;
     for (const QString& text : std::as_const(target))
         seen.insert(text.toCaseFolded());

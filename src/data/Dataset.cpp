@@ -6,7 +6,6 @@
 
 #include <QRegularExpression>
 #include <algorithm>
-#include <sqlite3.h>
 
 namespace {
 
@@ -117,12 +116,14 @@ void Dataset::setMaster(Dataset* master)
         connect(master, &Dataset::currentChanged, this, &Dataset::masterMoved);
         connect(master, &Dataset::rowsReplaced, this, &Dataset::masterMoved);
         connect(master, &Dataset::fieldsChanged, this, &Dataset::masterMoved);
+        connect(master, &Dataset::posted, this, &Dataset::masterMoved);
     }
 }
 
 void Dataset::masterMoved()
 {
-    if (isActive() && m_master && m_master->state() != State::Insert) {
+    // Also while the master inserts: its new row has no key yet, so the detail shows nothing.
+    if (isActive() && m_master) {
         checkBrowseMode();
         requery();
     }
@@ -176,25 +177,10 @@ QStringList Dataset::tableColumns() const
     m_tableColumns.clear();
     const QString table = updateTable();
     if (!table.isEmpty() && m_connection) {
-        m_connection->open();
-        // The catalogue is read directly: it is not one of the program's statements.
-        sqlite3_stmt* stmt = nullptr;
-        const QByteArray sql = "PRAGMA table_info(" + SqlValue::quoted(table).toUtf8() + ")";
-        if (sqlite3_prepare_v2(m_connection->handle(), sql.constData(), -1, &stmt, nullptr) == SQLITE_OK) {
-            QString primary;
-            bool isTable = false;
-            while (sqlite3_step(stmt) == SQLITE_ROW) {
-                const QString name = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1)));
-                m_tableColumns.append(name);
-                if (sqlite3_column_int(stmt, 5) == 1) {
-                    primary = name;
-                    isTable = true;
-                }
-            }
-            if (m_keyField.isEmpty() && isTable)
-                m_keyField = primary;
-        }
-        sqlite3_finalize(stmt);
+        const SqlConnection::TableInfo info = m_connection->tableInfo(table);
+        m_tableColumns = info.columns;
+        if (m_keyField.isEmpty())
+            m_keyField = info.primaryKey;
     }
     m_tableColumnsRead = true;
     return m_tableColumns;
@@ -233,6 +219,7 @@ void Dataset::runStatement()
     for (int c = 0; c < rows->columnCount(); ++c)
         newNames.append(rows->column(c).name);
     m_rows = std::move(rows);
+    m_removed.clear();
     m_lookupCache.clear();
     const bool sameFields = oldNames == newNames;
     if (!sameFields)
@@ -274,6 +261,7 @@ void Dataset::close()
     m_state = State::Inactive;
     m_rows.reset();
     m_order.clear();
+    m_removed.clear();
     m_current = -1;
     m_bof = m_eof = true;
     m_lookupCache.clear();
@@ -521,12 +509,27 @@ void Dataset::notifyChanged(int row)
 
 // ---------------------------------------------------------------- editing
 
+// The row was deleted (or its key changed) elsewhere since it was read: writing would change nothing,
+// and saying nothing would lose the user's edit without a word.
+QString Dataset::rowGoneText()
+{
+    return QStringLiteral("Запись не найдена в базе данных: её удалили или изменили после того, как она была "
+                          "прочитана. Обновите данные и повторите изменение.");
+}
+
 void Dataset::requireEditable() const
 {
     if (!isActive())
         throw DatabaseError(QStringLiteral("Набор данных закрыт."));
     if (keyField().isEmpty())
         throw DatabaseError(QStringLiteral("Эти данные нельзя изменять: запрос не читает одну таблицу."));
+}
+
+void Dataset::markRemoved(int storeRow)
+{
+    if (storeRow >= int(m_removed.size()))
+        m_removed.resize(size_t(storeRow) + 1, false);
+    m_removed[size_t(storeRow)] = true;
 }
 
 void Dataset::setState(State state)
@@ -608,6 +611,7 @@ void Dataset::post()
     m_original.clear();
     setState(State::Browse);
     notifyChanged(m_current);
+    emit posted();
     afterPost(*this);
 }
 
@@ -662,9 +666,12 @@ void Dataset::postEdit()
     if (assignments.isEmpty())
         return;
     params.append({QStringLiteral("OLD_") + key, m_original.value(keyColumn)});
-    m_connection->execute(QStringLiteral("update %1 set %2 where %3 = :OLD_%4")
-                              .arg(bracketed(updateTable()), assignments.join(QStringLiteral(", ")), bracketed(key), key),
-                          params);
+    const int changed = m_connection->execute(
+        QStringLiteral("update %1 set %2 where %3 = :OLD_%4")
+            .arg(bracketed(updateTable()), assignments.join(QStringLiteral(", ")), bracketed(key), key),
+        params);
+    if (changed == 0)
+        throw DatabaseError(rowGoneText());
 }
 
 void Dataset::cancel()
@@ -674,6 +681,7 @@ void Dataset::cancel()
     beforeCancel(*this);
     if (m_state == State::Insert) {
         const int row = m_current;
+        markRemoved(m_order[size_t(row)]);
         m_order.erase(m_order.begin() + row);
         m_insertStoreRow = -1;
         m_current = std::min(row, recordCount() - 1);
@@ -710,8 +718,12 @@ void Dataset::deleteRecord()
     if (keyColumn < 0)
         throw DatabaseError(QStringLiteral("В наборе данных нет ключа «%1».").arg(key));
     const int row = m_current;
-    m_connection->execute(QStringLiteral("delete from %1 where %2 = :OLD_%3").arg(bracketed(updateTable()), bracketed(key), key),
-                          {{QStringLiteral("OLD_") + key, m_rows->value(m_order[size_t(row)], keyColumn)}});
+    const int changed = m_connection->execute(
+        QStringLiteral("delete from %1 where %2 = :OLD_%3").arg(bracketed(updateTable()), bracketed(key), key),
+        {{QStringLiteral("OLD_") + key, m_rows->value(m_order[size_t(row)], keyColumn)}});
+    if (changed == 0)
+        throw DatabaseError(rowGoneText());
+    markRemoved(m_order[size_t(row)]);
     m_order.erase(m_order.begin() + row);
     m_current = std::min(row, recordCount() - 1);
     if (m_disableCount == 0) {
@@ -842,12 +854,13 @@ void Dataset::rebuildOrder(int keepStoreRow)
             } else {
                 pass = rowPassesFilter(r);
             }
-            if (pass)
+            if (pass && !isRemoved(r))
                 m_order.push_back(r);
         }
     } else {
         for (int r = 0; r < count; ++r)
-            m_order.push_back(r);
+            if (!isRemoved(r))
+                m_order.push_back(r);
     }
     if (m_insertStoreRow >= 0 && std::find(m_order.begin(), m_order.end(), m_insertStoreRow) == m_order.end())
         m_order.push_back(m_insertStoreRow);

@@ -134,6 +134,8 @@ signals:
     void rowInserted(int row);
     void rowRemoved(int row);
     void currentChanged(int row);
+    // A row was written (its key may be new): details re-read their rows.
+    void posted();
     void stateChanged();
     // Controls were re-enabled after disableControls(): bound views re-read everything.
     void controlsEnabled();
@@ -151,11 +153,14 @@ private:
     void runStatement();
     void requireEditable() const;
     QStringList tableColumns() const;
+    static QString rowGoneText();
     int storeColumn(const QString& name) const;
     QVariant lookupValue(const Field& field, int storeRow) const;
     void masterMoved();
     void notifyChanged(int row);
     void insertAt(int row);
+    void markRemoved(int storeRow);
+    bool isRemoved(int storeRow) const { return storeRow < int(m_removed.size()) && m_removed[size_t(storeRow)]; }
     void postInsert();
     void postEdit();
 
@@ -171,6 +176,7 @@ private:
     State m_state = State::Inactive;
     std::unique_ptr<ResultSet> m_rows;
     std::vector<int> m_order;
+    std::vector<bool> m_removed; // fetched rows deleted or abandoned since, by store row
     int m_current = -1;
     bool m_bof = true;
     bool m_eof = true;

@@ -167,6 +167,24 @@ void SqlConnection::close()
     QSqlDatabase::removeDatabase(m_qtConnectionName);
 }
 
+SqlConnection::TableInfo SqlConnection::tableInfo(const QString& table)
+{
+    open();
+    TableInfo info;
+    sqlite3_stmt* stmt = nullptr;
+    const QByteArray sql = "PRAGMA table_info(" + SqlValue::quoted(table).toUtf8() + ")";
+    if (sqlite3_prepare_v2(m_db, sql.constData(), -1, &stmt, nullptr) == SQLITE_OK) {
+        while (sqlite3_step(stmt) == SQLITE_ROW) {
+            const QString name = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1)));
+            info.columns.append(name);
+            if (sqlite3_column_int(stmt, 5) == 1)
+                info.primaryKey = name;
+        }
+    }
+    sqlite3_finalize(stmt);
+    return info;
+}
+
 QString SqlConnection::translate(const QString& statement) const { return JetDialect::toSqlite(statement); }
 
 QString SqlConnection::monitorText(const QVariant& value)

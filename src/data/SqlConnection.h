@@ -57,6 +57,15 @@ public:
     void commit();
     void rollback();
 
+    // The columns of a table (or view) as the catalogue lists them, and its primary key column (empty
+    // for a view or a table without one). Reading the catalogue is not one of the program's
+    // statements, so it does not reach the monitor.
+    struct TableInfo {
+        QStringList columns;
+        QString primaryKey;
+    };
+    TableInfo tableInfo(const QString& table);
+
     // The statement as it is sent to the engine.
     QString translate(const QString& statement) const;
 

@@ -156,6 +156,57 @@ TEST_F(DatasetTest, MovingEndsAPendingEditAndDropsAnUntouchedNewRow)
     EXPECT_EQ(connection.scalar("select count(*) from Device").toInt(), 6);
 }
 
+TEST_F(DatasetTest, DeletedAndAbandonedRowsStayGoneThroughSortAndFilter)
+{
+    Dataset ds(&connection);
+    ds.setSql("select * from Device order by ID_Device");
+    ds.open();
+    ds.setRecNo(2);
+    ds.deleteRecord();
+    ds.append();
+    ds.cancel();
+    ds.insert();
+    ds.setValue("ANumber", "брошен");
+    ds.cancel();
+    ds.setSort("ANumber DESC");
+    EXPECT_EQ(column(ds, "ANumber"), QStringList({"б-5", "Б-3", "A-1", ""}));
+    ds.setFiltered(true);
+    ds.setFilter("IDevType = 1");
+    EXPECT_EQ(column(ds, "ANumber"), QStringList({"A-1"}));
+}
+
+TEST_F(DatasetTest, WritingARowDeletedElsewhereIsReportedNotLost)
+{
+    Dataset ds(&connection);
+    ds.setSql("select * from Device order by ID_Device");
+    ds.open();
+    connection.execute("delete from Device where ID_Device = 1");
+    ds.setValue("ANumber", "правка");
+    EXPECT_THROW(ds.post(), DatabaseError);
+    EXPECT_EQ(ds.state(), Dataset::State::Edit); // the edit is still there to save elsewhere or cancel
+    ds.cancel();
+    EXPECT_THROW(ds.deleteRecord(), DatabaseError);
+    EXPECT_EQ(ds.recordCount(), 5);
+}
+
+TEST_F(DatasetTest, DetailFollowsAMasterInsertAndItsPost)
+{
+    Dataset master(&connection), detail(&connection);
+    master.setSql("select * from DevType order by ID_DevType");
+    detail.setSql("select * from Device where IDevType = :ID_DevType order by ID_Device");
+    detail.setMaster(&master);
+    master.open();
+    detail.open();
+    ASSERT_EQ(detail.recordCount(), 2);
+    master.append();
+    EXPECT_EQ(detail.recordCount(), 0); // the new type has no key yet
+    master.setValue("Name_DevType", "Расходомер");
+    connection.execute("insert into Device (IDevType, ANumber) values (3, 'Р-1')"); // the key the type will get
+    master.post();
+    EXPECT_EQ(master.value("ID_DevType").toInt(), 3);
+    EXPECT_EQ(column(detail, "ANumber"), QStringList({"Р-1"})); // re-read once the master has its key
+}
+
 TEST_F(DatasetTest, BeforeHandlersAbandonSilently)
 {
     Dataset ds(&connection);
