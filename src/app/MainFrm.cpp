@@ -179,6 +179,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiArea(
     m_version = ReadProgramVersion();
     setWindowTitle(withoutAccelerator(Text(Str::MainCaption)) + QStringLiteral(" v") + m_version);
     m_linkedNames = ::linkedTableNames();
+    FindDialog::shared(this); // the find dialog of every grid, freed with the main window
     m_skinName = QStringLiteral("Label1");
     createActions();
     setCommandIcons();
@@ -583,18 +584,15 @@ void TMainForm::FindExecute()
     auto* model = qobject_cast<DatasetModel*>(grid->model());
     if (!model || !model->dataset())
         return;
-    if (!m_findDialog) {
-        m_findDialog = new FindDialog(this);
-        m_findDialog->setObjectName(QStringLiteral("FindDialog"));
-    }
-    m_findDialog->setDataset(model->dataset());
+    FindDialog* dialog = FindDialog::shared(this);
+    dialog->setDataset(model->dataset());
     const QModelIndex current = grid->currentIndex();
     const auto& fields = model->dataset()->fields();
     const int column = current.isValid() ? current.column() : -1;
     const QString field = column >= 0 && column < int(fields.size()) ? fields[column]->name() : QString();
-    m_findDialog->setSearch(current.isValid() ? current.data().toString() : QString(), field);
-    m_findDialog->show();
-    m_findDialog->raise();
+    dialog->setSearch(current.isValid() ? current.data().toString() : QString(), field);
+    dialog->show();
+    dialog->raise();
 }
 
 // Opening the View menu brings an open device window to the front, so that "Show kits" visibly acts

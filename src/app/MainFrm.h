@@ -11,7 +11,6 @@
 class QAction;
 class QActionGroup;
 class QComboBox;
-class FindDialog;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
@@ -99,7 +98,6 @@ private:
     // Set while the remembered skin is being applied, so that checking its item is not a user's choice.
     bool m_applyingSkin = false;
     QPointer<THelpForm> m_help;
-    QPointer<FindDialog> m_findDialog;
     QHash<QString, QAction*> m_actions;
     QString m_version;
     QStringList m_linkedNames;

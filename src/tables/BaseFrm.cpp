@@ -690,14 +690,12 @@ void TBaseForm::applySort()
 
 void TBaseForm::openFind()
 {
-    if (!m_findDialog) {
-        m_findDialog = new FindDialog(this);
-        m_findDialog->setObjectName(QStringLiteral("FindDialog"));
-        m_findDialog->setDataset(m_dsMain);
-    }
+    // One find dialog serves every grid of the program.
+    FindDialog* dialog = FindDialog::shared(this);
+    dialog->setDataset(m_dsMain);
     const QModelIndex current = m_grid->currentIndex();
-    m_findDialog->setSearch(current.isValid() ? current.data().toString() : QString(), currentFieldName());
-    m_findDialog->show();
+    dialog->setSearch(current.isValid() ? current.data().toString() : QString(), currentFieldName());
+    dialog->show();
 }
 
 void TBaseForm::customDateFilter()

@@ -206,7 +206,6 @@ private:
     FilterHeader* m_filterHeader = nullptr;
     FilterRowQuery m_filterQuery;
     SortMarkers m_sortMarkers;
-    FindDialog* m_findDialog = nullptr;
     TInputDateForm* m_dateDialog = nullptr;
     QTabWidget* m_formPanel = nullptr;
     QScrollArea* m_scrollBox = nullptr;

@@ -1,5 +1,7 @@
 #include "tables/FindDialog.h"
 
+#include <QPointer>
+
 #include "data/Dataset.h"
 #include "text/StrList.h"
 
@@ -104,4 +106,16 @@ bool FindDialog::findNext()
     }
     m_dataset->setRecNo(row + 1);
     return true;
+}
+
+FindDialog* FindDialog::shared(QWidget* owner)
+{
+    static QPointer<FindDialog> instance;
+    QWidget* top = owner ? owner->window() : nullptr;
+    if (!instance || instance->parentWidget() != top) {
+        delete instance.data();
+        instance = new FindDialog(top);
+        instance->setObjectName(QStringLiteral("FindDialog"));
+    }
+    return instance;
 }

@@ -23,6 +23,10 @@ class FindDialog : public QDialog {
 public:
     explicit FindDialog(QWidget* parent = nullptr);
 
+    // The one find dialog every grid of the program uses, created on first use as a child of
+    // `owner`'s top-level window (the main window) and freed with it.
+    static FindDialog* shared(QWidget* owner);
+
     // Fills the column list from the dataset's visible fields.
     void setDataset(Dataset* dataset);
     // The text to find and the column to search in (by field name; unknown or empty: all columns).

@@ -3,6 +3,7 @@
 #include "data/Dataset.h"
 #include "tables/BaseFrm.h"
 #include "tables/CurrentRowDelegate.h"
+#include "tables/FindDialog.h"
 #include "tables/FormSettings.h"
 #include "tables/InputDateFrm.h"
 #include "tables/MainQueryText.h"
@@ -360,6 +361,20 @@ TEST_F(BaseFormTest, ClickOnTheEmptyAreaAsksToSelectATab)
     QTest::mouseClick(&form, Qt::LeftButton, {}, QPoint(10, 10));
     ASSERT_FALSE(messages.texts().isEmpty());
     EXPECT_EQ(messages.texts().last(), "Выберите закладку");
+}
+
+TEST_F(BaseFormTest, EveryGridSharesOneFindDialog)
+{
+    QWidget top;
+    auto* first = new TPasportListForm(&top);
+    auto* second = new TPasportListForm(&top);
+    top.show();
+    first->updateOnIdle();
+    second->updateOnIdle();
+    first->action("Find")->trigger();
+    second->action("Find")->trigger();
+    EXPECT_EQ(top.findChildren<FindDialog*>().size(), 1);
+    EXPECT_EQ(FindDialog::shared(first), FindDialog::shared(second));
 }
 
 TEST_F(BaseFormTest, ClosingPostsAPendingEditOrStaysOpen)
