@@ -2,6 +2,7 @@
 // processes of a small probe program (tests/app/guard_probe.cpp). Every probe of a test shares a
 // private runtime directory, so the tests neither see nor disturb a running program.
 #include "app/InstanceGuard.h"
+#include "support/QtPrinters.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -14,9 +15,6 @@
 
 #include <memory>
 #include <ostream>
-
-// Failures show texts, not bytes.
-inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }
 
 namespace {
 const QString RestorePrefix = QStringLiteral("8E43A11714D84D7D99A095BF3CF758BE");

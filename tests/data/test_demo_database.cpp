@@ -11,11 +11,10 @@
 #include "data/SqlValue.h"
 #include "support/TempDir.h"
 #include "support/TestDatabase.h"
+#include "support/QtPrinters.h"
 
 #include <QCryptographicHash>
 #include <gtest/gtest.h>
-
-void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace {
 

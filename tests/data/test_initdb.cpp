@@ -2,6 +2,7 @@
 #include "data/SqlConnection.h"
 #include "support/TempDir.h"
 #include "support/TestDatabase.h"
+#include "support/QtPrinters.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -12,8 +13,6 @@
 #ifndef INSTREL_INITDB_PATH
 #error "INSTREL_INITDB_PATH must name the database tool"
 #endif
-
-void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace {
 

@@ -2,18 +2,13 @@
 // actually runs, literals and names that must never be touched, and translation being stable when
 // applied to its own output.
 #include "data/JetDialect.h"
+#include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 
 #include <QString>
 #include <ostream>
 #include <vector>
-
-// Failures print the statements as text.
-inline void PrintTo(const QString& value, std::ostream* os)
-{
-    *os << '"' << value.toStdString() << '"';
-}
 
 namespace {
 

@@ -6,12 +6,10 @@
 #include "support/SqliteFile.h"
 #include "support/TempDir.h"
 #include "text/StrList.h"
+#include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 #include <ostream>
-
-// Readable QString values in failure output.
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace {
 

@@ -10,14 +10,13 @@
 #include "support/TempDir.h"
 #include "support/TestDatabase.h"
 #include "text/StrList.h"
+#include "support/QtPrinters.h"
 
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
 #include <gtest/gtest.h>
-
-void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace {
 

@@ -6,12 +6,11 @@
 #include "data/SqlConnection.h"
 #include "support/TempDir.h"
 #include "support/TestDatabase.h"
+#include "support/QtPrinters.h"
 
 #include <QProcess>
 #include <QStandardPaths>
 #include <gtest/gtest.h>
-
-void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace {
 

@@ -1,6 +1,7 @@
 // The functions and collation registered on the program's SQLite connection: LIKE, ordering and
 // case mapping that treat Cyrillic (all of Unicode) as SQLite treats ASCII.
 #include "data/JetDialect.h"
+#include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 
@@ -9,11 +10,6 @@
 #include <ostream>
 #include <sqlite3.h>
 #include <vector>
-
-inline void PrintTo(const QString& value, std::ostream* os)
-{
-    *os << '"' << value.toStdString() << '"';
-}
 
 namespace {
 

@@ -1,6 +1,7 @@
 // The value formatter: what it writes must read back unchanged from a real SQLite database, dates in
 // one fixed form that compares like dates, numbers with "." whatever the locale.
 #include "data/SqlValue.h"
+#include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 
@@ -11,11 +12,6 @@
 #include <ostream>
 #include <sqlite3.h>
 #include <vector>
-
-inline void PrintTo(const QString& value, std::ostream* os)
-{
-    *os << '"' << value.toStdString() << '"';
-}
 
 namespace {
 

@@ -10,6 +10,7 @@
 #include "data/SqlConnection.h"
 #include "data/SqlValue.h"
 #include "data/corpus/JetCorpus.h"
+#include "support/QtPrinters.h"
 
 #include <gtest/gtest.h>
 
@@ -19,11 +20,6 @@
 #include <memory>
 #include <ostream>
 #include <sqlite3.h>
-
-inline void PrintTo(const QString& value, std::ostream* os)
-{
-    *os << '"' << value.toStdString() << '"';
-}
 
 namespace {
 

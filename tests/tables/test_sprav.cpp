@@ -8,6 +8,7 @@
 #include "tables/GridPrinter.h"
 #include "tables/SpravFrm.h"
 #include "text/StrList.h"
+#include "support/QtPrinters.h"
 
 #include <QAbstractItemDelegate>
 #include <QAbstractItemModel>
@@ -28,8 +29,6 @@
 #include <QTest>
 #include <gtest/gtest.h>
 #include <ostream>
-
-inline void PrintTo(const QString& text, std::ostream* os) { *os << '"' << text.toStdString() << '"'; }
 
 namespace {
 
