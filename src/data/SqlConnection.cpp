@@ -61,35 +61,7 @@ void bindParams(sqlite3_stmt* stmt, const SqlParams& a, const SqlParams& b)
                     found = &p;
         if (!found)
             continue; // unbound parameters are NULL
-        const QVariant value = SqlValue::toStorage(found->value);
-        if (value.isNull()) {
-            sqlite3_bind_null(stmt, i);
-            continue;
-        }
-        switch (value.typeId()) {
-        case QMetaType::Int:
-        case QMetaType::UInt:
-        case QMetaType::LongLong:
-        case QMetaType::ULongLong:
-        case QMetaType::Bool:
-        case QMetaType::Short:
-        case QMetaType::UShort:
-            sqlite3_bind_int64(stmt, i, value.toLongLong());
-            break;
-        case QMetaType::Double:
-        case QMetaType::Float:
-            sqlite3_bind_double(stmt, i, value.toDouble());
-            break;
-        case QMetaType::QByteArray: {
-            const QByteArray bytes = value.toByteArray();
-            sqlite3_bind_blob(stmt, i, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
-            break;
-        }
-        default: {
-            const QByteArray utf8 = value.toString().toUtf8();
-            sqlite3_bind_text(stmt, i, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-        }
-        }
+        SqlConnection::bindValue(stmt, i, found->value);
     }
 }
 
@@ -273,6 +245,39 @@ QVariant SqlConnection::scalar(const QString& statement, const SqlParams& params
     if (rows->rowCount() == 0 || rows->columnCount() == 0)
         return {};
     return rows->value(0, 0);
+}
+
+void SqlConnection::bindValue(sqlite3_stmt* stmt, int index, const QVariant& given)
+{
+    const QVariant value = SqlValue::toStorage(given);
+    if (value.isNull()) {
+        sqlite3_bind_null(stmt, index);
+        return;
+    }
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Bool:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+        sqlite3_bind_int64(stmt, index, value.toLongLong());
+        break;
+    case QMetaType::Double:
+    case QMetaType::Float:
+        sqlite3_bind_double(stmt, index, value.toDouble());
+        break;
+    case QMetaType::QByteArray: {
+        const QByteArray bytes = value.toByteArray();
+        sqlite3_bind_blob(stmt, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
+        break;
+    }
+    default: {
+        const QByteArray utf8 = value.toString().toUtf8();
+        sqlite3_bind_text(stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
+    }
+    }
 }
 
 qint64 SqlConnection::lastInsertId() const { return m_db ? sqlite3_last_insert_rowid(m_db) : 0; }

@@ -10,6 +10,7 @@
 
 class ResultSet;
 struct sqlite3;
+struct sqlite3_stmt;
 
 // A named value bound to a statement. `name` is spelled as in the statement text, without the colon.
 struct SqlParam {
@@ -52,7 +53,8 @@ public:
     // The identity given to the row inserted last.
     qint64 lastInsertId() const;
 
-    // Transactions for work that must be all or nothing (bulk loads, the database tool).
+    // Transactions for work that must be all or nothing (bulk loads, the database tool). The program's
+    // own work uses Transaction, which nests.
     void begin();
     void commit();
     void rollback();
@@ -75,16 +77,21 @@ public:
     // Text of a value the way the monitor shows it: "Null" for null, dates and numbers in the
     // program's format.
     static QString monitorText(const QVariant& value);
+    // A value in the storage form (SqlValue) bound at `index` (from 1) of a prepared statement.
+    static void bindValue(sqlite3_stmt* stmt, int index, const QVariant& value);
 
 signals:
     // Emitted before every statement with the lines the SQL monitor shows, in order.
     void willExecute(const QStringList& lines);
 
 private:
+    friend class Transaction;
+    friend class SqlCommand;
     QString resolvedPath() const;
     void report(const QString& sent, const SqlParams& datasetParams, const SqlParams& commandParams);
 
     QString m_fileName;
     QString m_qtConnectionName;
     sqlite3* m_db = nullptr;
+    int m_transactionDepth = 0; // open Transaction scopes
 };

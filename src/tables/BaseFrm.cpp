@@ -109,6 +109,13 @@ QToolButton* makeButton(QWidget* parent, const QString& name, int tag)
     return button;
 }
 
+Dataset* newMainDataset()
+{
+    auto* dataset = new Dataset;
+    dataset->setObjectName(QStringLiteral("dsMain"));
+    return dataset;
+}
+
 } // namespace
 
 TBaseForm::TBaseForm(Dataset* dsMain, const QString& mainQuery, QWidget* parent) : QWidget(parent), m_dsMain(dsMain)
@@ -129,6 +136,8 @@ TBaseForm::TBaseForm(Dataset* dsMain, const QString& mainQuery, QWidget* parent)
     if (auto* dispatcher = QAbstractEventDispatcher::instance())
         connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TBaseForm::updateOnIdle);
 }
+
+TBaseForm::TBaseForm(const QString& mainQuery, QWidget* parent) : TBaseForm(newMainDataset(), mainQuery, parent) {}
 
 TBaseForm::~TBaseForm()
 {
@@ -283,6 +292,7 @@ QWidget* TBaseForm::buildFormPanel()
     m_formPanel->addTab(page, QString());
     m_formPanel->setCurrentIndex(0);
     m_formPanel->hide();
+    connect(m_formPanel, &QTabWidget::currentChanged, this, &TBaseForm::formPageChanged);
     return m_formPanel;
 }
 
@@ -351,12 +361,36 @@ QAbstractButton* TBaseForm::addButton(QAction* action, int tag)
     return button;
 }
 
-void TBaseForm::hideButton(const QString& buttonName)
+QAbstractButton* TBaseForm::button(const QString& buttonName) const
 {
-    if (auto* button = m_buttonHost->findChild<QAbstractButton*>(buttonName)) {
-        button->hide();
+    return m_buttonHost->findChild<QAbstractButton*>(buttonName, Qt::FindDirectChildrenOnly);
+}
+
+void TBaseForm::hideButton(const QString& buttonName) { setButtonVisible(buttonName, false); }
+
+void TBaseForm::showButton(const QString& buttonName) { setButtonVisible(buttonName, true); }
+
+void TBaseForm::setButtonVisible(const QString& buttonName, bool visible)
+{
+    QAbstractButton* b = button(buttonName);
+    Q_ASSERT_X(b, "setButtonVisible", qPrintable(buttonName));
+    if (b && b->isHidden() == visible) {
+        b->setVisible(visible);
         m_buttonsArranged = false;
     }
+}
+
+void TBaseForm::bindButton(const QString& buttonName, const QString& actionName)
+{
+    auto* b = qobject_cast<QToolButton*>(button(buttonName));
+    QAction* a = action(actionName);
+    Q_ASSERT_X(b && a, "bindButton", qPrintable(buttonName + QLatin1Char('/') + actionName));
+    if (!b || !a)
+        return;
+    if (QAction* old = b->defaultAction())
+        b->removeAction(old);
+    b->setDefaultAction(a);
+    m_buttonsArranged = false;
 }
 
 void TBaseForm::createBaseButtons()
@@ -394,7 +428,7 @@ void TBaseForm::ArrangeButtons()
 
 void TBaseForm::createBaseCommands()
 {
-    auto ds = [this] { return m_dsMain; };
+    auto ds = [this] { return navigationDataset(); };
     auto open = [ds] { return ds() && ds()->isActive(); };
     auto notFirst = [ds, open] { return open() && !ds()->isEmpty() && ds()->recNo() > 1; };
     auto notLast = [ds, open] { return open() && !ds()->isEmpty() && ds()->recNo() < ds()->recordCount(); };
@@ -556,6 +590,24 @@ QString TBaseForm::currentFieldName() const
     return m_dsMain->fields()[size_t(column)]->name();
 }
 
+QString TBaseForm::defaultMainQuery() const
+{
+    return m_queryHead + QStringLiteral("\rWHERE\r1=1;");
+}
+
+void TBaseForm::setMainQuery(const QString& statement)
+{
+    if (!m_dsMain)
+        return;
+    Q_ASSERT_X(FilterRowQuery::hasAnchor(statement), "setMainQuery", "the statement needs its 1=1 line");
+    WaitCursor wait;
+    m_dsMain->close();
+    m_dsMain->setSql(FilterRowQuery::rebuild(statement, m_filterQuery.conditions()));
+    m_dsMain->open();
+}
+
+void TBaseForm::resetMainQuery() { setMainQuery(defaultMainQuery()); }
+
 void TBaseForm::RequeryKeepRow()
 {
     if (!m_dsMain)
@@ -579,22 +631,67 @@ void TBaseForm::RequeryKeepRow()
 
 void TBaseForm::Swap()
 {
-    const bool toGrid = isFormView();
-    QWidget* page = m_formPanel->currentWidget();
-    if (toGrid) {
+    if (isFormView()) {
+        // A failing post or page handler throws before anything changes: the form view stays.
         if (m_dsMain && m_dsMain->isEditing())
-            m_dsMain->post(); // a failing post throws before anything changes: the form view stays
-        if (page && m_pageHandlers.value(page).onHide)
-            m_pageHandlers.value(page).onHide();
+            m_dsMain->post();
+        setVisiblePage(nullptr);
         m_formPanel->hide();
         m_gridPanel->show();
         RequeryKeepRow();
     } else {
         m_gridPanel->hide();
         m_formPanel->show();
-        if (page && m_pageHandlers.value(page).onShow)
-            m_pageHandlers.value(page).onShow();
+        setVisiblePage(m_formPanel->currentWidget());
     }
+}
+
+void TBaseForm::setVisiblePage(QWidget* page)
+{
+    if (page == m_visiblePage)
+        return;
+    if (m_visiblePage) {
+        const Handler onHide = m_pageHandlers.value(m_visiblePage).onHide;
+        if (onHide)
+            onHide();
+    }
+    m_visiblePage = page;
+    if (page) {
+        const Handler onShow = m_pageHandlers.value(page).onShow;
+        if (onShow)
+            onShow();
+    }
+}
+
+void TBaseForm::formPageChanged(int index)
+{
+    if (m_revertingPage || !isFormView())
+        return;
+    QWidget* previous = m_visiblePage;
+    QWidget* page = m_formPanel->widget(index);
+    const bool left = InstrelApplication::guarded([&] {
+        if (previous && m_pageHandlers.value(previous).onHide)
+            m_pageHandlers.value(previous).onHide();
+    });
+    if (!left) {
+        // The page could not let go (an edit that cannot be stored): the user stays on it.
+        m_revertingPage = true;
+        m_formPanel->setCurrentWidget(previous);
+        m_revertingPage = false;
+        return;
+    }
+    m_visiblePage = page;
+    if (page && m_pageHandlers.value(page).onShow)
+        m_pageHandlers.value(page).onShow();
+}
+
+void TBaseForm::ReopenPage()
+{
+    QWidget* page = m_visiblePage;
+    if (!page)
+        return;
+    setVisiblePage(nullptr);
+    setVisiblePage(page);
 }
 
 bool TBaseForm::isFormView() const { return m_gridPanel->isHidden() && !m_formPanel->isHidden(); }
@@ -688,13 +785,30 @@ void TBaseForm::applySort()
     m_filterHeader->viewport()->update();
 }
 
+QAbstractItemView* TBaseForm::focusedGrid() const
+{
+    for (QWidget* w = QApplication::focusWidget(); w && w != this; w = w->parentWidget())
+        if (auto* view = qobject_cast<QAbstractItemView*>(w))
+            if (isAncestorOf(view) && qobject_cast<DatasetModel*>(view->model()))
+                return view;
+    return m_grid;
+}
+
 void TBaseForm::openFind()
 {
+    QAbstractItemView* grid = focusedGrid();
+    auto* model = qobject_cast<DatasetModel*>(grid->model());
+    Dataset* dataset = model ? model->dataset() : nullptr;
+    if (!dataset)
+        return;
     // One find dialog serves every grid of the program.
     FindDialog* dialog = FindDialog::shared(this);
-    dialog->setDataset(m_dsMain);
-    const QModelIndex current = m_grid->currentIndex();
-    dialog->setSearch(current.isValid() ? current.data().toString() : QString(), currentFieldName());
+    dialog->setDataset(dataset);
+    const QModelIndex current = grid->currentIndex();
+    const int column = current.isValid() ? current.column() : -1;
+    const QString field = column >= 0 && column < dataset->fieldCount() ? dataset->fields()[size_t(column)]->name()
+                                                                          : QString();
+    dialog->setSearch(current.isValid() ? current.data().toString() : QString(), field);
     dialog->show();
 }
 
@@ -885,16 +999,21 @@ void TBaseForm::updateActions()
 
 void TBaseForm::updateStatusBar()
 {
-    if (!m_dsMain || !m_dsMain->isActive()) {
+    const Dataset* ds = navigationDataset();
+    if (!ds || !ds->isActive()) {
         m_statusLabel->setText(Text(Str::TableNoData));
         return;
     }
     m_statusLabel->setText(QStringLiteral("%1 = %2  %3 = %4")
                                .arg(Text(Str::StatusRowCount))
-                               .arg(m_dsMain->recordCount())
+                               .arg(ds->recordCount())
                                .arg(Text(Str::StatusCurrent))
-                               .arg(m_dsMain->recNo()));
+                               .arg(ds->recNo()));
 }
+
+Dataset* TBaseForm::navigationDataset() const { return m_navigationDataset ? m_navigationDataset.data() : m_dsMain; }
+
+void TBaseForm::setNavigationDataset(Dataset* dataset) { m_navigationDataset = dataset; }
 
 QString TBaseForm::statusText() const { return m_statusLabel->text(); }
 
@@ -957,7 +1076,7 @@ void TBaseForm::attachToSubWindow()
         // Activated before this first showing finished: a window without data still has to go (the
         // others have just been re-queried).
         if (!m_dsMain && sub->mdiArea() && sub->mdiArea()->activeSubWindow() == sub)
-            QMetaObject::invokeMethod(this, &TBaseForm::activated, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(this, &TBaseForm::FormActivate, Qt::QueuedConnection);
     }
 }
 
@@ -966,12 +1085,12 @@ void TBaseForm::subWindowStateChanged(Qt::WindowStates oldState, Qt::WindowState
     const bool was = oldState.testFlag(Qt::WindowActive);
     const bool is = newState.testFlag(Qt::WindowActive);
     if (!was && is)
-        activated();
+        FormActivate();
     else if (was && !is)
         deactivated();
 }
 
-void TBaseForm::activated()
+void TBaseForm::FormActivate()
 {
     m_buttonsArranged = false;
     if (!m_dsMain) {
@@ -1000,7 +1119,10 @@ void TBaseForm::closeEvent(QCloseEvent* event)
 {
     // A pending edit is stored before the window goes; if it cannot be, the window stays open with
     // the edit, and the error says why.
-    if (!InstrelApplication::guarded([this] { deactivated(); })) {
+    if (!InstrelApplication::guarded([this] {
+            deactivated();
+            setVisiblePage(nullptr);
+        })) {
         event->ignore();
         return;
     }

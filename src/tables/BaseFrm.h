@@ -18,6 +18,7 @@ class TInputDateForm;
 class FormSettings;
 class GroupTitleModel;
 class QAbstractButton;
+class QAbstractItemView;
 class QAction;
 class QGroupBox;
 class QLabel;
@@ -35,16 +36,35 @@ class QTreeWidgetItem;
 // context menu on the grid. It lives in a QMdiSubWindow; every main data window derives from it.
 //
 // Contract for derived windows
-// - Construct the base with the main dataset `dsMain` and its statement: a single SELECT without
-//   WHERE, ending in ";". A dataset without a parent becomes the window's child. The base reads
-//   TableName and QueryHead from the statement, runs it with the "1=1" anchor line the filter row
-//   builds on, and opens it; the first showing loads the settings and re-queries.
-// - Put the form view's editors into ScrollBox1()->widget() (and further pages into FormPanel());
-//   bind them with a FieldBinder. setPageHandlers() opens and closes a page's datasets when Swap
-//   shows or hides the form view on that page.
-// - Give commands their handlers with setCommand(name, execute, enabled): an action without one is
-//   disabled (Insert2, Same, Twice, Undo, Move have none in the base). setDeleteDataset() binds Delete.
-// - hideButton() the buttons not needed; addButton(action, tag) adds one at place `tag` (up to 20).
+// - Main dataset. Either let the base create it (the constructor with the statement alone; it is
+//   named "dsMain", rename it after the base constructor if the window calls it otherwise), or pass
+//   one in (a parentless dataset becomes the window's child). The statement is a single SELECT
+//   without WHERE, ending in ";". The base reads TableName and QueryHead from it, runs it with the
+//   "1=1" anchor line the filter row builds on, and opens it in its constructor: add fields and
+//   event handlers to dsMain() after the base constructor. The first showing loads the settings
+//   and re-queries.
+// - setMainQuery() replaces the statement later (a kit, a saved view): the text ends on the "1=1"
+//   anchor line; the filter-row conditions stay applied and their cells keep showing them.
+//   resetMainQuery() goes back to the statement the window was built with.
+// - Form view: put the editors into ScrollBox1()->widget(), further pages into FormPanel(); bind
+//   them with a FieldBinder. setPageHandlers(page, onShow, onHide): onShow runs when the page
+//   becomes the one the user sees (Swap to the form view on that page, or the user choosing its tab
+//   while the form view shows), onHide when it stops being that (another tab, Swap back, closing the
+//   window). The calls alternate: never two onShow without an onHide between them. When an onHide
+//   fails (a pending edit that cannot be stored), the page stays: the tab goes back and Swap keeps
+//   the form view. ReopenPage() runs onHide and onShow of the page shown (activation uses it).
+//   Datasets of pages should be children of the window: deactivation and closing store their edits.
+// - Commands: setCommand(name, execute, enabled); an action without a handler is disabled (Insert2,
+//   Same, Twice, Undo, Move have none in the base). setDeleteDataset() binds Delete to a dataset.
+// - Buttons: hideButton()/showButton()/setButtonVisible() by objectName, addButton(action, tag) at
+//   place `tag` (up to 20), bindButton() lets a base button serve another action. Each of them lays
+//   the box out anew on the next idle step.
+// - setNavigationDataset(): First, Prior, Next, Last and the status bar follow another dataset (a
+//   page's list); nullptr gives them back to dsMain.
+// - FormActivate() runs each time the window becomes the active child window: the base re-queries
+//   dsMain keeping the row number and lays the buttons out again. An override calls the base first.
+// - Find (the window's and the main window's) searches the grid that has the focus, a page's grid
+//   included; focusedGrid() tells which one that is.
 // - Override GoToField (double click or Enter in the grid), setComplectVisible (kit tree) and, where
 //   a window keeps more settings, saveSettings/loadSettings (call the base to keep its list).
 //
@@ -63,6 +83,8 @@ public:
     ~TBaseForm() override;
 
     Dataset* dsMain() const { return m_dsMain; }
+    // The dataset the navigation commands and the status bar follow: dsMain unless a page chose another.
+    Dataset* navigationDataset() const;
     const QString& TableName() const { return m_tableName; }
     const QString& QueryHead() const { return m_queryHead; }
 
@@ -97,24 +119,47 @@ public:
     void GroupTreeClick();
     // Re-runs the main query and returns to the same row number (not the same row).
     void RequeryKeepRow();
+    // Replaces the main statement (ending on the "1=1" anchor line) and re-opens it with the
+    // filter-row conditions applied; resetMainQuery() restores the window's own statement.
+    void setMainQuery(const QString& statement);
+    void resetMainQuery();
+    // The window's own statement with its anchor line: QueryHead, "WHERE", "1=1;".
+    QString defaultMainQuery() const;
+    // The grid of this window that has the keyboard focus (a page's grid too); the main grid when
+    // the focus is on no grid of the window.
+    QAbstractItemView* focusedGrid() const;
     // Table view <-> form view.
     void Swap();
     bool isFormView() const;
 
     // The idle-time step; public so that tests can run it without an event loop.
     void updateOnIdle();
+    // The window became the active child window. The base re-queries dsMain keeping the row number
+    // (a window without data closes) and lays the buttons out again; overrides call it first.
+    virtual void FormActivate();
+    // The form-view page whose datasets are open (its onShow ran last), nullptr in the table view.
+    QWidget* visiblePage() const { return m_visiblePage; }
 
     virtual void saveSettings(FormSettings& settings) const;
     virtual void loadSettings(const FormSettings& settings);
 
 protected:
     TBaseForm(Dataset* dsMain, const QString& mainQuery, QWidget* parent = nullptr);
+    // Creates dsMain itself (named "dsMain").
+    explicit TBaseForm(const QString& mainQuery, QWidget* parent = nullptr);
 
     void setCommand(const QString& name, Handler execute, Condition enabled = {});
     QAbstractButton* addButton(QAction* action, int tag);
     void hideButton(const QString& buttonName);
+    void showButton(const QString& buttonName);
+    void setButtonVisible(const QString& buttonName, bool visible);
+    // The button `buttonName` triggers the action `actionName` from now on (its caption follows).
+    void bindButton(const QString& buttonName, const QString& actionName);
+    QAbstractButton* button(const QString& buttonName) const;
+    void setNavigationDataset(Dataset* dataset);
     void ArrangeButtons();
     void setPageHandlers(QWidget* page, Handler onShow, Handler onHide);
+    void ReopenPage();
     void setDeleteDataset(Dataset* dataset) { m_deleteDataset = dataset; }
 
     QScrollArea* ScrollBox1() const { return m_scrollBox; }
@@ -170,8 +215,10 @@ private:
     Dataset* deleteTarget() const;
     void attachToSubWindow();
     void subWindowStateChanged(Qt::WindowStates oldState, Qt::WindowStates newState);
-    void activated();
     void deactivated();
+    // Makes `page` the page whose datasets are open (nullptr: none), running the handlers in turn.
+    void setVisiblePage(QWidget* page);
+    void formPageChanged(int index);
     void followMainFont();
     QFont mainFont() const;
     void closeWindow();
@@ -188,6 +235,9 @@ private:
     int m_treeWidth = 0;   // kit tree panel width while it is hidden
     int m_groupHeight = 0; // group box height while it is hidden
     QPointer<Dataset> m_deleteDataset;
+    QPointer<Dataset> m_navigationDataset;
+    QPointer<QWidget> m_visiblePage;
+    bool m_revertingPage = false;
     QPointer<TTablePropForm> m_propDialog;
 
     QHash<QString, QAction*> m_actions;

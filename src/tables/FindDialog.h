@@ -29,6 +29,7 @@ public:
 
     // Fills the column list from the dataset's visible fields.
     void setDataset(Dataset* dataset);
+    Dataset* dataset() const { return m_dataset; }
     // The text to find and the column to search in (by field name; unknown or empty: all columns).
     void setSearch(const QString& text, const QString& fieldName);
 

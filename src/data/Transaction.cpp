@@ -1,0 +1,68 @@
+#include "data/Transaction.h"
+
+#include "data/SqlConnection.h"
+
+#include <sqlite3.h>
+
+Transaction::Transaction(SqlConnection& connection, std::function<void()> afterRollback)
+    : m_connection(connection), m_afterRollback(std::move(afterRollback))
+{
+    m_connection.open();
+    m_level = m_connection.m_transactionDepth + 1;
+    // A transaction begun outside the scopes (the database tool's begin()) counts as an outer one.
+    const bool outer = m_level == 1 && sqlite3_get_autocommit(m_connection.handle());
+    if (outer) {
+        m_connection.execute(QStringLiteral("BEGIN"));
+    } else {
+        m_savepoint = QStringLiteral("instrel_%1").arg(m_level);
+        m_connection.execute(QStringLiteral("SAVEPOINT ") + m_savepoint);
+    }
+    m_connection.m_transactionDepth = m_level;
+    m_open = true;
+}
+
+Transaction::~Transaction()
+{
+    if (!m_open)
+        return;
+    try {
+        rollback();
+    } catch (...) {
+        // A destructor may run while an exception is already on its way; the engine has ended the
+        // transaction itself in that case and there is nothing left to undo.
+    }
+}
+
+void Transaction::commit()
+{
+    if (!m_open)
+        return;
+    m_open = false;
+    m_connection.m_transactionDepth = m_level - 1;
+    if (m_savepoint.isEmpty())
+        m_connection.execute(QStringLiteral("COMMIT"));
+    else
+        m_connection.execute(QStringLiteral("RELEASE SAVEPOINT ") + m_savepoint);
+}
+
+void Transaction::rollback()
+{
+    if (!m_open)
+        return;
+    m_open = false;
+    m_connection.m_transactionDepth = m_level - 1;
+    sqlite3* db = m_connection.handle();
+    // Some errors (a full disk, an interrupted statement) end the engine's transaction by itself.
+    const bool engineStillInside = db && !sqlite3_get_autocommit(db);
+    if (engineStillInside) {
+        if (m_savepoint.isEmpty()) {
+            m_connection.execute(QStringLiteral("ROLLBACK"));
+        } else {
+            // ROLLBACK TO leaves the savepoint open; RELEASE then closes it with nothing in it.
+            m_connection.execute(QStringLiteral("ROLLBACK TO SAVEPOINT ") + m_savepoint);
+            m_connection.execute(QStringLiteral("RELEASE SAVEPOINT ") + m_savepoint);
+        }
+    }
+    if (m_afterRollback)
+        m_afterRollback();
+}
