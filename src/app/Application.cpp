@@ -4,7 +4,9 @@
 #include "data/DatabaseError.h"
 #include "data/WaitCursor.h"
 
+#include <QAbstractEventDispatcher>
 #include <QCursor>
+#include <memory>
 
 namespace {
 WidgetMessageService g_boxes;
@@ -36,6 +38,22 @@ bool InstrelApplication::guarded(const std::function<void()>& work)
         Messages::error(error.message());
     }
     return false;
+}
+
+QMetaObject::Connection InstrelApplication::connectIdle(QObject* context, std::function<void()> work)
+{
+    QAbstractEventDispatcher* dispatcher = QAbstractEventDispatcher::instance();
+    if (!dispatcher)
+        return {};
+    auto running = std::make_shared<bool>(false);
+    return QObject::connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, context,
+                            [running, work = std::move(work)] {
+                                if (*running)
+                                    return;
+                                *running = true;
+                                guarded(work);
+                                *running = false;
+                            });
 }
 
 bool InstrelApplication::notify(QObject* receiver, QEvent* event)

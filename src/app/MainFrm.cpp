@@ -187,8 +187,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiArea(
     createToolBar();
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
     resize(1024, 700);
-    if (auto* dispatcher = QAbstractEventDispatcher::instance())
-        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TMainForm::updateActions);
+    InstrelApplication::connectIdle(this, [this] { updateActions(); });
     connect(m_mdi, &QMdiArea::subWindowActivated, this, &TMainForm::updateActions);
 }
 

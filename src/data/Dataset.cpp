@@ -3,6 +3,7 @@
 #include "data/DMFrm.h"
 #include "data/ResultSet.h"
 #include "data/SqlValue.h"
+#include "text/StrList.h"
 
 #include <QRegularExpression>
 #include <algorithm>
@@ -242,6 +243,8 @@ void Dataset::buildFields()
         if (!field)
             field = std::make_unique<Field>(name, Field::Kind::Data);
         field->setColumn(c);
+        const ResultSet::ColumnInfo& info = m_rows->column(c);
+        field->setMaxLength(info.type == ResultSet::ColumnType::Text ? Field::declaredLength(info.declaredType) : 0);
         fields.push_back(std::move(field));
     }
     for (auto& old : m_fields)
@@ -494,6 +497,13 @@ void Dataset::setValue(const QString& name, const QVariant& value)
     Field& f = fieldByName(name);
     if (f.kind() != Field::Kind::Data)
         throw DatabaseError(QStringLiteral("Поле «%1» нельзя изменить.").arg(f.label()));
+    // Refused here, before the row changes: the embedded engine would store a longer text, the
+    // others would refuse it only when the row is posted.
+    if (f.maxLength() > 0 && value.typeId() == QMetaType::QString) {
+        const int length = Field::characterCount(value.toString());
+        if (length > f.maxLength())
+            throw DatabaseError(FormatText(Str::DataTextTooLong, f.label(), length, f.maxLength()));
+    }
     if (!isEditing())
         edit();
     m_rows->setValue(m_order[size_t(m_current)], f.column(), value);

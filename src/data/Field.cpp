@@ -2,6 +2,7 @@
 
 #include <QDateTime>
 #include <QLocale>
+#include <QRegularExpression>
 #include <cmath>
 
 namespace {
@@ -58,3 +59,22 @@ QString Field::formatValue(const QVariant& value, const QString& displayFormat)
 }
 
 QString Field::displayText(const QVariant& value) const { return formatValue(value, m_displayFormat); }
+
+int Field::declaredLength(const QString& declaredType)
+{
+    static const QRegularExpression size(QStringLiteral("^\\s*\\w*char\\w*\\s*\\(\\s*(\\d+)\\s*\\)|^\\s*text\\s*\\(\\s*(\\d+)\\s*\\)"),
+                                         QRegularExpression::CaseInsensitiveOption);
+    const QRegularExpressionMatch m = size.match(declaredType);
+    if (!m.hasMatch())
+        return 0;
+    return (m.captured(1).isEmpty() ? m.captured(2) : m.captured(1)).toInt();
+}
+
+int Field::characterCount(const QString& text)
+{
+    int count = 0;
+    for (qsizetype i = 0; i < text.size(); ++i)
+        if (!text[i].isLowSurrogate())
+            ++count;
+    return count;
+}

@@ -31,6 +31,14 @@ public:
     void setRequired(bool required) { m_required = required; }
     bool isReadOnly() const { return m_readOnly || m_kind != Kind::Data; }
     void setReadOnly(bool readOnly) { m_readOnly = readOnly; }
+    // The most characters a text column holds, from its declared size ("varchar(50)", "text(80)");
+    // 0 when it has none. SQLite itself stores longer texts, other engines refuse them.
+    int maxLength() const { return m_maxLength; }
+    void setMaxLength(int chars) { m_maxLength = chars; }
+    // n from "varchar(n)", "text(n)", "char(n)"; 0 for a declaration without a size.
+    static int declaredLength(const QString& declaredType);
+    // Characters as the user counts them (a letter outside the basic plane is one, not two).
+    static int characterCount(const QString& text);
 
     // The value as the user reads it: dates "dd.MM.yyyy" (with the time when there is one), numbers
     // with a decimal comma and the display format, texts as they are, null as nothing.
@@ -64,6 +72,7 @@ private:
     bool m_readOnly = false;
     QString m_displayFormat;
     int m_displayWidth = 0;
+    int m_maxLength = 0;
     int m_column = -1;
     Lookup m_lookup;
     Calculation m_calculation;

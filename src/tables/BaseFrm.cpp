@@ -96,6 +96,7 @@ const ButtonSpec kButtons[] = {
 constexpr int kFieldIndexRole = Qt::UserRole;
 constexpr int kValueRole = Qt::UserRole + 1;
 constexpr int kKindRole = Qt::UserRole + 2;
+constexpr int kFieldRole = Qt::UserRole + 3;
 
 int tagOf(const QWidget* w) { return w->property("Tag").toInt(); }
 
@@ -133,8 +134,7 @@ TBaseForm::TBaseForm(Dataset* dsMain, const QString& mainQuery, QWidget* parent)
     if (!m_dsMain->parent())
         m_dsMain->setParent(this); // freed with the window, even when opening it fails below
     bindMainDataset(mainQuery);
-    if (auto* dispatcher = QAbstractEventDispatcher::instance())
-        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, &TBaseForm::updateOnIdle);
+    InstrelApplication::connectIdle(this, [this] { updateOnIdle(); });
 }
 
 TBaseForm::TBaseForm(const QString& mainQuery, QWidget* parent) : TBaseForm(newMainDataset(), mainQuery, parent) {}
@@ -246,6 +246,7 @@ QWidget* TBaseForm::buildGridPanel()
     m_grid->setHorizontalHeader(m_filterHeader);
     connect(m_grid->horizontalScrollBar(), &QScrollBar::valueChanged, m_filterHeader, &FilterHeader::adjustPositions);
     connect(m_filterHeader, &FilterHeader::filterChanged, this, &TBaseForm::applyFilterCell);
+    connect(m_filterHeader, &FilterHeader::valuePicked, this, &TBaseForm::applyFilterValue);
     connect(m_filterHeader, &QHeaderView::sectionClicked, this, &TBaseForm::titleClicked);
     m_filterHeader->setDecoration([this](QPainter* painter, const QRect& rect, int section) {
         if (!m_dsMain || section < 0 || section >= m_dsMain->fieldCount())
@@ -846,14 +847,27 @@ void TBaseForm::groupColumn(bool group)
 
 void TBaseForm::BuildGroupTree()
 {
+    std::vector<GroupNode> roots;
+    if (!m_groupFields.isEmpty() && m_dsMain) {
+        WaitCursor wait;
+        int failedLevel = -1;
+        try {
+            roots = GroupTreeBuilder(m_groupFields, m_tableName).load(*m_dsMain->connection(), &failedLevel);
+        } catch (const DatabaseError&) {
+            // The column the database rejected leaves the grouping, so that the next rebuild (the idle
+            // step's among them) does not fail again; the tree on show stays as it was.
+            if (failedLevel >= 0 && failedLevel < m_groupFields.size())
+                m_groupFields.removeAt(failedLevel);
+            if (m_model)
+                m_model->setGroupFields(m_groupFields);
+            throw;
+        }
+    }
     m_groupTree->clear();
     if (m_model)
         m_model->setGroupFields(m_groupFields);
-    if (m_groupFields.isEmpty() || !m_dsMain)
+    if (roots.empty())
         return;
-    WaitCursor wait;
-    const GroupTreeBuilder builder(m_groupFields, m_tableName);
-    const std::vector<GroupNode> roots = builder.load(*m_dsMain->connection());
     m_groupTree->setUpdatesEnabled(false);
     addGroupNodes(roots, nullptr);
     m_groupTree->setUpdatesEnabled(true);
@@ -865,6 +879,7 @@ void TBaseForm::addGroupNodes(const std::vector<GroupNode>& nodes, QTreeWidgetIt
         auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(m_groupTree);
         item->setText(0, GroupTreeBuilder::nodeText(node));
         item->setData(0, kFieldIndexRole, node.fieldIndex);
+        item->setData(0, kFieldRole, m_groupFields.value(node.fieldIndex));
         item->setData(0, kValueRole, node.value);
         item->setData(0, kKindRole, int(node.kind));
         addGroupNodes(node.children, item);
@@ -875,7 +890,8 @@ QString TBaseForm::groupNodeFilter(const QTreeWidgetItem* item) const
 {
     QStringList terms;
     for (; item; item = item->parent()) {
-        const QString field = m_groupFields.value(item->data(0, kFieldIndexRole).toInt());
+        // By name: the grouping columns may have changed since the tree was built.
+        const QString field = item->data(0, kFieldRole).toString();
         GroupNode node;
         node.value = item->data(0, kValueRole);
         node.kind = GroupNode::Kind(item->data(0, kKindRole).toInt());
@@ -939,10 +955,34 @@ void TBaseForm::applyFilterCell(int column, const QString& text)
         return;
     const QString field = m_dsMain->fields()[size_t(column)]->name();
     const FilterRowQuery::Parsed parsed = m_filterQuery.setCell(column, field, columnKind(field), text);
-    if (!parsed.ok()) {
-        Messages::warning(parsed.error);
+    // The user may still be typing ("05.03", ">", an open quote): no box, the cell says what is
+    // wrong, and the condition applies as soon as the text parses.
+    showFilterError(column, parsed.error);
+    if (parsed.ok())
+        requeryFiltered();
+}
+
+void TBaseForm::applyFilterValue(int column, const QVariant& value)
+{
+    if (!m_dsMain || column < 0 || column >= m_dsMain->fieldCount())
         return;
-    }
+    m_filterQuery.setCellValue(column, m_dsMain->fields()[size_t(column)]->name(), value);
+    showFilterError(column, QString());
+    requeryFiltered();
+}
+
+void TBaseForm::showFilterError(int column, const QString& error)
+{
+    m_filterHeader->setCellError(column, error);
+    const QString first = m_filterHeader->firstError();
+    if (first.isEmpty())
+        m_statusBar->clearMessage();
+    else
+        m_statusBar->showMessage(first);
+}
+
+void TBaseForm::requeryFiltered()
+{
     const QString statement = FilterRowQuery::rebuild(m_dsMain->sql(), m_filterQuery.conditions());
     if (statement == m_dsMain->sql() && m_dsMain->isActive())
         return;
@@ -958,16 +998,19 @@ void TBaseForm::gridColumnChanged(int column, int previous)
     if (!m_dsMain || column < 0 || column >= m_dsMain->fieldCount())
         return;
     const Field& field = *m_dsMain->fields()[size_t(column)];
-    QStringList values;
+    QStringList texts;
+    QVariantList values;
     try {
         const auto rows = m_dsMain->connection()->select(FilterRowQuery::valueListStatement(field.name(), m_tableName));
-        for (int r = 0; r < rows->rowCount(); ++r)
-            values.append(rows->text(r, 0));
+        for (int r = 0; r < rows->rowCount(); ++r) {
+            texts.append(rows->text(r, 0));
+            values.append(rows->value(r, 0));
+        }
     } catch (const DatabaseError& error) {
         // A lookup or calculated column the table does not have: say so, and leave the list empty.
         Messages::error(error.message());
     }
-    m_filterHeader->setValues(column, values);
+    m_filterHeader->setValues(column, texts, values);
 }
 
 // ---------------------------------------------------------------- idle time

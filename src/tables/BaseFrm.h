@@ -69,9 +69,10 @@ class QTreeWidgetItem;
 //   a window keeps more settings, saveSettings/loadSettings (call the base to keep its list).
 //
 // Idle-time work (command enabling, button layout, group box, status bar) runs in updateOnIdle(),
-// connected to QAbstractEventDispatcher::aboutToBlock as the main window does: it runs once each time
-// the event loop is about to wait, which is what "when the application is idle" means, and costs
-// nothing while events keep arriving.
+// connected through InstrelApplication::connectIdle as the main window's is: it runs once each time
+// the event loop is about to wait, which is what "when the application is idle" means, costs nothing
+// while events keep arriving, and a database error there reaches the error box like one raised by
+// an event instead of ending the program.
 class TBaseForm : public QWidget {
     Q_OBJECT
     Q_PROPERTY(bool ComplectVisible READ ComplectVisible WRITE setComplectVisible)
@@ -206,6 +207,11 @@ private:
     void customDateFilter();
     FilterRowQuery::ColumnKind columnKind(const QString& field) const;
     void applyFilterCell(int column, const QString& text);
+    void applyFilterValue(int column, const QVariant& value);
+    // Marks the cell (an empty error clears it) and shows the first marked cell's error in the status bar.
+    void showFilterError(int column, const QString& error);
+    // Re-runs dsMain with the filter row's conditions at its anchor line.
+    void requeryFiltered();
     void gridColumnChanged(int column, int previous);
     void addGroupNodes(const std::vector<GroupNode>& nodes, QTreeWidgetItem* parent);
     // The client filter of a node: its own column first, then its ancestors'.

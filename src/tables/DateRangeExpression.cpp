@@ -4,13 +4,6 @@
 
 namespace DateRangeExpression {
 
-namespace {
-QString quotedDay(const QDate& day)
-{
-    return QLatin1Char('\'') + day.toString(QStringLiteral("yyyy-MM-dd")) + QLatin1String(" 00:00:00'");
-}
-} // namespace
-
 bool isBlank(const QString& text)
 {
     for (QChar c : text)
@@ -55,50 +48,6 @@ QString fromTexts(const QString& fromText, const QString& toText)
     if (to)
         return QStringLiteral("<= '") + toText + q;
     return {};
-}
-
-std::optional<Range> parse(const QString& expression)
-{
-    static const QRegularExpression term(QStringLiteral("^\\s*(>=|<=|=)\\s*'([^']*)'\\s*"));
-    static const QRegularExpression joint(QStringLiteral("^and\\s+"), QRegularExpression::CaseInsensitiveOption);
-    Range range;
-    QString rest = expression;
-    for (int terms = 0; terms < 2; ++terms) {
-        const QRegularExpressionMatch match = term.match(rest);
-        if (!match.hasMatch())
-            return std::nullopt;
-        const std::optional<QDate> day = parseShortDate(match.captured(2));
-        if (!day)
-            return std::nullopt;
-        const QString op = match.captured(1);
-        if (terms == 1 && op != QLatin1String("<="))
-            return std::nullopt;
-        if (op != QLatin1String("<="))
-            range.from = day;
-        if (op != QLatin1String(">="))
-            range.to = day;
-        rest = rest.mid(match.capturedLength());
-        if (rest.isEmpty())
-            return range;
-        const QRegularExpressionMatch and_ = joint.match(rest);
-        if (terms > 0 || op == QLatin1String("=") || !and_.hasMatch())
-            return std::nullopt;
-        rest = rest.mid(and_.capturedLength());
-    }
-    return std::nullopt;
-}
-
-QString condition(const QString& expression, const QString& column)
-{
-    const std::optional<Range> range = parse(expression);
-    if (!range)
-        return {};
-    QStringList parts;
-    if (range->from)
-        parts << column + QStringLiteral(" >= ") + quotedDay(*range->from);
-    if (range->to)
-        parts << column + QStringLiteral(" < ") + quotedDay(range->to->addDays(1));
-    return parts.join(QStringLiteral(" and "));
 }
 
 } // namespace DateRangeExpression

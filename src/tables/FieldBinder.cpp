@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSpinBox>
+#include <QTextCursor>
 
 namespace {
 
@@ -86,11 +87,44 @@ void FieldBinder::connectEditor(QWidget* editor, const QString& field)
     } else if (auto* spin = qobject_cast<QDoubleSpinBox*>(editor)) {
         connect(spin, &QDoubleSpinBox::valueChanged, this, [this, field](double v) { write(field, v); });
     } else if (auto* text = qobject_cast<QPlainTextEdit*>(editor)) {
-        connect(text, &QPlainTextEdit::textChanged, this,
-                [this, text, field] { write(field, text->toPlainText()); });
+        connect(text, &QPlainTextEdit::textChanged, this, [this, text, field] {
+            if (m_showing)
+                return;
+            keepWithin(text, maxLength(field));
+            write(field, text->toPlainText());
+        });
     } else if (auto* check = qobject_cast<QCheckBox*>(editor)) {
         connect(check, &QCheckBox::toggled, this, [this, field](bool on) { write(field, on ? 1 : 0); });
     }
+}
+
+int FieldBinder::maxLength(const QString& field) const
+{
+    const Field* f = m_dataset->field(field);
+    return f ? f->maxLength() : 0;
+}
+
+// A plain text editor has no maximum length of its own: what was typed or pasted beyond the column's
+// size is taken back at the cursor, where it arrived.
+void FieldBinder::keepWithin(QPlainTextEdit* editor, int maxChars)
+{
+    if (maxChars <= 0 || Field::characterCount(editor->toPlainText()) <= maxChars)
+        return;
+    const QSignalBlocker block(editor);
+    QTextCursor cursor = editor->textCursor();
+    if (cursor.position() == 0)
+        cursor.movePosition(QTextCursor::End);
+    while (Field::characterCount(editor->toPlainText()) > maxChars && cursor.position() > 0)
+        cursor.deletePreviousChar();
+    editor->setTextCursor(cursor);
+}
+
+// The column's size, but never less than the text already shown: a longer text stored earlier is
+// shown whole, and the dataset says why it cannot be stored again, instead of the editor cutting it.
+void FieldBinder::limitLength(QLineEdit* edit, const QString& field, const QString& shown) const
+{
+    const int max = maxLength(field);
+    edit->setMaxLength(max > 0 ? std::max(max, int(shown.size())) : 32767);
 }
 
 void FieldBinder::write(const QString& field, const QVariant& value)
@@ -128,6 +162,8 @@ void FieldBinder::show(const Binding& binding)
     if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
         const QString text = isDateLine(edit) ? dateOf(value).toString(QLatin1String(kDateFormat))
                                               : displayText(binding.field, value);
+        if (!isDateLine(edit))
+            limitLength(edit, binding.field, text);
         if (edit->text() != text)
             edit->setText(text);
     } else if (auto* combo = qobject_cast<QComboBox*>(editor)) {
@@ -135,6 +171,8 @@ void FieldBinder::show(const Binding& binding)
         if (index < 0)
             index = combo->findText(value.toString());
         combo->setCurrentIndex(index);
+        if (combo->isEditable())
+            limitLength(combo->lineEdit(), binding.field, value.toString());
         if (index < 0 && combo->isEditable())
             combo->setEditText(value.toString());
     } else if (auto* date = qobject_cast<QDateEdit*>(editor)) {

@@ -6,11 +6,15 @@
 #include <QString>
 
 class Dataset;
+class QLineEdit;
+class QPlainTextEdit;
 class QWidget;
 
 // Binds editors of a form view to fields of a dataset: each editor shows its field in the current row
 // and writes what the user changes back with Dataset::setValue (which starts Edit by itself). Editors
 // follow row moves, re-queries and changed rows, and are disabled while the dataset is closed.
+//
+// Text editors take no more characters than the column's declared size (Field::maxLength).
 //
 // Editors: QLineEdit (text; with the input mask "99.99.9999" it reads and writes dates as dd.MM.yyyy),
 // QComboBox (lookup lists: the item data, or the text when items carry none), QDateEdit,
@@ -38,6 +42,9 @@ private:
     void connectEditor(QWidget* editor, const QString& field);
     void show(const Binding& binding);
     void write(const QString& field, const QVariant& value);
+    int maxLength(const QString& field) const;
+    void limitLength(QLineEdit* edit, const QString& field, const QString& shown) const;
+    static void keepWithin(QPlainTextEdit* editor, int maxChars);
     QString displayText(const QString& field, const QVariant& value) const;
     void updateEnabled();
 

@@ -24,6 +24,7 @@ void FilterHeader::generateFilters(int count)
     qDeleteAll(m_editors);
     m_editors.clear();
     m_pending.clear();
+    m_errors.clear();
     for (int column = 0; column < count; ++column) {
         auto* combo = new QComboBox(this);
         combo->setObjectName(QStringLiteral("Filter%1").arg(column));
@@ -31,9 +32,10 @@ void FilterHeader::generateFilters(int count)
         combo->setInsertPolicy(QComboBox::NoInsert);
         combo->setFrame(false);
         connect(combo->lineEdit(), &QLineEdit::textEdited, this, [this, column] { textEdited(column); });
-        connect(combo, &QComboBox::activated, this, [this, column] {
+        connect(combo, &QComboBox::activated, this, [this, combo, column](int index) {
             m_pending.remove(column);
-            emit filterChanged(column, filterText(column));
+            const QVariant value = combo->itemData(index);
+            emit valuePicked(column, value.isValid() ? value : QVariant(combo->itemText(index)));
         });
         m_editors.append(combo);
         combo->show();
@@ -63,7 +65,7 @@ void FilterHeader::clearFilters()
         setFilterText(column, QString());
 }
 
-void FilterHeader::setValues(int column, const QStringList& values)
+void FilterHeader::setValues(int column, const QStringList& texts, const QVariantList& values)
 {
     QComboBox* combo = editor(column);
     if (!combo)
@@ -71,10 +73,30 @@ void FilterHeader::setValues(int column, const QStringList& values)
     const QString typed = combo->currentText();
     const QSignalBlocker block(combo);
     combo->clear();
-    combo->addItems(values);
+    for (qsizetype i = 0; i < texts.size(); ++i)
+        combo->addItem(texts[i], values.value(i));
     combo->setCurrentIndex(-1);
     combo->setEditText(typed);
 }
+
+void FilterHeader::setCellError(int column, const QString& error)
+{
+    QComboBox* combo = editor(column);
+    if (!combo)
+        return;
+    if (error.isEmpty())
+        m_errors.remove(column);
+    else
+        m_errors.insert(column, error);
+    combo->setProperty("filterError", !error.isEmpty());
+    combo->setToolTip(error);
+    // A sheet of its own, so that the mark shows whatever skin the program wears.
+    combo->setStyleSheet(error.isEmpty() ? QString()
+                                         : QStringLiteral("QComboBox { background: #ffd8d8; color: black; "
+                                                          "border: 1px solid #d00000; }"));
+}
+
+QString FilterHeader::firstError() const { return m_errors.isEmpty() ? QString() : m_errors.first(); }
 
 void FilterHeader::clearValues(int column) { setValues(column, {}); }
 

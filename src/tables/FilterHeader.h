@@ -2,6 +2,8 @@
 
 #include <QHeaderView>
 #include <QList>
+#include <QMap>
+#include <QVariant>
 #include <QSet>
 #include <functional>
 
@@ -11,8 +13,10 @@ class QTimer;
 // A grid's column titles with a filter row under them: one editable drop-down per column, laid over
 // the sections and kept in step when columns move, resize, hide or scroll. Typing is debounced;
 // picking a value from a drop-down applies at once. The header knows nothing of SQL: it emits
-// filterChanged(column, text) and the window turns that into its query. The window also fills a
-// column's drop-down with the column's values when the column is entered (setValues).
+// filterChanged(column, text) for what was typed and valuePicked(column, value) for a value taken
+// from the list (a value, not an expression), and the window turns them into its query. The window
+// also fills a column's drop-down with the column's values when the column is entered (setValues),
+// and marks a cell whose text it cannot use (setCellError) instead of interrupting the typing.
 class FilterHeader : public QHeaderView {
     Q_OBJECT
 public:
@@ -30,9 +34,17 @@ public:
     void setFilterText(int column, const QString& text);
     void clearFilters();
 
-    // The drop-down's values; the typed text stays as it is.
-    void setValues(int column, const QStringList& values);
+    // The drop-down's entries: `texts` as shown, `values` (when given, one per text) as valuePicked
+    // reports them; the typed text stays as it is.
+    void setValues(int column, const QStringList& texts, const QVariantList& values = {});
     void clearValues(int column);
+
+    // Marks the cell as holding a text that cannot be used, with `error` as its tooltip; an empty
+    // error clears the mark. Typing into the cell keeps the mark until the window decides again.
+    void setCellError(int column, const QString& error);
+    QString cellError(int column) const { return m_errors.value(column); }
+    // The error of the marked cell with the lowest column index; empty when no cell is marked.
+    QString firstError() const;
 
     // Emits at once what the debounce timer still holds back.
     void flush();
@@ -47,6 +59,7 @@ public:
 
 signals:
     void filterChanged(int column, const QString& text);
+    void valuePicked(int column, const QVariant& value);
 
 protected:
     void updateGeometries() override;
@@ -58,6 +71,7 @@ private:
 
     QList<QComboBox*> m_editors;
     QSet<int> m_pending;
+    QMap<int, QString> m_errors;
     QTimer* m_debounce;
     Decoration m_decoration;
 };

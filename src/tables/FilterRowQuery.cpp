@@ -301,6 +301,32 @@ FilterRowQuery::Parsed FilterRowQuery::parse(const QString& column, ColumnKind k
     return result;
 }
 
+QString FilterRowQuery::valueCondition(const QString& column, const QVariant& value)
+{
+    const QString target = QStringLiteral("[") + column + QStringLiteral("]");
+    if (!value.isValid() || value.isNull())
+        return target + QStringLiteral(" Is Null");
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+        return target + QStringLiteral(" = ") + QString::number(value.toLongLong());
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return target + QStringLiteral(" = ") + SqlValue::number(value.toDouble());
+    case QMetaType::QDate:
+    case QMetaType::QDateTime: {
+        const QDateTime moment = value.typeId() == QMetaType::QDate ? value.toDate().startOfDay() : value.toDateTime();
+        return target + QStringLiteral(" = #") + moment.toString(QStringLiteral("MM/dd/yyyy HH:mm:ss")) +
+               QStringLiteral("#");
+    }
+    default:
+        return target + QStringLiteral(" = ") + SqlValue::quoted(value.toString()) +
+               QStringLiteral(" COLLATE UNICODE_NOCASE");
+    }
+}
+
 namespace {
 const QRegularExpression& lineBreak()
 {
@@ -349,6 +375,11 @@ FilterRowQuery::Parsed FilterRowQuery::setCell(int column, const QString& column
     else
         m_conditions[column] = parsed.condition;
     return parsed;
+}
+
+void FilterRowQuery::setCellValue(int column, const QString& columnName, const QVariant& value)
+{
+    m_conditions[column] = valueCondition(columnName, value);
 }
 
 QStringList FilterRowQuery::conditions() const

@@ -2,6 +2,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <QVariant>
 #include <map>
 
 // The filter row's conditions and the main query they rebuild; no widgets, no connection.
@@ -25,6 +26,10 @@ public:
 
     // One cell's text as a condition on [column].
     static Parsed parse(const QString& column, ColumnKind kind, const QString& typed);
+    // A value picked from the column's list: that value exactly, never read as an expression, so
+    // "50%", "In stock", ">100 bar" and "'Метран'" each find the rows holding that very text. Texts
+    // compare without regard to letter case like typed ones, numbers by value, dates to the second.
+    static QString valueCondition(const QString& column, const QVariant& value);
 
     // `statement` with its anchor line (the first line beginning "1=1", letter case ignored) replaced by
     // "1=1", or by "1=1 and " and the conditions joined with " AND "; lines after it are dropped, lines
@@ -37,6 +42,7 @@ public:
     // The cells of one grid, by column index, so that the conditions always come in column order.
     // A text that cannot be parsed leaves the column's previous condition and returns the error.
     Parsed setCell(int column, const QString& columnName, ColumnKind kind, const QString& typed);
+    void setCellValue(int column, const QString& columnName, const QVariant& value);
     QStringList conditions() const;
     void clear() { m_conditions.clear(); }
 

@@ -42,14 +42,6 @@ QString parentKey(const ResultSet& rows, int row, int columns)
     return key;
 }
 
-bool hasNull(const ResultSet& rows, int row, int columns)
-{
-    for (int c = 0; c < columns; ++c)
-        if (rows.isNull(row, c))
-            return true;
-    return false;
-}
-
 } // namespace
 
 GroupTreeBuilder::GroupTreeBuilder(const QStringList& fields, const QString& table) : m_fields(fields), m_table(table) {}
@@ -67,8 +59,12 @@ QString GroupTreeBuilder::levelStatement(int level) const
     QString s = QStringLiteral("select ") + selectList(level) + countTerm(level) + m_table;
     if (level > 0) {
         s += QStringLiteral(" where ");
-        for (int j = level - 1; j >= 0; --j)
-            s += QStringLiteral(" ") + m_fields[j] + QStringLiteral(" = :") + m_fields[j] + QStringLiteral(" and ");
+        // Null-safe: "=" alone is never true for a null, and a "<null>" node would lose its children.
+        for (int j = level - 1; j >= 0; --j) {
+            const QString& g = m_fields[j];
+            s += QStringLiteral(" (") + g + QStringLiteral(" = :") + g + QStringLiteral(" Or (IsNull(") + g +
+                 QStringLiteral(") And IsNull(:") + g + QStringLiteral("))) and ");
+        }
         s.chop(4);
     }
     return s + QStringLiteral(" group by ") + selectList(level) + QStringLiteral(";");
@@ -80,12 +76,17 @@ QString GroupTreeBuilder::allParentsStatement(int level) const
            selectList(level) + QStringLiteral(";");
 }
 
-std::vector<GroupNode> GroupTreeBuilder::load(SqlConnection& connection) const
+std::vector<GroupNode> GroupTreeBuilder::load(SqlConnection& connection, int* failedLevel) const
 {
     const int n = levelCount();
     std::vector<std::unique_ptr<ResultSet>> levels;
-    for (int i = 0; i < n; ++i)
+    for (int i = 0; i < n; ++i) {
+        if (failedLevel)
+            *failedLevel = i;
         levels.push_back(connection.select(allParentsStatement(i)));
+    }
+    if (failedLevel)
+        *failedLevel = -1;
     // Rows of level i by the key of their first i values, in the order the engine returned them.
     std::vector<QHash<QString, std::vector<int>>> byParent;
     byParent.resize(size_t(n));
@@ -93,7 +94,6 @@ std::vector<GroupNode> GroupTreeBuilder::load(SqlConnection& connection) const
         for (int r = 0; r < levels[size_t(i)]->rowCount(); ++r)
             byParent[size_t(i)][parentKey(*levels[size_t(i)], r, i)].push_back(r);
 
-    // A parent with a null value gets no children: "= :param" never matches null.
     std::function<void(int, int, std::vector<GroupNode>&)> fill = [&](int level, int parentRow, std::vector<GroupNode>& target) {
         const ResultSet& rows = *levels[size_t(level)];
         std::vector<int> all;
@@ -103,8 +103,6 @@ std::vector<GroupNode> GroupTreeBuilder::load(SqlConnection& connection) const
                 all.push_back(r);
         } else {
             const ResultSet& parent = *levels[size_t(level - 1)];
-            if (hasNull(parent, parentRow, level))
-                return;
             const auto found = byParent[size_t(level)].constFind(parentKey(parent, parentRow, level));
             if (found == byParent[size_t(level)].constEnd())
                 return;

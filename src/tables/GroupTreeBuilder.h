@@ -26,9 +26,10 @@ struct GroupNode {
 // The grouping tree of a table window without widgets: the level statements, the nodes they give,
 // node texts and the client filter a node stands for.
 //
-// Level i groups by the first i + 1 columns. Its statement, as the window has always built it, selects
-// G0..Gi and the row count from the table, for i > 0 restricted to the parent's values through
-// :Gj parameters taken from level i - 1's current row. load() gives the same tree with one statement
+// Level i groups by the first i + 1 columns. Its statement selects G0..Gi and the row count from the
+// table, for i > 0 restricted to the parent's values through :Gj parameters taken from level i - 1's
+// current row. The restriction treats two nulls as equal, so the children of every node, a "<null>"
+// node included, add up to its count. load() gives the same tree with one statement
 // per level: the rows of all parents at once (the level statement without its where clause), split by
 // parent in memory, so that a tree over 100,000 devices costs as many statements as it has levels
 // instead of one per parent node.
@@ -42,8 +43,9 @@ public:
     // The same without the where clause: every parent's rows in one result.
     QString allParentsStatement(int level) const;
 
-    // The tree, one statement per level.
-    std::vector<GroupNode> load(SqlConnection& connection) const;
+    // The tree, one statement per level. When the database rejects a level's statement the error
+    // propagates and `failedLevel` (when given) tells which level, that is which column, it was.
+    std::vector<GroupNode> load(SqlConnection& connection, int* failedLevel = nullptr) const;
     // The tree as the level statements give it: level datasets in a master-detail chain, each level
     // re-run for every row of its master. Slow on big tables; kept as the reference load() must match.
     std::vector<GroupNode> loadPerParent(SqlConnection& connection) const;

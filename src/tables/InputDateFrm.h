@@ -12,8 +12,8 @@ class QPushButton;
 
 // The date range dialog of the "Custom Date Filter" command: two masked editors (day, month and
 // two-digit year) and Ok/Cancel. Its result is the filter-row expression of DateRangeExpression::
-// fromTexts, empty after Cancel or when nothing was entered; DateRangeExpression::condition turns it
-// into the condition on the column.
+// fromTexts, empty after Cancel or when nothing was entered; the filter row turns it into the
+// condition on the column.
 //
 // One instance serves the whole program. Enter in an editor moves the focus on instead of closing
 // the dialog. When shown, it takes the font of the active MDI child window.

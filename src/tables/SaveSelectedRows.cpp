@@ -42,13 +42,14 @@ bool exportGridToFile(const GridSnapshot& grid, const QString& fileName, ExportF
 bool saveSelectedRows(QTableView* view, QWidget* parent)
 {
     int filterIndex = 0;
-    const QString chosen = FileDialogs::getSaveFileName(parent, withoutAccelerator(Text(Str::ActionSaveAs)),
-                                                        QStringLiteral("file1"), ExportFileName::filters(),
-                                                        &filterIndex);
-    if (chosen.isEmpty())
+    const QString fileName = FileDialogs::getSaveFileName(
+        parent, withoutAccelerator(Text(Str::ActionSaveAs)), QStringLiteral("file1"), ExportFileName::filters(),
+        &filterIndex, [](const QString& chosen, int filter) {
+            return ExportFileName::withExtension(chosen, ExportFileName::formatAt(filter));
+        });
+    if (fileName.isEmpty())
         return false;
     const ExportFormat format = ExportFileName::formatAt(filterIndex);
-    const QString fileName = ExportFileName::withExtension(chosen, format);
     QString error;
     bool saved = false;
     {

@@ -10,7 +10,8 @@ class QWidget;
 
 // The table window's "Save Selected As": the save dialog (through FileDialogs) proposes "file1"
 // with the five file types; the chosen type gives the extension (ExportFileName::withExtension) and
-// the format; the selected rows of the visible columns are written. A file that cannot be written
+// the format, and the question whether to replace an existing file names that completed file; the
+// selected rows of the visible columns are written. A file that cannot be written
 // is reported with Messages::error and left as it was. False when cancelled or failed.
 bool saveSelectedRows(QTableView* view, QWidget* parent);
 

@@ -125,8 +125,8 @@ public:
         auto* edit = new QLineEdit(parent);
         edit->setFrame(false);
         const ResultSet::ColumnInfo info = columnInfo(ds, f);
-        if (info.type == ResultSet::ColumnType::Text)
-            edit->setMaxLength(declaredLength(info.declaredType));
+        if (info.type == ResultSet::ColumnType::Text && f->maxLength() > 0)
+            edit->setMaxLength(f->maxLength());
         else if (info.type == ResultSet::ColumnType::Integer)
             edit->setValidator(integerValidator(info.declaredType, edit));
         else if (info.type == ResultSet::ColumnType::Real)
@@ -194,13 +194,6 @@ private:
         if (a.isNull() || b.isNull())
             return a.isNull() == b.isNull();
         return a.toLongLong() == b.toLongLong();
-    }
-
-    static int declaredLength(const QString& declared)
-    {
-        static const QRegularExpression size(QStringLiteral("\\((\\d+)\\)"));
-        const QRegularExpressionMatch m = size.match(declared);
-        return m.hasMatch() ? m.captured(1).toInt() : 32767;
     }
 
     static QValidator* integerValidator(const QString& declared, QObject* parent)
@@ -419,11 +412,10 @@ TSpravForm::TSpravForm(QWidget* parent) : QWidget(parent)
     createPages();
     createLayout();
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) { gridFocusChanged(now); });
-    if (auto* dispatcher = QAbstractEventDispatcher::instance())
-        connect(dispatcher, &QAbstractEventDispatcher::aboutToBlock, this, [this] {
-            if (isVisible())
-                updateControls();
-        });
+    InstrelApplication::connectIdle(this, [this] {
+        if (isVisible())
+            updateControls();
+    });
     m_list->setCurrentRow(0);
     if (m_openPage < 0)
         TableListChange(0);

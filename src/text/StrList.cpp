@@ -478,6 +478,9 @@ constexpr Entry entries[] = {
     {Str::LinkedNominalFund, u"Nominal time fund (hours)", u"Номинальный фонд рабочего времени в днях"},
     {Str::LinkedAnnualHoliday, u"Annual holiday (days)", u"Очередные отпуска в днях"},
     {Str::LinkedOtherLosses, u"Other losses (%)", u"Прочие потери в %"},
+    {Str::DataTextTooLong, u"The text of \"%s\" has %d characters; the field holds at most %d.",
+     u"Текст поля «%s» длиной %d знаков; поле вмещает не более %d."},
+    {Str::FileReplaceConfirm, u"The file %s already exists.\rReplace it?", u"Файл %s уже существует.\rЗаменить его?"},
 };
 // clang-format on
 

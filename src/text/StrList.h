@@ -442,6 +442,10 @@ enum class Str : int {
     LinkedAnnualHoliday,
     LinkedOtherLosses,
 
+    // Texts longer than their column, and the save dialog's question about the file really written
+    DataTextTooLong,    // field label, its length, the column's size
+    FileReplaceConfirm, // file name
+
     EntryCount // not an entry: the number of entries
 };
 

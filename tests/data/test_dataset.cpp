@@ -245,6 +245,47 @@ TEST_F(DatasetTest, RequiredFieldRefusedWithItsLabel)
     EXPECT_EQ(ds.recordCount(), 2);
 }
 
+TEST(FieldLength, DeclaredSizeOfTextColumns)
+{
+    const struct {
+        const char* declared;
+        int chars;
+    } cases[] = {{"varchar(50)", 50}, {"VARCHAR( 80 )", 80}, {"text(128)", 128}, {"char(5)", 5},
+                 {"nvarchar(10)", 10}, {"text", 0},         {"varchar", 0},     {"decimal(18,6)", 0},
+                 {"integer", 0},       {"", 0}};
+    for (const auto& c : cases)
+        EXPECT_EQ(Field::declaredLength(c.declared), c.chars) << c.declared;
+    EXPECT_EQ(Field::characterCount("Манометр"), 8);
+    EXPECT_EQ(Field::characterCount(QString::fromUcs4(U"a\U0001D11Eb")), 3);
+}
+
+// SQLite would store any length; the dataset keeps texts within the declared size, counted in
+// characters (50 Cyrillic letters are 100 bytes and fit a varchar(50)).
+TEST_F(DatasetTest, TextLongerThanItsColumnIsRefusedBeforeTheRowChanges)
+{
+    Dataset ds(&connection);
+    ds.setSql("select * from DevType");
+    ds.open();
+    Field& name = ds.fieldByName("Name_DevType");
+    EXPECT_EQ(name.maxLength(), 50);
+    EXPECT_EQ(ds.fieldByName("ID_DevType").maxLength(), 0);
+    name.setLabel("Тип");
+    ds.edit();
+    try {
+        ds.setValue("Name_DevType", QString(51, QChar(u'ж')));
+        FAIL() << "a text of 51 characters was taken";
+    } catch (const DatabaseError& e) {
+        EXPECT_TRUE(e.message().contains("Тип")) << e.message().toStdString();
+        EXPECT_TRUE(e.message().contains("51")) << e.message().toStdString();
+        EXPECT_TRUE(e.message().contains("50")) << e.message().toStdString();
+    }
+    EXPECT_EQ(ds.value("Name_DevType").toString(), "Манометр");
+    ds.setValue("Name_DevType", QString(50, QChar(u'ж')));
+    ds.post();
+    EXPECT_EQ(connection.scalar("select Name_DevType from DevType where ID_DevType = 1").toString(),
+              QString(50, QChar(u'ж')));
+}
+
 TEST_F(DatasetTest, ClientFilterTerms)
 {
     Dataset ds(&connection);

@@ -391,6 +391,34 @@ TEST_F(GridSnapshotTest, SaveCommandAddsExtensionWritesSelectionAndReportsUnwrit
     EXPECT_EQ(messages.shown().size(), 1);
 }
 
+// "file1" typed with the text type is written as file1.txt: the question about replacing names that
+// file, and No leaves it as it was.
+TEST_F(GridSnapshotTest, ReplacingIsAskedAboutTheFileReallyWritten)
+{
+    MessageRecorder messages;
+    view.selectAll();
+    QFile existing(dir.file("file1.txt"));
+    ASSERT_TRUE(existing.open(QIODevice::WriteOnly));
+    existing.write("previous contents");
+    existing.close();
+
+    FileDialogs::setNextSaveFileName(dir.file("file1"), 0);
+    EXPECT_FALSE(saveSelectedRows(&view, nullptr)); // the recorder answers No
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_TRUE(messages.shown()[0].question);
+    EXPECT_TRUE(messages.shown()[0].text.contains("file1.txt")) << messages.shown()[0].text.toStdString();
+    ASSERT_TRUE(existing.open(QIODevice::ReadOnly));
+    EXPECT_EQ(existing.readAll(), "previous contents");
+    existing.close();
+
+    messages.answerNext(true);
+    FileDialogs::setNextSaveFileName(dir.file("file1"), 0);
+    EXPECT_TRUE(saveSelectedRows(&view, nullptr));
+    ASSERT_TRUE(existing.open(QIODevice::ReadOnly));
+    EXPECT_NE(existing.readAll(), "previous contents");
+    EXPECT_FALSE(QFile::exists(dir.file("file1")));
+}
+
 TEST(ExportToFile, FailedExportKeepsTheExistingFile)
 {
     TempWorkDir dir;

@@ -86,3 +86,33 @@ TEST_F(FieldBinderTest, ShowingARowStartsNoEdit)
         EXPECT_FALSE(ds->isEditing()) << row;
     }
 }
+
+// Editors take no more than the column's size; a longer text stored earlier is shown whole rather
+// than cut without a word.
+TEST_F(FieldBinderTest, TextEditorsKeepWithinTheColumnSize)
+{
+    connection().execute("update Pasport set Name_Location = '" + QString(60, QChar(u'ц')) + "' where ID_Device = 2;");
+    ds->requery();
+    QLineEdit number;
+    QPlainTextEdit location;
+    QLineEdit place;
+    FieldBinder binder(ds.get());
+    binder.bind(&number, "ANumber");
+    binder.bind(&location, "Name_Location");
+    EXPECT_EQ(number.maxLength(), 50);
+
+    QTest::keyClicks(&number, QString(60, QLatin1Char('x')));
+    EXPECT_EQ(number.text(), "A-1" + QString(47, QLatin1Char('x')));
+    EXPECT_EQ(ds->value("ANumber").toString(), number.text());
+
+    location.moveCursor(QTextCursor::End);
+    location.insertPlainText(QString(60, QChar(u'я'))); // a paste
+    EXPECT_EQ(location.toPlainText(), "Цех 1" + QString(45, QChar(u'я')));
+    EXPECT_EQ(ds->value("Name_Location").toString(), location.toPlainText());
+    ds->post();
+
+    binder.bind(&place, "Name_Location");
+    ds->setRecNo(2);
+    EXPECT_EQ(location.toPlainText(), QString(60, QChar(u'ц')));
+    EXPECT_EQ(place.text(), QString(60, QChar(u'ц')));
+}

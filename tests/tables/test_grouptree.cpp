@@ -6,6 +6,7 @@
 #include "support/TestDatabase.h"
 
 #include <QAbstractButton>
+#include <QAbstractEventDispatcher>
 #include <QAction>
 #include <QBrush>
 #include <QFont>
@@ -60,7 +61,8 @@ void selectColumn(TBaseForm& form, const QString& field)
 }
 
 const QStringList kTypeLocationTree = {
-    "<нет> (колич.=1)",          // a null parent gets no children: "= :param" never matches null
+    "<нет> (колич.=1)",          // a null parent has its children like any other
+    "  Цех 2 (колич.=1)",        //
     "<пусто> (колич.=1)",        //
     "  <нет> (колич.=1)",        //
     "Манометр (колич.=3)",       //
@@ -80,11 +82,13 @@ TEST(GroupTreeBuilder, LevelStatementsWordForWord)
     const GroupTreeBuilder three({"Name_DevType", "Name_Location", "Name_State"}, "Pasport");
     EXPECT_EQ(three.levelStatement(1),
               "select Name_DevType,Name_Location,count(IIf(IsNull(Name_Location), \"<empty>\", Name_Location)) from "
-              "Pasport where  Name_DevType = :Name_DevType  group by Name_DevType,Name_Location;");
+              "Pasport where  (Name_DevType = :Name_DevType Or (IsNull(Name_DevType) And IsNull(:Name_DevType))) "
+              " group by Name_DevType,Name_Location;");
     EXPECT_EQ(three.levelStatement(2),
               "select Name_DevType,Name_Location,Name_State,count(IIf(IsNull(Name_State), \"<empty>\", Name_State)) "
-              "from Pasport where  Name_Location = :Name_Location and  Name_DevType = :Name_DevType  group by "
-              "Name_DevType,Name_Location,Name_State;");
+              "from Pasport where  (Name_Location = :Name_Location Or (IsNull(Name_Location) And "
+              "IsNull(:Name_Location))) and  (Name_DevType = :Name_DevType Or (IsNull(Name_DevType) And "
+              "IsNull(:Name_DevType)))  group by Name_DevType,Name_Location,Name_State;");
     EXPECT_EQ(three.allParentsStatement(1),
               "select Name_DevType,Name_Location,count(IIf(IsNull(Name_Location), \"<empty>\", Name_Location)) from "
               "Pasport group by Name_DevType,Name_Location;");
@@ -160,6 +164,7 @@ TEST_F(GroupTreeTest, GroupingByTwoColumnsFromTheContextMenu)
         {{"Манометр", "Цех 1"}, "Name_Location = 'Цех 1' and Name_DevType = 'Манометр'", 2},
         {{"Манометр"}, "Name_DevType = 'Манометр'", 3},
         {{"<нет>"}, "Name_DevType = NULL", 1},
+        {{"<нет>", "Цех 2"}, "Name_Location = 'Цех 2' and Name_DevType = NULL", 1},
         {{"<пусто>", "<нет>"}, "Name_Location = NULL and Name_DevType = ''", 1},
     };
     for (const Click& click : clicks) {
@@ -190,6 +195,41 @@ TEST_F(GroupTreeTest, NumberAndDateNodesFilterTheirRows)
     tree->setCurrentItem(item->parent());
     emit tree->itemClicked(item->parent(), 0);
     EXPECT_EQ(form.dsMain()->recordCount(), 2);
+}
+
+// A level the database rejects takes its column out of the grouping and leaves the tree as it was;
+// the idle step that rebuilds the tree reports the error instead of letting it leave the event loop.
+TEST_F(GroupTreeTest, ARejectedGroupingColumnLeavesTheGroupingAndTheTreeStays)
+{
+    TPasportListForm form;
+    form.show();
+    form.setGroupFields({"Name_DevType"});
+    form.updateOnIdle();
+    const QStringList built = lines(form.groupTree()->invisibleRootItem());
+    ASSERT_FALSE(built.isEmpty());
+
+    messages.clear();
+    EXPECT_THROW(form.setGroupFields({"Name_DevType", "NoSuchColumn"}), DatabaseError);
+    EXPECT_EQ(form.GroupFields(), QStringList({"Name_DevType"}));
+    EXPECT_EQ(lines(form.groupTree()->invisibleRootItem()), built);
+    const int type = form.dsMain()->fieldIndex("Name_DevType");
+    EXPECT_EQ(form.grid()->model()->headerData(type, Qt::Horizontal).toString(), "Name_DevType  груп(1)");
+
+    // Grouped while the box is hidden, and the column gone before the idle step shows the box.
+    form.findChild<QAbstractButton*>("btnCloseGroupBox")->click();
+    form.updateOnIdle();
+    form.setGroupFields({"Name_Location"});
+    const QStringList byLocation = lines(form.groupTree()->invisibleRootItem());
+    connection().execute("alter table Pasport drop column Name_Location");
+    messages.clear();
+    EXPECT_NO_THROW(emit QAbstractEventDispatcher::instance()->aboutToBlock());
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(messages.shown()[0].kind, MessageService::Kind::Error);
+    EXPECT_TRUE(form.GroupFields().isEmpty());
+    EXPECT_EQ(lines(form.groupTree()->invisibleRootItem()), byLocation);
+    EXPECT_NO_THROW(emit QAbstractEventDispatcher::instance()->aboutToBlock());
+    EXPECT_TRUE(form.findChild<QWidget*>("GroupBox")->isHidden());
+    EXPECT_EQ(messages.shown().size(), 1);
 }
 
 TEST_F(GroupTreeTest, TitleMarksAreRenumberedWhenTheMiddleColumnGoes)
@@ -255,12 +295,18 @@ TEST(GroupTreeOnDemo, EveryNodeFiltersToItsCount)
     QTreeWidget* tree = form.groupTree();
     ASSERT_GT(tree->topLevelItemCount(), 1);
     int checked = 0;
+    auto countOf = [](const QTreeWidgetItem* item) { return item->text(0).section("=", -1).chopped(1).toInt(); };
     for (QTreeWidgetItemIterator it(tree); *it; ++it) {
         tree->setCurrentItem(*it);
         form.GroupTreeClick();
         const QString text = (*it)->text(0);
-        const int count = text.section("=", -1).chopped(1).toInt();
-        EXPECT_EQ(form.dsMain()->recordCount(), count) << text.toStdString();
+        EXPECT_EQ(form.dsMain()->recordCount(), countOf(*it)) << text.toStdString();
+        if ((*it)->parent() == nullptr) { // the children of every node, "<нет>" included, add up to it
+            int children = 0;
+            for (int i = 0; i < (*it)->childCount(); ++i)
+                children += countOf((*it)->child(i));
+            EXPECT_EQ(children, countOf(*it)) << text.toStdString();
+        }
         ++checked;
     }
     EXPECT_GT(checked, 2);

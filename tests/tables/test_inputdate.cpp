@@ -48,46 +48,6 @@ TEST(DateRangeExpression, TwoDigitYearsPivotAtFifty)
     EXPECT_EQ(parseShortDate("5.3.04"), std::nullopt);
 }
 
-TEST(DateRangeExpression, ConditionCoversWholeDaysOnIsoText)
-{
-    const QString c = "[SetDate]";
-    EXPECT_EQ(condition(">= '01.03.04' and  <='05.03.04'", c),
-              "[SetDate] >= '2004-03-01 00:00:00' and [SetDate] < '2004-03-06 00:00:00'");
-    EXPECT_EQ(condition(">= '01.03.04' and  <= '05.03.04'", c),
-              "[SetDate] >= '2004-03-01 00:00:00' and [SetDate] < '2004-03-06 00:00:00'");
-    EXPECT_EQ(condition("= '05.03.04'", c), "[SetDate] >= '2004-03-05 00:00:00' and [SetDate] < '2004-03-06 00:00:00'");
-    EXPECT_EQ(condition(">= '05.03.04'", c), "[SetDate] >= '2004-03-05 00:00:00'");
-    EXPECT_EQ(condition("<= '31.12.04'", c), "[SetDate] < '2005-01-01 00:00:00'");
-    EXPECT_EQ(condition("", c), "");
-    EXPECT_EQ(condition("= 'Манометр'", c), "");
-    EXPECT_EQ(condition(">= '01.03.04' and >= '05.03.04'", c), "");
-    EXPECT_EQ(condition("= '01.03.04' and  <= '05.03.04'", c), "");
-}
-
-// Every expression the dialog can produce, turned into a condition and compared as SQLite compares
-// the stored text, selects exactly the moments of the days the user typed.
-TEST(DateRangeExpression, ConditionSelectsTheRightStoredMoments)
-{
-    const QStringList stored = {"2004-02-29 23:59:59", "2004-03-01 00:00:00", "2004-03-05 14:05:00",
-                                "2004-03-05 23:59:59", "2004-03-06 00:00:00"};
-    auto selected = [&](const QString& from, const QString& to) {
-        const auto range = parse(fromTexts(from, to));
-        QStringList rows;
-        for (const QString& moment : stored) {
-            const bool afterFrom = !range->from || moment >= range->from->toString("yyyy-MM-dd 00:00:00");
-            const bool beforeTo = !range->to || moment < range->to->addDays(1).toString("yyyy-MM-dd 00:00:00");
-            if (afterFrom && beforeTo)
-                rows << moment.left(10) + moment.mid(11, 2);
-        }
-        return rows.join(' ');
-    };
-    EXPECT_EQ(selected("01.03.04", "05.03.04"), "2004-03-0100 2004-03-0514 2004-03-0523");
-    EXPECT_EQ(selected("05.03.04", "01.03.04"), "2004-03-0100 2004-03-0514 2004-03-0523");
-    EXPECT_EQ(selected("05.03.04", "05.03.04"), "2004-03-0514 2004-03-0523");
-    EXPECT_EQ(selected("  .  .  ", "29.02.04"), "2004-02-2923");
-    EXPECT_EQ(selected("06.03.04", "  .  .  "), "2004-03-0600");
-}
-
 TEST(InputDateForm, CaptionsMaskAndNames)
 {
     TInputDateForm form;
