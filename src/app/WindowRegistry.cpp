@@ -2,10 +2,12 @@
 
 #include "app/MainFrm.h"
 #include "app/ManagerFrm.h"
+#include "labour/AccountFrm.h"
 #include "tables/SpravFrm.h"
 
 void registerProgramWindows()
 {
     TMainForm::registerWindow(QStringLiteral("TManagerForm"), [] { return new TManagerForm; });
     TMainForm::registerWindow(QStringLiteral("TSpravForm"), [] { return new TSpravForm; });
+    TMainForm::registerWindow(QStringLiteral("TAccountForm"), [] { return new TAccountForm; });
 }

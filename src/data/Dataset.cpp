@@ -3,6 +3,7 @@
 #include "data/DMFrm.h"
 #include "data/ResultSet.h"
 #include "data/SqlValue.h"
+#include "data/WaitCursor.h"
 #include "text/StrList.h"
 
 #include <QRegularExpression>
@@ -931,4 +932,19 @@ void Dataset::enableControls()
         emit currentChanged(m_current);
         afterScroll(*this);
     }
+}
+
+void RequeryDataSetKeepRow(Dataset& dataset)
+{
+    WaitCursor wait;
+    dataset.disableControls();
+    struct Enable {
+        Dataset& ds;
+        ~Enable() { ds.enableControls(); }
+    } enable{dataset};
+    if (!dataset.isActive()) {
+        dataset.open();
+        return;
+    }
+    dataset.requeryKeepRow();
 }

@@ -196,3 +196,7 @@ private:
     int m_disableCount = 0;
     bool m_scrollPending = false;
 };
+
+// Re-runs `dataset` and returns to the same row number (the last row when fewer remain), with the
+// wait cursor shown and the bound controls repainted once at the end. A closed dataset is opened.
+void RequeryDataSetKeepRow(Dataset& dataset);

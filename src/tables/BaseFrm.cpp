@@ -312,21 +312,37 @@ void TBaseForm::buildButtonBox()
 
 // ---------------------------------------------------------------- actions and buttons
 
+QAction* TBaseForm::newAction(const QString& name)
+{
+    auto* a = new QAction(this);
+    a->setObjectName(name);
+    a->setEnabled(false);
+    m_actions.insert(name, a);
+    addAction(a);
+    connect(a, &QAction::triggered, this, [this, a] {
+        const Command command = m_commands.value(a);
+        if (command.execute && (!command.enabled || command.enabled()))
+            command.execute();
+    });
+    return a;
+}
+
+QAction* TBaseForm::addCommand(const QString& name, const QString& caption, const QString& hint, Handler execute,
+                               Condition enabled)
+{
+    Q_ASSERT_X(!m_actions.contains(name), "addCommand", qPrintable(name));
+    QAction* a = newAction(name);
+    a->setText(caption);
+    a->setToolTip(withoutAccelerator(hintShort(hint)));
+    a->setStatusTip(hintLong(hint));
+    if (execute)
+        setCommand(name, std::move(execute), std::move(enabled));
+    return a;
+}
+
 void TBaseForm::createActions()
 {
-    auto add = [this](const QString& name) {
-        auto* a = new QAction(this);
-        a->setObjectName(name);
-        a->setEnabled(false);
-        m_actions.insert(name, a);
-        addAction(a);
-        connect(a, &QAction::triggered, this, [this, a] {
-            const Command command = m_commands.value(a);
-            if (command.execute && (!command.enabled || command.enabled()))
-                command.execute();
-        });
-        return a;
-    };
+    auto add = [this](const QString& name) { return newAction(name); };
     for (const ActionText& text : kActions) {
         QAction* a = add(QString::fromLatin1(text.name));
         a->setText(Text(text.caption));

@@ -55,7 +55,8 @@ class QTreeWidgetItem;
 //   the form view. ReopenPage() runs onHide and onShow of the page shown (activation uses it).
 //   Datasets of pages should be children of the window: deactivation and closing store their edits.
 // - Commands: setCommand(name, execute, enabled); an action without a handler is disabled (Insert2,
-//   Same, Twice, Undo, Move have none in the base). setDeleteDataset() binds Delete to a dataset.
+//   Same, Twice, Undo, Move have none in the base). addCommand() adds a named command of the
+//   window's own (a page's Insert, a print button). setDeleteDataset() binds Delete to a dataset.
 // - Buttons: hideButton()/showButton()/setButtonVisible() by objectName, addButton(action, tag) at
 //   place `tag` (up to 20), bindButton() lets a base button serve another action. Each of them lays
 //   the box out anew on the next idle step.
@@ -150,6 +151,10 @@ protected:
     explicit TBaseForm(const QString& mainQuery, QWidget* parent = nullptr);
 
     void setCommand(const QString& name, Handler execute, Condition enabled = {});
+    // A command of the window's own, named `name` (its objectName and the name bindButton and
+    // setCommand take), enabled on idle like the base ones; without `execute` it stays disabled.
+    QAction* addCommand(const QString& name, const QString& caption, const QString& hint, Handler execute = {},
+                        Condition enabled = {});
     QAbstractButton* addButton(QAction* action, int tag);
     void hideButton(const QString& buttonName);
     void showButton(const QString& buttonName);
@@ -189,6 +194,7 @@ private:
     QWidget* buildTreePanel();
     void buildButtonBox();
     void createActions();
+    QAction* newAction(const QString& name);
     void createBaseButtons();
     void createBaseCommands();
     void buildPopupMenu();

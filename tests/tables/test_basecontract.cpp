@@ -42,6 +42,8 @@ public:
         setCommand("Insert2", [this] { ++inserts; });
     }
 
+    using TBaseForm::addButton;
+    using TBaseForm::addCommand;
     using TBaseForm::bindButton;
     using TBaseForm::button;
     using TBaseForm::FormPanel;
@@ -154,6 +156,31 @@ TEST_F(BaseContractTest, ButtonsShownAgainAndBoundToAnotherAction)
     EXPECT_TRUE(form.button("btnSame")->isEnabled());
     EXPECT_EQ(form.button("btnSame")->text(), form.action("Insert2")->text());
     form.button("btnSame")->click();
+    EXPECT_EQ(form.inserts, 1);
+}
+
+TEST_F(BaseContractTest, AWindowsOwnCommandsServeBaseButtonsAndNewOnes)
+{
+    TContractProbe form;
+    int added = 0;
+    bool allowed = false;
+    form.addCommand("InsertList", "Add", "Add a row|Adds a row to the list", [&] { ++added; }, [&] { return allowed; });
+    form.addButton(form.addCommand("PrintList", "Print", "Print"), 8); // no handler yet
+    form.show();
+    form.bindButton("btnInsert", "InsertList");
+    form.updateOnIdle();
+    EXPECT_EQ(form.action("InsertList")->toolTip(), "Add a row");
+    EXPECT_FALSE(form.button("btnInsert")->isEnabled());
+    allowed = true;
+    form.updateOnIdle();
+    form.button("btnInsert")->click();
+    EXPECT_EQ(added, 1);
+    EXPECT_EQ(form.button("btnInsert")->text(), "Add");
+    ASSERT_TRUE(form.button("btnPrintList"));
+    EXPECT_FALSE(form.button("btnPrintList")->isEnabled());
+    form.bindButton("btnInsert", "Insert2"); // given back
+    form.button("btnInsert")->click();
+    EXPECT_EQ(added, 1);
     EXPECT_EQ(form.inserts, 1);
 }
 

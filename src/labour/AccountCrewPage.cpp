@@ -1,0 +1,313 @@
+// The "Crew structure" page of the labour-planning window: the members of one crew and their
+// working-time fund.
+#include "labour/AccountFrm.h"
+
+#include "app/Application.h"
+#include "data/DMFrm.h"
+#include "data/DatabaseError.h"
+#include "data/Dataset.h"
+#include "data/MessageService.h"
+#include "data/ResultSet.h"
+#include "labour/ListCombos.h"
+#include "labour/rules/LabourFigures.h"
+#include "tables/FieldBinder.h"
+#include "text/StrList.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QFormLayout>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTableView>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+namespace {
+
+enum LinkedPage {
+    LinkedCathegoryPage = 19,
+    LinkedWorkDayLenthPage = 20,
+    LinkedDayFundPage = 21,
+    LinkedLostDayUsedPage = 22,
+    LinkedLostDayMiscPCPage = 23,
+};
+
+Dataset* newDataset(QObject* owner, const char* name, const char* sql, Dataset* master = nullptr, const char* sort = nullptr)
+{
+    auto* ds = new Dataset(owner);
+    ds->setObjectName(QString::fromLatin1(name));
+    ds->setSql(QString::fromUtf8(sql));
+    if (master)
+        ds->setMaster(master);
+    if (sort)
+        ds->setSort(QString::fromLatin1(sort));
+    return ds;
+}
+
+// The columns a copy made with "Same" takes from the member it copies, in this order.
+const char* const kCopiedColumns[] = {"ICrew",         "ICathegory",     "ProfNum",      "ProfNaimen", "IWorkDayLenth",
+                                      "SmenaNum",      "IDayFundNom",    "ILostDayUsed", "LostDayUsedPC",
+                                      "ILostDayMiscPC", "LostDaySumPC",  "DayFundRez",   "DayFundP1E", "Tarif", "No"};
+
+// Focus entering the list re-reads it, as the members may have changed on another page's behalf.
+class FocusRequery : public QObject {
+public:
+    FocusRequery(QObject* parent, std::function<void()> work) : QObject(parent), m_work(std::move(work)) {}
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        if (event->type() == QEvent::FocusIn)
+            InstrelApplication::guarded(m_work);
+        return false;
+    }
+
+private:
+    std::function<void()> m_work;
+};
+
+} // namespace
+
+void TAccountForm::createCrewDatasets()
+{
+    dsCrewDep2 = newDataset(this, "dsCrewDep2",
+                            "SELECT Crew.ID_Crew, Depart.ID_Depart, [Depart.Name_Depart] + '  ,  ' + [Crew.Name_Crew]  as "
+                            "Crew1, Crew.Name_Crew, Depart.Name_Depart FROM Crew LEFT JOIN Depart ON Crew.IDepart = "
+                            "Depart.ID_Depart;");
+    dsCrewListView = newDataset(this, "dsCrewListView", "select * from CrewListView where ICrew = :ID_Crew;", dsCrewDep2, "No");
+    dsCrewList = newDataset(this, "dsCrewList", "SELECT * FROM CrewList where ID_CrewList = :ID_CrewList ;", dsCrewListView, "No");
+    dsCathegory2 = newDataset(this, "dsCathegory2", "SELECT * FROM Cathegory order by Cathegory;");
+    dsWorkDayLenth = newDataset(this, "dsWorkDayLenth", "SELECT * FROM WorkDayLenth order by Lenth;");
+    dsDayFundNom = newDataset(this, "dsDayFundNom", "SELECT * FROM DayFund order by DayFundNum;");
+    dsLostDayUsed = newDataset(this, "dsLostDayUsed", "SELECT * FROM LostDayUsed order by LostDayUsed;");
+    dsLostDayMiscPC = newDataset(this, "dsLostDayMiscPC", "SELECT * FROM LostDayMiscPC order by LostDayMiscPC;");
+
+    dsCrewList->beforePost.connect([this](Dataset&) { dsCrewListBeforePost(); });
+    dsCrewList->afterPost.connect([this](Dataset&) { requeryCrewList(); });
+    dsCrewList->afterDelete.connect([this](Dataset&) { requeryCrewList(); });
+    dsCrewDep2->beforeScroll.connect([this](Dataset&) { postCrewPage(); });
+}
+
+void TAccountForm::buildCrewPage()
+{
+    m_crewPage = new QWidget;
+    m_crewPage->setObjectName(QStringLiteral("TabSheet2"));
+    FormPanel()->addTab(m_crewPage, withoutAccelerator(Text(Str::AccountPageCrewList)));
+    auto* layout = new QVBoxLayout(m_crewPage);
+    layout->setContentsMargins(4, 4, 4, 4);
+    auto* selectorRow = new QHBoxLayout;
+    selectorRow->addWidget(new QLabel(Text(Str::AccountChooseCrew), m_crewPage));
+    selectorRow->itemAt(0)->widget()->setObjectName(QStringLiteral("labCrewDep2"));
+    auto* selector = new QComboBox(m_crewPage);
+    selector->setObjectName(QStringLiteral("editCrewDep2"));
+    selector->setMinimumWidth(320);
+    selectorRow->addWidget(selector, 1);
+    layout->addLayout(selectorRow);
+    m_crewSelector2 = new DatasetSelector(selector, dsCrewDep2, QStringLiteral("ID_Crew"), QStringLiteral("Crew1"));
+
+    m_crewSplitter = new QSplitter(Qt::Vertical, m_crewPage);
+    m_crewSplitter->setObjectName(QStringLiteral("SplitterCrewList"));
+    m_crewSplitter->setChildrenCollapsible(false);
+    m_crewSplitter->addWidget(buildCrewEditors());
+    m_gridCrewList = newGrid(QStringLiteral("GridCrewList"), dsCrewListView, m_crewSplitter);
+    m_gridCrewList->installEventFilter(new FocusRequery(m_gridCrewList, [this] {
+        if (dsCrewListView->isActive())
+            RequeryDataSetKeepRow(*dsCrewListView);
+    }));
+    m_crewSplitter->addWidget(m_gridCrewList);
+    m_crewSplitter->setStretchFactor(1, 1);
+    layout->addWidget(m_crewSplitter, 1);
+    setPageHandlers(m_crewPage, [this] { ActivateCrewPage(true); }, [this] { ActivateCrewPage(false); });
+}
+
+QWidget* TAccountForm::buildCrewEditors()
+{
+    auto* panel = new QWidget;
+    panel->setObjectName(QStringLiteral("PanelCrewList"));
+    auto* grid = new QGridLayout(panel);
+    grid->setContentsMargins(0, 0, 0, 0);
+    m_crewBinder = new FieldBinder(dsCrewList, this);
+    int row = 0;
+    auto place = [&](QWidget* editor, const QString& labelText, QWidget* extra = nullptr) {
+        auto* l = new QLabel(labelText, panel);
+        l->setObjectName(QStringLiteral("lab") + editor->objectName());
+        l->setBuddy(editor);
+        grid->addWidget(l, row, 0);
+        grid->addWidget(editor, row, 1);
+        if (extra)
+            grid->addWidget(extra, row, 2);
+        ++row;
+    };
+    auto lineEdit = [&](const char* name, const char* field) {
+        auto* e = new QLineEdit(panel);
+        e->setObjectName(QString::fromLatin1(name));
+        m_crewBinder->bind(e, QString::fromLatin1(field));
+        return e;
+    };
+    auto lookup = [&](const char* name, const char* field, Dataset* list, const char* key, const char* text) {
+        auto* c = new QComboBox(panel);
+        c->setObjectName(QString::fromLatin1(name));
+        bindListItems(c, list, QString::fromLatin1(key), QString::fromLatin1(text));
+        m_crewBinder->bind(c, QString::fromLatin1(field));
+        return c;
+    };
+    m_editNo = lineEdit("EditNo", "No");
+    place(m_editNo, QStringLiteral("No"));
+    place(lineEdit("EditProfNaimen", "ProfNaimen"), Text(Str::ColProfession));
+    QComboBox* cathegory = lookup("DBLookupComboboxEh1", "ICathegory", dsCathegory2, "ID_Cathegory", "Cathegory");
+    place(cathegory, Text(Str::AccountCategory), newEllipsis(cathegory, LinkedCathegoryPage, QStringLiteral("ICathegory")));
+    place(lineEdit("EditProfNum", "ProfNum"), Text(Str::AccountQuantity));
+    place(lineEdit("DBEdit1", "Tarif"), Text(Str::AccountTarification));
+    place(lineEdit("EditSmenaNum", "SmenaNum"), Text(Str::ColShift));
+    QComboBox* lenth = lookup("DBLookupComboboxEh2", "IWorkDayLenth", dsWorkDayLenth, "ID_WorkDayLenth", "Lenth");
+    place(lenth, Text(Str::LinkedWorkDayLength), newEllipsis(lenth, LinkedWorkDayLenthPage, QStringLiteral("IWorkDayLenth")));
+    QComboBox* fund = lookup("DBLookupComboboxEh3", "IDayFundNom", dsDayFundNom, "ID_DayFund", "DayFundNum");
+    place(fund, Text(Str::LinkedNominalFund), newEllipsis(fund, LinkedDayFundPage, QStringLiteral("IDayFundNom")));
+    QComboBox* holiday = lookup("DBLookupComboboxEh4", "ILostDayUsed", dsLostDayUsed, "ID_LostDayUsed", "LostDayUsed");
+    place(holiday, Text(Str::LinkedAnnualHoliday), newEllipsis(holiday, LinkedLostDayUsedPage, QStringLiteral("ILostDayUsed")));
+    place(lineEdit("EditLostDayUsedPC", "LostDayUsedPC"), Text(Str::AccountHolidayPercent));
+    QComboBox* losses = lookup("DBLookupComboboxEh5", "ILostDayMiscPC", dsLostDayMiscPC, "ID_LostDayMiscPC", "LostDayMiscPC");
+    place(losses, Text(Str::LinkedOtherLosses), newEllipsis(losses, LinkedLostDayMiscPCPage, QStringLiteral("ILostDayMiscPC")));
+    place(lineEdit("EditLostDaySumPC", "LostDaySumPC"), Text(Str::AccountTotalLosses));
+    QPushButton* count = newButton(QStringLiteral("btnCount"), Text(Str::AccountCount), Text(Str::AccountHintCount), panel);
+    connect(count, &QPushButton::clicked, this, [this] { InstrelApplication::guarded([this] { CountWorkingFund(); }); });
+    place(lineEdit("EditDayFundRez", "DayFundRez"), Text(Str::AccountFundDays), count);
+    place(lineEdit("EditDayFundP1E", "DayFundP1E"), Text(Str::AccountFundPerEmployee));
+    grid->setColumnStretch(1, 1);
+    return panel;
+}
+
+void TAccountForm::ActivateCrewPage(bool on)
+{
+    if (on) {
+        setNavigationDataset(dsCrewListView);
+    } else {
+        setNavigationDataset(nullptr);
+        postCrewPage();
+    }
+    for (Dataset* ds : {dsCathegory2, dsCrewDep2, dsCrewListView, dsWorkDayLenth, dsDayFundNom, dsLostDayUsed,
+                        dsLostDayMiscPC, dsCrewList})
+        ds->setActive(on);
+    m_crewSelector2->refresh();
+    if (on) {
+        auto* grid = m_gridCrewList;
+        const QStringList columns = {"No",         "Cathegory",   "ProfNum",     "ProfNaimen",    "Tarif",
+                                     "Lenth",      "SmenaNum",    "DayFundNum",  "LostDayUsed",   "LostDayUsedPC",
+                                     "LostDayMiscPC", "LostDaySumPC", "DayFundRez", "DayFundP1E"};
+        QHeaderView* header = grid->horizontalHeader();
+        for (int c = 0; c < dsCrewListView->fieldCount(); ++c)
+            grid->setColumnHidden(c, !columns.contains(dsCrewListView->fields()[size_t(c)]->name(), Qt::CaseInsensitive));
+        for (int i = 0; i < columns.size(); ++i)
+            if (const int c = dsCrewListView->fieldIndex(columns[i]); c >= 0)
+                header->moveSection(header->visualIndex(c), i);
+        showButtonsFor(View::Crew);
+        applyStoredSizes({m_crewSplitter});
+    }
+}
+
+void TAccountForm::postCrewPage() { dsCrewList->checkBrowseMode(); }
+
+void TAccountForm::dsCrewListBeforePost()
+{
+    // A new member belongs to the crew chosen in the selector; an edited one stays in its crew.
+    if (dsCrewList->state() == Dataset::State::Insert)
+        dsCrewList->setValue(QStringLiteral("ICrew"), currentValue(dsCrewDep2, QStringLiteral("ID_Crew")));
+}
+
+void TAccountForm::requeryCrewList()
+{
+    if (dsCrewListView->isActive())
+        RequeryDataSetKeepRow(*dsCrewListView);
+}
+
+void TAccountForm::showNewMember(const QVariant& id)
+{
+    requeryCrewList();
+    dsCrewListView->locate(QStringLiteral("ID_CrewList"), id);
+    dsCrewList->setMaster(dsCrewListView);
+    if (dsCrewList->value(QStringLiteral("ID_CrewList")) != id)
+        dsCrewList->requery();
+    m_editNo->setFocus(Qt::OtherFocusReason);
+}
+
+void TAccountForm::InsertCrewListExecute()
+{
+    dsCrewList->checkBrowseMode();
+    dsCrewList->setMaster(nullptr);
+    try {
+        dsCrewList->insert();
+        dsCrewList->post();
+    } catch (...) {
+        dsCrewList->cancel();
+        dsCrewList->setMaster(dsCrewListView);
+        throw;
+    }
+    showNewMember(dsCrewList->value(QStringLiteral("ID_CrewList")));
+}
+
+void TAccountForm::Insert2Execute()
+{
+    dsCrewList->checkBrowseMode();
+    const QVariant source = currentValue(dsCrewListView, QStringLiteral("ID_CrewList"));
+    if (source.isNull())
+        return;
+    const auto copied = TDM::instance()->ADOConnection()->select(
+        QStringLiteral("select * from CrewList where id_crewlist = ") + source.toString() + QLatin1Char(';'));
+    if (copied->rowCount() == 0)
+        return;
+    dsCrewList->setMaster(nullptr);
+    try {
+        dsCrewList->insert();
+        for (const char* column : kCopiedColumns) {
+            const QString name = QString::fromLatin1(column);
+            dsCrewList->setValue(name, copied->value(0, copied->indexOf(name)));
+        }
+        dsCrewList->post();
+    } catch (...) {
+        dsCrewList->cancel();
+        dsCrewList->setMaster(dsCrewListView);
+        throw;
+    }
+    showNewMember(dsCrewList->value(QStringLiteral("ID_CrewList")));
+}
+
+void TAccountForm::DeleteCrewList()
+{
+    if (hasCurrent(dsCrewList))
+        dsCrewList->deleteRecord();
+}
+
+void TAccountForm::CountWorkingFund()
+{
+    // The count works on the stored row: a pending edit or insert is stored first, so that all four
+    // results come from the values the user sees.
+    dsCrewList->checkBrowseMode();
+    requeryCrewList();
+    if (!hasCurrent(dsCrewListView) || !hasCurrent(dsCrewList))
+        return;
+    auto view = [this](const char* field) { return dsCrewListView->value(QString::fromLatin1(field)); };
+    const LabourFigures::FundResult result =
+        LabourFigures::countWorkingFund({view("LostDayUsed"), view("DayFundNum"), view("LostDayMiscPC"), view("Lenth")});
+    QString message = result.missing;
+    if (result.computed()) {
+        try {
+            // All four in one write: an error leaves none of them half done.
+            dsCrewList->edit();
+            dsCrewList->setValue(QStringLiteral("LostDayUsedPC"), result.figures.lostDayUsedPC);
+            dsCrewList->setValue(QStringLiteral("LostDaySumPC"), result.figures.lostDaySumPC);
+            dsCrewList->setValue(QStringLiteral("DayFundRez"), result.figures.dayFundRez);
+            dsCrewList->setValue(QStringLiteral("DayFundP1E"), result.figures.dayFundP1E);
+            dsCrewList->post();
+        } catch (const DatabaseError& error) {
+            if (dsCrewList->isEditing())
+                dsCrewList->cancel();
+            message += error.message();
+        }
+    }
+    if (!message.isEmpty())
+        Messages::warning(message);
+}

@@ -1,0 +1,400 @@
+#include "LabourFixture.h"
+
+#include "app/MainFrm.h"
+#include "app/WindowRegistry.h"
+#include "data/Dataset.h"
+#include "labour/AccountFrm.h"
+#include "support/QtPrinters.h"
+#include "tables/GridFooter.h"
+#include "tables/SpravFrm.h"
+#include "text/StrList.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QPushButton>
+#include <QMdiSubWindow>
+#include <QSettings>
+#include <QSplitter>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTest>
+#include <QToolButton>
+#include <ostream>
+
+namespace {
+
+// The labour window opened as the user opens it: through the main window's command.
+class AccountFormTest : public LabourFixture {
+protected:
+    void SetUp() override
+    {
+        LabourFixture::SetUp();
+        setLanguageIndex(1);
+        registerProgramWindows();
+        main = std::make_unique<TMainForm>();
+        main->show();
+        QTest::qWait(20);
+        main->updateActions();
+    }
+    void TearDown() override
+    {
+        main.reset();
+        setLanguageIndex(INSTREL_LANGUAGE);
+    }
+
+    TAccountForm& open()
+    {
+        main->action("OpenAccount")->trigger();
+        form = qobject_cast<TAccountForm*>(main->findChildWindow("TAccountForm"));
+        EXPECT_TRUE(form);
+        QCoreApplication::processEvents();
+        return *form;
+    }
+    TAccountForm& openPage(int page)
+    {
+        open();
+        tabs()->setCurrentIndex(page);
+        swap();
+        return *form;
+    }
+    void swap()
+    {
+        settle();
+        form->action("Swap")->trigger();
+        settle();
+    }
+    void settle()
+    {
+        form->updateOnIdle();
+        form->updatePageButtons();
+    }
+
+    template <class T>
+    T* child(const QString& name)
+    {
+        T* found = form->findChild<T*>(name);
+        EXPECT_TRUE(found) << name.toStdString();
+        return found;
+    }
+    Dataset* ds(const QString& name) { return child<Dataset>(name); }
+    QTabWidget* tabs() { return child<QTabWidget>("FormPanel"); }
+    QAbstractButton* button(const QString& name) { return child<QAbstractButton>(name); }
+    void click(const QString& name)
+    {
+        settle();
+        QAbstractButton* b = button(name);
+        ASSERT_TRUE(b->isEnabled()) << name.toStdString();
+        b->click();
+        QCoreApplication::processEvents();
+        settle();
+    }
+    // The user chooses a crew in a page's selector.
+    void chooseCrew(const QString& selector, qint64 crew)
+    {
+        auto* combo = child<QComboBox>(selector);
+        const int index = combo->findData(crew);
+        ASSERT_GE(index, 0);
+        combo->setCurrentIndex(index);
+        emit combo->activated(index);
+        settle();
+    }
+    QStringList shownButtons()
+    {
+        QStringList names;
+        for (const char* name : {"btnFirst", "btnPrior", "btnNext", "btnLast", "btnInsert", "btnSame", "btnDelete",
+                                 "btnPrint", "btnPrintDevType", "btnPrintCrewList", "btnPrintNormAcc"})
+            if (!button(name)->isHidden())
+                names.append(QString::fromLatin1(name));
+        return names;
+    }
+
+    std::unique_ptr<TMainForm> main;
+    TAccountForm* form = nullptr;
+};
+
+} // namespace
+
+TEST_F(AccountFormTest, TableViewListsTheSharesWithTheirSumAndTheButtonBoxFollowsViewAndPage)
+{
+    open();
+    EXPECT_EQ(form->dsMain()->objectName(), "dsAccount");
+    EXPECT_EQ(form->dsMain()->recordCount(), scalar("select count(*) from AccountView").toInt());
+    auto* footer = child<GridFooter>("gridPasportFooter");
+    EXPECT_DOUBLE_EQ(footer->sum("Value"), 600 + 100 + 1158.8);
+    EXPECT_EQ(footer->sumText("Value"), "1858,8");
+    EXPECT_TRUE(form->grid()->isColumnHidden(form->dsMain()->fieldIndex("ID_Crew")));
+    EXPECT_EQ(form->dsMain()->field("Value")->label(), "Норма времени");
+
+    const QStringList nav = {"btnFirst", "btnPrior", "btnNext", "btnLast"};
+    struct Case {
+        int page;
+        QStringList shown;
+        QString insertAction, deleteAction;
+    };
+    const Case cases[] = {
+        {0, {"btnPrintDevType"}, {}, {}},
+        {1, nav + QStringList{"btnInsert", "btnSame", "btnDelete", "btnPrintCrewList"}, "InsertCrewList", "DeleteCrewList"},
+        {2, nav + QStringList{"btnInsert", "btnDelete", "btnPrintNormAcc"}, "InsertNormState", "DeleteNormState"},
+    };
+    settle();
+    EXPECT_EQ(shownButtons(), nav + QStringList{"btnPrint"});
+    swap();
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.page);
+        tabs()->setCurrentIndex(c.page);
+        settle();
+        EXPECT_EQ(shownButtons(), c.shown);
+        if (!c.insertAction.isEmpty()) {
+            EXPECT_EQ(qobject_cast<QToolButton*>(button("btnInsert"))->defaultAction()->objectName(), c.insertAction);
+            EXPECT_EQ(qobject_cast<QToolButton*>(button("btnDelete"))->defaultAction()->objectName(), c.deleteAction);
+        }
+    }
+    EXPECT_EQ(qobject_cast<QToolButton*>(button("btnSame"))->defaultAction()->objectName(), "Insert2");
+    EXPECT_EQ(button("btnPrintDevType")->property("Tag").toInt(), 1);
+    EXPECT_EQ(button("btnPrintNormAcc")->property("Tag").toInt(), 8);
+    EXPECT_FALSE(button("btnPrintNormAcc")->isEnabled()); // its report is not there yet
+    swap();
+    settle();
+    EXPECT_EQ(shownButtons(), nav + QStringList{"btnPrint"});
+    EXPECT_FALSE(ds("dsNormState")->isActive());
+}
+
+TEST_F(AccountFormTest, InformationPageFollowsTheCrewAndKeepsPairsComplete)
+{
+    const qint64 newType = insert("insert into DevType (Name_DevType) values ('Весы')");
+    openPage(0);
+    // Showing the page made the missing pairs.
+    EXPECT_EQ(scalar("select count(*) from DevTypeCount").toInt(), 3 * 3);
+    auto* selector = child<QComboBox>("editCrewDep");
+    EXPECT_EQ(selector->count(), 3);
+    EXPECT_EQ(selector->itemText(selector->findData(crewAlone)), ""); // no department, no text
+    EXPECT_EQ(selector->currentText(), "Цех КИП  ,  Бригада 1");
+    Dataset* types = ds("dsDevType");
+    EXPECT_EQ(types->recordCount(), 3);
+    ASSERT_TRUE(types->locate("ID_DevType", gauge));
+    EXPECT_EQ(types->value("RecN").toInt(), types->recNo());
+    EXPECT_EQ(ds("dsDevRep")->recordCount(), 2);
+    EXPECT_EQ(ds("dsDevRep")->value("Full").toString(), "Поверка");
+    EXPECT_EQ(ds("dsRepCath")->recordCount(), 2);
+    chooseCrew("editCrewDep", crew2);
+    EXPECT_EQ(ds("dsDevRep")->recordCount(), 0);
+    EXPECT_FALSE(button("btnAddRepCath")->isEnabled()); // no service row to share
+    Q_UNUSED(newType);
+}
+
+TEST_F(AccountFormTest, EditsStayWithTheCrewTheyWereMadeIn)
+{
+    openPage(0);
+    Dataset* types = ds("dsDevType");
+    ASSERT_TRUE(types->locate("ID_DevType", thermometer));
+    types->edit();
+    types->setValue("Count", 4);
+    chooseCrew("editCrewDep", crew2); // moving the selector stores the edit first
+    EXPECT_EQ(scalar(QStringLiteral("select [Count] from DevTypeCount where IDevType = %1 and ICrew = %2")
+                         .arg(thermometer).arg(crew1)).toInt(), 4);
+    EXPECT_TRUE(scalar(QStringLiteral("select [Count] from DevTypeCount where IDevType = %1 and ICrew = %2")
+                           .arg(thermometer).arg(crew2)).isNull());
+
+    tabs()->setCurrentIndex(1);
+    settle();
+    Dataset* member = ds("dsCrewList");
+    ASSERT_EQ(ds("dsCrewListView")->recordCount(), 2);
+    member->edit();
+    member->setValue("ProfNaimen", "Слесарь КИПиА");
+    chooseCrew("editCrewDep2", crew2);
+    EXPECT_EQ(scalar(QStringLiteral("select count(*) from CrewList where ICrew = %1").arg(crew1)).toInt(), 2);
+    EXPECT_EQ(scalar(QStringLiteral("select ProfNaimen from CrewList where [No] = 1")).toString(), "Слесарь КИПиА");
+}
+
+TEST_F(AccountFormTest, APostedTypeGetsItsPairsAndCountInTheSelectedCrew)
+{
+    openPage(0);
+    chooseCrew("editCrewDep", crew2);
+    click("btnInsertDevType");
+    Dataset* types = ds("dsDevType");
+    types->setValue("Name_DevType", "Весы");
+    types->setValue("Count", 6);
+    types->post();
+    const qint64 id = scalar("select ID_DevType from DevType where Name_DevType = 'Весы'").toLongLong();
+    EXPECT_EQ(scalar(QStringLiteral("select count(*) from DevTypeCount where IDevType = %1").arg(id)).toInt(), 3);
+    EXPECT_EQ(scalar(QStringLiteral("select [Count] from DevTypeCount where IDevType = %1 and ICrew = %2").arg(id).arg(crew2))
+                  .toInt(), 6);
+    EXPECT_EQ(types->recordCount(), 3);
+    EXPECT_EQ(types->value("ID_DevType").toLongLong(), id);
+}
+
+TEST_F(AccountFormTest, AnnualVolumeDivisionAndDeletionRefusals)
+{
+    openPage(0);
+    ASSERT_TRUE(ds("dsDevType")->locate("ID_DevType", gauge));
+    Dataset* rows = ds("dsDevRep");
+    ASSERT_TRUE(rows->locate("ID_DevRep", gaugeCheck));
+    rows->edit();
+    rows->setValue("RT", QVariant());
+    rows->setValue("RT_Mon", 3);
+    rows->setValue("RT_PC", 1.5);
+    click("btnRCount"); // the pending edit is stored and counted: 12 / 3 = 4 a year, 10 x 4 x 1.5
+    EXPECT_DOUBLE_EQ(number(QStringLiteral("select RT from DevRep where ID_DevRep = %1").arg(gaugeCheck)), 4);
+    EXPECT_DOUBLE_EQ(number(QStringLiteral("select RCount from DevRep where ID_DevRep = %1").arg(gaugeCheck)), 60);
+    EXPECT_TRUE(messages.shown().isEmpty());
+
+    rows->edit();
+    rows->setValue("RT", 2);
+    rows->setValue("RT_Mon", 4);
+    click("btnRCount");
+    EXPECT_EQ(messages.texts(), QStringList{Text(Str::AccountIntervalNotLinked) + "\r" + Text(Str::OperationCanceled)});
+    EXPECT_DOUBLE_EQ(number(QStringLiteral("select RT from DevRep where ID_DevRep = %1").arg(gaugeCheck)), 2);
+
+    messages.clear();
+    rows->edit();
+    rows->setValue("RCount", 90);
+    rows->post();
+    share(gaugeCheck, grade3, 1);
+    RequeryDataSetKeepRow(*ds("dsRepCath"));
+    click("btnDivide");
+    EXPECT_EQ(scalar(QStringLiteral("select count(*) from RepCath where IDevRep = %1 and [Value] = 30").arg(gaugeCheck)).toInt(), 3);
+    rows->edit();
+    rows->setValue("RCount", 0);
+    rows->post();
+    click("btnDivide");
+    EXPECT_EQ(messages.texts(), QStringList{"Норма времени = 0.Операция отменена."});
+
+    // A service row with shares and a type with service rows stay.
+    messages.clear();
+    click("btnDelDevRep");
+    EXPECT_EQ(rows->recordCount(), 2);
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_TRUE(messages.texts()[0].endsWith(Text(Str::OperationCanceled)));
+    messages.clear();
+    click("btnDelDevType");
+    EXPECT_EQ(ds("dsDevType")->recordCount(), 2);
+    EXPECT_TRUE(messages.texts().value(0).endsWith(Text(Str::OperationCanceled)));
+}
+
+TEST_F(AccountFormTest, NewRowsAlwaysBelongSomewhere)
+{
+    openPage(0);
+    chooseCrew("editCrewDep", crewAlone);
+    ASSERT_TRUE(ds("dsDevType")->locate("ID_DevType", thermometer));
+    click("btnAddDevRep");
+    Dataset* rows = ds("dsDevRep");
+    EXPECT_EQ(rows->value("ICrew").toLongLong(), crewAlone);
+    EXPECT_EQ(rows->value("IDevType").toLongLong(), thermometer);
+    EXPECT_FALSE(button("btnAddRepCath")->isEnabled()); // the service row is not stored yet
+    rows->setValue("R_No", 1);
+    rows->post();
+    settle();
+    click("btnAddRepCath");
+    ds("dsRepCath")->setValue("Value", 5);
+    ds("dsRepCath")->post();
+    EXPECT_EQ(scalar(QStringLiteral("select count(*) from RepCath where IDevRep = %1")
+                         .arg(rows->value("ID_DevRep").toLongLong())).toInt(), 1);
+
+    tabs()->setCurrentIndex(2);
+    chooseCrew("editCrewDep3", crew2);
+    click("btnInsert");
+    ds("dsNormState")->setValue("ExtPlan", 12);
+    ds("dsNormState")->post();
+    EXPECT_EQ(scalar(QStringLiteral("select ICrew from NormState where ExtPlan = 12")).toLongLong(), crew2);
+}
+
+TEST_F(AccountFormTest, CrewStructureInsertCopyAndWorkingFund)
+{
+    const qint64 day = insert("insert into WorkDayLenth (Name_WorkDayLenth, Lenth) values ('8 ч', 8)");
+    const qint64 fund = insert("insert into DayFund (Name_DayFund, DayFundNum) values ('Пятидневка', 250)");
+    const qint64 holiday = insert("insert into LostDayUsed (Name_LostDayUsed, LostDayUsed) values ('Отпуск', 24)");
+    const qint64 losses = insert("insert into LostDayMiscPC (Name_LostDayMiscPC, LostDayMiscPC) values ('Прочие', 4)");
+    openPage(1);
+    Dataset* view = ds("dsCrewListView");
+    Dataset* member = ds("dsCrewList");
+    ASSERT_TRUE(view->locate("No", 1));
+    member->edit();
+    member->setValue("IWorkDayLenth", day);
+    member->setValue("IDayFundNom", fund);
+    member->setValue("ILostDayUsed", holiday);
+    member->setValue("ILostDayMiscPC", losses);
+    click("btnCount"); // the pending edit is what is counted
+    EXPECT_TRUE(messages.shown().isEmpty()) << messages.texts().join("|").toStdString();
+    EXPECT_DOUBLE_EQ(view->value("LostDayUsedPC").toDouble(), 8);
+    EXPECT_DOUBLE_EQ(view->value("LostDaySumPC").toDouble(), 12);
+    EXPECT_DOUBLE_EQ(view->value("DayFundRez").toDouble(), 220);
+    EXPECT_DOUBLE_EQ(view->value("DayFundP1E").toDouble(), 1760);
+    EXPECT_EQ(view->value("No").toInt(), 1);
+
+    chooseCrew("editCrewDep2", crew2);
+    swap(); // back and forth keeps the crew chosen
+    swap();
+    tabs()->setCurrentIndex(1);
+    settle();
+    chooseCrew("editCrewDep2", crew2);
+    click("btnInsert");
+    EXPECT_EQ(scalar(QStringLiteral("select count(*) from CrewList where ICrew = %1").arg(crew2)).toInt(), 1);
+    EXPECT_EQ(view->recordCount(), 1);
+    EXPECT_EQ(QApplication::focusWidget(), child<QLineEdit>("EditNo"));
+    click("btnCount");
+    EXPECT_EQ(messages.texts(),
+              QStringList{"Пустое значение продолжительности отпуска.\rПустое значение номинального фонда рабочего "
+                          "времени.\rПустое значение прочих потерь рабочего времени.\rПустое значение "
+                          "продолжительности рабочего дня\r"});
+
+    // "Same" copies a member of crew 1 into the crew chosen in the selector.
+    chooseCrew("editCrewDep2", crew1);
+    ASSERT_TRUE(view->locate("No", 1));
+    chooseCrew("editCrewDep2", crew1);
+    click("btnSame");
+    EXPECT_EQ(scalar(QStringLiteral("select count(*) from CrewList where ICrew = %1 and DayFundP1E = 1760").arg(crew1)).toInt(), 2);
+    click("btnDelete");
+    EXPECT_EQ(scalar(QStringLiteral("select count(*) from CrewList where ICrew = %1").arg(crew1)).toInt(), 2);
+}
+
+TEST_F(AccountFormTest, NormStateCountedOnThePivotPage)
+{
+    openPage(2);
+    messages.answerNext(false);
+    messages.answerNext(true);
+    click("btnNormCount");
+    Dataset* norm = ds("dsNormState");
+    ASSERT_EQ(norm->recordCount(), 2);
+    EXPECT_EQ(norm->value("Cathegory").toInt(), 4);
+    EXPECT_DOUBLE_EQ(norm->value("PlanP1E").toDouble(), 1760);
+    EXPECT_EQ(child<QLineEdit>("DBEdit6")->text(), "1760");
+    EXPECT_EQ(messages.shown().size(), 2);
+}
+
+TEST_F(AccountFormTest, GoToFieldJumpsAndSettings)
+{
+    open();
+    form->GoToField("Name_Reps");
+    settle();
+    EXPECT_TRUE(form->isFormView());
+    EXPECT_EQ(tabs()->currentIndex(), 0);
+    EXPECT_TRUE(child<QTableView>("GridDevRep")->hasFocus());
+    form->GoToField("Comments");
+    EXPECT_TRUE(child<QTableView>("GridDevRep")->hasFocus());
+
+    ASSERT_TRUE(ds("dsDevType")->locate("ID_DevType", gauge));
+    ASSERT_TRUE(ds("dsDevRep")->locate("ID_DevRep", gaugeRepair));
+    click("btnEditService");
+    auto* sprav = qobject_cast<TSpravForm*>(main->findChildWindow("TSpravForm"));
+    ASSERT_TRUE(sprav);
+    EXPECT_EQ(sprav->currentPage(), 15);
+    EXPECT_EQ(sprav->currentDataset()->value("ID_Reps").toLongLong(), repair);
+    main->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(form->parentWidget()));
+    click("btnEditCrewDep");
+    EXPECT_EQ(sprav->currentPage(), 3);
+    EXPECT_FALSE(button("btnEditDevType")->isEnabled()); // no device types window yet
+
+    child<QSplitter>("SplitterTypes")->setSizes({150, 500});
+    const int width = child<QSplitter>("SplitterTypes")->sizes().value(0);
+    form->parentWidget()->close();
+    QSettings ini(dir.file("Device.ini"), QSettings::IniFormat);
+    EXPECT_EQ(ini.value("TAccountForm/PanelTypes.Width").toInt(), width);
+    EXPECT_TRUE(ini.contains("TAccountForm/Width"));
+    EXPECT_TRUE(ini.contains("TAccountForm/GridDevRep.Columns"));
+    openPage(0);
+    QCoreApplication::processEvents();
+    EXPECT_NEAR(child<QSplitter>("SplitterTypes")->sizes().value(0), width, 2);
+}
