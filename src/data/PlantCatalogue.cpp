@@ -588,9 +588,14 @@ void PlantCatalogue::writeLabour(SqlConnection& connection) const
         cathegories.append(w.insert(QStringLiteral("insert into Cathegory (Name_Cathegory, Cathegory) values (:Name, "
                                                    ":Grade);"),
                                     {{"Name", text(def.name)}, {"Grade", def.grade}}));
+    // A crew just set up: no department yet, no members, nothing to service.
+    w.insert(QStringLiteral("insert into Crew (Name_Crew) values (:Name);"), {{"Name", text("Бригада резерва")}});
     writeCountsAndVolumes(connection);
     writeShares(connection, *this, cathegories);
     writeWorkplaces(w, *this, cathegories);
+    // An apprentice whose category is not settled, in a crew whose service rows have shares.
+    w.insert(QStringLiteral("insert into CrewList ( ICrew, ProfNum, ProfNaimen, [No] ) values ( :Crew, 1, :Prof, 99 );"),
+             {{"Crew", crews[BoilerCrew]}, {"Prof", text("Ученик слесаря по КИПиА")}});
     for (int crew : kNormCrews)
         writeNormState(connection, crews[crew]);
 }

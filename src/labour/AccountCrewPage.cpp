@@ -206,6 +206,7 @@ void TAccountForm::ActivateCrewPage(bool on)
                 header->moveSection(header->visualIndex(c), i);
         showButtonsFor(View::Crew);
         applyStoredSizes({m_crewSplitter});
+        fitColumnsOnce({m_gridCrewList});
     }
 }
 

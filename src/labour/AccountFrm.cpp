@@ -342,7 +342,20 @@ void TAccountForm::loadSettings(const FormSettings& settings)
     remember(m_crewSplitter, "PanelCrewList.Height");
     remember(m_normSplitter, "NormStatePanel.Height");
     for (QTableView* g : {m_gridDevRep, m_gridRepCath, m_gridDevType, m_gridCrewList, m_gridNormState})
-        GridSettings::restore(settings, g->objectName(), *g);
+        if (settings.contains(g->objectName() + QStringLiteral(".Columns"))) {
+            GridSettings::restore(settings, g->objectName(), *g);
+            m_fittedGrids.insert(g);
+        }
+}
+
+void TAccountForm::fitColumnsOnce(std::initializer_list<QTableView*> grids)
+{
+    // Until the user has widths of his own, columns are as wide as their titles and values.
+    for (QTableView* g : grids)
+        if (!m_fittedGrids.contains(g) && g->model()->rowCount() > 0) {
+            g->resizeColumnsToContents();
+            m_fittedGrids.insert(g);
+        }
 }
 
 void TAccountForm::applyStoredSizes(std::initializer_list<QSplitter*> splitters)
@@ -444,6 +457,7 @@ void TAccountForm::buildInfoPage()
     m_servicesSplitter->addWidget(buildSharesPanel());
     m_typesSplitter->addWidget(m_servicesSplitter);
     m_typesSplitter->setStretchFactor(1, 1);
+    m_typesSplitter->setSizes({400, 600});
     layout->addWidget(m_typesSplitter, 1);
 
     setPageHandlers(m_infoPage, [this] { ActivateInfoPage(true); }, [this] { ActivateInfoPage(false); });
@@ -548,6 +562,7 @@ void TAccountForm::ActivateInfoPage(bool on)
         setNavigationDataset(nullptr);
         showButtonsFor(View::Info);
         applyStoredSizes({m_typesSplitter, m_servicesSplitter});
+        fitColumnsOnce({m_gridDevType, m_gridDevRep, m_gridRepCath});
     }
 }
 

@@ -2,6 +2,9 @@
 
 #include "tables/BaseFrm.h"
 
+#include <QHash>
+#include <QSet>
+
 class DatasetSelector;
 class FieldBinder;
 class GridFooter;
@@ -68,6 +71,7 @@ private:
     QToolButton* newEllipsis(QWidget* editor, int linkedPage, const QString& keyField);
     void setLabels();
     void applyStoredSizes(std::initializer_list<QSplitter*> splitters);
+    void fitColumnsOnce(std::initializer_list<QTableView*> grids);
 
     // --- buttons by view and page
     enum class View { Table, Info, Crew, Norm };
@@ -145,4 +149,5 @@ private:
     FieldBinder* m_normBinder = nullptr;
     GridFooter* m_footer = nullptr;
     QHash<QSplitter*, int> m_storedSizes; // from the settings, until the page first shows
+    QSet<QTableView*> m_fittedGrids;      // grids whose column widths are set (stored or fitted)
 };

@@ -140,6 +140,7 @@ void TAccountForm::ActivateNormPage(bool on)
             header->moveSection(header->visualIndex(c), i);
     showButtonsFor(View::Norm);
     applyStoredSizes({m_normSplitter});
+    fitColumnsOnce({m_gridNormState});
 }
 
 void TAccountForm::postNormPage() { dsNormState->checkBrowseMode(); }

@@ -71,5 +71,7 @@ void bindListItems(QComboBox* combo, Dataset* list, const QString& keyField, con
     };
     QObject::connect(list, &Dataset::rowsReplaced, combo, fill);
     QObject::connect(list, &Dataset::fieldsChanged, combo, fill);
+    // Opening replaces the rows before the list counts as open.
+    QObject::connect(list, &Dataset::stateChanged, combo, fill);
     fill();
 }
