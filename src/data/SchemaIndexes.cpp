@@ -8,6 +8,7 @@ namespace {
 struct IndexedColumn {
     const char* table;
     const char* column;
+    const char* second = nullptr; // a second column for lookups by both
 };
 
 // Reference columns used in joins and reference checks, and the dates that logs are pruned and plans
@@ -24,6 +25,9 @@ constexpr IndexedColumn kIndexes[] = {
     {"Complect", "IDevice"},     {"Refusal", "IDevice"},       {"RefusalNaimen", "IGroupNaimen"},
     {"RefusParamValue", "IRefusal"}, {"RepCath", "IDevRep"},   {"DevTypeCount", "IDevType"},
     {"DevTypeCount", "ICrew"},   {"CrewList", "ICrew"},        {"NormState", "ICrew"},
+    // The labour window looks a count up by type and crew for every pair when it keeps the pairs
+    // complete: by one column alone that is a scan of every type of the crew, for each pair.
+    {"DevTypeCount", "IDevType", "ICrew"},
 };
 
 } // namespace
@@ -34,7 +38,12 @@ QStringList SchemaIndexes::statements()
     for (const IndexedColumn& index : kIndexes) {
         const QString table = QString::fromLatin1(index.table);
         const QString column = QString::fromLatin1(index.column);
-        result.append(QStringLiteral("CREATE INDEX IF NOT EXISTS ix_%1_%2 ON %1 (%2);").arg(table, column));
+        if (index.second) {
+            const QString second = QString::fromLatin1(index.second);
+            result.append(QStringLiteral("CREATE INDEX IF NOT EXISTS ix_%1_%2_%3 ON %1 (%2, %3);").arg(table, column, second));
+        } else {
+            result.append(QStringLiteral("CREATE INDEX IF NOT EXISTS ix_%1_%2 ON %1 (%2);").arg(table, column));
+        }
     }
     return result;
 }
