@@ -398,3 +398,30 @@ TEST_F(AccountFormTest, GoToFieldJumpsAndSettings)
     QCoreApplication::processEvents();
     EXPECT_NEAR(child<QSplitter>("SplitterTypes")->sizes().value(0), width, 2);
 }
+
+TEST_F(AccountFormTest, SelectorItemActivationAndListJumps)
+{
+    auto* selector = main->findChild<QComboBox*>("sComboTable");
+    ASSERT_TRUE(selector);
+    emit selector->activated(5);
+    form = qobject_cast<TAccountForm*>(main->findChildWindow("TAccountForm"));
+    ASSERT_TRUE(form);
+    EXPECT_FALSE(form->isFormView());
+
+    // Activation re-reads the page shown: a member added elsewhere appears.
+    tabs()->setCurrentIndex(1);
+    swap();
+    EXPECT_EQ(ds("dsCrewListView")->recordCount(), 2);
+    member(crew1, grade5, 1650, 3);
+    form->FormActivate();
+    EXPECT_EQ(ds("dsCrewListView")->recordCount(), 3);
+    EXPECT_TRUE(ds("dsCrewList")->isActive());
+
+    // The ellipsis of a list editor opens the linked tables on that list, at the row in use.
+    ASSERT_TRUE(ds("dsCrewListView")->locate("No", 2));
+    click("DBLookupComboboxEh1Ellipsis");
+    auto* sprav = qobject_cast<TSpravForm*>(main->findChildWindow("TSpravForm"));
+    ASSERT_TRUE(sprav);
+    EXPECT_EQ(sprav->currentPage(), 19);
+    EXPECT_EQ(sprav->currentDataset()->value("ID_Cathegory").toLongLong(), grade3);
+}
