@@ -543,7 +543,10 @@ void TMainForm::PreviewExecute()
 {
     WaitCursor wait;
     QWidget* child = activeChild();
-    if (auto* grid = qobject_cast<QTableView*>(focusedGrid(child))) {
+    // A window whose Print decides itself what to print (a chart page) gets Preview whatever has the focus.
+    if (isTableWindow(child) && child->property("PreviewRunsPrint").toBool()) {
+        runChildCommand(child, QStringLiteral("Print"));
+    } else if (auto* grid = qobject_cast<QTableView*>(focusedGrid(child))) {
         GridPrinter printer(grid);
         printer.preview(this);
     } else if (isTableWindow(child)) {

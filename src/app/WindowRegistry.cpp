@@ -3,6 +3,7 @@
 #include "app/MainFrm.h"
 #include "app/ManagerFrm.h"
 #include "labour/AccountFrm.h"
+#include "plan/ReportFrm.h"
 #include "tables/SpravFrm.h"
 
 void registerProgramWindows()
@@ -10,4 +11,5 @@ void registerProgramWindows()
     TMainForm::registerWindow(QStringLiteral("TManagerForm"), [] { return new TManagerForm; });
     TMainForm::registerWindow(QStringLiteral("TSpravForm"), [] { return new TSpravForm; });
     TMainForm::registerWindow(QStringLiteral("TAccountForm"), [] { return new TAccountForm; });
+    TMainForm::registerWindow(QStringLiteral("TReportForm"), [] { return new TReportForm; });
 }

@@ -822,15 +822,12 @@ void Dataset::rebuildOrder(int keepStoreRow)
     m_order.reserve(size_t(count));
     if (m_filtered && !m_filter.trimmed().isEmpty()) {
         m_terms.clear();
-        for (const QString& text : splitTerms(m_filter)) {
-            const int eq = text.indexOf(QLatin1Char('='));
-            if (eq < 0)
-                throw DatabaseError(QStringLiteral("Неверное условие фильтра: %1").arg(text.trimmed()));
+        for (const FilterTermText& text : filterTerms(m_filter)) {
             FilterTerm term;
-            term.column = storeColumn(unbracketed(text.left(eq)));
-            const QString valueText = text.mid(eq + 1).trimmed();
+            term.column = storeColumn(text.field);
+            const QString& valueText = text.value;
             if (term.column < 0)
-                throw DatabaseError(QStringLiteral("Поле «%1» не найдено.").arg(unbracketed(text.left(eq))));
+                throw DatabaseError(QStringLiteral("Поле «%1» не найдено.").arg(text.field));
             if (valueText.compare(QLatin1String("NULL"), Qt::CaseInsensitive) == 0) {
                 term.isNull = true;
             } else if (valueText.startsWith(QLatin1Char('\'')) && valueText.endsWith(QLatin1Char('\'')) &&
@@ -882,6 +879,20 @@ void Dataset::rebuildOrder(int keepStoreRow)
         if (found != m_order.end())
             m_current = int(found - m_order.begin());
     }
+}
+
+QList<Dataset::FilterTermText> Dataset::filterTerms(const QString& filter)
+{
+    QList<FilterTermText> terms;
+    if (filter.trimmed().isEmpty())
+        return terms;
+    for (const QString& text : splitTerms(filter)) {
+        const qsizetype eq = text.indexOf(QLatin1Char('='));
+        if (eq < 0)
+            throw DatabaseError(QStringLiteral("Неверное условие фильтра: %1").arg(text.trimmed()));
+        terms.append({unbracketed(text.left(eq)), text.mid(eq + 1).trimmed()});
+    }
+    return terms;
 }
 
 void Dataset::applySort()

@@ -113,6 +113,14 @@ public:
     void setFiltered(bool filtered);
     const QString& sort() const { return m_sort; }
     void setSort(const QString& sort);
+    // The terms of a client filter as written: the field (without brackets) and the value's text,
+    // "NULL", a quoted text with its quotes, or a number. Throws DatabaseError on a term without "=".
+    // Whoever turns a filter into SQL reads it through here, so both agree on what it says.
+    struct FilterTermText {
+        QString field;
+        QString value;
+    };
+    static QList<FilterTermText> filterTerms(const QString& filter);
 
     // --- bound controls
     void disableControls();

@@ -66,6 +66,8 @@ class QTreeWidgetItem;
 //   dsMain keeping the row number and lays the buttons out again. An override calls the base first.
 // - Find (the window's and the main window's) searches the grid that has the focus, a page's grid
 //   included; focusedGrid() tells which one that is.
+// - Print prints the main grid; the main window's Preview prints the focused grid instead, unless
+//   the window sets the dynamic property "PreviewRunsPrint" (true): then Preview runs Print.
 // - Override GoToField (double click or Enter in the grid), setComplectVisible (kit tree) and, where
 //   a window keeps more settings, saveSettings/loadSettings (call the base to keep its list).
 //

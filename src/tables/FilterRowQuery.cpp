@@ -343,6 +343,22 @@ bool FilterRowQuery::hasAnchor(const QString& statement)
     return false;
 }
 
+QString FilterRowQuery::anchorConditions(const QString& statement)
+{
+    for (const QString& line : statement.split(lineBreak())) {
+        if (!line.startsWith(QLatin1String("1=1"), Qt::CaseInsensitive))
+            continue;
+        QString rest = line.mid(3);
+        if (rest.endsWith(QLatin1Char(';')))
+            rest.chop(1); // the bare anchor "1=1;"; a condition itself never ends on a ";"
+        rest = rest.trimmed();
+        if (rest.startsWith(QLatin1String("and "), Qt::CaseInsensitive))
+            rest = rest.mid(4).trimmed();
+        return rest;
+    }
+    return {};
+}
+
 QString FilterRowQuery::rebuild(const QString& statement, const QStringList& conditions)
 {
     QString result;

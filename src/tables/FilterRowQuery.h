@@ -36,6 +36,9 @@ public:
     // before it kept as they are. A statement without an anchor line is returned unchanged.
     static QString rebuild(const QString& statement, const QStringList& conditions);
     static bool hasAnchor(const QString& statement);
+    // The conditions rebuild() wrote on the anchor line, joined as they stand there; empty when the
+    // line is the bare anchor or there is none.
+    static QString anchorConditions(const QString& statement);
     // The distinct non-null values of a column, for its drop-down.
     static QString valueListStatement(const QString& column, const QString& table);
 

@@ -49,6 +49,10 @@ void GridPrinter::preparePrinter(QPrinter* printer)
 
 void GridPrinter::setPreviewOutputFile(const QString& pdfFile) { previewFile = pdfFile; }
 
+QString GridPrinter::previewOutputFile() { return previewFile; }
+
+QString GridPrinter::cannotPrintText(const QString& target) { return cannotPrint(target); }
+
 GridPrinter::Layout GridPrinter::layoutFor(QPainter& painter, QPrinter* printer) const
 {
     Layout layout;

@@ -41,6 +41,10 @@ public:
     // Tests: preview() writes the pages to this PDF file instead of opening the dialog; empty
     // restores the dialog.
     static void setPreviewOutputFile(const QString& pdfFile);
+    // The file set above; other print previews of the program follow the same seam.
+    static QString previewOutputFile();
+    // The message when a printer or file cannot take the pages.
+    static QString cannotPrintText(const QString& target);
 
 private:
     struct Layout;

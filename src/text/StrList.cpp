@@ -371,6 +371,12 @@ constexpr Entry entries[] = {
     {Str::PlanChooseGroupRow, u"Choose the string from group box with the amount more then 1.",
      u"Выберите строку из окна группировки со значением количества > 1"},
     {Str::PlanInvalidYear, u"Invalid input.", u"Неправильно введен год"},
+    {Str::PlanSkippedRecords,
+     u"Next-service records without a device or a service were left out of the plan ( amount = %d ): %s",
+     u"Записи следующих обслуживаний без устройства или без обслуживания не вошли в план ( колич. = %d ): %s"},
+    {Str::PlanProgress, u"Next-service records: %d of %d", u"Записи следующих обслуживаний: %d из %d"},
+    {Str::PlanLastDateRecord, u"Access code %s, last date %s",
+     u"Инвентарный номер %s, дата предыдущего обслуживания %s"},
 
     // Shared by several windows
     {Str::ColDeviceId, u"ID_Device", u"Номер в БД"},

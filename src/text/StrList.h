@@ -334,6 +334,9 @@ enum class Str : int {
     PlanChartTitle,
     PlanChooseGroupRow,
     PlanInvalidYear,
+    PlanSkippedRecords,
+    PlanProgress,
+    PlanLastDateRecord,
 
     // Shared by several windows
     ColDeviceId,

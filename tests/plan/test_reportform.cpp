@@ -1,0 +1,231 @@
+// The yearly plan window driven as a user would, offscreen, on the demo plant.
+#include "app/MainFrm.h"
+#include "app/WindowRegistry.h"
+#include "data/Clock.h"
+#include "data/DMFrm.h"
+#include "data/Dataset.h"
+#include "plan/PivotModel.h"
+#include "plan/ReportFrm.h"
+#include "plan/YearUpDown.h"
+#include "support/MessageRecorder.h"
+#include "support/QtPrinters.h"
+#include "support/TempDir.h"
+#include "support/TestDatabase.h"
+#include "tables/FilterHeader.h"
+#include "tables/GridPrinter.h"
+
+#include <QAbstractButton>
+#include <QAction>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+#include <QTableView>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+class ReportFormTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        Clock::fix(QDateTime(QDate(2025, 3, 10), QTime(9, 0)));
+        TestDatabase::createDemoDatabase(dir.path());
+        dm = std::make_unique<TDM>();
+        registerProgramWindows();
+        main = std::make_unique<TMainForm>();
+        main->show();
+    }
+    void TearDown() override
+    {
+        GridPrinter::setPreviewOutputFile({});
+        main.reset();
+        dm.reset();
+        Clock::fix(QDateTime());
+    }
+
+    TReportForm* open()
+    {
+        main->updateActions();
+        main->action("OpenReport")->trigger();
+        return qobject_cast<TReportForm*>(main->findChildWindow("TReportForm"));
+    }
+    int planRows() { return dm->ADOConnection()->scalar("select count(*) from YearReport;").toInt(); }
+    static void go(TReportForm* form, const QString& year)
+    {
+        form->findChild<QLineEdit*>("editYear")->setText(year);
+        form->findChild<QPushButton*>("btnGo")->click();
+    }
+    static qint64 pivotTotal(TReportForm* form)
+    {
+        const PivotModel* model = form->pivotModel();
+        qint64 sum = 0;
+        for (int r = 0; r < model->rowCount(); ++r)
+            for (int c = 1; c < model->columnCount(); ++c)
+                sum += model->index(r, c).data().toLongLong();
+        return sum;
+    }
+    // As the toolbar's Swap does: the commands are enabled when the program is idle.
+    static void swap(TReportForm* form)
+    {
+        form->updateOnIdle();
+        form->action("Swap")->trigger();
+    }
+    static QTreeWidgetItem* topNode(TReportForm* form, const QString& startsWith)
+    {
+        QTreeWidget* tree = form->groupTree();
+        for (int i = 0; i < tree->topLevelItemCount(); ++i)
+            if (tree->topLevelItem(i)->text(0).startsWith(startsWith))
+                return tree->topLevelItem(i);
+        return nullptr;
+    }
+
+    TempWorkDir dir;
+    MessageRecorder messages;
+    std::unique_ptr<TDM> dm;
+    std::unique_ptr<TMainForm> main;
+};
+
+} // namespace
+
+TEST_F(ReportFormTest, OpensOnceWithItsYearBoxAndEmptiesALeftoverPlan)
+{
+    dm->ADOConnection()->execute("insert into YearReport (IDevice, repdate, IRep) "
+                                 "select IDevice, '2025-04-01 00:00:00', IRep from nextrepview where IRep is not null;");
+    ASSERT_GT(planRows(), 0);
+    TReportForm* form = open();
+    ASSERT_TRUE(form);
+    EXPECT_EQ(open(), form);
+    EXPECT_EQ(main->mdiArea()->subWindowList().size(), 1);
+    EXPECT_EQ(form->windowTitle(), "Отчеты и графики обслуживаний");
+    EXPECT_EQ(planRows(), 0);
+    EXPECT_EQ(form->dsMain()->objectName(), "dsReport");
+    EXPECT_EQ(form->dsMain()->recordCount(), 0);
+    EXPECT_EQ(form->findChild<QLineEdit*>("editYear")->text(), "2025");
+    auto* upDown = form->findChild<YearUpDown*>("UpDown1");
+    ASSERT_TRUE(upDown);
+    EXPECT_EQ(upDown->minimum(), 2025);
+    EXPECT_EQ(upDown->maximum(), 3000);
+    upDown->stepBy(1);
+    EXPECT_EQ(form->findChild<QLineEdit*>("editYear")->text(), "2026");
+    for (const char* hidden : {"btnInsert", "btnSame", "btnDelete"})
+        EXPECT_TRUE(form->findChild<QAbstractButton*>(hidden)->isHidden()) << hidden;
+    EXPECT_EQ(form->dsMain()->field("ANumber")->label(), "Инвентарный номер");
+    EXPECT_EQ(form->SavedPivotSql(), form->c1()->sql());
+}
+
+TEST_F(ReportFormTest, GoChecksTheYearThenFillsTheListAndTheTree)
+{
+    TReportForm* form = open();
+    go(form, "abc"); // the mask lets no letter in: nothing that reads as a year
+    ASSERT_EQ(messages.texts(), QStringList({"Неправильно введен год"}));
+    go(form, "2024");
+    ASSERT_EQ(messages.texts().size(), 2);
+    EXPECT_EQ(messages.texts()[1], "Parameter should be more or is equal to the current year");
+    EXPECT_EQ(planRows(), 0);
+
+    messages.clear();
+    form->setGroupFields({"Short_Reps"});
+    go(form, "2025");
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join("\n").toStdString();
+    ASSERT_GT(planRows(), 0);
+    EXPECT_EQ(form->dsMain()->recordCount(), dm->ADOConnection()->scalar("select count(*) from YearReportView;").toInt());
+    EXPECT_GT(form->groupTree()->topLevelItemCount(), 0);
+
+    // Enter in the year field runs GO too.
+    const int rows2025 = planRows();
+    form->findChild<QLineEdit*>("editYear")->setText("2026");
+    QTest::keyClick(form->findChild<QLineEdit*>("editYear"), Qt::Key_Return);
+    EXPECT_NE(planRows(), rows2025);
+    EXPECT_EQ(form->dsMain()->value("Year").toInt(), 2026);
+}
+
+TEST_F(ReportFormTest, ThePivotCountsWhatTheListShows)
+{
+    TReportForm* form = open();
+    swap(form); // before any GO: empty and silent
+    EXPECT_TRUE(form->isFormView());
+    EXPECT_EQ(form->pivotModel()->rowCount(), 0);
+    EXPECT_TRUE(messages.texts().isEmpty());
+    EXPECT_TRUE(form->findChild<QAbstractButton*>("btnFirst")->isHidden());
+    swap(form);
+    EXPECT_FALSE(form->findChild<QAbstractButton*>("btnFirst")->isHidden());
+
+    go(form, "2025");
+    // A planned service whose service row is gone: the list shows it with no short name.
+    dm->ADOConnection()->execute("insert into YearReport (IDevice, repdate, IRep) "
+                                 "select min(ID_Device), '2025-06-10 00:00:00', -1 from Device;");
+    form->RequeryKeepRow();
+    form->setGroupFields({"Short_Reps"});
+    swap(form);
+    EXPECT_FALSE(form->c1()->sql().contains("where"));
+    EXPECT_EQ(pivotTotal(form), form->dsMain()->recordCount());
+    swap(form);
+    EXPECT_FALSE(form->c1()->isActive()); // open only while the page shows
+
+    for (const QString& node : {QString("<нет>"), form->groupTree()->topLevelItem(1)->text(0).section(' ', 0, 0)}) {
+        QTreeWidgetItem* item = topNode(form, node);
+        ASSERT_TRUE(item) << node.toStdString();
+        form->groupTree()->setCurrentItem(item);
+        form->GroupTreeClick();
+        const int listed = form->dsMain()->recordCount();
+        ASSERT_GT(listed, 0);
+        swap(form);
+        EXPECT_EQ(pivotTotal(form), listed) << node.toStdString() << " " << form->c1()->sql().toStdString();
+        swap(form);
+    }
+
+    // The filter row narrows both as well, a ";" in the value included.
+    form->setGroupFields({});
+    form->updateOnIdle(); // the idle step lets go of the node's filter with the tree
+    const int column = form->dsMain()->fieldIndex("Month");
+    emit form->filterHeader()->filterChanged(column, "6");
+    const int listed = form->dsMain()->recordCount();
+    ASSERT_GT(listed, 0);
+    swap(form);
+    EXPECT_EQ(pivotTotal(form), listed) << form->c1()->sql().toStdString() << "\n" << form->dsMain()->sql().toStdString();
+    EXPECT_EQ(form->pivotModel()->columnCount(), 2); // the names, and June
+    swap(form);
+    emit form->filterHeader()->filterChanged(form->dsMain()->fieldIndex("ANumber"), "'x;y'");
+    swap(form);
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join("\n").toStdString();
+    EXPECT_EQ(pivotTotal(form), 0);
+    swap(form);
+}
+
+TEST_F(ReportFormTest, ChartPrintIsOnePageWithItsTextsAndClosingEmptiesThePlan)
+{
+    TReportForm* form = open();
+    form->parentWidget()->resize(1100, 750); // room for the axis titles in full
+    go(form, "2025");
+    swap(form);
+    ASSERT_GT(form->pivotModel()->rowCount(), 0);
+    const QString pdf = dir.file("chart.pdf");
+    GridPrinter::setPreviewOutputFile(pdf);
+    // The main window's Preview prints the page even with the focus in the pivot grid.
+    form->findChild<QWidget*>("DecisionGrid1")->setFocus();
+    QTest::qWait(50); // the chart lays itself out when events are processed, as on screen
+    main->updateActions();
+    main->action("Preview")->trigger();
+    ASSERT_TRUE(QFile::exists(pdf));
+    QProcess info;
+    info.start("pdfinfo", {pdf});
+    info.waitForFinished();
+    EXPECT_TRUE(QString::fromUtf8(info.readAllStandardOutput()).contains(QRegularExpression("Pages:\\s+1\\n")));
+    QProcess text;
+    text.start("pdftotext", {pdf, "-"});
+    text.waitForFinished();
+    const QString printed = QString::fromUtf8(text.readAllStandardOutput());
+    for (const QString& expected : {QString("Колич."), QString("Месяц"), form->pivotModel()->pivot().rowTitle(0)})
+        EXPECT_TRUE(printed.contains(expected)) << expected.toStdString() << "\n" << printed.toStdString();
+
+    ASSERT_GT(planRows(), 0);
+    form->parentWidget()->close();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(planRows(), 0);
+    EXPECT_TRUE(main->mdiArea()->subWindowList().isEmpty());
+}
