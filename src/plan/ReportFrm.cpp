@@ -26,6 +26,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMdiSubWindow>
 #include <QProgressDialog>
 #include <QPushButton>
 #include <QScrollArea>
@@ -37,7 +38,7 @@
 namespace {
 
 constexpr int kHighestYear = 3000;       // where the spinner stops; typed years go further
-constexpr int kProgressDelayMs = 500;     // a generation shorter than this shows no dialog
+int progressDelayMs = 500;                // a generation shorter than this shows no dialog
 constexpr int kProgressStep = 512;        // records between two looks at the progress dialog
 
 struct ColumnLabel {
@@ -220,6 +221,8 @@ void TReportForm::changeEvent(QEvent* event)
 
 // ---------------------------------------------------------------- generation
 
+void TReportForm::setProgressDelay(int ms) { progressDelayMs = ms; }
+
 void TReportForm::btnGoClick()
 {
     if (m_generating)
@@ -247,7 +250,8 @@ void TReportForm::btnGoClick()
     const bool built = builder.BuildYearReport(year);
     if (m_closeAfterGeneration) {
         // The window (or the program) was closed meanwhile: the generation gave way, now the window goes.
-        QMetaObject::invokeMethod(this, &QWidget::close, Qt::QueuedConnection);
+        QWidget* frame = qobject_cast<QMdiSubWindow*>(parentWidget()) ? parentWidget() : this;
+        QMetaObject::invokeMethod(frame, &QWidget::close, Qt::QueuedConnection);
         return;
     }
     // A refused last date empties the plan, so the list must show that too.
@@ -262,7 +266,7 @@ bool TReportForm::generationProgress(int done, int total)
     if (m_cancelRequested)
         return false;
     if (!m_progress) {
-        if (m_generationTimer.elapsed() < kProgressDelayMs)
+        if (m_generationTimer.elapsed() < progressDelayMs)
             return true;
         // Modal: the user can only watch or cancel, so nothing else writes while the plan is built.
         m_progress = new QProgressDialog(this);

@@ -41,6 +41,8 @@ public:
     bool isGenerating() const { return m_generating; }
     // Asks a running generation to stop at its next progress step (closing the window does it too).
     void cancelGeneration() { m_cancelRequested = true; }
+    // How long a generation runs before its progress dialog shows (0.5 s); tests shorten it.
+    static void setProgressDelay(int ms);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

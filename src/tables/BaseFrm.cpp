@@ -1122,6 +1122,9 @@ void TBaseForm::showEvent(QShowEvent* event)
         if (m_dsMain)
             RequeryKeepRow();
     }
+    // Commands must be usable as soon as the window shows: the manager opens a window and swaps
+    // it to the form view at once, before the program has been idle.
+    updateActions();
     m_buttonsArranged = false;
     ArrangeButtons();
 }

@@ -54,9 +54,10 @@ class QTreeWidgetItem;
 //   fails (a pending edit that cannot be stored), the page stays: the tab goes back and Swap keeps
 //   the form view. ReopenPage() runs onHide and onShow of the page shown (activation uses it).
 //   Datasets of pages should be children of the window: deactivation and closing store their edits.
-// - Commands: setCommand(name, execute, enabled); an action without a handler is disabled (Insert2,
-//   Same, Twice, Undo, Move have none in the base). addCommand() adds a named command of the
-//   window's own (a page's Insert, a print button). setDeleteDataset() binds Delete to a dataset.
+// - Commands: setCommand(name, execute, enabled), their enabling checked when the window shows and
+//   at every idle step; an action without a handler is disabled (Insert2, Same, Twice, Undo, Move
+//   have none in the base). addCommand() adds a named command of the window's own (a page's Insert,
+//   a print button). setDeleteDataset() binds Delete to a dataset.
 // - Buttons: hideButton()/showButton()/setButtonVisible() by objectName, addButton(action, tag) at
 //   place `tag` (up to 20), bindButton() lets a base button serve another action. Each of them lays
 //   the box out anew on the next idle step.

@@ -1,5 +1,6 @@
 // The yearly plan window driven as a user would, offscreen, on the demo plant.
 #include "app/MainFrm.h"
+#include "app/ManagerFrm.h"
 #include "app/WindowRegistry.h"
 #include "data/Clock.h"
 #include "data/DMFrm.h"
@@ -22,6 +23,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QTableView>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
@@ -228,4 +230,47 @@ TEST_F(ReportFormTest, ChartPrintIsOnePageWithItsTextsAndClosingEmptiesThePlan)
     QCoreApplication::processEvents();
     EXPECT_EQ(planRows(), 0);
     EXPECT_TRUE(main->mdiArea()->subWindowList().isEmpty());
+}
+
+TEST_F(ReportFormTest, ManagerCodesOpenTheTableOrTheChartView)
+{
+    main->updateActions();
+    main->action("OpenManager")->trigger();
+    auto* manager = qobject_cast<TManagerForm*>(main->findChildWindow("TManagerForm"));
+    ASSERT_TRUE(manager);
+    manager->runCode(31);
+    TReportForm* form = qobject_cast<TReportForm*>(main->findChildWindow("TReportForm"));
+    ASSERT_TRUE(form);
+    EXPECT_TRUE(form->isFormView());
+    EXPECT_TRUE(form->findChild<QAbstractButton*>("btnFirst")->isHidden());
+    manager->runCode(30);
+    EXPECT_FALSE(form->isFormView());
+}
+
+TEST_F(ReportFormTest, ClosingDuringGoCancelsFirstAndLeavesNoHalfPlan)
+{
+    TReportForm* form = open();
+    TReportForm::setProgressDelay(0);
+    // The close arrives while the progress dialog lets events through, as a STOP from a later start would.
+    QTimer::singleShot(0, form->parentWidget(), &QWidget::close);
+    go(form, "2026");
+    TReportForm::setProgressDelay(500);
+    EXPECT_EQ(planRows(), 0);
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(main->mdiArea()->subWindowList().isEmpty());
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join("\n").toStdString();
+}
+
+TEST_F(ReportFormTest, AFailingDeleteOnClosingIsShownAndTheWindowStillCloses)
+{
+    TReportForm* form = open();
+    go(form, "2025");
+    dm->ADOConnection()->execute("create trigger keep before delete on YearReport "
+                                 "begin select raise(abort, 'the plan is kept'); end;");
+    form->parentWidget()->close();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(main->mdiArea()->subWindowList().isEmpty());
+    ASSERT_EQ(messages.texts().size(), 1);
+    EXPECT_TRUE(messages.texts()[0].contains("the plan is kept")) << messages.texts()[0].toStdString();
 }

@@ -252,3 +252,15 @@ TEST_F(BaseContractTest, FindSearchesTheFocusedGridOfAPage)
     form->action("Find")->trigger();
     EXPECT_EQ(FindDialog::shared(form)->dataset(), form->dsMain());
 }
+
+TEST_F(BaseContractTest, CommandsWorkAsSoonAsTheWindowShows)
+{
+    // The manager opens a window and swaps it to its form view before the program was ever idle.
+    QMdiArea area;
+    area.show();
+    auto* form = new TContractProbe;
+    area.addSubWindow(form)->show();
+    form->action("Swap")->trigger();
+    EXPECT_TRUE(form->isFormView());
+    area.closeAllSubWindows();
+}
