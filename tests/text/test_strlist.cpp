@@ -201,7 +201,7 @@ TEST_F(StrListTest, MessageTextTurnsCarriageReturnsIntoLineBreaks)
 
 TEST_F(StrListTest, EveryEntryHasTextInBothLanguages)
 {
-    EXPECT_EQ(StrEntryCount, 388);
+    EXPECT_EQ(StrEntryCount, 391);
     for (int i = 0; i < StrEntryCount; ++i) {
         const Str entry = static_cast<Str>(i);
         EXPECT_FALSE(textIn(entry, English).isEmpty()) << "English entry " << i;
