@@ -63,9 +63,18 @@ void fill(QChart* chart, const ServicePivot& pivot)
     amount->setLabelFormat(QStringLiteral("%.0f"));
     chart->addAxis(amount, Qt::AlignLeft);
     series->attachAxis(amount);
-    // After attaching: attaching fits the axis to the series again.
-    amount->setRange(0, double(std::max<qint64>(highest, 1)));
-    amount->applyNiceNumbers();
+    // Counts are whole numbers: ticks at a whole step of 1, 2 or 5 times a power of ten, at most
+    // ten of them. Set after attaching, which fits the axis to the series again.
+    const qint64 top = std::max<qint64>(highest, 1);
+    qint64 step = 1;
+    for (qint64 scale = 1; top / step > 10; scale *= 10)
+        for (const qint64 factor : {1, 2, 5})
+            if (top / step > 10)
+                step = factor * scale;
+    amount->setTickType(QValueAxis::TicksDynamic);
+    amount->setTickAnchor(0);
+    amount->setTickInterval(double(step));
+    amount->setRange(0, double((top + step - 1) / step * step));
 
     chart->legend()->setVisible(true);
     chart->legend()->setAlignment(Qt::AlignRight);
