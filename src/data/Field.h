@@ -39,6 +39,9 @@ public:
     static int declaredLength(const QString& declaredType);
     // Characters as the user counts them (a letter outside the basic plane is one, not two).
     static int characterCount(const QString& text);
+    // Whether an editor may change it: a data field that is not read-only, or a lookup field (which
+    // writes the key it looks up by) not marked read-only. Calculated fields never.
+    bool isEditable() const { return !m_readOnly && m_kind != Kind::Calculated; }
 
     // The value as the user reads it: dates "dd.MM.yyyy" (with the time when there is one), numbers
     // with a decimal comma and the display format, texts as they are, null as nothing.

@@ -1,6 +1,8 @@
 #include "tables/FieldBinder.h"
 
 #include "data/Dataset.h"
+#include "tables/EditValue.h"
+#include "tables/LookupEditor.h"
 
 #include <QCheckBox>
 #include <algorithm>
@@ -18,11 +20,11 @@ constexpr const char* kDateFormat = "dd.MM.yyyy";
 
 bool isDateLine(const QLineEdit* edit) { return !edit->inputMask().isEmpty() && edit->inputMask().startsWith("99.99.9999"); }
 
-// A masked date editor with no digit typed reads "..", or with the blanks shown "  .  .    ".
-bool isBlankDate(const QString& text)
+using EditValue::isBlankDate;
+
+bool isNumber(ResultSet::ColumnType type)
 {
-    return std::all_of(text.begin(), text.end(),
-                       [](QChar c) { return c == QLatin1Char('.') || c == QLatin1Char('_') || c.isSpace(); });
+    return type == ResultSet::ColumnType::Integer || type == ResultSet::ColumnType::Real;
 }
 
 QDate dateOf(const QVariant& value)
@@ -62,39 +64,61 @@ void FieldBinder::unbind(QWidget* editor)
         }
 }
 
+ResultSet::ColumnType FieldBinder::columnType(const QString& field) const
+{
+    const Field* f = m_dataset->field(field);
+    if (!f || f->kind() != Field::Kind::Data || !m_dataset->rows() || f->column() < 0)
+        return ResultSet::ColumnType::Variant;
+    return m_dataset->rows()->column(f->column()).type;
+}
+
 void FieldBinder::connectEditor(QWidget* editor, const QString& field)
 {
     if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
         connect(edit, &QLineEdit::textEdited, this, [this, edit, field](const QString& text) {
-            if (!isDateLine(edit))
-                return write(field, text);
-            const QDate date = QDate::fromString(text, QLatin1String(kDateFormat));
-            if (date.isValid())
-                write(field, QDateTime(date, QTime(0, 0)));
-            else if (isBlankDate(text))
-                write(field, QVariant());
+            if (isDateLine(edit)) {
+                const QDate date = QDate::fromString(text, QLatin1String(kDateFormat));
+                if (date.isValid())
+                    write(edit, field, QDateTime(date, QTime(0, 0)));
+                else if (isBlankDate(text))
+                    write(edit, field, QVariant());
+                return;
+            }
+            const ResultSet::ColumnType type = columnType(field);
+            if (!isNumber(type))
+                return write(edit, field, text);
+            // Half a number ("-", ",") is not written; the field keeps its value until there is one.
+            if (const std::optional<QVariant> value = EditValue::parse(text, type))
+                write(edit, field, *value);
         });
+    } else if (auto* lookup = qobject_cast<LookupEditor*>(editor)) {
+        connect(lookup, &LookupEditor::keyChosen, this,
+                [this, lookup, field](const QVariant& key) { write(lookup, field, key); });
     } else if (auto* combo = qobject_cast<QComboBox*>(editor)) {
         connect(combo, &QComboBox::activated, this, [this, combo, field](int index) {
             const QVariant data = combo->itemData(index);
-            write(field, data.isValid() ? data : QVariant(combo->itemText(index)));
+            write(combo, field, data.isValid() ? data : QVariant(combo->itemText(index)));
         });
+        // A pick-list that also takes typed text (the numbers of a device).
+        if (combo->isEditable())
+            connect(combo->lineEdit(), &QLineEdit::textEdited, this,
+                    [this, combo, field](const QString& text) { write(combo, field, text); });
     } else if (auto* date = qobject_cast<QDateEdit*>(editor)) {
         connect(date, &QDateEdit::dateChanged, this,
-                [this, field](const QDate& d) { write(field, QDateTime(d, QTime(0, 0))); });
+                [this, date, field](const QDate& d) { write(date, field, QDateTime(d, QTime(0, 0))); });
     } else if (auto* spin = qobject_cast<QSpinBox*>(editor)) {
-        connect(spin, &QSpinBox::valueChanged, this, [this, field](int v) { write(field, v); });
+        connect(spin, &QSpinBox::valueChanged, this, [this, spin, field](int v) { write(spin, field, v); });
     } else if (auto* spin = qobject_cast<QDoubleSpinBox*>(editor)) {
-        connect(spin, &QDoubleSpinBox::valueChanged, this, [this, field](double v) { write(field, v); });
+        connect(spin, &QDoubleSpinBox::valueChanged, this, [this, spin, field](double v) { write(spin, field, v); });
     } else if (auto* text = qobject_cast<QPlainTextEdit*>(editor)) {
         connect(text, &QPlainTextEdit::textChanged, this, [this, text, field] {
             if (m_showing)
                 return;
             keepWithin(text, maxLength(field));
-            write(field, text->toPlainText());
+            write(text, field, text->toPlainText());
         });
     } else if (auto* check = qobject_cast<QCheckBox*>(editor)) {
-        connect(check, &QCheckBox::toggled, this, [this, field](bool on) { write(field, on ? 1 : 0); });
+        connect(check, &QCheckBox::toggled, this, [this, check, field](bool on) { write(check, field, on ? 1 : 0); });
     }
 }
 
@@ -127,12 +151,18 @@ void FieldBinder::limitLength(QLineEdit* edit, const QString& field, const QStri
     edit->setMaxLength(max > 0 ? std::max(max, int(shown.size())) : 32767);
 }
 
-void FieldBinder::write(const QString& field, const QVariant& value)
+void FieldBinder::write(QWidget* editor, const QString& field, const QVariant& value)
 {
     if (m_showing || !m_dataset->isActive())
         return;
     if (m_dataset->value(field) == value && !m_dataset->isEditing())
         return;
+    // The editor being typed into is not re-shown from the value it wrote ("1," stays "1,").
+    m_writing = editor;
+    struct Done {
+        QPointer<QWidget>& writing;
+        ~Done() { writing = nullptr; }
+    } done{m_writing};
     m_dataset->setValue(field, value);
 }
 
@@ -153,19 +183,31 @@ void FieldBinder::refresh()
 void FieldBinder::show(const Binding& binding)
 {
     QWidget* editor = binding.editor;
-    if (!editor)
+    if (!editor || editor == m_writing)
         return;
     const bool active = m_dataset->isActive() && !m_dataset->isEmpty();
     editor->setEnabled(m_dataset->isActive());
     const QVariant value = active ? m_dataset->value(binding.field) : QVariant();
     m_showing = true;
     if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
-        const QString text = isDateLine(edit) ? dateOf(value).toString(QLatin1String(kDateFormat))
-                                              : displayText(binding.field, value);
-        if (!isDateLine(edit))
+        const ResultSet::ColumnType type = columnType(binding.field);
+        QString text;
+        if (isDateLine(edit)) {
+            text = dateOf(value).toString(QLatin1String(kDateFormat));
+        } else if (isNumber(type)) {
+            // Edited from the stored value, not from the display format.
+            text = EditValue::editText(value);
+            if (!edit->validator() && m_dataset->rows())
+                edit->setValidator(EditValue::validatorFor(
+                    m_dataset->rows()->column(m_dataset->field(binding.field)->column()), edit));
+        } else {
+            text = displayText(binding.field, value);
             limitLength(edit, binding.field, text);
+        }
         if (edit->text() != text)
             edit->setText(text);
+    } else if (auto* lookup = qobject_cast<LookupEditor*>(editor)) {
+        lookup->setKeyValue(value);
     } else if (auto* combo = qobject_cast<QComboBox*>(editor)) {
         int index = combo->findData(value);
         if (index < 0)

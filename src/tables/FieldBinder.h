@@ -5,6 +5,9 @@
 #include <QPointer>
 #include <QString>
 
+#include "data/ResultSet.h"
+#include "tables/EditValue.h"
+
 class Dataset;
 class QLineEdit;
 class QPlainTextEdit;
@@ -16,13 +19,15 @@ class QWidget;
 //
 // Text editors take no more characters than the column's declared size (Field::maxLength).
 //
-// Editors: QLineEdit (text; with the input mask "99.99.9999" it reads and writes dates as dd.MM.yyyy),
-// QComboBox (lookup lists: the item data, or the text when items carry none), QDateEdit,
-// QSpinBox / QDoubleSpinBox, QPlainTextEdit, QCheckBox.
+// Editors: QLineEdit (text; numbers from their stored value, typed with "," or "."; with the input
+// mask "99.99.9999" it reads and writes dates as dd.MM.yyyy), LookupEditor (the key it shows and
+// the one the user chooses), QComboBox (lists: the item data, or the text when items carry none; an
+// editable one also writes what is typed), QDateEdit, QSpinBox / QDoubleSpinBox, QPlainTextEdit,
+// QCheckBox.
 class FieldBinder : public QObject {
     Q_OBJECT
 public:
-    static QString dateMask() { return QStringLiteral("99.99.9999;_"); }
+    static QString dateMask() { return EditValue::dateMask(); }
 
     explicit FieldBinder(Dataset* dataset, QObject* parent = nullptr);
 
@@ -41,7 +46,8 @@ private:
 
     void connectEditor(QWidget* editor, const QString& field);
     void show(const Binding& binding);
-    void write(const QString& field, const QVariant& value);
+    void write(QWidget* editor, const QString& field, const QVariant& value);
+    ResultSet::ColumnType columnType(const QString& field) const;
     int maxLength(const QString& field) const;
     void limitLength(QLineEdit* edit, const QString& field, const QString& shown) const;
     static void keepWithin(QPlainTextEdit* editor, int maxChars);
@@ -51,4 +57,5 @@ private:
     Dataset* m_dataset;
     QList<Binding> m_bindings;
     bool m_showing = false;
+    QPointer<QWidget> m_writing; // the editor whose change is being written
 };

@@ -8,6 +8,8 @@
 #include "data/MessageService.h"
 #include "data/RefChecks.h"
 #include "data/ResultSet.h"
+#include "tables/CellEditorDelegate.h"
+#include "tables/EditableDatasetModel.h"
 #include "tables/FormSettings.h"
 #include "tables/GridPrinter.h"
 #include "text/StrList.h"
@@ -15,21 +17,15 @@
 #include <QAbstractEventDispatcher>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QComboBox>
 #include <QHeaderView>
-#include <QIntValidator>
 #include <QLabel>
-#include <QLineEdit>
 #include <QListWidget>
 #include <QMdiSubWindow>
 #include <QPushButton>
-#include <QRegularExpression>
-#include <QRegularExpressionValidator>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QStatusBar>
 #include <QStyle>
-#include <QStyledItemDelegate>
 #include <QTableView>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -66,159 +62,7 @@ const Field* fieldAt(const Dataset* ds, int column)
     return ds->fields()[size_t(column)].get();
 }
 
-bool isEditableField(const Field* f)
-{
-    if (!f || !f->isVisible())
-        return false;
-    return f->kind() == Field::Kind::Lookup || !f->isReadOnly();
-}
-
-ResultSet::ColumnInfo columnInfo(const Dataset* ds, const Field* f)
-{
-    if (!ds || !ds->rows() || !f || f->kind() != Field::Kind::Data || f->column() < 0)
-        return {};
-    return ds->rows()->column(f->column());
-}
-
-// The grids edit in place through the dataset: a cell's new value goes to the current row, which
-// enters edit state; moving to another row posts it.
-class EditableModel : public DatasetModel {
-public:
-    using DatasetModel::DatasetModel;
-
-    Qt::ItemFlags flags(const QModelIndex& index) const override
-    {
-        Qt::ItemFlags f = DatasetModel::flags(index);
-        if (isEditableField(fieldAt(dataset(), index.column())))
-            f |= Qt::ItemIsEditable;
-        return f;
-    }
-
-    // `value` is already of the column's kind (the delegate converts the text); a lookup column
-    // receives the key it stands for.
-    bool setData(const QModelIndex& index, const QVariant& value, int role) override
-    {
-        Dataset* ds = dataset();
-        const Field* f = fieldAt(ds, index.column());
-        if (role != Qt::EditRole || !isEditableField(f))
-            return false;
-        return guarded([&] {
-            if (ds->currentRow() != index.row())
-                ds->setRecNo(index.row() + 1);
-            ds->setValue(f->kind() == Field::Kind::Lookup ? f->lookup().keyField : f->name(), value);
-        });
-    }
-};
-
-// Text up to the column's length, numbers through a validator (so nothing the column cannot hold
-// is ever typed), lookup columns through a list of the looked-up names.
-class CellDelegate : public QStyledItemDelegate {
-public:
-    using QStyledItemDelegate::QStyledItemDelegate;
-
-    QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem&, const QModelIndex& index) const override
-    {
-        const Dataset* ds = datasetOf(index);
-        const Field* f = fieldAt(ds, index.column());
-        if (f && f->kind() == Field::Kind::Lookup)
-            return lookupEditor(parent, *f);
-        auto* edit = new QLineEdit(parent);
-        edit->setFrame(false);
-        const ResultSet::ColumnInfo info = columnInfo(ds, f);
-        if (info.type == ResultSet::ColumnType::Text && f->maxLength() > 0)
-            edit->setMaxLength(f->maxLength());
-        else if (info.type == ResultSet::ColumnType::Integer)
-            edit->setValidator(integerValidator(info.declaredType, edit));
-        else if (info.type == ResultSet::ColumnType::Real)
-            edit->setValidator(new QRegularExpressionValidator(
-                QRegularExpression(QStringLiteral("(-?(\\d{1,12}([.,]\\d{0,6})?|[.,]\\d{1,6}))?")), edit));
-        return edit;
-    }
-
-    void setEditorData(QWidget* editor, const QModelIndex& index) const override
-    {
-        if (auto* combo = qobject_cast<QComboBox*>(editor)) {
-            const Dataset* ds = datasetOf(index);
-            const Field* f = fieldAt(ds, index.column());
-            combo->setCurrentIndex(std::max(0, combo->findData(ds->value(f->lookup().keyField))));
-            return;
-        }
-        if (auto* edit = qobject_cast<QLineEdit*>(editor))
-            edit->setText(index.data(Qt::DisplayRole).toString());
-    }
-
-    // Only what the user changed is written: opening and leaving a cell leaves the row unmodified.
-    void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override
-    {
-        if (auto* combo = qobject_cast<QComboBox*>(editor)) {
-            const QVariant key = combo->currentData();
-            const Dataset* ds = datasetOf(index);
-            const Field* f = fieldAt(ds, index.column());
-            if (f && !sameKey(ds->value(f->lookup().keyField), key))
-                model->setData(index, key, Qt::EditRole);
-            return;
-        }
-        auto* edit = qobject_cast<QLineEdit*>(editor);
-        if (!edit || !edit->isModified())
-            return;
-        // A number left half-typed ("-", ",") is no number: the cell keeps its value.
-        if (!edit->hasAcceptableInput() && !edit->text().trimmed().isEmpty())
-            return;
-        const Dataset* ds = datasetOf(index);
-        model->setData(index, cellValue(edit->text(), columnInfo(ds, fieldAt(ds, index.column())).type), Qt::EditRole);
-    }
-
-private:
-    static const Dataset* datasetOf(const QModelIndex& index)
-    {
-        auto* model = qobject_cast<const DatasetModel*>(index.model());
-        return model ? model->dataset() : nullptr;
-    }
-
-    static QComboBox* lookupEditor(QWidget* parent, const Field& f)
-    {
-        auto* combo = new QComboBox(parent);
-        combo->addItem(QString(), QVariant());
-        const Dataset* list = f.lookup().dataset;
-        if (list && list->isActive()) {
-            const int key = list->fieldIndex(f.lookup().lookupKeyField);
-            const int name = list->fieldIndex(f.lookup().resultField);
-            for (int row = 0; row < list->recordCount(); ++row)
-                combo->addItem(list->displayText(row, name), list->valueAt(row, key));
-        }
-        return combo;
-    }
-
-    static bool sameKey(const QVariant& a, const QVariant& b)
-    {
-        if (a.isNull() || b.isNull())
-            return a.isNull() == b.isNull();
-        return a.toLongLong() == b.toLongLong();
-    }
-
-    static QValidator* integerValidator(const QString& declared, QObject* parent)
-    {
-        if (declared.contains(QLatin1String("small"), Qt::CaseInsensitive))
-            return new QIntValidator(-32768, 32767, parent);
-        return new QIntValidator(parent);
-    }
-
-    // Empty text is an empty value; numbers take "," or "." as the decimal separator.
-    static QVariant cellValue(const QString& text, ResultSet::ColumnType type)
-    {
-        const QString t = text.trimmed();
-        if (t.isEmpty())
-            return {};
-        switch (type) {
-        case ResultSet::ColumnType::Integer:
-            return t.toLongLong();
-        case ResultSet::ColumnType::Real:
-            return QString(t).replace(QLatin1Char(','), QLatin1Char('.')).toDouble();
-        default:
-            return text;
-        }
-    }
-};
+bool isEditableField(const Field* f) { return f && f->isVisible() && f->isEditable(); }
 
 void refuseWhileReferenced(const Dataset& ds, const QString& key, const char* table, const char* column,
                            const char* message)
@@ -650,12 +494,12 @@ QWidget* TSpravForm::createTablePanel(Table& t, const QString& caption)
         connect(t.ds, signal, this, [&t] { t.syncing = true; });
     connect(t.ds, &Dataset::rowsReplaced, this, [&t] { t.syncing = true; });
     connect(t.ds, &Dataset::fieldsChanged, this, [&t] { t.syncing = true; });
-    t.model = new EditableModel(t.ds, this);
+    t.model = new EditableDatasetModel(t.ds, this);
     t.model->setObjectName(QStringLiteral("src") + t.name);
     t.grid = new QTableView(panel);
     t.grid->setObjectName(QStringLiteral("grid") + t.name);
     t.grid->setModel(t.model);
-    t.grid->setItemDelegate(new CellDelegate(t.grid));
+    t.grid->setItemDelegate(new CellEditorDelegate(t.grid));
     t.grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     t.grid->setSelectionMode(QAbstractItemView::SingleSelection);
     t.grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |

@@ -439,7 +439,9 @@ TEST_F(SpravTest, CellEditorsTakeCommaDecimalsAndPickDimensionsByName)
     ASSERT_TRUE(combo);
     delegate->setEditorData(combo, dimension);
     EXPECT_EQ(combo->currentText(), "кПа");
-    combo->setCurrentIndex(combo->findText("мА"));
+    const int chosen = combo->findText("мА");
+    combo->setCurrentIndex(chosen);
+    emit combo->activated(chosen); // what the user's click or key reports
     delegate->setModelData(combo, g->model(), dimension);
     EXPECT_EQ(dimension.data().toString(), "мА");
     f.SelectPage(0);

@@ -1,0 +1,69 @@
+#include "tables/EditValue.h"
+
+#include "data/Field.h"
+
+#include <QDateTime>
+#include <QIntValidator>
+#include <QRegularExpression>
+#include <QRegularExpressionValidator>
+#include <algorithm>
+
+namespace EditValue {
+
+QString editText(const QVariant& value)
+{
+    // Without a display format a number keeps all of its (at most six) decimals.
+    return Field::formatValue(value);
+}
+
+std::optional<QVariant> parse(const QString& text, ResultSet::ColumnType type, const QVariant& previous)
+{
+    const QString t = text.trimmed();
+    if (t.isEmpty() || (type == ResultSet::ColumnType::DateTime && isBlankDate(t)))
+        return QVariant();
+    bool ok = false;
+    switch (type) {
+    case ResultSet::ColumnType::Integer: {
+        const qlonglong number = t.toLongLong(&ok);
+        return ok ? std::optional<QVariant>(number) : std::nullopt;
+    }
+    case ResultSet::ColumnType::Real: {
+        const double number = QString(t).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
+        return ok ? std::optional<QVariant>(number) : std::nullopt;
+    }
+    case ResultSet::ColumnType::DateTime: {
+        const QDate day = QDate::fromString(t, QStringLiteral("dd.MM.yyyy"));
+        if (!day.isValid())
+            return std::nullopt;
+        const QDateTime before = previous.toDateTime();
+        return QVariant(QDateTime(day, before.isValid() ? before.time() : QTime(0, 0)));
+    }
+    default:
+        return QVariant(text);
+    }
+}
+
+QValidator* validatorFor(const ResultSet::ColumnInfo& column, QObject* parent)
+{
+    switch (column.type) {
+    case ResultSet::ColumnType::Integer:
+        if (column.declaredType.contains(QLatin1String("small"), Qt::CaseInsensitive))
+            return new QIntValidator(-32768, 32767, parent);
+        return new QIntValidator(parent);
+    case ResultSet::ColumnType::Real:
+        return new QRegularExpressionValidator(
+            QRegularExpression(QStringLiteral("(-?(\\d{1,12}([.,]\\d{0,6})?|[.,]\\d{1,6}))?")), parent);
+    default:
+        return nullptr;
+    }
+}
+
+QString dateMask() { return QStringLiteral("99.99.9999;_"); }
+
+bool isBlankDate(const QString& text)
+{
+    return std::all_of(text.begin(), text.end(),
+                       [](QChar c) { return c == QLatin1Char('.') || c == QLatin1Char('_') || c.isSpace(); });
+}
+
+} // namespace EditValue
