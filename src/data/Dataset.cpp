@@ -94,7 +94,11 @@ Dataset::Dataset(QObject* parent) : QObject(parent) { init(TDM::instance() ? TDM
 
 Dataset::Dataset(SqlConnection* connection, QObject* parent) : QObject(parent) { init(connection); }
 
-Dataset::~Dataset() = default;
+Dataset::~Dataset()
+{
+    if (m_master)
+        m_master->m_details.removeAll(this);
+}
 
 void Dataset::init(SqlConnection* connection) { m_connection = connection; }
 
@@ -111,10 +115,13 @@ void Dataset::setSql(const QString& sql)
 
 void Dataset::setMaster(Dataset* master)
 {
-    if (m_master)
+    if (m_master) {
         disconnect(m_master, nullptr, this, nullptr);
+        m_master->m_details.removeAll(this);
+    }
     m_master = master;
     if (master) {
+        master->m_details.append(this);
         connect(master, &Dataset::currentChanged, this, &Dataset::masterMoved);
         connect(master, &Dataset::rowsReplaced, this, &Dataset::masterMoved);
         connect(master, &Dataset::fieldsChanged, this, &Dataset::masterMoved);
@@ -128,6 +135,18 @@ void Dataset::masterMoved()
     if (isActive() && m_master) {
         checkBrowseMode();
         requery();
+    }
+}
+
+void Dataset::storeDetailEdits()
+{
+    for (const QPointer<Dataset>& detail : std::as_const(m_details)) {
+        if (!detail || !detail->isActive())
+            continue;
+        // The detail first: storing it re-reads its own details through `posted`, and a new row of
+        // theirs needs the detail's key.
+        detail->checkBrowseMode();
+        detail->storeDetailEdits();
     }
 }
 
@@ -203,16 +222,22 @@ void Dataset::open()
     if (!m_connection)
         throw DatabaseError(QStringLiteral("Нет соединения с базой данных."));
     beforeOpen(*this);
-    runStatement();
-    setState(State::Browse);
+    const bool sameFields = readRows();
+    // Active before anyone hears of the rows, so that what listens can read them.
+    m_state = State::Browse;
     m_bof = true;
     m_eof = m_order.empty();
+    announceRows(sameFields);
+    emit stateChanged();
     afterOpen(*this);
     afterScroll(*this);
 }
 
-void Dataset::runStatement()
+void Dataset::runStatement() { announceRows(readRows()); }
+
+bool Dataset::readRows()
 {
+    storeDetailEdits();
     auto rows = m_connection->select(m_sql, boundParams());
     QStringList oldNames, newNames;
     for (const auto& f : m_fields)
@@ -228,6 +253,11 @@ void Dataset::runStatement()
         buildFields();
     rebuildOrder(-1);
     m_current = m_order.empty() ? -1 : 0;
+    return sameFields;
+}
+
+void Dataset::announceRows(bool sameFields)
+{
     emit sameFields ? rowsReplaced() : fieldsChanged();
     emit currentChanged(m_current);
 }
@@ -261,6 +291,7 @@ void Dataset::close()
 {
     if (!isActive())
         return;
+    storeDetailEdits();
     beforeClose(*this);
     m_state = State::Inactive;
     m_rows.reset();
@@ -307,6 +338,7 @@ void Dataset::setCurrent(int row, bool force)
     checkBrowseMode();
     if (row == m_current && !force)
         return;
+    storeDetailEdits();
     beforeScroll(*this);
     m_current = row;
     if (m_disableCount > 0) {

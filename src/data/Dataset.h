@@ -41,6 +41,9 @@ public:
     const QString& sql() const { return m_sql; }
     void setSql(const QString& sql); // closes the dataset
     Dataset* master() const { return m_master; }
+    // The detail follows the master's current row. Before the master moves, re-reads or closes, the
+    // detail's pending edit (and its own details') is stored, so that it is written while the row it
+    // was made on is still the master's current one.
     void setMaster(Dataset* master);
     void setParam(const QString& name, const QVariant& value);
     QStringList paramNames() const; // as spelled in the text, in order of appearance
@@ -165,6 +168,10 @@ private:
     int storeColumn(const QString& name) const;
     QVariant lookupValue(const Field& field, int storeRow) const;
     void masterMoved();
+    void storeDetailEdits();
+    // Reads the rows; `notify` false leaves the signals to the caller (open emits them once active).
+    bool readRows();
+    void announceRows(bool sameFields);
     void notifyChanged(int row);
     void insertAt(int row);
     void markRemoved(int storeRow);
@@ -175,6 +182,7 @@ private:
     SqlConnection* m_connection = nullptr;
     QString m_sql;
     QPointer<Dataset> m_master;
+    QList<QPointer<Dataset>> m_details;
     QList<SqlParam> m_params;
     QString m_updateTable;
     mutable QString m_keyField;

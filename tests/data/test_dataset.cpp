@@ -207,6 +207,47 @@ TEST_F(DatasetTest, DetailFollowsAMasterInsertAndItsPost)
     EXPECT_EQ(column(detail, "ANumber"), QStringList({"Р-1"})); // re-read once the master has its key
 }
 
+TEST_F(DatasetTest, DetailEditIsStoredBeforeItsMasterMovesRereadsOrCloses)
+{
+    Dataset types(&connection);
+    types.setSql("select * from DevType order by ID_DevType;");
+    Dataset devices(&connection);
+    devices.setSql("select * from Device where IDevType = :ID_DevType order by ID_Device;");
+    devices.setMaster(&types);
+    // What a window's handler reads from the master at the moment the detail is stored.
+    QVariantList masterAtPost;
+    devices.beforePost.connect([&](Dataset&) { masterAtPost.append(types.value("ID_DevType")); });
+    types.open();
+    devices.open();
+
+    devices.edit();
+    devices.setValue("ZNumber", "moved");
+    types.next();
+    EXPECT_EQ(connection.scalar("select ZNumber from Device where ID_Device = 1;").toString(), "moved");
+    devices.append();
+    devices.setValue("ANumber", "new of type 2");
+    types.requery();
+    devices.edit();
+    devices.setValue("ZNumber", "closed");
+    types.close();
+    EXPECT_EQ(masterAtPost, QVariantList({1, 2, 1}));
+    EXPECT_EQ(connection.scalar("select ZNumber from Device where ID_Device = 1;").toString(), "closed");
+    EXPECT_EQ(connection.scalar("select count(*) from Device where ANumber = 'new of type 2';").toInt(), 1);
+}
+
+TEST_F(DatasetTest, OpenAnnouncesItsRowsOnceActive)
+{
+    Dataset ds(&connection);
+    ds.setSql("select * from Device;");
+    QList<bool> activeWhenHeard;
+    QObject::connect(&ds, &Dataset::fieldsChanged, [&] { activeWhenHeard.append(ds.isActive()); });
+    QObject::connect(&ds, &Dataset::rowsReplaced, [&] { activeWhenHeard.append(ds.isActive()); });
+    ds.open();
+    ds.close();
+    ds.open();
+    EXPECT_EQ(activeWhenHeard, QList<bool>({true, false, true}));
+}
+
 TEST_F(DatasetTest, BeforeHandlersAbandonSilently)
 {
     Dataset ds(&connection);
