@@ -56,7 +56,7 @@ qint64 rawGeneration(sqlite3* db, int year, const QDate& today)
     check(db, sqlite3_exec(db, "Delete from YearReport;", nullptr, nullptr, nullptr), "delete");
     sqlite3_stmt* select = nullptr;
     sqlite3_stmt* insert = nullptr;
-    check(db, sqlite3_prepare_v2(db, "select IDevice, IRep, LastRep, NextRep, RT_Mon, ANumber from nextrepview;", -1,
+    check(db, sqlite3_prepare_v2(db, "select IDevice, IRep, LastRep, NextRep, RT_Mon, ID_NextRep from nextrepview;", -1,
                                  &select, nullptr), "select");
     check(db, sqlite3_prepare_v2(db, "insert into YearReport (idevice,repdate,irep) values (?,?,?);", -1, &insert,
                                  nullptr), "insert");

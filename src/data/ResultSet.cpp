@@ -271,6 +271,17 @@ int ResultSet::indexOf(const QString& name) const
 
 QVariant ResultSet::value(int row, int c) const { return col(c).get(row); }
 
+QDate ResultSet::date(int row, int c) const
+{
+    const Column& column = col(c);
+    if (column.isNull(row))
+        return {};
+    if (column.info.type != ColumnType::DateTime)
+        return SqlValue::parseDateTime(column.get(row).toString()).date();
+    const qint64 day = column.ints[size_t(row)] / 1000000; // yyyymmdd, the time dropped
+    return QDate(int(day / 10000), int(day / 100 % 100), int(day % 100));
+}
+
 bool ResultSet::isNull(int row, int c) const { return col(c).isNull(row); }
 
 QString ResultSet::text(int row, int c) const

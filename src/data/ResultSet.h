@@ -36,6 +36,10 @@ public:
     int indexOf(const QString& name) const;
 
     QVariant value(int row, int col) const;
+    // The day of a date/time cell (invalid for a null or a text that is no date). Builds no
+    // QDateTime: a local QDateTime asks the system for its time zone each time, which dominates a
+    // pass over many rows.
+    QDate date(int row, int col) const;
     bool isNull(int row, int col) const;
     // The value as the user would read it in a list of distinct values: text as is, numbers with
     // ".", dates "dd.MM.yyyy" (with the time when it is not midnight).

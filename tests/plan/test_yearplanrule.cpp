@@ -110,9 +110,9 @@ TEST(YearPlanRule, StepMonthsAndMonthCountsStayRightWhereNarrowArithmeticFails)
 TEST(YearPlanRule, ALastServiceLaterTodayIsNotAfterToday)
 {
     const QDate today = d("10.03.2025");
-    EXPECT_FALSE(YearPlan::lastServiceAfterToday(today, QDateTime(today, QTime(14, 0))));
-    EXPECT_TRUE(YearPlan::lastServiceAfterToday(today, QDateTime(today.addDays(1), QTime(0, 0))));
-    EXPECT_FALSE(YearPlan::lastServiceAfterToday(today, QDateTime()));
+    EXPECT_FALSE(YearPlan::lastServiceAfterToday(today, QDateTime(today, QTime(14, 0)).date()));
+    EXPECT_TRUE(YearPlan::lastServiceAfterToday(today, today.addDays(1)));
+    EXPECT_FALSE(YearPlan::lastServiceAfterToday(today, QDate()));
 }
 
 TEST(YearPlanRule, AgreesWithTheWalkOnRandomRecords)

@@ -66,9 +66,6 @@ QList<QDate> occurrences(const QDate& today, int year, const QDate& next, int k)
     return dates;
 }
 
-bool lastServiceAfterToday(const QDate& today, const QDateTime& last)
-{
-    return last.isValid() && last.date() > today;
-}
+bool lastServiceAfterToday(const QDate& today, const QDate& lastDay) { return lastDay.isValid() && lastDay > today; }
 
 } // namespace YearPlan

@@ -31,7 +31,8 @@ QDate walkedDate(const QDate& today, qint64 months);
 // in the year. With k <= 0 the service is met at most once, in the month of its next date.
 QList<QDate> occurrences(const QDate& today, int year, const QDate& next, int k);
 
-// A last service "later than today" is one on a later day; a time of day on today's date is not.
-bool lastServiceAfterToday(const QDate& today, const QDateTime& last);
+// A last service "later than today" is one on a later day: the day is compared, so a time of day on
+// today's date is not later. An empty date is the earliest.
+bool lastServiceAfterToday(const QDate& today, const QDate& lastDay);
 
 } // namespace YearPlan

@@ -13,12 +13,15 @@ namespace {
 
 const QString kDeletePlan = QStringLiteral("Delete from YearReport;");
 
-// Columns read from the view, in this order.
-enum Column { IDevice, IRep, LastRep, NextRep, RtMon, ANumber };
+// Columns read from the view, in this order. The inventory numbers are read only for the few records
+// a message names: 300,000 texts would cost a good part of the generation.
+enum Column { IDevice, IRep, LastRep, NextRep, RtMon, IdNextRep };
 
-QString recordName(const ResultSet& rows, int r)
+QString recordName(SqlConnection& connection, const ResultSet& rows, int r)
 {
-    return rows.isNull(r, ANumber) ? Text(Str::TableNull) : rows.text(r, ANumber);
+    const QVariant name = connection.scalar(QStringLiteral("select ANumber from nextrepview where ID_NextRep = ") +
+                                            rows.text(r, IdNextRep) + QLatin1Char(';'));
+    return name.isNull() ? Text(Str::TableNull) : name.toString();
 }
 
 } // namespace
@@ -53,7 +56,7 @@ bool YearReportBuilder::BuildYearReport(int year)
     }
 
     const std::unique_ptr<ResultSet> rows = m_connection.select(
-        QStringLiteral("select IDevice, IRep, LastRep, NextRep, RT_Mon, ANumber from nextrepview;"));
+        QStringLiteral("select IDevice, IRep, LastRep, NextRep, RT_Mon, ID_NextRep from nextrepview;"));
     Transaction transaction(m_connection);
     m_connection.execute(kDeletePlan);
     SqlCommand insert(m_connection,
@@ -66,22 +69,23 @@ bool YearReportBuilder::BuildYearReport(int year)
             m_outcome = Outcome::Cancelled;
             return false; // the transaction rolls back
         }
-        if (YearPlan::lastServiceAfterToday(today, rows->value(r, LastRep).toDateTime())) {
+        if (YearPlan::lastServiceAfterToday(today, rows->date(r, LastRep))) {
             m_connection.execute(kDeletePlan);
             transaction.commit();
             m_outcome = Outcome::LastDateRefused;
             Messages::error(lastDateRefusedText() + QLatin1Char('\n') +
-                            FormatText(Str::PlanLastDateRecord, recordName(*rows, r), rows->text(r, LastRep)));
+                            FormatText(Str::PlanLastDateRecord, recordName(m_connection, *rows, r),
+                                       rows->text(r, LastRep)));
             return false;
         }
-        const QDate next = rows->value(r, NextRep).toDateTime().date();
+        const QDate next = rows->date(r, NextRep);
         const QList<QDate> dates =
             YearPlan::occurrences(today, year, next, YearPlan::stepMonths(rows->value(r, RtMon)));
         if (dates.isEmpty())
             continue;
         if (rows->isNull(r, IDevice) || rows->isNull(r, IRep)) {
             if (m_skippedCount++ < kNamedSkipped)
-                m_skippedNames.append(recordName(*rows, r));
+                m_skippedNames.append(recordName(m_connection, *rows, r));
             continue;
         }
         values[0] = rows->value(r, IDevice);
