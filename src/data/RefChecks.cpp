@@ -10,11 +10,13 @@
 
 namespace {
 
-// One referring table of a check, with the message that reports it.
+// One referring table of a check, with the message that reports it. `otherColumn`, when set, is a
+// second column of the same table holding the same key; a row counts once.
 struct Referrer {
     const char* table;
     const char* column;
     Str message;
+    const char* otherColumn = nullptr;
 };
 
 Dataset& scratchQuery()
@@ -39,11 +41,25 @@ private:
 
 QString reasonLine(Str message, int count) { return FormatText(message, count) + QLatin1Char('\r'); }
 
+int countEitherColumn(const Referrer& r, int key)
+{
+    const QString table = QString::fromLatin1(r.table);
+    const QString number = QString::number(key);
+    ScratchUse qry;
+    qry->setSql(QStringLiteral(" SELECT count(*) as [count]  FROM ") + table + QStringLiteral(" WHERE ") + table +
+                QLatin1Char('.') + QString::fromLatin1(r.column) + QStringLiteral(" = ") + number + QStringLiteral(" OR ") +
+                table + QLatin1Char('.') + QString::fromLatin1(r.otherColumn) + QStringLiteral(" = ") + number +
+                QStringLiteral(" ;"));
+    qry->open();
+    return qry->isActive() ? qry->value(QStringLiteral("count")).toInt() : -1;
+}
+
 QString countAll(std::initializer_list<Referrer> referrers, int key)
 {
     QString text;
     for (const Referrer& r : referrers) {
-        const int count = CountReferences(QString::fromLatin1(r.table), QString::fromLatin1(r.column), key);
+        const int count = r.otherColumn ? countEitherColumn(r, key)
+                                        : CountReferences(QString::fromLatin1(r.table), QString::fromLatin1(r.column), key);
         if (count > 0)
             text += reasonLine(r.message, count);
     }
@@ -137,6 +153,67 @@ QString CheckDeviceRefs(int key)
                      {"Refusal", "IDevice", Str::RefCheckDeviceMalfunctions},
                      {"Complect", "IDevice", Str::RefCheckDeviceKits}},
                     key);
+}
+
+QString CheckSystemRefs(int key) { return countAll({{"Device", "ISystem", Str::RefCheckValueDevices}}, key); }
+QString CheckClassRefs(int key) { return countAll({{"Device", "IClass", Str::RefCheckValueDevices}}, key); }
+QString CheckMeasurementRefs(int key) { return countAll({{"Device", "IMere", Str::RefCheckValueDevices}}, key); }
+QString CheckAssignmentRefs(int key) { return countAll({{"Device", "IDest", Str::RefCheckValueDevices}}, key); }
+QString CheckRangeRefs(int key) { return countAll({{"Device", "IMarg", Str::RefCheckValueDevices}}, key); }
+QString CheckScaleRefs(int key) { return countAll({{"Device", "IScale", Str::RefCheckValueDevices}}, key); }
+QString CheckGraduationRefs(int key) { return countAll({{"Device", "IGrade", Str::RefCheckValueDevices}}, key); }
+
+// The shift log keeps the state, location and place a device had and got: deleting one of them would
+// blank that history.
+QString CheckStateRefs(int key)
+{
+    return countAll({{"Device", "IState", Str::RefCheckValueDevices},
+                     {"MovHist", "ILastState", Str::RefCheckValueShiftLog, "INewState"}},
+                    key);
+}
+
+QString CheckLocationRefs(int key)
+{
+    return countAll({{"Device", "ILocation", Str::RefCheckValueDevices},
+                     {"MovHist", "ILastLocation", Str::RefCheckValueShiftLog, "INewLocation"}},
+                    key);
+}
+
+QString CheckPlaceRefs(int key)
+{
+    return countAll({{"Device", "ILocSet", Str::RefCheckValueDevices},
+                     {"MovHist", "ILastLocSet", Str::RefCheckValueShiftLog, "INewLocSet"}},
+                    key);
+}
+
+QString CheckTypeNameRefs(int key) { return countAll({{"DevType", "INaim", Str::RefCheckValueTypes}}, key); }
+QString CheckAccuracyRefs(int key) { return countAll({{"DevType", "IPrec", Str::RefCheckValueTypes}}, key); }
+QString CheckDesignRefs(int key) { return countAll({{"DevType", "IConstruct", Str::RefCheckValueTypes}}, key); }
+QString CheckMakerRefs(int key) { return countAll({{"DevType", "IMaker", Str::RefCheckValueTypes}}, key); }
+
+QString CheckDimensionRefs(int key)
+{
+    return countAll({{"RefusalParam", "IDimention", Str::RefCheckValueParameters}}, key);
+}
+
+QString CheckDocumentRefs(int key)
+{
+    return countAll({{"Refusal", "IDocument", Str::RefCheckValueMalfunctions}}, key);
+}
+
+QString CheckParameterRefs(int key)
+{
+    return countAll({{"RefusParamValue", "IParam", Str::RefCheckValueParameterValues}}, key);
+}
+
+QString CheckMalfunctionGroupRefs(int key)
+{
+    return countAll({{"Refusal", "IGroupNaimen", Str::RefCheckValueMalfunctions}}, key);
+}
+
+QString CheckMalfunctionNameRefs(int key)
+{
+    return countAll({{"Refusal", "INaimen", Str::RefCheckValueMalfunctions}}, key);
 }
 
 void RefuseDeleteIfReferenced(const Dataset& dataset, const QString& keyField, ReferenceCheck check)

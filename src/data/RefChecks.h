@@ -26,6 +26,29 @@ QString CheckServiceRowRefs(int key);  // a service row of a type in a crew (Dev
 QString CheckDeviceTypeRefs(int key);  // a device type (DevType)
 QString CheckDeviceRefs(int key);      // a device (Device)
 
+// The plain reference lists of the linked tables window: every table that holds the list's key, one
+// line each (a table with two columns for the key, such as the shift log's old and new state, counts
+// its rows once).
+QString CheckSystemRefs(int key);           // System
+QString CheckClassRefs(int key);            // Class
+QString CheckMeasurementRefs(int key);      // Mere
+QString CheckAssignmentRefs(int key);       // Dest
+QString CheckRangeRefs(int key);            // Marg
+QString CheckStateRefs(int key);            // State
+QString CheckScaleRefs(int key);            // Scale
+QString CheckGraduationRefs(int key);       // Grade
+QString CheckLocationRefs(int key);         // Location
+QString CheckPlaceRefs(int key);            // LocSet
+QString CheckTypeNameRefs(int key);         // Naim
+QString CheckAccuracyRefs(int key);         // Prec
+QString CheckDesignRefs(int key);           // Construct
+QString CheckMakerRefs(int key);            // Maker
+QString CheckDimensionRefs(int key);        // Dimention
+QString CheckDocumentRefs(int key);         // Document
+QString CheckParameterRefs(int key);        // RefusalParam
+QString CheckMalfunctionGroupRefs(int key); // RefusalGroupNaimen
+QString CheckMalfunctionNameRefs(int key);  // RefusalNaimen
+
 using ReferenceCheck = QString (*)(int key);
 
 // What every window does before deleting a guarded row: reads the key of the dataset's current row

@@ -64,11 +64,10 @@ const Field* fieldAt(const Dataset* ds, int column)
 
 bool isEditableField(const Field* f) { return f && f->isVisible() && f->isEditable(); }
 
-void refuseWhileReferenced(const Dataset& ds, const QString& key, const char* table, const char* column,
-                           const char* message)
+void refuseWhileReferenced(const Dataset& ds, const QString& key, const char* table, const char* column, Str message)
 {
     if (CountReferences(QString::fromLatin1(table), QString::fromLatin1(column), ds.value(key).toInt()) > 0) {
-        Messages::error(QString::fromLatin1(message));
+        Messages::error(Text(message));
         abortOperation();
     }
 }
@@ -219,30 +218,57 @@ std::unique_ptr<TSpravForm::Table> makeTable(const PageSpec& spec)
     return t;
 }
 
-// Delete rules of the lists other rows refer to.
+// Delete rules. A master list keeps its rows while they still have detail rows (the user deletes
+// those first); then, like every list, a row that other tables still refer to stays, with one line
+// per referring table, so that no device, type or log is left pointing at nothing.
 void guardDeletion(TSpravForm::Table& t)
 {
-    static const QHash<QString, ReferenceCheck> checks = {
-        {"Crew", CheckCrewRefs},           {"WorkDayLenth", CheckDayLengthRefs}, {"DayFund", CheckFundRefs},
-        {"LostDayUsed", CheckHolidayRefs}, {"LostDayMiscPC", CheckLossRefs},     {"Cathegory", CheckCategoryRefs},
-        {"Reps", CheckServiceRefs},
+    struct DetailRule {
+        const char* table;
+        const char* column;
+        Str message;
     };
+    static const QHash<QString, DetailRule> masterRules = {
+        {"Location", {"LocSet", "ILocation", Str::LinkedDeletePlacesFirst}},
+        {"Depart", {"Crew", "IDepart", Str::LinkedDeleteCrewsFirst}},
+        {"RefusalGroupNaimen", {"RefusalNaimen", "IGroupNaimen", Str::LinkedDeleteNamesFirst}},
+    };
+    static const QHash<QString, ReferenceCheck> checks = {
+        {"Crew", CheckCrewRefs},
+        {"WorkDayLenth", CheckDayLengthRefs},
+        {"DayFund", CheckFundRefs},
+        {"LostDayUsed", CheckHolidayRefs},
+        {"LostDayMiscPC", CheckLossRefs},
+        {"Cathegory", CheckCategoryRefs},
+        {"Reps", CheckServiceRefs},
+        {"System", CheckSystemRefs},
+        {"Class", CheckClassRefs},
+        {"Mere", CheckMeasurementRefs},
+        {"Dest", CheckAssignmentRefs},
+        {"Marg", CheckRangeRefs},
+        {"State", CheckStateRefs},
+        {"Scale", CheckScaleRefs},
+        {"Grade", CheckGraduationRefs},
+        {"Location", CheckLocationRefs},
+        {"LocSet", CheckPlaceRefs},
+        {"Naim", CheckTypeNameRefs},
+        {"Prec", CheckAccuracyRefs},
+        {"Construct", CheckDesignRefs},
+        {"Maker", CheckMakerRefs},
+        {"Dimention", CheckDimensionRefs},
+        {"Document", CheckDocumentRefs},
+        {"RefusalParam", CheckParameterRefs},
+        {"RefusalGroupNaimen", CheckMalfunctionGroupRefs},
+        {"RefusalNaimen", CheckMalfunctionNameRefs},
+    };
+    if (masterRules.contains(t.name)) {
+        const DetailRule rule = masterRules.value(t.name);
+        const QString key = t.key;
+        t.ds->beforeDelete.connect(
+            [key, rule](Dataset& ds) { refuseWhileReferenced(ds, key, rule.table, rule.column, rule.message); });
+    }
     if (ReferenceCheck check = checks.value(t.name))
         GuardDeletion(*t.ds, t.key, check);
-    const QString key = t.key;
-    if (t.name == QLatin1String("Location"))
-        t.ds->beforeDelete.connect([key](Dataset& ds) {
-            refuseWhileReferenced(ds, key, "LocSet", "ILocation", "Delete appropriate places before deleting location.");
-        });
-    else if (t.name == QLatin1String("Depart"))
-        t.ds->beforeDelete.connect([key](Dataset& ds) {
-            refuseWhileReferenced(ds, key, "Crew", "IDepart", "Delete appropriate crews before deleting department.");
-        });
-    else if (t.name == QLatin1String("RefusalGroupNaimen"))
-        t.ds->beforeDelete.connect([key](Dataset& ds) {
-            refuseWhileReferenced(ds, key, "RefusalNaimen", "IGroupNaimen",
-                                  "Delete appropriate Names before deleting group.");
-        });
 }
 
 } // namespace

@@ -462,7 +462,7 @@ constexpr Entry entries[] = {
     {Str::TypeColId, u"ID", u"Номер в БД"},
     {Str::TypeColType, u"Type", u"Тип"},
     {Str::TypeColModel, u"Model", u"Марка"},
-    {Str::LinkedTypeNames, u"Type names", u"Наименования типов устойств"},
+    {Str::LinkedTypeNames, u"Type names", u"Наименования типов устройств"},
     {Str::PageChart, u"Chart", u"График"},
     {Str::BtnEdit, u"Edit", u"Редакт."},
     {Str::HintEditService, u"Edit service information", u"Редактировать данные по обслуживанию"},
@@ -480,13 +480,139 @@ constexpr Entry entries[] = {
     {Str::OperationCanceled, u"Operation canceled.", u"Операция отменена."},
     {Str::ColProfession, u"Profession", u"Наименование рабочего места"},
     {Str::ColShift, u"Shift", u"Сменность явочная"},
-    {Str::LinkedWorkDayLength, u"Lenth of working day (hours)", u"Продлжительность рабочего дня в часах"},
+    {Str::LinkedWorkDayLength, u"Lenth of working day (hours)", u"Продолжительность рабочего дня в часах"},
     {Str::LinkedNominalFund, u"Nominal time fund (hours)", u"Номинальный фонд рабочего времени в днях"},
     {Str::LinkedAnnualHoliday, u"Annual holiday (days)", u"Очередные отпуска в днях"},
     {Str::LinkedOtherLosses, u"Other losses (%)", u"Прочие потери в %"},
     {Str::DataTextTooLong, u"The text of \"%s\" has %d characters; the field holds at most %d.",
      u"Текст поля «%s» длиной %d знаков; поле вмещает не более %d."},
     {Str::FileReplaceConfirm, u"The file %s already exists.\rReplace it?", u"Файл %s уже существует.\rЗаменить его?"},
+
+    // Texts the program writes itself
+    {Str::LinkedDeletePlacesFirst, u"Delete appropriate places before deleting location.",
+     u"Удалите места установки этого расположения, прежде чем удалять его."},
+    {Str::LinkedDeleteCrewsFirst, u"Delete appropriate crews before deleting department.",
+     u"Удалите бригады этого подразделения, прежде чем удалять его."},
+    {Str::LinkedDeleteNamesFirst, u"Delete appropriate Names before deleting group.",
+     u"Удалите наименования этой группы, прежде чем удалять её."},
+    {Str::RefCheckValueDevices, u"Found references ( amount = %d ) to this value in Devices.",
+     u"Есть ссылки ( колич.= %d ) на это значение в Паспортах."},
+    {Str::RefCheckValueTypes, u"Found references ( amount = %d ) to this value in Types.",
+     u"Есть ссылки ( колич.= %d ) на это значение в Типах устройств."},
+    {Str::RefCheckValueShiftLog, u"Found references ( amount = %d ) to this value in the Shift log.",
+     u"Есть ссылки ( колич.= %d ) на это значение в Журнале передвижений."},
+    {Str::RefCheckValueMalfunctions, u"Found references ( amount = %d ) to this value in Malfunctions.",
+     u"Есть ссылки ( колич.= %d ) на это значение в Неисправностях."},
+    {Str::RefCheckValueParameters, u"Found references ( amount = %d ) to this value in Parameters.",
+     u"Есть ссылки ( колич.= %d ) на это значение в Параметрах."},
+    {Str::RefCheckValueParameterValues,
+     u"Found references ( amount = %d ) to this value in the parameter values of Malfunctions.",
+     u"Есть ссылки ( колич.= %d ) на это значение в значениях параметров Неисправностей."},
+    {Str::FilterUnexpectedText, u"Unexpected text in the condition: «%s».", u"Непонятный текст в условии: «%s»."},
+    {Str::FilterOpenQuote, u"A quote is not closed in the condition.", u"Не закрыта кавычка в условии."},
+    {Str::FilterNoValue, u"The condition has no value.", u"В условии нет значения."},
+    {Str::FilterInNeedsList, u"In needs a list in brackets.", u"После In нужен список в скобках."},
+    {Str::FilterOpenBracket, u"The bracket of the list is not closed.", u"Не закрыта скобка списка."},
+    {Str::FilterNotNumber, u"«%s» is not a number.", u"«%s» не число."},
+    {Str::FilterNotDate, u"«%s» is not a date.", u"«%s» не дата."},
+    {Str::SaveFilterText, u"Text files (*.txt)", u"Текстовые файлы (*.txt)"},
+    {Str::SaveFilterCsv, u"Comma separated values (*.csv)", u"Значения, разделённые запятыми (*.csv)"},
+    {Str::SaveFilterHtml, u"HTML file (*.htm)", u"Веб-страница (*.htm)"},
+    {Str::SaveFilterRtf, u"Rich Text Format (*.rtf)", u"Документ RTF (*.rtf)"},
+    {Str::SaveFilterExcel, u"Microsoft Excel Workbook (*.xlsx)", u"Книга Excel (*.xlsx)"},
+    {Str::SaveCaptionRows, u"%s: rows to write: %d", u"%s: будет записано строк: %d"},
+    {Str::SaveFailed, u"Cannot save the file %s:\r%s", u"Не удалось сохранить файл %s:\r%s"},
+    {Str::ExportTooManyRows, u"A workbook sheet holds at most %d rows.", u"Лист книги вмещает не больше %d строк."},
+    {Str::ExportCannotCreate, u"The workbook %s cannot be created.", u"Не удалось создать книгу %s."},
+    {Str::ExportWorkbookError, u"The workbook was not written: %s", u"Книга не записана: %s"},
+    {Str::PrintFailed, u"Cannot print: %s", u"Не удалось напечатать: %s"},
+    {Str::PrintPageOf, u"Page %d of %d", u"Лист %d из %d"},
+    {Str::PrintDate, u"Printed %s", u"Напечатано %s"},
+    {Str::PreviewCaption, u"Print preview", u"Предварительный просмотр"},
+    {Str::PreviewFirst, u"First page", u"Первый лист"},
+    {Str::PreviewPrior, u"Previous page", u"Предыдущий лист"},
+    {Str::PreviewNext, u"Next page", u"Следующий лист"},
+    {Str::PreviewLast, u"Last page", u"Последний лист"},
+    {Str::PreviewPageOf, u"of %d", u"из %d"},
+    {Str::PreviewZoomIn, u"Zoom in", u"Крупнее"},
+    {Str::PreviewZoomOut, u"Zoom out", u"Мельче"},
+    {Str::PreviewFitWidth, u"Fit width", u"По ширине"},
+    {Str::PreviewFitPage, u"Whole page", u"Лист целиком"},
+    {Str::PreviewPortrait, u"Portrait", u"Книжная"},
+    {Str::PreviewLandscape, u"Landscape", u"Альбомная"},
+    {Str::PreviewPageSetup, u"Page setup...", u"Параметры страницы..."},
+    {Str::PreviewPrint, u"Print...", u"Печать..."},
+    {Str::UpgradeBackupLine, u"A copy of the database before the update: %s", u"Копия базы данных до преобразования: %s"},
+    {Str::UpgradeCopyIncomplete, u"the copy is incomplete", u"копия неполная"},
+    {Str::UpgradeCopyFailed,
+     u"The database %s could not be copied to %s before its update: %s.\rThe database was not updated; the file is "
+     u"unchanged.",
+     u"Не удалось скопировать базу данных %s в %s перед преобразованием: %s.\rБаза данных не преобразована, файл не "
+     u"изменён."},
+    {Str::UpgradeStopped, u"The database update was stopped and its changes undone.",
+     u"Преобразование базы данных прервано, его изменения отменены."},
+    {Str::UpgradeVersionRowKept, u" The version row stays written.", u" Запись о версии базы данных сохранена."},
+    {Str::SkinCannotRead, u"Cannot read the skin file %s: %s", u"Не удалось прочитать файл скина %s: %s"},
+    {Str::SkinNotFound, u"The skin file %s was not found.", u"Файл скина %s не найден."},
+    {Str::HelpNotFound, u"The help was not found. It was looked for in:\r%s",
+     u"Справка не найдена. Она искалась здесь:\r%s"},
+    {Str::HelpCaption, u"Help", u"Справка"},
+    {Str::HelpBack, u"Back", u"Назад"},
+    {Str::HelpForward, u"Forward", u"Вперёд"},
+    {Str::HelpContents, u"Contents", u"Содержание"},
+    {Str::MessageYes, u"Yes", u"Да"},
+    {Str::MessageNo, u"No", u"Нет"},
+    {Str::MonitorCaption, u"SQL-monitor", u"SQL-монитор"},
+    {Str::FindNotFound, u"«%s» was not found.", u"«%s» не найдено."},
+    {Str::DatabaseFile, u"Database: %s", u"База данных: %s"},
+    {Str::FontFamily, u"&Font:", u"&Шрифт:"},
+    {Str::FontSize, u"&Size:", u"&Размер:"},
+    {Str::FontEffects, u"Effects", u"Начертание"},
+    {Str::FontBold, u"&Bold", u"&Полужирный"},
+    {Str::FontItalic, u"&Italic", u"&Курсив"},
+    {Str::FontUnderline, u"&Underline", u"П&одчёркнутый"},
+    {Str::FontStrikeOut, u"S&trikeout", u"&Зачёркнутый"},
+    {Str::FontSample, u"Sample", u"Образец"},
+    {Str::FontSampleText, u"Manometer MP-100, 0.5 MPa", u"Манометр МП-100, 0…1,6 МПа"},
+    {Str::CommandLineUsage,
+     u"Usage: %s [/STOP] [--help] [--version]\n"
+     u"\n"
+     u"Instrel %s keeps the devices, services and labour plans of one plant.\n"
+     u"It works in the current folder and looks there for:\n"
+     u"  Device.db   the plant's database (required);\n"
+     u"  Device.ini  window layouts and settings (written by the program);\n"
+     u"  skins/      style sheets offered in Options > Skins;\n"
+     u"  help/       the help pages (F1).\n"
+     u"Skins and help missing in the current folder are taken from where the program is installed.\n"
+     u"\n"
+     u"Only one copy of the program runs at a time: a second start brings the running one to the front.\n"
+     u"  /STOP, -STOP  (any letter case) make the running copy quit;\n"
+     u"  --help        show this text;\n"
+     u"  --version     show the program's version.\n"
+     u"\n"
+     u"To create a database in the current folder:\n"
+     u"  instrel-initdb --demo Device.db    a demo plant to try the program on;\n"
+     u"  instrel-initdb --empty Device.db   an empty database for your own plant.\n",
+     u"Использование: %s [/STOP] [--help] [--version]\n"
+     u"\n"
+     u"Instrel %s ведёт паспорта приборов, обслуживания и планы работ одного предприятия.\n"
+     u"Программа работает в текущем каталоге и ищет в нём:\n"
+     u"  Device.db   базу данных предприятия (обязательно);\n"
+     u"  Device.ini  расположение окон и настройки (программа записывает его сама);\n"
+     u"  skins/      скины (меню «Настройка» > «Скины»);\n"
+     u"  help/       справку (F1).\n"
+     u"Скины и справку, которых нет в текущем каталоге, программа берёт из каталога установки.\n"
+     u"\n"
+     u"Одновременно работает одна копия программы: повторный запуск выводит её окно на передний план.\n"
+     u"  /STOP, -STOP  (в любом регистре) завершить работающую копию;\n"
+     u"  --help        показать эту справку;\n"
+     u"  --version     показать версию программы.\n"
+     u"\n"
+     u"Создать базу данных в текущем каталоге:\n"
+     u"  instrel-initdb --demo Device.db    демонстрационное предприятие для знакомства с программой;\n"
+     u"  instrel-initdb --empty Device.db   пустая база данных для своего предприятия.\n"},
+    {Str::CommandLineVersion, u"Instrel %s", u"Instrel %s"},
+    {Str::CommandLineUnknown, u"Unknown argument: %s. See --help.", u"Неизвестный аргумент: %s. См. --help."},
 };
 // clang-format on
 

@@ -449,6 +449,80 @@ enum class Str : int {
     DataTextTooLong,    // field label, its length, the column's size
     FileReplaceConfirm, // file name
 
+    // Texts the program writes itself: refusals, messages, printing, dialogs and the command line
+    LinkedDeletePlacesFirst, // the linked tables window's refusals; English as in the original program
+    LinkedDeleteCrewsFirst,
+    LinkedDeleteNamesFirst,
+    RefCheckValueDevices, // reference checks of the plain lists, one per referring table (%d the count)
+    RefCheckValueTypes,
+    RefCheckValueShiftLog,
+    RefCheckValueMalfunctions,
+    RefCheckValueParameters,
+    RefCheckValueParameterValues,
+    FilterUnexpectedText, // filter row: %s the rest of the text
+    FilterOpenQuote,
+    FilterNoValue,
+    FilterInNeedsList,
+    FilterOpenBracket,
+    FilterNotNumber, // %s the value
+    FilterNotDate,   // %s the value
+    SaveFilterText,  // file types of the save dialog, in the order of the export formats
+    SaveFilterCsv,
+    SaveFilterHtml,
+    SaveFilterRtf,
+    SaveFilterExcel,
+    SaveCaptionRows, // %s the command's caption, %d the number of rows to be written
+    SaveFailed,      // %s the file, %s the reason
+    ExportTooManyRows, // %d the most rows a workbook takes
+    ExportCannotCreate, // %s the file
+    ExportWorkbookError, // %s the library's reason
+    PrintFailed, // %s the printer or file
+    PrintPageOf, // %d the page, %d the pages
+    PrintDate,   // %s the date
+    PreviewCaption,
+    PreviewFirst,
+    PreviewPrior,
+    PreviewNext,
+    PreviewLast,
+    PreviewPageOf, // "of %d" after the page number field
+    PreviewZoomIn,
+    PreviewZoomOut,
+    PreviewFitWidth,
+    PreviewFitPage,
+    PreviewPortrait,
+    PreviewLandscape,
+    PreviewPageSetup,
+    PreviewPrint,
+    UpgradeBackupLine, // %s the copy
+    UpgradeCopyIncomplete,
+    UpgradeCopyFailed, // %s the database, %s the copy, %s the reason
+    UpgradeStopped,
+    UpgradeVersionRowKept,
+    SkinCannotRead, // %s the file, %s the reason
+    SkinNotFound,   // %s the file
+    HelpNotFound,   // %s the places looked in, one per line
+    HelpCaption,
+    HelpBack,
+    HelpForward,
+    HelpContents,
+    MessageYes,
+    MessageNo,
+    MonitorCaption,
+    FindNotFound, // %s the text
+    DatabaseFile, // %s the full path
+    FontFamily,
+    FontSize,
+    FontEffects,
+    FontBold,
+    FontItalic,
+    FontUnderline,
+    FontStrikeOut,
+    FontSample,
+    FontSampleText,
+    CommandLineUsage,   // %s the program's name, %s the version
+    CommandLineVersion, // %s the version
+    CommandLineUnknown, // %s the argument
+
     EntryCount // not an entry: the number of entries
 };
 

@@ -22,11 +22,19 @@ protected:
         createSqliteFile(dir.file("Device.db"),
                          {"create table Reps (ID_Reps INTEGER PRIMARY KEY AUTOINCREMENT, Name_Reps varchar(50))",
                           "create table Crew (ID_Crew INTEGER PRIMARY KEY AUTOINCREMENT, Name_Crew varchar(240))",
-                          "create table Device (ID_Device INTEGER PRIMARY KEY AUTOINCREMENT, IDevType int)",
+                          "create table Device (ID_Device INTEGER PRIMARY KEY AUTOINCREMENT, IDevType int, ISystem int, IClass int, "
+                          "IMere int, IDest int, IMarg int, IState int, IScale int, IGrade int, ILocation int, ILocSet int)",
+                          "create table DevType (ID_DevType INTEGER PRIMARY KEY AUTOINCREMENT, INaim int, IPrec int, "
+                          "IConstruct int, IMaker int)",
+                          "create table MovHist (IDevice int, ILastState int, INewState int, ILastLocation int, "
+                          "INewLocation int, ILastLocSet int, INewLocSet int)",
+                          "create table RefusalParam (ID_Param INTEGER PRIMARY KEY AUTOINCREMENT, IDimention int)",
+                          "create table RefusParamValue (ID_RefParVal INTEGER PRIMARY KEY AUTOINCREMENT, IParam int)",
                           "create table DevRep (ID_DevRep INTEGER PRIMARY KEY AUTOINCREMENT, IDevType int, ICrew int, IRep int)",
                           "create table NextRep (ID_NextRep INTEGER PRIMARY KEY AUTOINCREMENT, IDevice int, IDevRep int)",
                           "create table DevCrew (ID_DevCrew INTEGER PRIMARY KEY AUTOINCREMENT, IDevice int, ICrew int)",
-                          "create table Refusal (ID_Refusal INTEGER PRIMARY KEY AUTOINCREMENT, IDevice int)",
+                          "create table Refusal (ID_Refusal INTEGER PRIMARY KEY AUTOINCREMENT, IDevice int, IDocument int, "
+                          "IGroupNaimen int, INaimen int)",
                           "create table Complect (ID_Complect INTEGER PRIMARY KEY AUTOINCREMENT, IRoot int, IDevice int)",
                           "create table RepCath (ID_RepCath INTEGER PRIMARY KEY AUTOINCREMENT, IDevRep int, ICathegory int)",
                           "create table NormState (ID_NormState INTEGER PRIMARY KEY AUTOINCREMENT, ICathegory int, ICrew int)",
@@ -133,6 +141,59 @@ TEST_F(RefChecksTest, EveryCheckListsItsTablesInOrderWithTheirCountsInBothLangua
             run(QStringLiteral("delete from %1").arg(c.refs[i].table));
         EXPECT_EQ(c.check(key), line(c.refs.back().message, int(c.refs.size())));
     }
+}
+
+// The plain lists: each value is held by the devices, the types or the malfunction tables, and the
+// shift log's old and new columns count a row once.
+TEST_F(RefChecksTest, PlainListValuesInUseAreCountedPerReferringTable)
+{
+    struct ListCase {
+        const char* name;
+        ReferenceCheck check;
+        const char* table;
+        const char* column;
+        Str message;
+    };
+    const ListCase cases[] = {
+        {"System", CheckSystemRefs, "Device", "ISystem", Str::RefCheckValueDevices},
+        {"Class", CheckClassRefs, "Device", "IClass", Str::RefCheckValueDevices},
+        {"Mere", CheckMeasurementRefs, "Device", "IMere", Str::RefCheckValueDevices},
+        {"Dest", CheckAssignmentRefs, "Device", "IDest", Str::RefCheckValueDevices},
+        {"Marg", CheckRangeRefs, "Device", "IMarg", Str::RefCheckValueDevices},
+        {"State", CheckStateRefs, "Device", "IState", Str::RefCheckValueDevices},
+        {"Scale", CheckScaleRefs, "Device", "IScale", Str::RefCheckValueDevices},
+        {"Grade", CheckGraduationRefs, "Device", "IGrade", Str::RefCheckValueDevices},
+        {"Location", CheckLocationRefs, "Device", "ILocation", Str::RefCheckValueDevices},
+        {"LocSet", CheckPlaceRefs, "Device", "ILocSet", Str::RefCheckValueDevices},
+        {"Naim", CheckTypeNameRefs, "DevType", "INaim", Str::RefCheckValueTypes},
+        {"Prec", CheckAccuracyRefs, "DevType", "IPrec", Str::RefCheckValueTypes},
+        {"Construct", CheckDesignRefs, "DevType", "IConstruct", Str::RefCheckValueTypes},
+        {"Maker", CheckMakerRefs, "DevType", "IMaker", Str::RefCheckValueTypes},
+        {"Dimention", CheckDimensionRefs, "RefusalParam", "IDimention", Str::RefCheckValueParameters},
+        {"Document", CheckDocumentRefs, "Refusal", "IDocument", Str::RefCheckValueMalfunctions},
+        {"RefusalParam", CheckParameterRefs, "RefusParamValue", "IParam", Str::RefCheckValueParameterValues},
+        {"RefusalGroupNaimen", CheckMalfunctionGroupRefs, "Refusal", "IGroupNaimen", Str::RefCheckValueMalfunctions},
+        {"RefusalNaimen", CheckMalfunctionNameRefs, "Refusal", "INaimen", Str::RefCheckValueMalfunctions},
+    };
+    const int key = 4;
+    for (const ListCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.check(key), "");
+        refer(c.table, c.column, key, 3);
+        refer(c.table, c.column, key + 1, 2);
+        EXPECT_EQ(c.check(key), line(c.message, 3));
+        EXPECT_EQ(c.check(key + 2), "");
+        run(QStringLiteral("delete from %1").arg(c.table));
+    }
+
+    // A device moved from place 4 to place 5, another set up at 4 and left there, a third elsewhere.
+    run("insert into MovHist (ILastLocSet, INewLocSet, ILastState, INewState, ILastLocation, INewLocation) "
+        "values (4, 5, 1, 1, 2, 2), (4, 4, 1, 1, 2, 2), (6, 7, 4, 1, 2, 2)");
+    refer("Device", "ILocSet", 4, 2);
+    EXPECT_EQ(CheckPlaceRefs(4), line(Str::RefCheckValueDevices, 2) + line(Str::RefCheckValueShiftLog, 2));
+    EXPECT_EQ(CheckPlaceRefs(5), line(Str::RefCheckValueShiftLog, 1));
+    EXPECT_EQ(CheckStateRefs(4), line(Str::RefCheckValueShiftLog, 1));
+    EXPECT_EQ(CheckLocationRefs(2), line(Str::RefCheckValueShiftLog, 3));
 }
 
 TEST_F(RefChecksTest, CrewLinesComeInOrderAndTheTypesLineCountsRowsNotDevices)

@@ -170,7 +170,7 @@ TEST_F(SpravTest, CaptionsLabelsAndVisibleColumns)
     EXPECT_EQ(visibleTitles("gridReps"), QStringList({"Наименование обслуживания", "Аббревиатура обслуживания"}));
     f.SelectPage(20);
     EXPECT_EQ(visibleTitles("gridWorkDayLenth"),
-              QStringList({"Наименование", "Продлжительность рабочего дня в часах"}));
+              QStringList({"Наименование", "Продолжительность рабочего дня в часах"}));
 }
 
 TEST_F(SpravTest, DetailRowGetsTheKeyOfTheCurrentMasterRow)
@@ -254,9 +254,9 @@ TEST_F(SpravTest, MasterRowsWithDetailRowsAreRefusedWithAnError)
         const char* message;
     };
     const RefusalCase cases[] = {
-        {8, "dsLocation", "Location", "Delete appropriate places before deleting location."},
-        {3, "dsDepart", "Depart", "Delete appropriate crews before deleting department."},
-        {9, "dsRefusalGroupNaimen", "RefusalGroupNaimen", "Delete appropriate Names before deleting group."},
+        {8, "dsLocation", "Location", "Удалите места установки этого расположения, прежде чем удалять его."},
+        {3, "dsDepart", "Depart", "Удалите бригады этого подразделения, прежде чем удалять его."},
+        {9, "dsRefusalGroupNaimen", "RefusalGroupNaimen", "Удалите наименования этой группы, прежде чем удалять её."},
     };
     TSpravForm& f = open();
     for (const RefusalCase& c : cases) {
@@ -281,6 +281,57 @@ TEST_F(SpravTest, MasterRowsWithDetailRowsAreRefusedWithAnError)
     EXPECT_TRUE(messages.shown().isEmpty());
     EXPECT_EQ(scalar("select count(*) from Location"), 1);
     EXPECT_EQ(ds("dsLocation")->recordCount(), 1);
+}
+
+TEST_F(SpravTest, RefusalsOfMasterRowsKeepTheOriginalEnglishTexts)
+{
+    setLanguageIndex(0);
+    EXPECT_EQ(Text(Str::LinkedDeletePlacesFirst), "Delete appropriate places before deleting location.");
+    EXPECT_EQ(Text(Str::LinkedDeleteCrewsFirst), "Delete appropriate crews before deleting department.");
+    EXPECT_EQ(Text(Str::LinkedDeleteNamesFirst), "Delete appropriate Names before deleting group.");
+    setLanguageIndex(INSTREL_LANGUAGE);
+}
+
+// Lists without a rule of their own: a value still used stays, with the referring tables and their
+// counts; an unused one goes at once, without a question.
+TEST_F(SpravTest, ValuesInUseAreRefusedWithTheirReferencesAndUnusedOnesGo)
+{
+    run("insert into State (Name_State) values ('В работе'), ('Списан')");
+    run("insert into Device (ANumber, IState) values ('ИН-1', 2), ('ИН-2', 2), ('ИН-3', 1)");
+    run("insert into MovHist (IDevice, ILastState, INewState) values (3, 2, 1)");
+    run("insert into Maker (Name_Maker) values ('Альфа'), ('Бета')");
+    run("insert into DevType (Name_DevType, IMaker) values ('Манометр', 2)");
+    run("insert into Location (Name_Location) values ('Котельная')");
+    run("insert into Device (ANumber, ILocation) values ('ИН-4', 1)");
+    TSpravForm& f = open();
+
+    f.SelectPage(16);
+    ASSERT_TRUE(ds("dsState")->locate("Name_State", "Списан"));
+    click("btnDelete");
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(messages.shown()[0].kind, MessageService::Kind::Warning);
+    EXPECT_EQ(messages.shown()[0].text, "Есть ссылки ( колич.= 2 ) на это значение в Паспортах.\r"
+                                        "Есть ссылки ( колич.= 1 ) на это значение в Журнале передвижений.\r"
+                                        "Операция отменена.");
+    EXPECT_EQ(scalar("select count(*) from State"), 2);
+    EXPECT_EQ(ds("dsState")->state(), Dataset::State::Browse);
+
+    messages.clear();
+    f.SelectPage(10);
+    ASSERT_TRUE(ds("dsMaker")->locate("Name_Maker", "Бета"));
+    click("btnDelete");
+    EXPECT_EQ(messages.texts(), QStringList({FormatText(Str::RefCheckValueTypes, 1) + "\rОперация отменена."}));
+    ASSERT_TRUE(ds("dsMaker")->locate("Name_Maker", "Альфа"));
+    click("btnDelete");
+    EXPECT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(scalar("select count(*) from Maker"), 1);
+
+    // A location without places is still held by the devices standing there.
+    messages.clear();
+    f.SelectPage(8);
+    click("btnDelete");
+    EXPECT_EQ(messages.texts(), QStringList({FormatText(Str::RefCheckValueDevices, 1) + "\rОперация отменена."}));
+    EXPECT_EQ(scalar("select count(*) from Location"), 1);
 }
 
 TEST_F(SpravTest, ReferencedCrewIsRefusedWithEveryReasonAsAWarning)
