@@ -1,8 +1,10 @@
 #include "app/Application.h"
 
+#include "app/QtTranslations.h"
 #include "app/WidgetMessageService.h"
 #include "data/DatabaseError.h"
 #include "data/WaitCursor.h"
+#include "text/StrList.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCursor>
@@ -15,6 +17,7 @@ WidgetMessageService g_boxes;
 InstrelApplication::InstrelApplication(int& argc, char** argv) : QApplication(argc, argv)
 {
     MessageService::install(&g_boxes);
+    installQtTranslations(languageIndex());
     WaitCursor::hooks().show = [] { QApplication::setOverrideCursor(Qt::WaitCursor); };
     WaitCursor::hooks().restore = [] { QApplication::restoreOverrideCursor(); };
 }

@@ -5,7 +5,8 @@
 
 // The application object. Database errors that no window catches end up here, in one place, and
 // reach the user in the standard error box with the engine's text; an abandoned operation
-// (AbortOperation) ends silently. It also installs the real message boxes and the wait cursor.
+// (AbortOperation) ends silently. It also installs the real message boxes, the wait cursor and Qt's
+// translations for the language in use.
 class InstrelApplication : public QApplication {
     Q_OBJECT
 public:

@@ -11,13 +11,6 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
-namespace {
-QString caption(const char* english, const char* russian)
-{
-    return QString::fromUtf8(languageIndex() == 0 ? english : russian);
-}
-} // namespace
-
 QString THelpForm::helpFileName()
 {
     const QString name = qApp ? qApp->property("helpFile").toString() : QString();
@@ -36,13 +29,13 @@ THelpForm::THelpForm(QWidget* parent) : QDialog(parent), m_browser(new QTextBrow
     m_browser->setObjectName(QStringLiteral("HelpBrowser"));
     m_browser->setOpenExternalLinks(true);
 
-    auto* back = new QPushButton(caption("Back", "Назад"), this);
+    auto* back = new QPushButton(Text(Str::HelpBack), this);
     back->setObjectName(QStringLiteral("btnBack"));
-    auto* forward = new QPushButton(caption("Forward", "Вперёд"), this);
+    auto* forward = new QPushButton(Text(Str::HelpForward), this);
     forward->setObjectName(QStringLiteral("btnForward"));
-    auto* home = new QPushButton(caption("Contents", "Содержание"), this);
+    auto* home = new QPushButton(Text(Str::HelpContents), this);
     home->setObjectName(QStringLiteral("btnHome"));
-    auto* close = new QPushButton(caption("Close", "Закрыть"), this);
+    auto* close = new QPushButton(Text(Str::BtnClose), this);
     close->setObjectName(QStringLiteral("btnClose"));
     back->setEnabled(false);
     forward->setEnabled(false);

@@ -3,6 +3,7 @@
 #include "app/StoredGeometry.h"
 #include "data/DMFrm.h"
 #include "tables/FormSettings.h"
+#include "text/StrList.h"
 
 #include <QCloseEvent>
 #include <QPlainTextEdit>
@@ -12,7 +13,7 @@ TMonitorForm::TMonitorForm(QWidget* parent) : QWidget(parent), m_memo(new QPlain
 {
     setObjectName(QStringLiteral("MonitorForm"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("SQL-monitor"));
+    setWindowTitle(Text(Str::MonitorCaption));
     m_memo->setObjectName(QStringLiteral("Memo1"));
     m_memo->setLineWrapMode(QPlainTextEdit::NoWrap);
     m_memo->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);

@@ -37,16 +37,12 @@ bool Skins::apply(const QString& name)
     QFile file(fileOf(name));
     if (file.exists()) {
         if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-            Messages::error((languageIndex() == 0 ? QStringLiteral("Cannot read the skin file %1: %2")
-                                                  : QStringLiteral("Не удалось прочитать файл скина %1: %2"))
-                                .arg(QDir::toNativeSeparators(file.fileName()), file.errorString()));
+            Messages::error(FormatText(Str::SkinCannotRead, QDir::toNativeSeparators(file.fileName()), file.errorString()));
             return false;
         }
         sheet = QString::fromUtf8(file.readAll());
     } else if (name.compare(neutralName(), Qt::CaseInsensitive) != 0) {
-        Messages::error((languageIndex() == 0 ? QStringLiteral("The skin file %1 was not found.")
-                                              : QStringLiteral("Файл скина %1 не найден."))
-                            .arg(QDir::toNativeSeparators(file.fileName())));
+        Messages::error(FormatText(Str::SkinNotFound, QDir::toNativeSeparators(file.fileName())));
         return false;
     }
     // Neutral without a sheet of its own is the platform's plain look.

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <QPushButton>
 
 namespace {
 QMessageBox::Icon iconOf(MessageService::Kind kind)
@@ -30,9 +31,11 @@ void WidgetMessageService::show(Kind kind, const QString& text, const QString& t
 
 bool WidgetMessageService::askYesNo(Kind kind, const QString& text, const QString& title)
 {
-    QMessageBox box(iconOf(kind), captionOf(title), messageText(text), QMessageBox::Yes | QMessageBox::No,
+    QMessageBox box(iconOf(kind), captionOf(title), messageText(text), QMessageBox::NoButton,
                     QApplication::activeWindow());
-    box.setButtonText(QMessageBox::Yes, languageIndex() == 0 ? QStringLiteral("Yes") : QStringLiteral("Да"));
-    box.setButtonText(QMessageBox::No, languageIndex() == 0 ? QStringLiteral("No") : QStringLiteral("Нет"));
-    return box.exec() == QMessageBox::Yes;
+    QPushButton* yes = box.addButton(Text(Str::MessageYes), QMessageBox::YesRole);
+    box.addButton(Text(Str::MessageNo), QMessageBox::NoRole);
+    box.setDefaultButton(yes);
+    box.exec();
+    return box.clickedButton() == yes;
 }

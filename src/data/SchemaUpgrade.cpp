@@ -226,13 +226,7 @@ const Step kSteps[] = {
       "JOIN Pasport ON Complect.IDevice = Pasport.ID_Device;"}},
 };
 
-bool english() { return languageIndex() == 0; }
-
-QString backupLine(const QString& path)
-{
-    return english() ? QStringLiteral("A copy of the database before the update: %1").arg(path)
-                     : QStringLiteral("Копия базы данных до преобразования: %1").arg(path);
-}
+QString backupLine(const QString& path) { return FormatText(Str::UpgradeBackupLine, path); }
 
 QString viewNameOf(const QString& dropStatement)
 {
@@ -420,17 +414,11 @@ bool SchemaUpgrade::makeBackup()
     if (!file.copy(target)) {
         reason = file.errorString();
     } else if (QFileInfo(target).size() != QFileInfo(source).size()) {
-        reason = english() ? QStringLiteral("the copy is incomplete") : QStringLiteral("копия неполная");
+        reason = Text(Str::UpgradeCopyIncomplete);
         QFile::remove(target);
     }
     if (!reason.isEmpty()) {
-        Messages::error(english()
-                            ? QStringLiteral("The database %1 could not be copied to %2 before its update: %3.\n"
-                                             "The database was not updated; the file is unchanged.")
-                                  .arg(source, target, reason)
-                            : QStringLiteral("Не удалось скопировать базу данных %1 в %2 перед преобразованием: %3.\n"
-                                             "База данных не преобразована, файл не изменён.")
-                                  .arg(source, target, reason));
+        Messages::error(FormatText(Str::UpgradeCopyFailed, source, target, reason));
         return false;
     }
     m_backupPath = target;
@@ -448,11 +436,9 @@ QString SchemaUpgrade::warningText(const QString& storedVersion) const
 QString SchemaUpgrade::failureText(const QString& engineText, bool versionRowWritten) const
 {
     QString text = engineText + QStringLiteral("\n\n");
-    text += english() ? QStringLiteral("The database update was stopped and its changes undone.")
-                      : QStringLiteral("Преобразование базы данных прервано, его изменения отменены.");
+    text += Text(Str::UpgradeStopped);
     if (versionRowWritten)
-        text += english() ? QStringLiteral(" The version row stays written.")
-                          : QStringLiteral(" Запись о версии базы данных сохранена.");
+        text += Text(Str::UpgradeVersionRowKept);
     if (!m_backupPath.isEmpty())
         text += QLatin1Char('\n') + backupLine(m_backupPath);
     return text;

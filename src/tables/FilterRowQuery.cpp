@@ -3,6 +3,7 @@
 #include "tables/DateRangeExpression.h"
 
 #include "data/SqlValue.h"
+#include "text/StrList.h"
 
 #include <QDate>
 #include <QRegularExpression>
@@ -43,7 +44,7 @@ public:
                 return true;
             const QString word = readWord().toLower();
             if (word != QLatin1String("and") && word != QLatin1String("or")) {
-                m_error = QStringLiteral("Непонятный текст в условии: «%1».").arg(m_text.mid(m_pos));
+                m_error = FormatText(Str::FilterUnexpectedText, m_text.mid(m_pos));
                 return false;
             }
             connectors.append(word.toUpper());
@@ -118,7 +119,7 @@ private:
             }
             return value;
         }
-        m_error = QStringLiteral("Не закрыта кавычка в условии.");
+        m_error = Text(Str::FilterOpenQuote);
         return std::nullopt;
     }
     // A bare value runs to the next " and " / " or " or to the end.
@@ -135,7 +136,7 @@ private:
         const QString value = m_text.mid(m_pos, end - m_pos).trimmed();
         m_pos = end;
         if (value.isEmpty()) {
-            m_error = QStringLiteral("В условии нет значения.");
+            m_error = Text(Str::FilterNoValue);
             return std::nullopt;
         }
         return value;
@@ -143,7 +144,7 @@ private:
     bool readList(Term& term)
     {
         if (atEnd() || m_text[m_pos] != QLatin1Char('(')) {
-            m_error = QStringLiteral("После In нужен список в скобках.");
+            m_error = Text(Str::FilterInNeedsList);
             return false;
         }
         ++m_pos;
@@ -165,7 +166,7 @@ private:
             term.values.append(value);
             skipSpaces();
             if (atEnd()) {
-                m_error = QStringLiteral("Не закрыта скобка списка.");
+                m_error = Text(Str::FilterOpenBracket);
                 return false;
             }
             if (m_text[m_pos++] == QLatin1Char(')'))
@@ -197,14 +198,14 @@ std::optional<QString> literal(FilterRowQuery::ColumnKind kind, const QString& v
         bool ok = false;
         const double number = QString(value).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
         if (!ok) {
-            error = QStringLiteral("«%1» не число.").arg(value);
+            error = FormatText(Str::FilterNotNumber, value);
             return std::nullopt;
         }
         return SqlValue::number(number);
     }
     const QDate date = parseDate(value);
     if (!date.isValid()) {
-        error = QStringLiteral("«%1» не дата.").arg(value);
+        error = FormatText(Str::FilterNotDate, value);
         return std::nullopt;
     }
     return QStringLiteral("#") + date.toString(QStringLiteral("MM/dd/yyyy")) + QStringLiteral("#");
@@ -219,7 +220,7 @@ std::optional<QString> dayComparison(const QString& target, const Term& term, QS
 {
     const QDate day = parseDate(term.values[0]);
     if (!day.isValid()) {
-        error = QStringLiteral("«%1» не дата.").arg(term.values[0]);
+        error = FormatText(Str::FilterNotDate, term.values[0]);
         return std::nullopt;
     }
     const QString start = dateLiteral(day);

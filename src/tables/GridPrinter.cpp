@@ -18,12 +18,7 @@ namespace {
 QString previewFile;
 constexpr double MarginMm = 2.0;
 
-QString cannotPrint(const QString& target)
-{
-    const QString text = languageIndex() == 1 ? QStringLiteral("Не удалось напечатать: %1")
-                                              : QStringLiteral("Cannot print: %1");
-    return text.arg(target);
-}
+QString cannotPrint(const QString& target) { return FormatText(Str::PrintFailed, target); }
 } // namespace
 
 struct GridPrinter::Layout {

@@ -14,9 +14,7 @@
 namespace {
 QString cannotSave(const QString& fileName, const QString& reason)
 {
-    const QString text = languageIndex() == 1 ? QStringLiteral("Не удалось сохранить файл %1:\r%2")
-                                              : QStringLiteral("Cannot save the file %1:\r%2");
-    return text.arg(QDir::toNativeSeparators(fileName), reason);
+    return FormatText(Str::SaveFailed, QDir::toNativeSeparators(fileName), reason);
 }
 } // namespace
 

@@ -129,7 +129,7 @@ TEST_F(MainFormTest, MonitorShowsOnlyStatementsWhileOpen)
     form.action("OpenMonitor")->trigger();
     auto* monitor = qobject_cast<TMonitorForm*>(form.findChildWindow("TMonitorForm"));
     ASSERT_TRUE(monitor);
-    EXPECT_EQ(monitor->windowTitle(), "SQL-monitor");
+    EXPECT_EQ(monitor->windowTitle(), "SQL-монитор");
     dm.ADOConnection()->execute("update Device set ANumber = :A where ID_Device = :K", {{"A", QVariant()}, {"K", 7}});
     const QString text = monitor->findChild<QPlainTextEdit*>("Memo1")->toPlainText();
     EXPECT_FALSE(text.contains("before_opening"));

@@ -13,6 +13,7 @@
 #include "tables/export/RtfExporter.h"
 #include "tables/export/TextExporter.h"
 #include "tables/export/XlsxExporter.h"
+#include "text/StrList.h"
 
 #include <QBuffer>
 #include <QDateTime>
@@ -261,10 +262,15 @@ TEST(XlsxExporter, Xlsx2csvReadsTheSameFileFromABuffer)
     EXPECT_TRUE(csv.contains("Манометр,O'Neil; --,2.15,")) << csv.toStdString();
 }
 
-TEST(ExportFileName, FiltersOfferRealXlsx)
+TEST(ExportFileName, FiltersOfferRealXlsxInTheLanguageInUse)
 {
-    const QStringList filters = ExportFileName::filters();
+    QStringList filters = ExportFileName::filters();
     ASSERT_EQ(filters.size(), 5);
+    EXPECT_EQ(filters[0], "Текстовые файлы (*.txt)");
+    EXPECT_EQ(filters[4], "Книга Excel (*.xlsx)");
+    setLanguageIndex(0);
+    filters = ExportFileName::filters();
+    setLanguageIndex(INSTREL_LANGUAGE);
     EXPECT_EQ(filters[0], "Text files (*.txt)");
     EXPECT_EQ(filters[4], "Microsoft Excel Workbook (*.xlsx)");
 }

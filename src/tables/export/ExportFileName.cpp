@@ -1,14 +1,15 @@
 #include "tables/export/ExportFileName.h"
 
+#include "text/StrList.h"
+
 #include <QFileInfo>
 
 namespace ExportFileName {
 
 QStringList filters()
 {
-    return {QStringLiteral("Text files (*.txt)"), QStringLiteral("Comma separated values (*.csv)"),
-            QStringLiteral("HTML file (*.htm)"), QStringLiteral("Rich Text Format (*.rtf)"),
-            QStringLiteral("Microsoft Excel Workbook (*.xlsx)")};
+    return {Text(Str::SaveFilterText), Text(Str::SaveFilterCsv), Text(Str::SaveFilterHtml), Text(Str::SaveFilterRtf),
+            Text(Str::SaveFilterExcel)};
 }
 
 QString extension(ExportFormat format)

@@ -7,8 +7,8 @@
 // The file types the save command offers, in the order of ExportFormat, and the rule that gives the
 // chosen file name its extension.
 namespace ExportFileName {
-// "Text files (*.txt)", ..., "Microsoft Excel Workbook (*.xlsx)": the program writes real .xlsx
-// workbooks, so the Excel type says so.
+// The type names in the language in use, "Text files (*.txt)" to "Microsoft Excel Workbook (*.xlsx)":
+// the program writes real .xlsx workbooks, so the Excel type says so.
 QStringList filters();
 // "txt", "csv", "htm", "rtf", "xlsx".
 QString extension(ExportFormat format);

@@ -1,6 +1,7 @@
 #include "tables/export/XlsxExporter.h"
 
 #include "tables/GridSnapshot.h"
+#include "text/StrList.h"
 
 #include <QDateTime>
 #include <QFile>
@@ -64,7 +65,7 @@ lxw_error writeCell(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column, const
 bool XlsxExporter::write(const GridSnapshot& grid, QIODevice& device)
 {
     if (grid.rowCount() + 1 > MaxRows)
-        return fail(QStringLiteral("Excel: more than %1 rows").arg(MaxRows - 1));
+        return fail(FormatText(Str::ExportTooManyRows, MaxRows - 1));
     QTemporaryDir dir;
     if (!dir.isValid())
         return fail(dir.errorString());
@@ -78,7 +79,7 @@ bool XlsxExporter::writeWorkbook(const GridSnapshot& grid, const QString& fileNa
     lxw_workbook_options options{LXW_TRUE, const_cast<char*>(tmpdir.constData()), LXW_FALSE};
     lxw_workbook* book = workbook_new_opt(QFile::encodeName(fileName).constData(), &options);
     if (!book)
-        return fail(QStringLiteral("Excel: cannot create %1").arg(fileName));
+        return fail(FormatText(Str::ExportCannotCreate, fileName));
     lxw_worksheet* sheet = workbook_add_worksheet(book, nullptr);
     const Formats formats = addFormats(book);
     lxw_error error = LXW_NO_ERROR;
@@ -95,7 +96,7 @@ bool XlsxExporter::writeWorkbook(const GridSnapshot& grid, const QString& fileNa
     const lxw_error closed = workbook_close(book); // frees the workbook in every case
     if (error == LXW_NO_ERROR)
         error = closed;
-    return error == LXW_NO_ERROR || fail(QStringLiteral("Excel: %1").arg(QString::fromUtf8(lxw_strerror(error))));
+    return error == LXW_NO_ERROR || fail(FormatText(Str::ExportWorkbookError, QString::fromUtf8(lxw_strerror(error))));
 }
 
 bool XlsxExporter::copyInto(const QString& fileName, QIODevice& device)
