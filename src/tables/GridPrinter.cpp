@@ -3,12 +3,13 @@
 #include "data/Clock.h"
 #include "data/MessageService.h"
 #include "data/WaitCursor.h"
+#include "tables/GridPreviewDialog.h"
 #include "tables/GridSnapshot.h"
 #include "text/StrList.h"
 
 #include <QHeaderView>
+#include <QMdiSubWindow>
 #include <QPainter>
-#include <QPrintPreviewDialog>
 #include <QPrinter>
 #include <QTableView>
 #include <algorithm>
@@ -16,17 +17,25 @@
 
 namespace {
 QString previewFile;
-constexpr double MarginMm = 2.0;
 
 QString cannotPrint(const QString& target) { return FormatText(Str::PrintFailed, target); }
+
+QString today() { return Clock::today().toString(QStringLiteral("dd.MM.yyyy")); }
+
+QString elided(const QPainter& painter, const QString& text, double width)
+{
+    return QFontMetricsF(painter.font(), painter.device()).elidedText(text, Qt::ElideRight, std::max(0.0, width));
+}
 } // namespace
 
 struct GridPrinter::Layout {
     std::vector<int> columns; // logical, visual order
     std::vector<double> widths;
-    QFont font, titleFont;
+    QFont font, titleFont, headFont;
+    QString title, date;
     double pageWidth = 0, pageHeight = 0;
-    double rowHeight = 0, titleHeight = 0, headerHeight = 0, footerHeight = 0, padding = 0;
+    double rowHeight = 0, titleHeight = 0, padding = 0;
+    double headLineHeight = 0, headHeight = 0, footHeight = 0;
     int rowCount = 0, rowsPerPage = 1;
     int pages() const { return std::max(1, (rowCount + rowsPerPage - 1) / rowsPerPage); }
 };
@@ -34,12 +43,43 @@ struct GridPrinter::Layout {
 QString GridPrinter::substitute(const QString& text)
 {
     QString result = text;
-    return result.replace(QLatin1String("%[Today]"), Clock::today().toString(QStringLiteral("dd.MM.yyyy")));
+    return result.replace(QLatin1String("%[Today]"), today());
+}
+
+QString GridPrinter::title() const
+{
+    if (!m_title.isEmpty() || !m_view)
+        return m_title;
+    // Inside the main window the caption is the sub-window's, whose widget is the data window.
+    for (QWidget* w = m_view; w; w = w->parentWidget())
+        if (qobject_cast<QMdiSubWindow*>(w->parentWidget()) || w->isWindow())
+            return w->windowTitle();
+    return {};
 }
 
 void GridPrinter::preparePrinter(QPrinter* printer)
 {
     printer->setPageMargins(QMarginsF(MarginMm, MarginMm, MarginMm, MarginMm), QPageLayout::Millimeter);
+}
+
+double GridPrinter::gridWidthOn(QPrinter* printer) const
+{
+    const double toPrinter = double(printer->resolution()) / std::max(1, m_view->logicalDpiX());
+    double total = 0;
+    for (int column : visibleColumns(m_view))
+        total += m_view->columnWidth(column) * toPrinter;
+    return total;
+}
+
+void GridPrinter::preparePrinterForGrid(QPrinter* printer) const
+{
+    preparePrinter(printer);
+    if (!m_view)
+        return;
+    const double width = gridWidthOn(printer);
+    const double portrait = printer->pageLayout().paintRectPixels(printer->resolution()).width();
+    if (width > portrait)
+        printer->setPageOrientation(QPageLayout::Landscape);
 }
 
 void GridPrinter::setPreviewOutputFile(const QString& pdfFile) { previewFile = pdfFile; }
@@ -48,7 +88,7 @@ QString GridPrinter::previewOutputFile() { return previewFile; }
 
 QString GridPrinter::cannotPrintText(const QString& target) { return cannotPrint(target); }
 
-GridPrinter::Layout GridPrinter::layoutFor(QPainter& painter, QPrinter* printer) const
+GridPrinter::Layout GridPrinter::layoutFor(QPrinter* printer) const
 {
     Layout layout;
     const QRectF page = printer->pageLayout().paintRectPixels(printer->resolution());
@@ -57,16 +97,21 @@ GridPrinter::Layout GridPrinter::layoutFor(QPainter& painter, QPrinter* printer)
     layout.font = QFont(m_view->font(), printer);
     layout.titleFont = layout.font;
     layout.titleFont.setBold(true);
-    painter.setFont(layout.font);
+    layout.headFont = layout.titleFont;
+    layout.headFont.setPointSizeF(layout.font.pointSizeF() * 1.25);
+    layout.title = title();
+    layout.date = FormatText(Str::PrintDate, today());
+
     const double line = QFontMetricsF(layout.font, printer).height();
     layout.padding = std::ceil(line / 5);
     layout.rowHeight = line + 2 * layout.padding;
     layout.titleHeight = QFontMetricsF(layout.titleFont, printer).height() + 2 * layout.padding;
-    layout.headerHeight = m_header.isEmpty() ? 0 : layout.rowHeight * 1.5;
-    layout.footerHeight = m_footer.isEmpty() ? 0 : layout.rowHeight * 1.5;
+    layout.headLineHeight = QFontMetricsF(layout.headFont, printer).height() + layout.padding;
+    layout.headHeight = layout.headLineHeight + (m_header.isEmpty() ? 0 : layout.rowHeight) + layout.rowHeight / 2;
+    layout.footHeight = layout.rowHeight * 1.5;
 
     layout.columns = visibleColumns(m_view);
-    const double toPrinter = double(printer->logicalDpiX()) / std::max(1, m_view->logicalDpiX());
+    const double toPrinter = double(printer->resolution()) / std::max(1, m_view->logicalDpiX());
     double total = 0;
     for (int column : layout.columns) {
         layout.widths.push_back(m_view->columnWidth(column) * toPrinter);
@@ -77,7 +122,7 @@ GridPrinter::Layout GridPrinter::layoutFor(QPainter& painter, QPrinter* printer)
             width *= layout.pageWidth / total;
 
     layout.rowCount = m_view->model() ? m_view->model()->rowCount() : 0;
-    const double body = layout.pageHeight - layout.headerHeight - layout.footerHeight - layout.titleHeight;
+    const double body = layout.pageHeight - layout.headHeight - layout.footHeight - layout.titleHeight;
     layout.rowsPerPage = std::max(1, int(body / layout.rowHeight));
     return layout;
 }
@@ -86,9 +131,7 @@ int GridPrinter::pageCount(QPrinter* printer) const
 {
     if (!m_view || !m_view->model())
         return 0;
-    QImage probe(1, 1, QImage::Format_RGB32); // the layout needs a painter, not a started printer
-    QPainter painter(&probe);
-    return layoutFor(painter, printer).pages();
+    return layoutFor(printer).pages();
 }
 
 int GridPrinter::print(QPrinter* printer) const
@@ -98,7 +141,7 @@ int GridPrinter::print(QPrinter* printer) const
     QPainter painter;
     if (!painter.begin(printer))
         return -1;
-    const Layout layout = layoutFor(painter, printer);
+    const Layout layout = layoutFor(printer);
     const int pages = layout.pages();
     const int first = printer->fromPage() > 0 ? std::min(printer->fromPage(), pages) : 1;
     const int last = printer->toPage() > 0 ? std::min(printer->toPage(), pages) : pages;
@@ -111,16 +154,44 @@ int GridPrinter::print(QPrinter* printer) const
     return last - first + 1;
 }
 
+void GridPrinter::paintPage(QPainter& painter, QPrinter* printer, int page) const
+{
+    if (!m_view || !m_view->model())
+        return;
+    const Layout layout = layoutFor(printer);
+    paintPage(painter, layout, std::clamp(page, 1, layout.pages()));
+}
+
+void GridPrinter::paintHead(QPainter& painter, const Layout& layout) const
+{
+    painter.setFont(layout.font);
+    const double dateWidth = QFontMetricsF(painter.font(), painter.device()).horizontalAdvance(layout.date);
+    const QRectF line(0, 0, layout.pageWidth, layout.headLineHeight);
+    painter.drawText(line, Qt::AlignRight | Qt::AlignBottom, layout.date);
+    painter.setFont(layout.headFont);
+    painter.drawText(line, Qt::AlignLeft | Qt::AlignBottom,
+                     elided(painter, layout.title, layout.pageWidth - dateWidth - 4 * layout.padding));
+    if (!m_header.isEmpty()) {
+        painter.setFont(layout.font);
+        painter.drawText(QRectF(0, layout.headLineHeight, layout.pageWidth, layout.rowHeight),
+                         Qt::AlignLeft | Qt::AlignVCenter, substitute(m_header));
+    }
+}
+
+void GridPrinter::paintFoot(QPainter& painter, const Layout& layout, int page) const
+{
+    painter.setFont(layout.font);
+    const QRectF line(0, layout.pageHeight - layout.rowHeight, layout.pageWidth, layout.rowHeight);
+    painter.drawText(line, Qt::AlignRight | Qt::AlignVCenter, FormatText(Str::PrintPageOf, page, layout.pages()));
+    if (!m_footer.isEmpty())
+        painter.drawText(line, Qt::AlignLeft | Qt::AlignVCenter, substitute(m_footer));
+}
+
 void GridPrinter::paintPage(QPainter& painter, const Layout& layout, int page) const
 {
     const QAbstractItemModel* model = m_view->model();
-    double y = 0;
-    if (!m_header.isEmpty()) {
-        painter.setFont(layout.font);
-        painter.drawText(QRectF(0, 0, layout.pageWidth, layout.rowHeight), Qt::AlignLeft | Qt::AlignVCenter,
-                         substitute(m_header));
-        y = layout.headerHeight;
-    }
+    paintHead(painter, layout);
+    double y = layout.headHeight;
     const double tableTop = y;
     double x = 0;
     painter.setFont(layout.titleFont);
@@ -128,7 +199,8 @@ void GridPrinter::paintPage(QPainter& painter, const Layout& layout, int page) c
         const QRectF cell(x, y, layout.widths[c], layout.titleHeight);
         painter.fillRect(cell, QColor(0xE8, 0xE8, 0xE8));
         painter.drawText(cell.adjusted(layout.padding, 0, -layout.padding, 0), Qt::AlignCenter | Qt::TextSingleLine,
-                         model->headerData(layout.columns[c], Qt::Horizontal).toString());
+                         elided(painter, model->headerData(layout.columns[c], Qt::Horizontal).toString(),
+                                layout.widths[c] - 2 * layout.padding));
         x += layout.widths[c];
     }
     const double tableRight = x;
@@ -144,8 +216,9 @@ void GridPrinter::paintPage(QPainter& painter, const Layout& layout, int page) c
             const QModelIndex index = model->index(row, layout.columns[c]);
             const QVariant align = model->data(index, Qt::TextAlignmentRole);
             const int flags = (align.isValid() ? align.toInt() : int(Qt::AlignLeft | Qt::AlignVCenter));
-            painter.drawText(QRectF(x + layout.padding, y, layout.widths[c] - 2 * layout.padding, layout.rowHeight),
-                             flags | Qt::TextSingleLine, model->data(index, Qt::DisplayRole).toString());
+            const double width = layout.widths[c] - 2 * layout.padding;
+            painter.drawText(QRectF(x + layout.padding, y, width, layout.rowHeight), flags | Qt::TextSingleLine,
+                             elided(painter, model->data(index, Qt::DisplayRole).toString(), width));
             x += layout.widths[c];
         }
         y += layout.rowHeight;
@@ -158,27 +231,21 @@ void GridPrinter::paintPage(QPainter& painter, const Layout& layout, int page) c
         if (c < layout.widths.size())
             x += layout.widths[c];
     }
-    if (!m_footer.isEmpty())
-        painter.drawText(QRectF(0, layout.pageHeight - layout.rowHeight, layout.pageWidth, layout.rowHeight),
-                         Qt::AlignLeft | Qt::AlignVCenter, substitute(m_footer));
+    paintFoot(painter, layout, page);
 }
 
 void GridPrinter::preview(QWidget* parent)
 {
-    WaitCursor wait;
     QPrinter printer(QPrinter::HighResolution);
-    preparePrinter(&printer);
+    preparePrinterForGrid(&printer);
     if (!previewFile.isEmpty()) {
+        WaitCursor wait;
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(previewFile);
         if (print(&printer) < 0)
             Messages::error(cannotPrint(previewFile));
         return;
     }
-    QPrintPreviewDialog dialog(&printer, parent);
-    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [this](QPrinter* target) {
-        if (print(target) < 0)
-            Messages::error(cannotPrint(target->printerName()));
-    });
+    GridPreviewDialog dialog(*this, printer, parent);
     dialog.exec();
 }

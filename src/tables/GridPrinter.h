@@ -2,40 +2,53 @@
 
 #include <QPointer>
 #include <QString>
+#include <QTableView>
 #include <vector>
 
 class QPainter;
 class QPrinter;
-class QTableView;
 class QWidget;
 
-// Prints a grid: the visible columns of a QTableView in their visual order, titles repeated on every
-// page, then every row of its model, page after page. Column widths are the view's, scaled down to
-// the page when wider; margins are 2 mm. A page header and footer may be set; "%[Today]" in them
-// becomes today's date. None is set by default.
+// Prints a grid as a planner can hand it on: every page carries the title (the caption of the window
+// the grid is in, unless set), the print date and "Page N of M", then the column titles and the rows;
+// the visible columns of a QTableView in their visual order, widths as on screen, scaled down to the
+// page when wider. Margins are 10 mm, which every printer can print. An extra page header and footer
+// may be set; "%[Today]" in them becomes today's date. None is set by default.
 //
 // Cells are drawn straight from the model page by page, so 100,000 rows cost one pass over the rows
-// and never a copy of the grid.
+// when printed and nothing before a page is shown: the preview draws only the pages in sight.
 class GridPrinter {
 public:
     explicit GridPrinter(QTableView* view = nullptr) : m_view(view) {}
 
     void setView(QTableView* view) { m_view = view; }
+    QTableView* view() const { return m_view; }
+    void setTitle(const QString& title) { m_title = title; }
+    // The title set, or else the caption of the window holding the grid.
+    QString title() const;
     void setPageHeader(const QString& text) { m_header = text; }
     void setPageFooter(const QString& text) { m_footer = text; }
     // `text` with "%[Today]" replaced by today's date ("dd.MM.yyyy", from Clock).
     static QString substitute(const QString& text);
 
-    // 2 mm margins on every side.
+    static constexpr double MarginMm = 10.0;
+    // 10 mm margins on every side.
     static void preparePrinter(QPrinter* printer);
+    // Margins, and landscape when the grid is too wide for a portrait page but fits a landscape one
+    // better.
+    void preparePrinterForGrid(QPrinter* printer) const;
+
     // Renders onto `printer` (its print range respected); the number of pages, or -1 when the
     // printer could not be started.
     int print(QPrinter* printer) const;
     // How many pages print() makes on this printer.
     int pageCount(QPrinter* printer) const;
+    // Draws page `page` (1-based) as print() does, onto `painter`, whose device must have the
+    // printer's resolution; coordinates start at the printable area's corner.
+    void paintPage(QPainter& painter, QPrinter* printer, int page) const;
 
-    // The Print command: the print preview of the grid, with the wait cursor while pages are made.
-    // Printing errors are reported with Messages::error.
+    // The Print command: the print preview of the grid. The wait cursor shows while the pages are
+    // counted, not while the user reads them. Printing errors are reported with Messages::error.
     void preview(QWidget* parent);
 
     // Tests: preview() writes the pages to this PDF file instead of opening the dialog; empty
@@ -48,10 +61,14 @@ public:
 
 private:
     struct Layout;
-    Layout layoutFor(QPainter& painter, QPrinter* printer) const;
+    Layout layoutFor(QPrinter* printer) const;
     void paintPage(QPainter& painter, const Layout& layout, int page) const;
+    void paintHead(QPainter& painter, const Layout& layout) const;
+    void paintFoot(QPainter& painter, const Layout& layout, int page) const;
+    double gridWidthOn(QPrinter* printer) const;
 
     QPointer<QTableView> m_view;
+    QString m_title;
     QString m_header;
     QString m_footer;
 };

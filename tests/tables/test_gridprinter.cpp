@@ -1,9 +1,17 @@
 #include "data/Clock.h"
 #include "support/MessageRecorder.h"
+#include "support/QtPrinters.h"
 #include "support/TempDir.h"
+#include "data/WaitCursor.h"
 #include "tables/GridPrinter.h"
+#include "tables/GridPreviewDialog.h"
 
+#include <QAbstractTableModel>
+#include <QAction>
+#include <QLabel>
+#include <QApplication>
 #include <QHeaderView>
+#include <QTimer>
 #include <QPrinter>
 #include <QProcess>
 #include <QRegularExpression>
@@ -28,6 +36,30 @@ int pdfPages(const QString& pdf)
         QRegularExpression("Pages:\\s+(\\d+)").match(run("/usr/bin/pdfinfo", {pdf}));
     return match.hasMatch() ? match.captured(1).toInt() : -1;
 }
+
+// A big plant's list without the cost of storing it: each cell is computed when asked for.
+class ComputedRows : public QAbstractTableModel {
+public:
+    explicit ComputedRows(int rows) : m_rows(rows) {}
+    int rowCount(const QModelIndex& = {}) const override { return m_rows; }
+    int columnCount(const QModelIndex& = {}) const override { return 3; }
+    QVariant data(const QModelIndex& index, int role) const override
+    {
+        if (role != Qt::DisplayRole)
+            return {};
+        ++asked;
+        return QString("ИН-%1/%2").arg(index.row() + 1).arg(index.column());
+    }
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override
+    {
+        return orientation == Qt::Horizontal && role == Qt::DisplayRole ? QVariant(QString("Колонка %1").arg(section))
+                                                                         : QVariant();
+    }
+    mutable int asked = 0;
+
+private:
+    int m_rows;
+};
 
 // A grid of `rows` devices: number, type (Cyrillic), a hidden internal column, price.
 class GridPrinterTest : public ::testing::Test {
@@ -56,12 +88,13 @@ protected:
     QTableView view;
 };
 
-TEST_F(GridPrinterTest, PreviewSeamWritesAllRowsOfVisibleColumnsOnSeveralPages)
+TEST_F(GridPrinterTest, EveryPageCarriesTitleDatePageNumberAndColumnTitles)
 {
     build(300);
+    view.setWindowTitle("Паспорта");
     Clock::fix(QDateTime(QDate(2004, 3, 5), QTime(10, 0)));
     GridPrinter printer(&view);
-    printer.setPageFooter("Печать %[Today]");
+    printer.setPageFooter("Подпись %[Today]");
     const QString pdf = dir.file("grid.pdf");
     GridPrinter::setPreviewOutputFile(pdf);
     MessageRecorder messages;
@@ -69,48 +102,78 @@ TEST_F(GridPrinterTest, PreviewSeamWritesAllRowsOfVisibleColumnsOnSeveralPages)
     EXPECT_TRUE(messages.shown().isEmpty());
 
     QPrinter reference(QPrinter::HighResolution);
-    GridPrinter::preparePrinter(&reference);
+    printer.preparePrinterForGrid(&reference);
     const int pages = pdfPages(pdf);
     EXPECT_GT(pages, 2) << "300 rows do not fit on one or two pages";
     EXPECT_EQ(pages, printer.pageCount(&reference));
 
     const QString text = run("/usr/bin/pdftotext", {"-layout", pdf, "-"});
-    EXPECT_EQ(text.count("Тип прибора"), pages) << "titles repeat on every page";
-    EXPECT_EQ(text.count("Печать 05.03.2004"), pages) << "the footer with today's date";
+    const QStringList pageTexts = text.split('\f', Qt::SkipEmptyParts);
+    ASSERT_EQ(pageTexts.size(), pages);
+    for (int page = 1; page <= pages; ++page) {
+        SCOPED_TRACE(page);
+        const QStringList lines = pageTexts[page - 1].split('\n', Qt::SkipEmptyParts);
+        ASSERT_GE(lines.size(), 3);
+        EXPECT_EQ(lines[0].simplified(), "Паспорта Напечатано 05.03.2004");
+        EXPECT_EQ(lines[1].simplified(), "Цена Номер Тип прибора") << "titles in visual order on every page";
+        EXPECT_EQ(lines.last().simplified(), QString("Подпись 05.03.2004 Лист %1 из %2").arg(page).arg(pages));
+    }
     EXPECT_TRUE(text.contains("Манометр"));
     EXPECT_TRUE(text.contains("N-1 "));
     EXPECT_TRUE(text.contains("N-300"));
     EXPECT_FALSE(text.contains("ID_Device"));
     EXPECT_FALSE(text.contains("secret"));
-    const QString firstLine = text.section('\n', 0, 0).simplified();
-    EXPECT_EQ(firstLine, "Цена Номер Тип прибора") << "visual order";
 }
 
-TEST_F(GridPrinterTest, NoHeaderOrFooterByDefaultAndEmptyGridStillPrintsItsTitles)
+TEST_F(GridPrinterTest, EmptyGridPrintsOnePageWithItsTitles)
 {
     build(0);
+    Clock::fix(QDateTime(QDate(2025, 1, 31), QTime(0, 0)));
     GridPrinter printer(&view);
+    printer.setTitle("Пустой список");
     const QString pdf = dir.file("empty.pdf");
     GridPrinter::setPreviewOutputFile(pdf);
     printer.preview(nullptr);
     EXPECT_EQ(pdfPages(pdf), 1);
-    const QString text = run("/usr/bin/pdftotext", {pdf, "-"}).simplified();
-    EXPECT_EQ(text, "Цена Номер Тип прибора");
+    const QString text = run("/usr/bin/pdftotext", {"-layout", pdf, "-"}).simplified();
+    EXPECT_EQ(text, "Пустой список Напечатано 31.01.2025 Цена Номер Тип прибора Лист 1 из 1");
 }
 
-TEST_F(GridPrinterTest, TodaySubstitutionAndMargins)
+// Most printers cannot print the outer few millimetres: nothing may stand closer than 10 mm to an edge.
+TEST_F(GridPrinterTest, NothingIsPrintedWithinTenMillimetresOfTheEdge)
 {
     Clock::fix(QDateTime(QDate(2025, 1, 31), QTime(0, 0)));
     EXPECT_EQ(GridPrinter::substitute("Отчёт на %[Today]."), "Отчёт на 31.01.2025.");
-    EXPECT_EQ(GridPrinter::substitute("%[Today] %[Today]"), "31.01.2025 31.01.2025");
-    EXPECT_EQ(GridPrinter::substitute("нет"), "нет");
-    QPrinter printer;
-    GridPrinter::preparePrinter(&printer);
-    const QMarginsF margins = printer.pageLayout().margins(QPageLayout::Millimeter);
-    EXPECT_NEAR(margins.left(), 2.0, 0.01);
-    EXPECT_NEAR(margins.top(), 2.0, 0.01);
-    EXPECT_NEAR(margins.right(), 2.0, 0.01);
-    EXPECT_NEAR(margins.bottom(), 2.0, 0.01);
+    QPrinter margins;
+    GridPrinter::preparePrinter(&margins);
+    EXPECT_EQ(margins.pageLayout().margins(QPageLayout::Millimeter), QMarginsF(10, 10, 10, 10));
+
+    build(120);
+    view.setWindowTitle("Очень длинное название окна, которое не уместится на листе целиком, как бы широк он ни был "
+                        "и какой бы мелкий шрифт ни выбрал пользователь для своей таблицы приборов");
+    for (int c = 0; c < 4; ++c)
+        view.setColumnWidth(c, 2000); // far wider than the page together
+    const QString pdf = dir.file("edges.pdf");
+    GridPrinter::setPreviewOutputFile(pdf);
+    GridPrinter(&view).preview(nullptr);
+    const QString boxes = run("/usr/bin/pdftotext", {"-bbox", pdf, "-"});
+    const QRegularExpression pageSize("<page width=\"([\\d.]+)\" height=\"([\\d.]+)\"");
+    const QRegularExpression word("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">");
+    const QRegularExpressionMatch size = pageSize.match(boxes);
+    ASSERT_TRUE(size.hasMatch());
+    const double width = size.captured(1).toDouble(), height = size.captured(2).toDouble();
+    const double tenMm = 10 / 25.4 * 72 - 0.5;
+    int words = 0;
+    for (auto it = word.globalMatch(boxes); it.hasNext(); ++words) {
+        const QRegularExpressionMatch m = it.next();
+        EXPECT_GE(m.captured(1).toDouble(), tenMm);
+        EXPECT_GE(m.captured(2).toDouble(), tenMm);
+        EXPECT_LE(m.captured(3).toDouble(), width - tenMm);
+        EXPECT_LE(m.captured(4).toDouble(), height - tenMm);
+    }
+    EXPECT_GT(words, 100);
+    const QString text = run("/usr/bin/pdftotext", {pdf, "-"});
+    EXPECT_TRUE(text.contains("Очень длинное название")) << "the title is shortened, not dropped";
 }
 
 TEST_F(GridPrinterTest, WideGridIsScaledIntoThePage)
@@ -124,6 +187,67 @@ TEST_F(GridPrinterTest, WideGridIsScaledIntoThePage)
     const QString text = run("/usr/bin/pdftotext", {pdf, "-"});
     EXPECT_TRUE(text.contains("Тип прибора")) << "the last column is still on the page";
     EXPECT_TRUE(text.contains("N-3"));
+}
+
+// 100,000 rows make thousands of pages; the preview opens on the first ones, draws only what comes
+// into sight, and reads only their rows.
+TEST_F(GridPrinterTest, PreviewDrawsOnlyThePagesInSight)
+{
+    ComputedRows rows(100000);
+    QTableView big;
+    big.setModel(&rows);
+    big.setWindowTitle("Паспорта");
+    GridPrinter grid(&big);
+    QPrinter printer(QPrinter::HighResolution);
+    grid.preparePrinterForGrid(&printer);
+    GridPreviewDialog dialog(grid, printer);
+    dialog.show();
+    QCoreApplication::processEvents();
+    const int pages = grid.pageCount(&printer);
+    EXPECT_GT(pages, 1000);
+    EXPECT_EQ(dialog.pageCount(), pages);
+    EXPECT_EQ(dialog.currentPage(), 1);
+    EXPECT_EQ(dialog.findChild<QLabel*>("PreviewPageCount")->text(), QString("из %1").arg(pages));
+    EXPECT_GE(dialog.pagesDrawn(), 1);
+    EXPECT_LE(dialog.pagesDrawn(), 3);
+    const int perPage = 100000 / pages + 1;
+    EXPECT_LE(rows.asked, 3 * perPage * 3) << "only the rows of the pages drawn are read";
+
+    dialog.setCurrentPage(pages);
+    QCoreApplication::processEvents();
+    dialog.repaint();
+    EXPECT_EQ(dialog.currentPage(), pages);
+    EXPECT_LE(dialog.pagesDrawn(), 6);
+    dialog.findChild<QAction*>("PreviewFirst")->trigger();
+    EXPECT_EQ(dialog.currentPage(), 1);
+    dialog.findChild<QAction*>("PreviewNext")->trigger();
+    EXPECT_EQ(dialog.currentPage(), 2);
+
+    // Turning the paper lays the rows out anew.
+    const bool landscape = printer.pageLayout().orientation() == QPageLayout::Landscape;
+    dialog.findChild<QAction*>(landscape ? "PreviewPortrait" : "PreviewLandscape")->trigger();
+    EXPECT_NE(dialog.pageCount(), pages);
+    EXPECT_EQ(dialog.pageCount(), grid.pageCount(&printer));
+}
+
+// The wait cursor covers counting the pages, never the time the user spends reading them.
+TEST_F(GridPrinterTest, WaitCursorIsGoneWhileThePreviewIsShown)
+{
+    build(50);
+    int waiting = 0, shown = 0, duringPreview = -1;
+    WaitCursor::hooks().show = [&] { ++waiting, ++shown; };
+    WaitCursor::hooks().restore = [&] { --waiting; };
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<GridPreviewDialog*>(QApplication::activeModalWidget());
+        duringPreview = dialog ? waiting : -2;
+        if (dialog)
+            dialog->reject();
+    });
+    GridPrinter(&view).preview(nullptr);
+    WaitCursor::hooks() = {};
+    EXPECT_EQ(duringPreview, 0);
+    EXPECT_GE(shown, 1) << "the pages were counted under the wait cursor";
+    EXPECT_EQ(waiting, 0);
 }
 
 } // namespace
