@@ -13,7 +13,7 @@
 #include <QtMath>
 #include <cmath>
 
-TAboutForm::TAboutForm(const QString& programVersion, QWidget* parent) : QDialog(parent)
+TAboutForm::TAboutForm(const QString& programVersion, const QString& databasePath, QWidget* parent) : QDialog(parent)
 {
     setObjectName(QStringLiteral("AboutForm"));
     setWindowTitle(withoutAccelerator(Text(Str::AboutCaption)));
@@ -22,17 +22,23 @@ TAboutForm::TAboutForm(const QString& programVersion, QWidget* parent) : QDialog
     name->setObjectName(QStringLiteral("ProductName"));
     auto* version = new QLabel(Text(Str::AboutVersion) + QLatin1Char(' ') + programVersion, this);
     version->setObjectName(QStringLiteral("Version"));
+    auto* database = new QLabel(FormatText(Str::DatabaseFile, databasePath), this);
+    database->setObjectName(QStringLiteral("Database"));
+    database->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    database->setVisible(!databasePath.isEmpty());
     auto* line = new QFrame(this);
     line->setFrameShape(QFrame::HLine);
     line->setFrameShadow(QFrame::Sunken);
-    auto* link = new QLabel(QStringLiteral("<a href=\"https://instrel.example.org\">instrel.example.org</a>"), this);
+    auto* link = new QLabel(QStringLiteral("<a style=\"color: #0b57b0\" href=\"https://instrel.example.org\">instrel.example.org</a>"), this);
     link->setObjectName(QStringLiteral("Link"));
     link->setOpenExternalLinks(true);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     buttons->button(QDialogButtonBox::Ok)->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
-    for (QWidget* w : std::initializer_list<QWidget*>{name, version, line, link, buttons})
+    for (QWidget* w : std::initializer_list<QWidget*>{name, version, database, line, link, buttons})
         layout->addWidget(w);
+    // The texts stand on the box's own light picture, whatever the skin gives other labels.
+    setStyleSheet(QStringLiteral("QLabel, QFrame { background: transparent; } QLabel { color: #1d2a38; }"));
     setFixedSize(sizeHint().expandedTo(QSize(360, 180)));
 }
 

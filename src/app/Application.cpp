@@ -22,6 +22,11 @@ InstrelApplication::InstrelApplication(int& argc, char** argv) : QApplication(ar
     WaitCursor::hooks().restore = [] { QApplication::restoreOverrideCursor(); };
 }
 
+void InstrelApplication::prepare()
+{
+    QCoreApplication::setAttribute(Qt::AA_UseStyleSheetPropagationInWidgetStyles);
+}
+
 InstrelApplication::~InstrelApplication()
 {
     WaitCursor::hooks() = {};

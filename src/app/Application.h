@@ -11,6 +11,11 @@ class InstrelApplication : public QApplication {
     Q_OBJECT
 public:
     InstrelApplication(int& argc, char** argv);
+
+    // What must be settled before any application object exists; call it first. A skin is a style
+    // sheet, and without this a sheet freezes the font of every widget it styles, so that a font
+    // chosen later would reach only the windows' frames.
+    static void prepare();
     ~InstrelApplication() override;
 
     bool notify(QObject* receiver, QEvent* event) override;

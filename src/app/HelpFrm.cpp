@@ -1,5 +1,7 @@
 #include "app/HelpFrm.h"
 
+#include "app/DataFolders.h"
+
 #include "text/StrList.h"
 
 #include <QCoreApplication>
@@ -17,8 +19,10 @@ QString THelpForm::helpFileName()
     return name.isEmpty() ? QStringLiteral("help/index.html") : name;
 }
 
-// A bare name, so it is looked up relative to the current directory.
-QString THelpForm::indexPath() { return QDir::current().absoluteFilePath(helpFileName()); }
+// A bare name: looked up in the current folder first, then where the program is installed.
+QString THelpForm::indexPath() { return DataFolders::locate(helpFileName()); }
+
+QStringList THelpForm::placesLookedIn() { return DataFolders::candidates(helpFileName()); }
 
 THelpForm::THelpForm(QWidget* parent) : QDialog(parent), m_browser(new QTextBrowser(this))
 {
@@ -92,7 +96,7 @@ void THelpForm::changeEvent(QEvent* event)
 
 void THelpForm::updateTitle()
 {
-    const QString help = withoutAccelerator(Text(Str::ActionHelpIndex));
+    const QString help = Text(Str::HelpCaption);
     const QString page = m_browser->documentTitle();
     setWindowTitle(page.isEmpty() ? help : help + QStringLiteral(" — ") + page);
 }

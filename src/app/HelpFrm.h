@@ -4,15 +4,18 @@
 
 class QTextBrowser;
 
-// The program's help: the HTML pages under "help" in the current directory, read in a window of its
+// The program's help: the HTML pages under "help" (see indexPath()), read in a window of its
 // own beside the main window, with back, forward and contents buttons.
 class THelpForm : public QDialog {
     Q_OBJECT
 public:
     // The help file the program was given at start-up ("help/index.html" unless set otherwise).
     static QString helpFileName();
-    // That file under the current directory, where the help is looked up.
+    // That file in the current folder, or where the program is installed when the current folder
+    // has none.
     static QString indexPath();
+    // Every place the file is looked for, in order.
+    static QStringList placesLookedIn();
 
     explicit THelpForm(QWidget* parent = nullptr);
 

@@ -1,6 +1,7 @@
 #include "app/MainFrm.h"
 
 #include "app/AboutFrm.h"
+#include "app/FontDialog.h"
 #include "app/Application.h"
 #include "app/HelpFrm.h"
 #include "app/MonitorFrm.h"
@@ -30,8 +31,10 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QFontDialog>
 #include <QIcon>
+#include <QLabel>
+#include <QPainter>
+#include <QStandardItemModel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenuBar>
@@ -116,6 +119,30 @@ ClipboardState clipboardState(QWidget* editor)
     return {selection && !readOnly, selection, !readOnly && clipboardHasText};
 }
 
+// The style greys a disabled icon out towards light grey, which on a dark skin stands out more than
+// the enabled icons: a disabled command shows its own icon, faded, on every skin.
+QIcon fadedWhenDisabled(const QIcon& icon)
+{
+    if (icon.isNull())
+        return icon;
+    QIcon result;
+    for (int size : {16, 22, 24, 32, 48}) {
+        const QPixmap normal = icon.pixmap(size);
+        if (normal.isNull())
+            continue;
+        QPixmap faded(normal.size());
+        faded.setDevicePixelRatio(normal.devicePixelRatio());
+        faded.fill(Qt::transparent);
+        QPainter painter(&faded);
+        painter.setOpacity(0.3);
+        painter.drawPixmap(0, 0, normal);
+        painter.end();
+        result.addPixmap(normal, QIcon::Normal);
+        result.addPixmap(faded, QIcon::Disabled);
+    }
+    return result;
+}
+
 bool isTableWindow(const QWidget* w) { return w && w->inherits("TBaseForm"); }
 
 // The grid (item view) of `child` that holds the keyboard focus, or nullptr.
@@ -158,14 +185,6 @@ const std::pair<const char*, const char*> kCommandIcons[] = {
     {"OpenDevice", "document-open"},
 };
 
-class WaitCursor {
-public:
-    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
-    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
-    WaitCursor(const WaitCursor&) = delete;
-    WaitCursor& operator=(const WaitCursor&) = delete;
-};
-
 } // namespace
 
 TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiArea(this))
@@ -186,6 +205,10 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiArea(
     createMenus();
     createToolBar();
     statusBar()->setObjectName(QStringLiteral("StatusBar1"));
+    m_databaseLabel = new QLabel(statusBar());
+    m_databaseLabel->setObjectName(QStringLiteral("lbDatabase"));
+    m_databaseLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    statusBar()->addPermanentWidget(m_databaseLabel);
     resize(1024, 700);
     InstrelApplication::connectIdle(this, [this] { updateActions(); });
     connect(m_mdi, &QMdiArea::subWindowActivated, this, &TMainForm::updateActions);
@@ -285,7 +308,7 @@ void TMainForm::createActions()
     connect(help, &QAction::triggered, this, &TMainForm::OpenHelpExecute);
     QAction* about = addCommand(QStringLiteral("HelpAbout1"), Text(Str::ActionAbout), Text(Str::HintAbout));
     connect(about, &QAction::triggered, this, &TMainForm::HelpAbout1Execute);
-    QAction* monitor = addCommand(QStringLiteral("OpenMonitor"), QStringLiteral("SQL-monitor"), QString());
+    QAction* monitor = addCommand(QStringLiteral("OpenMonitor"), Text(Str::MonitorCaption), QString());
     monitor->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
     monitor->setShortcutContext(Qt::ApplicationShortcut);
     addAction(monitor); // reachable by its shortcut only
@@ -302,7 +325,7 @@ void TMainForm::setCommandIcons()
         QIcon::setThemeName(QStringLiteral("Adwaita"));
     }
     for (const auto& [name, icon] : kCommandIcons)
-        action(QString::fromLatin1(name))->setIcon(QIcon::fromTheme(QString::fromLatin1(icon)));
+        action(QString::fromLatin1(name))->setIcon(fadedWhenDisabled(QIcon::fromTheme(QString::fromLatin1(icon))));
     // Child windows show it in their title bars, in place of the toolkit's logo.
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("applications-science"), QApplication::windowIcon()));
 }
@@ -468,8 +491,15 @@ QWidget* TMainForm::openOrActivate(const QString& className, bool* existed)
         return nullptr;
     child->setAttribute(Qt::WA_DeleteOnClose);
     child->setFont(font());
+    // The frame takes the size the window gave itself (its stored geometry, if any, comes when it is
+    // shown); without one, its size hint.
+    const QSize wanted = child->testAttribute(Qt::WA_Resized) ? child->size() : child->sizeHint();
     // A window may ask for its own title-bar buttons (the manager cannot be minimised).
     QMdiSubWindow* sub = m_mdi->addSubWindow(child, child->windowFlags() & ~Qt::WindowType_Mask);
+    if (wanted.isValid()) {
+        const QSize frame = (sub->sizeHint() - child->sizeHint()).expandedTo(QSize(0, 0)); // title bar and borders
+        sub->resize(sub->sizeHint().expandedTo(wanted + frame));
+    }
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowTitle(child->windowTitle());
     sub->show();
@@ -515,9 +545,7 @@ void TMainForm::tile(Qt::Orientation orientation)
 
 void TMainForm::FontEdit1Accept()
 {
-    QFontDialog dialog(font(), this);
-    dialog.setOption(QFontDialog::DontUseNativeDialog);
-    dialog.setWindowTitle(withoutAccelerator(hintShort(Text(Str::HintFont))));
+    FontDialog dialog(font(), this);
     if (dialog.exec() == QDialog::Accepted)
         applyFont(dialog.selectedFont());
 }
@@ -539,19 +567,21 @@ void TMainForm::applyFont(QFont font)
     }
 }
 
+// The printer shows the wait cursor itself while it counts the pages; the preview is read with the
+// normal one. A window with a print command of its own prints its focused grid with its own title.
 void TMainForm::PreviewExecute()
 {
-    WaitCursor wait;
     QWidget* child = activeChild();
+    auto* grid = qobject_cast<QTableView*>(focusedGrid(child));
     // A window whose Print decides itself what to print (a chart page) gets Preview whatever has the focus.
-    if (isTableWindow(child) && child->property("PreviewRunsPrint").toBool()) {
+    if (isTableWindow(child) && child->property("PreviewRunsPrint").toBool())
         runChildCommand(child, QStringLiteral("Print"));
-    } else if (auto* grid = qobject_cast<QTableView*>(focusedGrid(child))) {
-        GridPrinter printer(grid);
-        printer.preview(this);
-    } else if (isTableWindow(child)) {
+    else if (grid && !isTableWindow(child) && child->findChild<QAbstractButton*>(QStringLiteral("btnPrint")))
         runChildCommand(child, QStringLiteral("Print"));
-    }
+    else if (grid)
+        GridPrinter(grid).preview(this);
+    else if (isTableWindow(child))
+        runChildCommand(child, QStringLiteral("Print"));
 }
 
 void TMainForm::SaveAsExecute()
@@ -623,9 +653,10 @@ void TMainForm::OpenHelpExecute()
 {
     const QString path = THelpForm::indexPath();
     if (!QFileInfo(path).isFile()) {
-        Messages::error((languageIndex() == 0 ? QStringLiteral("The help was not found: there is no file %1.")
-                                              : QStringLiteral("Справка не найдена: нет файла %1."))
-                            .arg(QDir::toNativeSeparators(path)));
+        QStringList places;
+        for (const QString& place : THelpForm::placesLookedIn())
+            places.append(QDir::toNativeSeparators(place));
+        Messages::error(FormatText(Str::HelpNotFound, places.join(QLatin1Char('\r'))));
         return;
     }
     if (!m_help) {
@@ -640,9 +671,15 @@ void TMainForm::OpenHelpExecute()
 
 THelpForm* TMainForm::helpForm() const { return m_help; }
 
+QString TMainForm::databasePath() const
+{
+    const TDM* dm = TDM::instance();
+    return dm ? QFileInfo(dm->ADOConnection()->databaseFile()).absoluteFilePath() : QString();
+}
+
 void TMainForm::HelpAbout1Execute()
 {
-    TAboutForm box(m_version, this);
+    TAboutForm box(m_version, QDir::toNativeSeparators(databasePath()), this);
     box.adjustSize();
     if (QScreen* screen = this->screen())
         box.move(screen->availableGeometry().center() - box.rect().center());
@@ -733,6 +770,10 @@ void TMainForm::updateActions()
     for (const OpenCommand& command : kOpenCommands)
         action(QString::fromLatin1(command.action))
             ->setEnabled(hasWindow(QString::fromLatin1(command.windowClass)));
+    // Like the open commands: a window not built yet cannot be chosen.
+    if (auto* items = qobject_cast<QStandardItemModel*>(m_tableSelector->model()))
+        for (int i = 0; i < items->rowCount(); ++i)
+            items->item(i)->setEnabled(hasWindow(QString::fromLatin1(kSelectorClasses[i])));
     action(QStringLiteral("SaveAs"))->setEnabled(tableRule);
     action(QStringLiteral("Preview"))->setEnabled(tableRule);
     action(QStringLiteral("SelectAll"))->setEnabled(tableRule);
@@ -766,6 +807,8 @@ void TMainForm::FormFirstShow()
 {
     loadSettings();
     applyRememberedSkin();
+    if (!databasePath().isEmpty())
+        m_databaseLabel->setText(FormatText(Str::DatabaseFile, QDir::toNativeSeparators(databasePath())));
     if (TDM* dm = TDM::instance()) {
         SchemaUpgrade upgrade(*dm->ADOConnection());
         upgrade.CheckSchemaVersion();

@@ -11,6 +11,7 @@
 class QAction;
 class QActionGroup;
 class QComboBox;
+class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
@@ -55,6 +56,8 @@ public:
     // Opens the help window on help/index.html, or says where the help was looked for.
     void OpenHelpExecute();
     THelpForm* helpForm() const;
+    // The full path of the database file in use (empty before the data module exists).
+    QString databasePath() const;
 
     // Re-evaluates every command's enabling; runs whenever the application goes idle.
     void updateActions();
@@ -91,6 +94,7 @@ private:
 
     QMdiArea* m_mdi;
     QComboBox* m_tableSelector = nullptr;
+    QLabel* m_databaseLabel = nullptr;
     QMenu* m_skinMenu = nullptr;
     QActionGroup* m_skinGroup = nullptr;
     Skins m_skins;

@@ -1,17 +1,41 @@
 #include "app/QtTranslations.h"
 
 #include <QCoreApplication>
+#include <QHash>
 #include <QLibraryInfo>
 #include <QPointer>
 #include <QTranslator>
 
+namespace {
+// Qt's Russian catalogue leaves a few words of its dialogs in English: the OK button of every dialog
+// and message box, and the type of a folder in the save dialog.
+class MissingRussianTexts : public QTranslator {
+public:
+    using QTranslator::QTranslator;
+    QString translate(const char*, const char* sourceText, const char*, int) const override
+    {
+        static const QHash<QByteArray, QString> texts = {{"OK", QStringLiteral("ОК")}, {"Folder", QStringLiteral("Папка")}};
+        return texts.value(QByteArray(sourceText));
+    }
+    bool isEmpty() const override { return false; }
+};
+
+QPointer<QTranslator> installedQt;
+QPointer<QTranslator> installedMissing;
+
+void removeInstalled()
+{
+    for (QPointer<QTranslator>* translator : {&installedQt, &installedMissing})
+        if (*translator) {
+            QCoreApplication::removeTranslator(*translator);
+            delete translator->data();
+        }
+}
+} // namespace
+
 bool installQtTranslations(int language)
 {
-    static QPointer<QTranslator> installed;
-    if (installed) {
-        QCoreApplication::removeTranslator(installed);
-        delete installed.data();
-    }
+    removeInstalled();
     if (language == 0 || !QCoreApplication::instance())
         return true;
     auto* translator = new QTranslator(QCoreApplication::instance());
@@ -22,6 +46,9 @@ bool installQtTranslations(int language)
         return false;
     }
     QCoreApplication::installTranslator(translator);
-    installed = translator;
+    installedQt = translator;
+    // Asked before Qt's own catalogue, as the one installed last.
+    installedMissing = new MissingRussianTexts(QCoreApplication::instance());
+    QCoreApplication::installTranslator(installedMissing);
     return true;
 }

@@ -1,5 +1,7 @@
 #include "app/Skins.h"
 
+#include "app/DataFolders.h"
+
 #include "data/MessageService.h"
 #include "text/StrList.h"
 
@@ -8,7 +10,7 @@
 #include <QFile>
 #include <QFileInfo>
 
-QString Skins::defaultDirectory() { return QDir::current().absoluteFilePath(QStringLiteral("skins")); }
+QString Skins::defaultDirectory() { return DataFolders::locate(QStringLiteral("skins")); }
 
 Skins::Skins(const QString& directory) : m_directory(directory) {}
 

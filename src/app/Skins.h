@@ -9,7 +9,8 @@
 class Skins {
 public:
     static QString neutralName() { return QStringLiteral("Neutral"); }
-    // The "skins" directory under the current directory.
+    // The "skins" directory of the current folder, or where the program is installed when the
+    // current folder has none.
     static QString defaultDirectory();
 
     explicit Skins(const QString& directory = defaultDirectory());

@@ -3,6 +3,7 @@
 // the data module, so nothing in the main window's creation may touch the database) and enters the
 // message loop; the first showing of the main window loads its settings and checks the schema.
 #include "app/Application.h"
+#include "app/CommandLine.h"
 #include "app/InstanceGuard.h"
 #include "app/MainFrm.h"
 #include "app/WindowRegistry.h"
@@ -29,14 +30,37 @@ QString executablePath(char** argv)
     const QString self = QFileInfo(QStringLiteral("/proc/self/exe")).symLinkTarget();
     return self.isEmpty() ? QString::fromLocal8Bit(argv[0]) : self;
 }
+
+// Usage and version are answered at once: asking must neither start the program nor raise a running one.
+bool answeredAtOnce(int argc, char** argv)
+{
+    const QStringList arguments = argumentsOf(argc, argv);
+    QString text;
+    switch (CommandLine::requestOf(arguments)) {
+    case CommandLine::Request::Help:
+        text = CommandLine::usage(QFileInfo(arguments.value(0)).fileName());
+        break;
+    case CommandLine::Request::Version:
+        text = CommandLine::version() + QLatin1Char('\n');
+        break;
+    case CommandLine::Request::Run:
+        return false;
+    }
+    const QByteArray bytes = text.toUtf8();
+    std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout);
+    return true;
+}
 } // namespace
 
 int main(int argc, char** argv)
 {
+    if (answeredAtOnce(argc, argv))
+        return 0;
     InstanceGuard guard(executablePath(argv));
     if (!guard.CheckFirstInstance()) {
         if (!guard.errorMessage().isEmpty()) {
             std::fprintf(stderr, "%s\n", qPrintable(messageText(guard.errorMessage())));
+            InstrelApplication::prepare();
             InstrelApplication app(argc, argv);
             Messages::error(guard.errorMessage());
             return 1;
@@ -45,6 +69,7 @@ int main(int argc, char** argv)
         return 0;
     }
 
+    InstrelApplication::prepare();
     InstrelApplication app(argc, argv);
     app.setApplicationName(QStringLiteral("Instrel"));
     app.setProperty("helpFile", QStringLiteral("help/index.html"));

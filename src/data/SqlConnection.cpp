@@ -24,6 +24,10 @@ QString howToCreate(const QString& path)
     QString text = QStringLiteral("Создайте базу данных командой «instrel-initdb --demo %1» (демонстрационная) "
                                   "или «instrel-initdb --empty %1» (пустая).")
                        .arg(info.fileName());
+    // The tool never overwrites a file: one that is in the way has to go first.
+    if (info.exists())
+        text = QStringLiteral("Переместите файл «%1» в другой каталог или переименуйте его, затем ").arg(info.fileName()) +
+               text.left(1).toLower() + text.mid(1);
     if (QFileInfo::exists(info.dir().filePath(QStringLiteral("Device.mdb"))))
         text += QStringLiteral("\nФайл Device.mdb в этом каталоге — база данных старого формата; "
                                "программа не открывает его напрямую.");

@@ -15,6 +15,7 @@ struct Scripted {
 };
 std::optional<Scripted> nextAnswer;
 QString lastProposed;
+QString lastCaption;
 } // namespace
 
 namespace FileDialogs {
@@ -35,6 +36,7 @@ QString getSaveFileName(QWidget* parent, const QString& caption, const QString& 
                         int* filterIndex, const CompleteName& complete)
 {
     lastProposed = fileName;
+    lastCaption = caption;
     if (nextAnswer) {
         const Scripted answer = *nextAnswer;
         nextAnswer.reset();
@@ -71,5 +73,7 @@ QString getSaveFileName(QWidget* parent, const QString& caption, const QString& 
 void setNextSaveFileName(const QString& name, int filterIndex) { nextAnswer = Scripted{name, filterIndex}; }
 
 QString lastProposedFileName() { return lastProposed; }
+
+QString lastDialogCaption() { return lastCaption; }
 
 } // namespace FileDialogs

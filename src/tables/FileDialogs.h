@@ -26,4 +26,6 @@ QString getSaveFileName(QWidget* parent, const QString& caption, const QString& 
 void setNextSaveFileName(const QString& name, int filterIndex = 0);
 // The file name proposed by the last getSaveFileName call (scripted or not).
 QString lastProposedFileName();
+// The caption of the last getSaveFileName call (scripted or not).
+QString lastDialogCaption();
 } // namespace FileDialogs

@@ -3,9 +3,13 @@
 #include <QPointer>
 
 #include "data/Dataset.h"
+#include "data/DatasetModel.h"
 #include "text/StrList.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
+#include <QLabel>
+#include <QScreen>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QFormLayout>
@@ -41,6 +45,12 @@ FindDialog::FindDialog(QWidget* parent) : QDialog(parent)
     m_findNext->setDefault(true);
     connect(m_findNext, &QPushButton::clicked, this, &FindDialog::findNext);
     connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
+    m_result = named(new QLabel(this), "lbFindResult");
+    m_result->setWordWrap(true);
+    QFont bold;
+    bold.setBold(true);
+    m_result->setFont(bold);
+    connect(m_text, &QLineEdit::textEdited, this, [this] { showResult({}); });
 
     auto* form = new QFormLayout;
     form->addRow(Text(Str::FindTextLabel), m_text);
@@ -55,12 +65,20 @@ FindDialog::FindDialog(QWidget* parent) : QDialog(parent)
     buttons->addWidget(m_cancel);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(form);
+    layout->addWidget(m_result);
     layout->addLayout(buttons);
+    showResult({});
 }
 
 void FindDialog::setDataset(Dataset* dataset)
 {
     m_dataset = dataset;
+    m_grid = nullptr;
+    for (QWidget* w = QApplication::focusWidget(); w && !m_grid; w = w->parentWidget())
+        if (auto* view = qobject_cast<QAbstractItemView*>(w))
+            if (auto* model = qobject_cast<DatasetModel*>(view->model()); model && model->dataset() == dataset)
+                m_grid = view;
+    showResult({});
     m_column->clear();
     m_column->addItem(Text(Str::FindAll), QString());
     if (!dataset)
@@ -102,10 +120,42 @@ bool FindDialog::findNext()
     const int row = GridFind::findRow(*m_dataset, field.isEmpty() ? QStringList() : QStringList{field}, options());
     if (row < 0) {
         QApplication::beep();
+        showResult(FormatText(Str::FindNotFound, options().text));
         return false;
     }
+    showResult({});
     m_dataset->setRecNo(row + 1);
+    keepRowInSight();
     return true;
+}
+
+void FindDialog::showResult(const QString& text)
+{
+    m_result->setText(text);
+    m_result->setVisible(!text.isEmpty());
+}
+
+// The dialog stays open for the next search; where it covers the row just found, it moves below the
+// row, or above it when there is no room below.
+void FindDialog::keepRowInSight()
+{
+    if (!m_grid || !isVisible() || !m_dataset)
+        return;
+    const QModelIndex index = m_grid->model()->index(m_dataset->currentRow(), 0);
+    if (!index.isValid())
+        return;
+    m_grid->scrollTo(index);
+    const QRect cell = m_grid->visualRect(index);
+    const QRect row(m_grid->viewport()->mapToGlobal(QPoint(0, cell.top())), QSize(m_grid->viewport()->width(), cell.height()));
+    const QRect frame = frameGeometry();
+    if (!frame.intersects(row))
+        return;
+    const QRect screen = m_grid->screen() ? m_grid->screen()->availableGeometry() : QRect(frame.topLeft(), frame.size() * 4);
+    const int gap = row.height();
+    int top = row.bottom() + gap;
+    if (top + frame.height() > screen.bottom())
+        top = row.top() - gap - frame.height();
+    move(pos() + QPoint(0, top - frame.top()));
 }
 
 FindDialog* FindDialog::shared(QWidget* owner)

@@ -40,8 +40,11 @@ bool exportGridToFile(const GridSnapshot& grid, const QString& fileName, ExportF
 bool saveSelectedRows(QTableView* view, QWidget* parent)
 {
     int filterIndex = 0;
+    const GridSnapshot rows = selectedRowsSnapshot(view);
+    // A user who selected nothing but the current row learns it before the file is written.
+    const QString caption = FormatText(Str::SaveCaptionRows, withoutAccelerator(Text(Str::ActionSaveAs)), rows.rowCount());
     const QString fileName = FileDialogs::getSaveFileName(
-        parent, withoutAccelerator(Text(Str::ActionSaveAs)), QStringLiteral("file1"), ExportFileName::filters(),
+        parent, caption, QStringLiteral("file1"), ExportFileName::filters(),
         &filterIndex, [](const QString& chosen, int filter) {
             return ExportFileName::withExtension(chosen, ExportFileName::formatAt(filter));
         });
@@ -52,7 +55,7 @@ bool saveSelectedRows(QTableView* view, QWidget* parent)
     bool saved = false;
     {
         WaitCursor wait;
-        saved = exportGridToFile(selectedRowsSnapshot(view), fileName, format, &error);
+        saved = exportGridToFile(rows, fileName, format, &error);
     }
     if (!saved)
         Messages::error(cannotSave(fileName, error));

@@ -509,7 +509,7 @@ QWidget* TSpravForm::createTablePanel(Table& t, const QString& caption)
     label->setObjectName(QStringLiteral("lab") + t.name);
     label->setFixedHeight(kLabelHeight);
     label->setIndent(4);
-    QFont bold = label->font();
+    QFont bold; // only the weight: family and size follow the window's font
     bold.setBold(true);
     label->setFont(bold);
     layout->addWidget(label);
@@ -527,7 +527,7 @@ QWidget* TSpravForm::createTablePanel(Table& t, const QString& caption)
     t.grid->setModel(t.model);
     t.grid->setItemDelegate(new CellEditorDelegate(t.grid));
     t.grid->setSelectionBehavior(QAbstractItemView::SelectRows);
-    t.grid->setSelectionMode(QAbstractItemView::SingleSelection);
+    t.grid->setSelectionMode(QAbstractItemView::ExtendedSelection); // rows to save or print together
     t.grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
                             QAbstractItemView::AnyKeyPressed | QAbstractItemView::SelectedClicked);
     t.grid->setAlternatingRowColors(true);
@@ -616,7 +616,7 @@ QPushButton* TSpravForm::addButton(QWidget* box, const char* name, Str caption, 
 
 // ---------------------------------------------------------------- pages
 
-int TSpravForm::currentPage() const { return m_list->currentRow(); }
+int TSpravForm::currentPage() const { return m_openPage; }
 
 void TSpravForm::SelectPage(int index)
 {
@@ -651,9 +651,14 @@ void TSpravForm::TableListChange(int row)
     if (row < 0 || row == m_openPage)
         return;
     if (!showPage(row)) {
-        // The page in use keeps an edit that could not be stored: stay on it.
-        const QSignalBlocker block(m_list);
-        m_list->setCurrentRow(m_openPage);
+        // The page in use keeps an edit that could not be stored: stay on it. The list goes back now,
+        // and again once a click that chose the other page is over, or that click would select it.
+        const auto backToOpenPage = [this] {
+            const QSignalBlocker block(m_list);
+            m_list->setCurrentRow(m_openPage);
+        };
+        backToOpenPage();
+        QTimer::singleShot(0, this, backToOpenPage);
         return;
     }
     m_pages->setCurrentIndex(row);
@@ -864,8 +869,23 @@ void TSpravForm::btnPrintClick()
         return;
     guarded([&] {
         t->ds->checkBrowseMode();
-        GridPrinter(t->grid).preview(this);
+        GridPrinter printer(t->grid);
+        printer.setTitle(printTitle(*t));
+        printer.preview(this);
     });
+}
+
+// The page's name; on a two-list page the list's own, and for the second list the first list's row
+// it belongs to ("Бригады — Цех КИПиА №1").
+QString TSpravForm::printTitle(const Table& t) const
+{
+    const Page& page = m_pageList[size_t(m_openPage)];
+    if (!page.detail)
+        return page.caption;
+    QString title = withoutAccelerator(Text(t.label));
+    if (t.master && t.master->ds->isActive() && t.master->ds->currentRow() >= 0)
+        title += QStringLiteral(" — ") + t.master->ds->value(QString::fromLatin1(t.master->columns.front().name)).toString();
+    return title;
 }
 
 void TSpravForm::postAll()

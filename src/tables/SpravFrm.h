@@ -33,6 +33,7 @@ public:
     // first list has been moved to the row the second belongs to. False on a one-list page.
     Q_INVOKABLE bool LocateDetailKey(int index, const QVariant& key);
 
+    // The page shown (the list follows it, also when a refused change of page put it back).
     int currentPage() const;
     // The dataset the buttons act on; nullptr when the current page is not open.
     Dataset* currentDataset() const;
@@ -83,6 +84,7 @@ private:
     void btnInsertClick();
     void btnDeleteClick();
     void btnPrintClick();
+    QString printTitle(const Table& table) const;
     void postAll();
 
     void loadSettings();

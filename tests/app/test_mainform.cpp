@@ -1,6 +1,8 @@
 #include "FakeWindows.h"
 
 #include "app/Application.h"
+#include "app/FontDialog.h"
+#include "app/ManagerFrm.h"
 #include "app/HelpFrm.h"
 #include "app/MainFrm.h"
 #include "app/MonitorFrm.h"
@@ -14,7 +16,12 @@
 #include "support/TempDir.h"
 #include "text/StrList.h"
 
+#include <QCheckBox>
 #include <QClipboard>
+#include <QHeaderView>
+#include <QLabel>
+#include <QStandardItemModel>
+#include <QTimer>
 #include <QGuiApplication>
 #include <QComboBox>
 #include <QDir>
@@ -144,6 +151,46 @@ TEST_F(MainFormTest, MonitorShowsOnlyStatementsWhileOpen)
     form.action("OpenMonitor")->trigger();
     monitor = qobject_cast<TMonitorForm*>(form.findChildWindow("TMonitorForm"));
     EXPECT_FALSE(monitor->findChild<QPlainTextEdit*>("Memo1")->toPlainText().contains("update Device"));
+}
+
+// A user with two plants tells them apart by the database file, shown in full.
+TEST_F(MainFormTest, StatusBarAndAboutBoxNameTheDatabaseFile)
+{
+    TDM dm;
+    TMainForm form;
+    showAndSettle(form);
+    const QString path = QDir::toNativeSeparators(QFileInfo(dir.file("Device.db")).absoluteFilePath());
+    auto* label = form.findChild<QLabel*>("lbDatabase");
+    ASSERT_TRUE(label);
+    EXPECT_EQ(label->text(), "База данных: " + path);
+    EXPECT_TRUE(label->isVisible());
+    QString about;
+    QTimer::singleShot(0, [&] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            if (auto* database = box->findChild<QLabel*>("Database"); database && database->isVisible())
+                about = database->text();
+            box->close();
+        }
+    });
+    form.action("HelpAbout1")->trigger();
+    EXPECT_EQ(about, "База данных: " + path);
+}
+
+// The manager and the monitor ask for a size of their own; the frame around them keeps it.
+TEST_F(MainFormTest, ManagerAndMonitorOpenAtAUsefulSize)
+{
+    TDM dm;
+    TMainForm form;
+    TMainForm::registerWindow("TManagerForm", [] { return new TManagerForm; });
+    showAndSettle(form);
+    for (const char* name : {"TManagerForm", "TMonitorForm"}) {
+        SCOPED_TRACE(name);
+        QWidget* window = form.openOrActivate(QString::fromLatin1(name));
+        ASSERT_TRUE(window);
+        QCoreApplication::processEvents();
+        EXPECT_GE(window->width(), 300);
+        EXPECT_GE(window->height(), 300);
+    }
 }
 
 TEST_F(MainFormTest, ClipboardCommandsWorkOnTheFocusedEditor)
@@ -292,6 +339,55 @@ TEST_F(FrameTest, FocusedGridOfAPlainWindowIsSelectedAndSavedByTheMainWindow)
         EXPECT_FALSE(QFile::exists(dir.file(QString::fromLatin1(written) + ".csv"))) << typed;
     }
     EXPECT_TRUE(messages.shown().isEmpty());
+}
+
+// An item whose window is not built yet cannot be chosen, like the command that opens it.
+TEST_F(FrameTest, SelectorItemsOfMissingWindowsAreDisabled)
+{
+    form.updateActions();
+    auto* selector = form.findChild<QComboBox*>("sComboTable");
+    auto* items = qobject_cast<QStandardItemModel*>(selector->model());
+    ASSERT_TRUE(items);
+    const char* const classes[] = {"TDeviceForm",      "TTypeForm",    "TNextRepForm", "TReportForm",
+                                   "TMalfunctionForm", "TAccountForm", "TSpravForm",   "TManagerForm"};
+    ASSERT_FALSE(TMainForm::hasWindow("TTypeForm"));
+    for (int i = 0; i < selector->count(); ++i)
+        EXPECT_EQ(items->item(i)->isEnabled(), TMainForm::hasWindow(classes[i])) << classes[i];
+    EXPECT_TRUE(items->item(0)->isEnabled());
+    EXPECT_FALSE(items->item(1)->isEnabled());
+}
+
+// A skin is a style sheet; the font chosen later still reaches the grids and editors of every window.
+TEST_F(FrameTest, ChosenFontReachesGridsAndEditorsUnderASkin)
+{
+    qApp->setStyleSheet("QToolBar { border-bottom: 1px solid palette(mid); } QPushButton { padding: 2px; }");
+    auto* device = open<TDeviceForm>();
+    auto* sprav = open<TSpravForm>();
+    QCoreApplication::processEvents();
+    form.applyFont(QFont(QStringLiteral("DejaVu Serif"), 11));
+    QCoreApplication::processEvents();
+    for (QWidget* w : std::initializer_list<QWidget*>{device->grid, device->grid->horizontalHeader(), sprav->grid,
+                                                       sprav->editor}) {
+        EXPECT_EQ(w->font().family(), "DejaVu Serif") << w->metaObject()->className();
+        EXPECT_EQ(w->font().pointSizeF(), 11) << w->metaObject()->className();
+    }
+    qApp->setStyleSheet(QString());
+}
+
+TEST(FontDialogTest, OffersOnlyTheSizesTheWindowsTake)
+{
+    FontDialog dialog(QFont(QStringLiteral("DejaVu Sans"), 16));
+    EXPECT_EQ(dialog.offeredSizes(), QList<int>({6, 7, 8, 9, 10, 11, 12}));
+    EXPECT_EQ(dialog.selectedFont().pointSize(), 12) << "a larger stored font starts at the largest offered";
+    dialog.findChild<QComboBox*>("cbFontSize")->setCurrentIndex(2);
+    const QList<QCheckBox*> effects = dialog.findChildren<QCheckBox*>();
+    ASSERT_EQ(effects.size(), 4);
+    effects[0]->setChecked(true);
+    const QFont chosen = dialog.selectedFont();
+    EXPECT_EQ(chosen.pointSize(), 8);
+    EXPECT_TRUE(chosen.bold());
+    EXPECT_EQ(chosen.family(), "DejaVu Sans");
+    EXPECT_EQ(dialog.findChild<QLabel*>("FontSample")->font(), chosen);
 }
 
 TEST_F(FrameTest, SelectorShowsTheTableViewOfOneDeviceWindowEveryTime)

@@ -4,6 +4,7 @@
 #include "support/TempDir.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QSettings>
 #include <QThread>
@@ -78,6 +79,55 @@ TEST_F(ProgramTest, StopWithoutARunningProgramStartsItNormally)
     ASSERT_TRUE(first.waitForStarted(10000));
     QThread::msleep(1500);
     EXPECT_EQ(first.state(), QProcess::Running);
+}
+
+// Asking for the usage or the version answers at once and never raises or starts the program.
+TEST_F(ProgramTest, HelpAndVersionAnswerWithoutStarting)
+{
+    startFirst();
+    QProcess help;
+    help.setWorkingDirectory(dir.path());
+    help.start(program, {"--help"});
+    ASSERT_TRUE(help.waitForFinished(10000));
+    EXPECT_EQ(help.exitCode(), 0);
+    const QString usage = QString::fromUtf8(help.readAllStandardOutput());
+    for (const char* part : {"/STOP", "-STOP", "Device.db", "Device.ini", "skins/", "help/", "instrel-initdb --demo Device.db",
+                             "instrel-initdb --empty Device.db", "--version"})
+        EXPECT_TRUE(usage.contains(QString::fromUtf8(part))) << part << "\n" << usage.toStdString();
+    EXPECT_TRUE(usage.startsWith("Использование: " + QFileInfo(program).fileName() + " "));
+
+    QProcess version;
+    version.start(program, {"--version"});
+    ASSERT_TRUE(version.waitForFinished(10000));
+    EXPECT_EQ(QString::fromUtf8(version.readAllStandardOutput()), "Instrel 2.4\n");
+    EXPECT_EQ(first.state(), QProcess::Running);
+    EXPECT_EQ(runLater({"-STOP"}), 0);
+    EXPECT_TRUE(first.waitForFinished(10000));
+}
+
+// `cmake --install` gives a machine the program, the tool, help, skins, a desktop entry and an icon,
+// laid out so that the program finds its help and skins from its own folder.
+TEST(InstallTest, InstallsProgramToolHelpSkinsDesktopEntryAndIcon)
+{
+    TempWorkDir prefix;
+    QProcess install;
+    install.start(INSTREL_CMAKE_COMMAND, {"--install", INSTREL_BINARY_DIR, "--prefix", prefix.path()});
+    ASSERT_TRUE(install.waitForFinished(120000));
+    ASSERT_EQ(install.exitCode(), 0) << install.readAllStandardError().toStdString();
+    for (const char* file : {"bin/instrel", "bin/instrel-initdb", "share/instrel/help/index.html",
+                             "share/instrel/skins/Neutral.qss", "share/instrel/skins/Dark.qss",
+                             "share/applications/instrel.desktop", "share/icons/hicolor/scalable/apps/instrel.svg"})
+        EXPECT_TRUE(QFileInfo::exists(prefix.file(file))) << file;
+    QFile desktop(prefix.file("share/applications/instrel.desktop"));
+    ASSERT_TRUE(desktop.open(QIODevice::ReadOnly));
+    const QString entry = QString::fromUtf8(desktop.readAll());
+    EXPECT_TRUE(entry.contains("\nExec=instrel\n"));
+    EXPECT_TRUE(entry.contains("\nIcon=instrel\n"));
+
+    QProcess version;
+    version.start(prefix.file("bin/instrel"), {"--version"});
+    ASSERT_TRUE(version.waitForFinished(10000));
+    EXPECT_EQ(QString::fromUtf8(version.readAllStandardOutput()), "Instrel 2.4\n");
 }
 
 } // namespace

@@ -1,3 +1,5 @@
+#include "app/DataFolders.h"
+#include "app/HelpFrm.h"
 #include "app/MainFrm.h"
 #include "support/MessageRecorder.h"
 #include "support/TempDir.h"
@@ -13,6 +15,7 @@
 #include <QSettings>
 #include <QTableView>
 #include <QTableWidget>
+#include <QTemporaryDir>
 #include <cmath>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -79,6 +82,31 @@ protected:
     TempWorkDir dir;
     MessageRecorder messages;
 };
+
+// A fresh plant folder has neither skins nor help: they come from where the program is installed,
+// while a folder's own still come first.
+TEST_F(SkinsTest, SkinsAndHelpMissingHereComeFromWhereTheProgramIsInstalled)
+{
+    QTemporaryDir installedDir;
+    QDir(installedDir.path()).mkpath("skins");
+    QDir(installedDir.path()).mkpath("help");
+    QFile(installedDir.filePath("skins/Installed.qss")).open(QIODevice::WriteOnly);
+    QFile(installedDir.filePath("help/index.html")).open(QIODevice::WriteOnly);
+    DataFolders::setInstalledForTests(installedDir.path());
+    {
+        TMainForm form;
+        EXPECT_EQ(menuTexts(form), QStringList({"Installed"}));
+        EXPECT_EQ(THelpForm::indexPath(), installedDir.filePath("help/index.html"));
+        EXPECT_EQ(THelpForm::placesLookedIn(), QStringList({dir.file("help/index.html"), installedDir.filePath("help/index.html")}));
+    }
+    writeSkins({"Own"});
+    {
+        TMainForm form;
+        EXPECT_EQ(menuTexts(form), QStringList({"Own"}));
+    }
+    DataFolders::setInstalledForTests({});
+    EXPECT_EQ(DataFolders::installed(), QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../share/instrel"));
+}
 
 TEST_F(SkinsTest, SubmenuListsTheSkinsInReverseOrderAsRadioItems)
 {

@@ -1,4 +1,5 @@
 #include "data/Dataset.h"
+#include "data/DatasetModel.h"
 #include "data/SqlConnection.h"
 #include "support/SqliteFile.h"
 #include "support/TempDir.h"
@@ -7,6 +8,10 @@
 #include "text/StrList.h"
 
 #include <QComboBox>
+#include <QApplication>
+#include <QLabel>
+#include <QTableView>
+#include <QTest>
 #include <QLineEdit>
 #include <QPushButton>
 #include <gtest/gtest.h>
@@ -143,6 +148,47 @@ TEST_F(FindTest, DialogStartsFromTheCurrentCellAndMovesTheDataset)
 
     dialog.setSearch("x", "NoSuchField");
     EXPECT_TRUE(dialog.fieldName().isEmpty());
+}
+
+// The dialog stays open for the next search: it moves off the row it found, and says so when a
+// search finds nothing more.
+TEST_F(FindTest, DialogKeepsTheFoundRowInSightAndSaysWhenNothingIsFound)
+{
+    QWidget window;
+    auto* grid = new QTableView(&window);
+    DatasetModel model(ds.get());
+    grid->setModel(&model);
+    grid->setGeometry(0, 0, 500, 300);
+    window.setGeometry(100, 100, 500, 300);
+    window.show();
+    QApplication::setActiveWindow(&window);
+    grid->setFocus();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(QApplication::focusWidget(), grid);
+
+    FindDialog dialog(&window);
+    dialog.setDataset(ds.get());
+    dialog.setSearch("Вольтметр", "Name");
+    dialog.show();
+    auto rowOnScreen = [&](int row) {
+        const QRect cell = grid->visualRect(model.index(row, 1));
+        return QRect(grid->viewport()->mapToGlobal(QPoint(0, cell.top())), QSize(grid->viewport()->width(), cell.height()));
+    };
+    dialog.move(dialog.pos() + rowOnScreen(3).center() - dialog.frameGeometry().center());
+    ASSERT_TRUE(dialog.frameGeometry().intersects(rowOnScreen(3)));
+    EXPECT_TRUE(dialog.findNext());
+    EXPECT_EQ(ds->recNo(), 4);
+    EXPECT_FALSE(dialog.frameGeometry().intersects(rowOnScreen(3)));
+    auto* result = dialog.findChild<QLabel*>("lbFindResult");
+    EXPECT_FALSE(result->isVisible());
+
+    dialog.findChild<QComboBox*>("cbDirection")->setCurrentIndex(int(Direction::Down));
+    EXPECT_FALSE(dialog.findNext());
+    EXPECT_TRUE(result->isVisible());
+    EXPECT_EQ(result->text(), "«Вольтметр» не найдено.");
+    dialog.findChild<QLineEdit*>("editFindText")->clear();
+    QTest::keyClicks(dialog.findChild<QLineEdit*>("editFindText"), "B-9");
+    EXPECT_FALSE(result->isVisible()) << "a new text clears the sign";
 }
 
 } // namespace

@@ -5,7 +5,9 @@
 #include "support/MessageRecorder.h"
 #include "support/TempDir.h"
 #include "support/TestDatabase.h"
+#include "tables/FileDialogs.h"
 #include "tables/GridPrinter.h"
+#include "tables/SaveSelectedRows.h"
 #include "tables/SpravFrm.h"
 #include "text/StrList.h"
 #include "support/QtPrinters.h"
@@ -13,6 +15,7 @@
 #include <QAbstractItemDelegate>
 #include <QAbstractItemModel>
 #include <QComboBox>
+#include <QFile>
 #include <QLineEdit>
 #include <QProcess>
 #include <QHeaderView>
@@ -515,8 +518,86 @@ TEST_F(SpravTest, PrintShowsTheGridOfTheCurrentList)
     ASSERT_TRUE(text.waitForFinished(30000));
     const QString printed = QString::fromUtf8(text.readAllStandardOutput());
     EXPECT_TRUE(printed.contains("Щит управления")) << printed.toStdString();
-    EXPECT_FALSE(printed.contains("Корпус А"));
+    EXPECT_EQ(printed.count("Корпус А"), 1) << "in the title only: the locations are not printed";
     EXPECT_TRUE(messages.shown().isEmpty());
+}
+
+// What is printed carries the list's name: the page's, or on a two-list page the list's own with the
+// row of the first list it belongs to.
+TEST_F(SpravTest, PrintedListsAreTitledWithTheirPage)
+{
+    run("insert into Depart (Name_Depart) values ('Цех КИПиА №1')");
+    run("insert into Crew (Name_Crew, IDepart) values ('Бригада котельной', 1)");
+    run("insert into Maker (Name_Maker) values ('Альфа')");
+    const QString pdf = dir.file("print.pdf");
+    GridPrinter::setPreviewOutputFile(pdf);
+    TSpravForm& f = open();
+    auto printed = [&] {
+        click("btnPrint");
+        QProcess text;
+        text.start("/usr/bin/pdftotext", {"-layout", pdf, "-"});
+        EXPECT_TRUE(text.waitForFinished(30000));
+        return QString::fromUtf8(text.readAllStandardOutput()).section('\n', 0, 0).simplified();
+    };
+    f.SelectPage(10);
+    EXPECT_TRUE(printed().startsWith("Изготовители Напечатано "));
+    f.SelectPage(3);
+    focus("gridCrew");
+    EXPECT_TRUE(printed().startsWith("Бригады — Цех КИПиА №1 Напечатано "));
+    GridPrinter::setPreviewOutputFile({});
+}
+
+// Rows are saved together: Ctrl+A, "Select All" and Shift+click select several; the save dialog says
+// how many rows it will write, so that one current row alone is no surprise.
+TEST_F(SpravTest, SeveralRowsAreSelectedAndSavedTogether)
+{
+    run("insert into Maker (Name_Maker) values ('Альфа'), ('Бета'), ('Гамма'), ('Дельта')");
+    TSpravForm& f = open();
+    f.SelectPage(10);
+    QTableView* makers = grid("gridMaker");
+    const int csv = 1;
+    auto save = [&](const QString& name) {
+        FileDialogs::setNextSaveFileName(dir.file(name), csv);
+        EXPECT_TRUE(saveSelectedRows(makers, &f));
+        QFile file(dir.file(name + ".csv"));
+        EXPECT_TRUE(file.open(QIODevice::ReadOnly));
+        return QString::fromUtf8(file.readAll()).split("\r\n", Qt::SkipEmptyParts);
+    };
+    makers->setFocus();
+    QTest::keyClick(makers, Qt::Key_A, Qt::ControlModifier);
+    EXPECT_EQ(makers->selectionModel()->selectedRows().size(), 4);
+    EXPECT_EQ(save("all").size(), 5) << "the titles and the four rows";
+    EXPECT_EQ(FileDialogs::lastDialogCaption(), "Сохранить как: будет записано строк: 4");
+
+    auto rowCentre = [&](int row) { return makers->visualRect(makers->model()->index(row, 1)).center(); };
+    QTest::mouseClick(makers->viewport(), Qt::LeftButton, {}, rowCentre(1));
+    QTest::mouseClick(makers->viewport(), Qt::LeftButton, Qt::ShiftModifier, rowCentre(3));
+    EXPECT_EQ(makers->selectionModel()->selectedRows().size(), 3);
+    EXPECT_EQ(save("three").mid(1), QStringList({"Бета", "Гамма", "Дельта"}));
+
+    QTest::mouseClick(makers->viewport(), Qt::LeftButton, {}, rowCentre(0));
+    EXPECT_EQ(save("one").size(), 2);
+    EXPECT_EQ(FileDialogs::lastDialogCaption(), "Сохранить как: будет записано строк: 1");
+    EXPECT_TRUE(messages.shown().isEmpty());
+}
+
+// A refused change of page leaves the list on the page still shown, also when a click chose the other.
+TEST_F(SpravTest, RefusedChangeOfPageKeepsTheListOnThePageShown)
+{
+    TSpravForm& f = open();
+    f.SelectPage(15);
+    click("btnInsert");
+    ASSERT_EQ(ds("dsReps")->state(), Dataset::State::Insert);
+    ds("dsReps")->setValue("Name_Reps", "Калибровка"); // the short name is still missing
+    auto* list = child<QListWidget>("TableList");
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(16)).center());
+    QTest::qWait(20);
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(f.currentPage(), 15);
+    EXPECT_EQ(child<QStackedWidget>("PageControl1")->currentIndex(), 15);
+    EXPECT_EQ(list->currentRow(), 15);
+    ASSERT_EQ(list->selectedItems().size(), 1);
+    EXPECT_EQ(list->row(list->selectedItems().first()), 15);
 }
 
 TEST_F(SpravTest, NavigationButtonsAndStatusBarFollowTheCurrentList)
