@@ -156,7 +156,7 @@ QWidget* TAccountForm::buildCrewEditors()
         return c;
     };
     m_editNo = lineEdit("EditNo", "No");
-    place(m_editNo, QStringLiteral("No"));
+    place(m_editNo, Text(Str::AccountCrewNo));
     place(lineEdit("EditProfNaimen", "ProfNaimen"), Text(Str::ColProfession));
     QComboBox* cathegory = lookup("DBLookupComboboxEh1", "ICathegory", dsCathegory2, "ID_Cathegory", "Cathegory");
     place(cathegory, Text(Str::AccountCategory), newEllipsis(cathegory, LinkedCathegoryPage, QStringLiteral("ICathegory")));

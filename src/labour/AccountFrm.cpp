@@ -740,7 +740,8 @@ void TAccountForm::setLabels()
                            {"RT_PC", Str::ColRateTime},
                            {"RCount", Str::ColAnnualRate}});
     labelFields(dsRepCath, {{"Name_Cathegory", Str::AccountColCategoryName}, {"Value", Str::AccountColAllowance}});
-    labelFields(dsCrewListView, {{"Cathegory", Str::AccountCategory},
+    labelFields(dsCrewListView, {{"No", Str::AccountCrewNo},
+                                 {"Cathegory", Str::AccountCategory},
                                  {"ProfNum", Str::AccountQuantity},
                                  {"ProfNaimen", Str::ColProfession},
                                  {"Tarif", Str::AccountTarification},

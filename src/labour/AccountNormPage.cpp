@@ -102,8 +102,7 @@ void TAccountForm::buildNormPage()
         grid->addWidget(edit, row, 1);
         ++row;
     }
-    // A fixed caption, as on the printed forms it refers to.
-    auto* count = new QPushButton(QStringLiteral("Count"), panel);
+    auto* count = new QPushButton(Text(Str::AccountCount), panel);
     count->setObjectName(QStringLiteral("btnNormCount"));
     connect(count, &QPushButton::clicked, this, [this] { InstrelApplication::guarded([this] { CountNormState(); }); });
     grid->addWidget(count, row - 1, 2);

@@ -613,6 +613,7 @@ constexpr Entry entries[] = {
      u"  instrel-initdb --empty Device.db   пустая база данных для своего предприятия.\n"},
     {Str::CommandLineVersion, u"Instrel %s", u"Instrel %s"},
     {Str::CommandLineUnknown, u"Unknown argument: %s. See --help.", u"Неизвестный аргумент: %s. См. --help."},
+    {Str::AccountCrewNo, u"No", u"№"},
 };
 // clang-format on
 

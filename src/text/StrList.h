@@ -523,6 +523,9 @@ enum class Str : int {
     CommandLineVersion, // %s the version
     CommandLineUnknown, // %s the argument
 
+    // Labour planning: the crew member's number column and editor
+    AccountCrewNo,
+
     EntryCount // not an entry: the number of entries
 };
 

@@ -35,6 +35,7 @@
 #include <QMenuBar>
 #include <QRegularExpression>
 #include <QTabBar>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTest>
 #include <QTextDocumentFragment>
@@ -206,9 +207,26 @@ TEST_F(RussianTextsTest, EveryWindowAndDialogSpeaksRussian)
     for (QAction* menu : form.menuBar()->actions())
         texts.addMenu(menu->menu(), "menu " + menu->text());
 
-    // The data windows the program has, and the table window every data window is built on.
-    form.openOrActivate("TManagerForm");
-    form.openOrActivate("TMonitorForm");
+    // Every window the program has, each view and page of it, and the table window every data
+    // window is built on.
+    for (const char* name : {"TDeviceForm", "TTypeForm", "TNextRepForm", "TReportForm", "TMalfunctionForm", "TAccountForm",
+                             "TManagerForm", "TMonitorForm"}) {
+        const QString className = QString::fromLatin1(name);
+        if (className != "TMonitorForm" && !TMainForm::hasWindow(className))
+            continue;
+        QWidget* window = form.openOrActivate(className);
+        ASSERT_TRUE(window) << name;
+        QCoreApplication::processEvents();
+        texts.addWidget(window, className);
+        if (auto* pages = window->findChild<QTabWidget*>("FormPanel")) {
+            for (int page = 0; page < pages->count(); ++page) {
+                TMainForm::switchView(window, true, page);
+                QCoreApplication::processEvents();
+                texts.addWidget(window, className + QString(" page %1").arg(page));
+            }
+            TMainForm::switchView(window, false);
+        }
+    }
     auto* sprav = qobject_cast<TSpravForm*>(form.openOrActivate("TSpravForm"));
     ASSERT_TRUE(sprav);
     for (int page = 0; page < LinkedTableCount; ++page) {
@@ -216,8 +234,6 @@ TEST_F(RussianTextsTest, EveryWindowAndDialogSpeaksRussian)
         QCoreApplication::processEvents();
         texts.addWidget(sprav, QString("linked tables page %1").arg(page));
     }
-    for (QWidget* child : {form.findChildWindow("TManagerForm"), form.findChildWindow("TMonitorForm")})
-        texts.addWidget(child, child->metaObject()->className());
 
     auto* list = static_cast<TPasportListForm*>(form.openOrActivate("TPasportListForm"));
     ASSERT_TRUE(list);
