@@ -7,11 +7,13 @@
 #include "app/MainFrm.h"
 #include "app/MonitorFrm.h"
 #include "data/DMFrm.h"
+#include "data/WaitCursor.h"
 #include "data/InitialSchema.h"
 #include "data/SqlConnection.h"
 #include "support/MessageRecorder.h"
 #include "tables/FileDialogs.h"
 #include "tables/GridPrinter.h"
+#include "tables/GridPreviewDialog.h"
 #include "support/SqliteFile.h"
 #include "support/TempDir.h"
 #include "text/StrList.h"
@@ -321,6 +323,45 @@ TEST_F(FrameTest, TableCommandsRunTheActiveWindowsOwnCommands)
         EXPECT_EQ(device->runs.size(), 1) << route.mainCommand;
     }
 
+}
+
+// The wait cursor covers preparing the pages, never the time the user spends reading the preview:
+// neither the main window's Preview nor the printer may hold it while the preview is open.
+TEST_F(FrameTest, PreviewIsReadWithTheNormalCursor)
+{
+    GridPrinter::setPreviewOutputFile(QString()); // the real preview
+    int waiting = 0;
+    WaitCursor::hooks().show = [&] { ++waiting; };
+    WaitCursor::hooks().restore = [&] { --waiting; };
+    const auto previewFocusedGrid = [&](QWidget* grid) {
+        QApplication::setActiveWindow(&form); // a closed dialog may leave no window active
+        focus(grid);
+        bool previewShown = false;
+        int waitingDuringPreview = -1;
+        const QCursor* cursorDuringPreview = nullptr;
+        QTimer::singleShot(0, [&] {
+            if (auto* dialog = qobject_cast<GridPreviewDialog*>(QApplication::activeModalWidget())) {
+                previewShown = true;
+                waitingDuringPreview = waiting;
+                cursorDuringPreview = QApplication::overrideCursor();
+                dialog->reject();
+            }
+        });
+        form.action("Preview")->trigger();
+        EXPECT_TRUE(previewShown);
+        EXPECT_EQ(waitingDuringPreview, 0);
+        EXPECT_EQ(cursorDuringPreview, nullptr);
+        EXPECT_EQ(waiting, 0);
+    };
+    {
+        SCOPED_TRACE("table window");
+        previewFocusedGrid(open<TDeviceForm>()->grid);
+    }
+    {
+        SCOPED_TRACE("plain window");
+        previewFocusedGrid(open<TSpravForm>()->grid);
+    }
+    WaitCursor::hooks() = {};
 }
 
 TEST_F(FrameTest, FocusedGridOfAPlainWindowIsSelectedAndSavedByTheMainWindow)
