@@ -158,6 +158,13 @@ void FindDialog::keepRowInSight()
     move(pos() + QPoint(0, top - frame.top()));
 }
 
+// Opened over the grid, the dialog would hide the row it starts from.
+void FindDialog::showEvent(QShowEvent* event)
+{
+    QDialog::showEvent(event);
+    keepRowInSight();
+}
+
 FindDialog* FindDialog::shared(QWidget* owner)
 {
     static QPointer<FindDialog> instance;

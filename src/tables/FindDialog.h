@@ -44,6 +44,9 @@ public slots:
     // Searches from the dataset's current row; true and the dataset moved when found.
     bool findNext();
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void keepRowInSight();
     void showResult(const QString& text);

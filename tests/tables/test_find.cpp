@@ -189,6 +189,13 @@ TEST_F(FindTest, DialogKeepsTheFoundRowInSightAndSaysWhenNothingIsFound)
     dialog.findChild<QLineEdit*>("editFindText")->clear();
     QTest::keyClicks(dialog.findChild<QLineEdit*>("editFindText"), "B-9");
     EXPECT_FALSE(result->isVisible()) << "a new text clears the sign";
+
+    // Opened again over the row it starts from, it leaves that row in sight at once.
+    dialog.hide();
+    dialog.move(dialog.pos() + rowOnScreen(3).center() - dialog.frameGeometry().center());
+    ASSERT_TRUE(dialog.frameGeometry().intersects(rowOnScreen(3)));
+    dialog.show();
+    EXPECT_FALSE(dialog.frameGeometry().intersects(rowOnScreen(3)));
 }
 
 } // namespace
