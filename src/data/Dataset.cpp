@@ -517,6 +517,17 @@ QString Dataset::displayText(int row, int index) const
     return m_fields[size_t(index)]->displayText(valueAt(row, index));
 }
 
+void Dataset::appendDisplayText(int row, int index, QByteArray& out) const
+{
+    if (row < 0 || row >= recordCount() || index < 0 || index >= fieldCount())
+        return;
+    const Field& f = *m_fields[size_t(index)];
+    if (f.kind() == Field::Kind::Data)
+        m_rows->appendDisplayText(m_order[size_t(row)], f.column(), f, out);
+    else
+        out += f.displayText(valueAt(row, index)).toUtf8();
+}
+
 QVariant Dataset::value(const QString& name) const
 {
     const int index = fieldIndex(name);

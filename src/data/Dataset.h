@@ -93,6 +93,8 @@ public:
     QVariant value(const QString& field) const; // current row
     QVariant valueAt(int row, int fieldIndex) const;
     QString displayText(int row, int fieldIndex) const;
+    // displayText() appended to `out` as UTF-8; for data fields without a QString per cell.
+    void appendDisplayText(int row, int fieldIndex, QByteArray& out) const;
     void setValue(const QString& field, const QVariant& value); // in Edit or Insert state
     bool isModified() const { return m_modified; }
     // The store row behind a visible row, and the rows themselves (grouping, exports).

@@ -1,5 +1,7 @@
 #include "data/ResultSet.h"
 
+#include "data/Field.h"
+#include "data/PodArray.h"
 #include "data/SqlValue.h"
 
 #include <QDateTime>
@@ -11,28 +13,6 @@
 #include <sqlite3.h>
 
 namespace {
-
-// Stable storage for dictionary texts: chunks never move, so string_views into them stay valid.
-class TextArena {
-public:
-    std::string_view store(const char* data, size_t size)
-    {
-        if (m_chunks.empty() || m_used + size > m_capacity) {
-            m_capacity = std::max<size_t>(size, 64 * 1024);
-            m_chunks.push_back(std::make_unique<char[]>(m_capacity));
-            m_used = 0;
-        }
-        char* target = m_chunks.back().get() + m_used;
-        std::copy(data, data + size, target);
-        m_used += size;
-        return {target, size};
-    }
-
-private:
-    std::vector<std::unique_ptr<char[]>> m_chunks;
-    size_t m_used = 0;
-    size_t m_capacity = 0;
-};
 
 bool parseStorageDate(const char* s, size_t n, qint64& packed)
 {
@@ -64,39 +44,69 @@ QString numberText(double v) { return SqlValue::number(v); }
 
 struct ResultSet::Column {
     ColumnInfo info;
-    std::vector<qint64> ints;  // Integer and DateTime
-    std::vector<double> reals; // Real
-    std::vector<quint8> nulls; // Integer, Real, DateTime
-    std::vector<quint32> ids;  // Text: 0 = null, n = dict[n-1]
-    std::vector<std::string_view> dict;
-    std::vector<size_t> dictHashes;
-    std::vector<quint32> hashSlots; // open addressing over dict ids, 0 = empty; never more than half full
+    PodArray<qint64> ints;  // Integer and DateTime
+    PodArray<double> reals; // Real
+    PodArray<quint8> nulls; // Integer, Real, DateTime
+    PodArray<quint32> ids;  // Text: 0 = null, n = entry n of the dictionary
+    // The dictionary: the UTF-8 bytes of its entries one after another; entry n runs from
+    // starts[n - 1] to starts[n] (starts[0] is 0).
+    PodArray<char> bytes;
+    PodArray<quint32> starts;
+    std::vector<size_t> entryHashes;
+    std::vector<quint32> hashSlots; // open addressing over entry ids, 0 = empty; never more than half full
     quint32 lastId = 0;         // rows often repeat the value of the row before
-    TextArena arena;
+    // A column of mostly distinct texts (inventory numbers, comments) gains nothing from sharing its
+    // values and would pay a lookup in a large table per row, which misses the processor's caches:
+    // when most lookups of a sample find nothing to share, it keeps each text as it comes (a value
+    // repeated by the row before is still shared).
+    bool distinct = false;
+    qint64 lookups = 0; // texts that differed from the row before
+    qint64 found = 0;   // of those, texts the dictionary already had
+    static constexpr int SampleRows = 4096;
     std::vector<QVariant> variants; // Variant
     mutable std::vector<quint32> rankCache;
     mutable bool rankValid = false;
 
+    size_t dictSize() const { return starts.empty() ? 0 : starts.size() - 1; }
+
+    std::string_view entry(quint32 id) const
+    {
+        return {bytes.data() + starts[id - 1], size_t(starts[id] - starts[id - 1])};
+    }
+
+    quint32 addEntry(const char* data, size_t size)
+    {
+        if (starts.empty())
+            starts.push_back(0);
+        bytes.append(data, size);
+        starts.push_back(quint32(bytes.size()));
+        return quint32(dictSize());
+    }
+
     quint32 intern(const char* data, size_t size)
     {
         const std::string_view probe(data, size);
-        if (lastId != 0 && dict[lastId - 1] == probe)
+        if (lastId != 0 && entry(lastId) == probe)
             return lastId;
+        if (distinct)
+            return lastId = addEntry(data, size);
+        ++lookups;
         const size_t hash = std::hash<std::string_view>{}(probe);
         if (hashSlots.empty())
             hashSlots.assign(64, 0);
         const size_t mask = hashSlots.size() - 1;
         size_t slot = hash & mask;
         while (quint32 id = hashSlots[slot]) {
-            if (dictHashes[id - 1] == hash && dict[id - 1] == probe)
+            if (entryHashes[id - 1] == hash && entry(id) == probe) {
+                ++found;
                 return lastId = id;
+            }
             slot = (slot + 1) & mask;
         }
-        dict.push_back(arena.store(data, size));
-        dictHashes.push_back(hash);
-        const quint32 id = quint32(dict.size());
+        const quint32 id = addEntry(data, size);
+        entryHashes.push_back(hash);
         hashSlots[slot] = id;
-        if (dict.size() * 2 > hashSlots.size())
+        if (dictSize() * 2 > hashSlots.size())
             growSlots();
         return lastId = id;
     }
@@ -105,13 +115,23 @@ struct ResultSet::Column {
     {
         std::vector<quint32> bigger(hashSlots.size() * 2, 0);
         const size_t mask = bigger.size() - 1;
-        for (quint32 id = 1; id <= dict.size(); ++id) {
-            size_t slot = dictHashes[id - 1] & mask;
+        for (quint32 id = 1; id <= dictSize(); ++id) {
+            size_t slot = entryHashes[id - 1] & mask;
             while (bigger[slot])
                 slot = (slot + 1) & mask;
             bigger[slot] = id;
         }
         hashSlots = std::move(bigger);
+    }
+
+    // Called at row counts that are powers of two from the sample size on.
+    void reviewSharing()
+    {
+        if (distinct || found * 2 >= lookups)
+            return;
+        distinct = true;
+        std::vector<size_t>().swap(entryHashes);
+        std::vector<quint32>().swap(hashSlots);
     }
 
     quint32 intern(const QString& text)
@@ -122,7 +142,7 @@ struct ResultSet::Column {
 
     QString dictText(quint32 id) const
     {
-        std::string_view v = dict[id - 1];
+        const std::string_view v = entry(id);
         return QString::fromUtf8(v.data(), qsizetype(v.size()));
     }
 
@@ -192,6 +212,11 @@ struct ResultSet::Column {
         reals.clear();
         nulls.clear();
         ids.clear();
+        bytes.clear();
+        starts.clear();
+        entryHashes.clear();
+        hashSlots.clear();
+        lastId = 0;
         rankValid = false;
     }
 
@@ -313,6 +338,47 @@ QString ResultSet::text(int row, int c) const
 
 void ResultSet::setValue(int row, int c, const QVariant& value) { col(c).set(row, value, m_rowCount); }
 
+double ResultSet::number(int row, int c) const
+{
+    const Column& column = col(c);
+    return column.info.type == ColumnType::Real ? column.reals[size_t(row)] : double(column.ints[size_t(row)]);
+}
+
+void ResultSet::momentParts(int row, int c, int parts[6]) const
+{
+    qint64 packed = col(c).ints[size_t(row)];
+    for (int i = 5; i > 0; --i, packed /= 100)
+        parts[i] = int(packed % 100);
+    parts[0] = int(packed);
+}
+
+void ResultSet::appendDisplayText(int row, int c, const Field& field, QByteArray& out) const
+{
+    const Column& column = col(c);
+    if (column.isNull(row))
+        return;
+    const size_t r = size_t(row);
+    switch (column.info.type) {
+    case ColumnType::Integer:
+        return Field::appendInteger(out, column.ints[r], field.displayFormat());
+    case ColumnType::Real:
+        return Field::appendNumber(out, column.reals[r], field.displayFormat());
+    case ColumnType::DateTime: {
+        int part[6];
+        momentParts(row, c, part);
+        return Field::appendMoment(out, part[0], part[1], part[2], part[3], part[4], part[5]);
+    }
+    case ColumnType::Text: {
+        const std::string_view text = column.entry(column.ids[r]);
+        out.append(text.data(), qsizetype(text.size()));
+        return;
+    }
+    case ColumnType::Variant:
+        out += field.displayText(column.variants[r]).toUtf8();
+        return;
+    }
+}
+
 namespace {
 int compareVariants(const QVariant& a, const QVariant& b)
 {
@@ -362,14 +428,14 @@ const std::vector<quint32>& ResultSet::ranks(int c) const
     if (column.info.type == ColumnType::Text) {
         // Rank the distinct texts once; rows then share their text's rank.
         std::vector<QString> texts;
-        texts.reserve(column.dict.size());
-        for (quint32 id = 1; id <= column.dict.size(); ++id)
+        texts.reserve(column.dictSize());
+        for (quint32 id = 1; id <= column.dictSize(); ++id)
             texts.push_back(column.dictText(id).toCaseFolded());
-        std::vector<quint32> order(column.dict.size());
+        std::vector<quint32> order(column.dictSize());
         std::iota(order.begin(), order.end(), 0);
         std::stable_sort(order.begin(), order.end(),
                          [&texts](quint32 a, quint32 b) { return texts[a].compare(texts[b]) < 0; });
-        std::vector<quint32> rankOfId(column.dict.size() + 1, 0);
+        std::vector<quint32> rankOfId(column.dictSize() + 1, 0);
         quint32 rank = 0;
         for (size_t i = 0; i < order.size(); ++i) {
             if (i == 0 || texts[order[i]] != texts[order[i - 1]])
@@ -493,9 +559,16 @@ void ResultSet::defineColumns(sqlite3_stmt* stmt)
 void ResultSet::appendFromStatement(sqlite3_stmt* stmt)
 {
     const int row = m_rowCount++;
+    if (m_rowCount >= Column::SampleRows && (m_rowCount & (m_rowCount - 1)) == 0)
+        for (auto& column : m_columns)
+            if (column->info.type == ColumnType::Text)
+                column->reviewSharing();
     for (int c = 0; c < columnCount(); ++c) {
         Column& column = col(c);
-        const int storage = sqlite3_column_type(stmt, c);
+        // One call into the engine per cell: each sqlite3_column_* call takes the connection's mutex,
+        // the sqlite3_value_* calls on the value it returns do not.
+        sqlite3_value* cell = sqlite3_column_value(stmt, c);
+        const int storage = sqlite3_value_type(cell);
         if (storage == SQLITE_NULL) {
             column.appendNull();
             continue;
@@ -503,14 +576,14 @@ void ResultSet::appendFromStatement(sqlite3_stmt* stmt)
         switch (column.info.type) {
         case ColumnType::Integer:
             if (storage == SQLITE_INTEGER) {
-                column.ints.push_back(sqlite3_column_int64(stmt, c));
+                column.ints.push_back(sqlite3_value_int64(cell));
                 column.nulls.push_back(false);
                 continue;
             }
             break;
         case ColumnType::Real:
             if (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT) {
-                column.reals.push_back(sqlite3_column_double(stmt, c));
+                column.reals.push_back(sqlite3_value_double(cell));
                 column.nulls.push_back(false);
                 continue;
             }
@@ -518,8 +591,8 @@ void ResultSet::appendFromStatement(sqlite3_stmt* stmt)
         case ColumnType::DateTime:
             if (storage == SQLITE_TEXT) {
                 qint64 packed;
-                const char* s = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
-                if (parseStorageDate(s, size_t(sqlite3_column_bytes(stmt, c)), packed)) {
+                const char* s = reinterpret_cast<const char*>(sqlite3_value_text(cell));
+                if (parseStorageDate(s, size_t(sqlite3_value_bytes(cell)), packed)) {
                     column.ints.push_back(packed);
                     column.nulls.push_back(false);
                     continue;
@@ -527,8 +600,8 @@ void ResultSet::appendFromStatement(sqlite3_stmt* stmt)
             }
             break;
         case ColumnType::Text: {
-            const char* s = reinterpret_cast<const char*>(sqlite3_column_text(stmt, c));
-            column.ids.push_back(column.intern(s, size_t(sqlite3_column_bytes(stmt, c))));
+            const char* s = reinterpret_cast<const char*>(sqlite3_value_text(cell));
+            column.ids.push_back(column.intern(s, size_t(sqlite3_value_bytes(cell))));
             continue;
         }
         case ColumnType::Variant:
@@ -538,17 +611,17 @@ void ResultSet::appendFromStatement(sqlite3_stmt* stmt)
         QVariant value;
         switch (storage) {
         case SQLITE_INTEGER:
-            value = qint64(sqlite3_column_int64(stmt, c));
+            value = qint64(sqlite3_value_int64(cell));
             break;
         case SQLITE_FLOAT:
-            value = sqlite3_column_double(stmt, c);
+            value = sqlite3_value_double(cell);
             break;
         case SQLITE_BLOB:
-            value = QByteArray(static_cast<const char*>(sqlite3_column_blob(stmt, c)), sqlite3_column_bytes(stmt, c));
+            value = QByteArray(static_cast<const char*>(sqlite3_value_blob(cell)), sqlite3_value_bytes(cell));
             break;
         default: {
-            QString text = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, c)),
-                                             sqlite3_column_bytes(stmt, c));
+            QString text = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(cell)),
+                                             sqlite3_value_bytes(cell));
             // An expression column (no declared type) holding a date in the storage form reads as a
             // date, so that min(NextRep) and the like show as dates.
             QDateTime moment = column.info.type == ColumnType::Variant && text.size() >= 10

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QVariant>
 #include <QVector>
@@ -8,11 +9,14 @@
 #include <unordered_map>
 #include <vector>
 
+class Field;
 struct sqlite3_stmt;
 
 // The rows a statement returned, held column by column in compact form: integers and reals in plain
 // arrays with a null mask, dates packed as yyyymmddhhmmss integers, texts as indices into a per-column
-// dictionary of distinct UTF-8 values. A grid over 100,000 devices then costs a few megabytes instead
+// dictionary of UTF-8 values. Where a column repeats its texts (type names, places) the dictionary
+// holds each distinct value once; a column of mostly distinct texts (inventory numbers) keeps them as
+// they come, without a lookup per row. A grid over 100,000 devices then costs a few megabytes instead
 // of a QVariant per cell, and grouping, filtering and sorting compare integers.
 class ResultSet {
 public:
@@ -45,6 +49,13 @@ public:
     // ".", dates "dd.MM.yyyy" (with the time when it is not midnight).
     QString text(int row, int col) const;
     void setValue(int row, int col, const QVariant& value);
+    // The cell as `field` shows it (Field::displayText of its value), appended as UTF-8 without a
+    // QVariant or a QString: exports of many rows.
+    void appendDisplayText(int row, int col, const Field& field, QByteArray& out) const;
+    // For the same readers: the value of a non-null Integer or Real cell, and the year, month, day,
+    // hour, minute and second of a non-null DateTime cell.
+    double number(int row, int col) const;
+    void momentParts(int row, int col, int parts[6]) const;
 
     // Orders two rows by one column the way the database orders them: nulls first, texts without
     // regard to letter case (all of Unicode), numbers and dates by value.
@@ -52,8 +63,9 @@ public:
     // An integer for the value's place among the column's values (equal values, equal ranks; nulls
     // rank 0). Lets a sort over many rows compare integers.
     const std::vector<quint32>& ranks(int col) const;
-    // Identity of the cell's value within its column: equal values give equal keys (texts compared
-    // exactly). Grouping uses it.
+    // Identity of the cell's value within its column: equal keys mean equal values (texts compared
+    // exactly). Equal values share a key too, except in a text column of mostly distinct values,
+    // where a repeated text may have a key of its own. The client filter decides once per key.
     qint64 valueKey(int row, int col) const;
 
     int appendRow();

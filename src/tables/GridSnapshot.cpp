@@ -2,11 +2,14 @@
 
 #include "data/Dataset.h"
 #include "data/DatasetModel.h"
+#include "data/ResultSet.h"
 
 #include <QDateTime>
 #include <QHeaderView>
 #include <QItemSelectionModel>
 #include <QTableView>
+#include <algorithm>
+#include <iterator>
 
 GridCell::Kind GridCell::kindOf(const QVariant& value)
 {
@@ -55,6 +58,14 @@ QString GridSnapshot::text(int row, int column) const
     return m_model->data(index, Qt::DisplayRole).toString();
 }
 
+void GridSnapshot::appendText(int row, int column, QByteArray& out) const
+{
+    if (m_model && m_dataset)
+        m_dataset->appendDisplayText(m_modelRows[size_t(row)], m_modelColumns[size_t(column)], out);
+    else
+        out += text(row, column).toUtf8();
+}
+
 GridCell GridSnapshot::cell(int row, int column) const
 {
     if (!m_model)
@@ -69,6 +80,61 @@ GridCell GridSnapshot::cell(int row, int column) const
     if (cell.kind == GridCell::Kind::Text)
         cell.text = text(row, column);
     return cell;
+}
+
+void GridSnapshot::readSheetCell(int row, int column, SheetCell& sheet) const
+{
+    sheet.text.truncate(0);
+    if (m_model && m_dataset) {
+        const int modelRow = m_modelRows[size_t(row)];
+        const int modelColumn = m_modelColumns[size_t(column)];
+        const Field& field = *m_dataset->fields()[size_t(modelColumn)];
+        const ResultSet* rows = m_dataset->rows();
+        if (field.kind() == Field::Kind::Data && rows) {
+            const int storeRow = m_dataset->storeRow(modelRow);
+            const int c = field.column();
+            if (rows->isNull(storeRow, c)) {
+                sheet.kind = GridCell::Kind::Text;
+                return;
+            }
+            switch (rows->column(c).type) {
+            case ResultSet::ColumnType::Integer:
+            case ResultSet::ColumnType::Real:
+                sheet.kind = GridCell::Kind::Number;
+                sheet.number = rows->number(storeRow, c);
+                return;
+            case ResultSet::ColumnType::DateTime:
+                sheet.kind = GridCell::Kind::Date;
+                rows->momentParts(storeRow, c, sheet.moment);
+                return;
+            case ResultSet::ColumnType::Text:
+                sheet.kind = GridCell::Kind::Text;
+                rows->appendDisplayText(storeRow, c, field, sheet.text);
+                return;
+            case ResultSet::ColumnType::Variant:
+                break;
+            }
+        }
+    }
+    const GridCell general = cell(row, column);
+    sheet.kind = general.kind;
+    switch (general.kind) {
+    case GridCell::Kind::Number:
+        sheet.number = general.value.toDouble();
+        break;
+    case GridCell::Kind::Date: {
+        const QDateTime moment = general.value.typeId() == QMetaType::QDate ? general.value.toDate().startOfDay()
+                                                                             : general.value.toDateTime();
+        const QDate d = moment.date();
+        const QTime t = moment.time();
+        const int parts[6] = {d.year(), d.month(), d.day(), t.hour(), t.minute(), t.second()};
+        std::copy(std::begin(parts), std::end(parts), sheet.moment);
+        break;
+    }
+    case GridCell::Kind::Text:
+        sheet.text = general.text.toUtf8();
+        break;
+    }
 }
 
 std::vector<int> visibleColumns(const QTableView* view)

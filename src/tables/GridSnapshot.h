@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -22,6 +23,14 @@ struct GridCell {
     static Kind kindOf(const QVariant& value);
 };
 
+// A cell as a spreadsheet takes it, read into one object reused from cell to cell.
+struct SheetCell {
+    GridCell::Kind kind = GridCell::Kind::Text;
+    double number = 0;
+    int moment[6] = {}; // year, month, day, hour, minute, second
+    QByteArray text;    // UTF-8, text cells only
+};
+
 // What an export writes: the titles of the columns and the cells of the rows, in order.
 //
 // Built either by hand (tests, computed tables) or over a model, where it only remembers which rows
@@ -41,9 +50,13 @@ public:
     QString title(int column) const { return m_titles.at(column); }
     // What the grid shows: all the text-based formats need.
     QString text(int row, int column) const;
+    // The same text appended to `out` as UTF-8; over a dataset without a QString per cell.
+    void appendText(int row, int column, QByteArray& out) const;
     // The value and its kind; the text only for text cells (numbers and dates are written from
     // their values).
     GridCell cell(int row, int column) const;
+    // The same as cell(); over a dataset without a QVariant or a QString per cell.
+    void readSheetCell(int row, int column, SheetCell& cell) const;
 
 private:
     QStringList m_titles;

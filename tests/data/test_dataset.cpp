@@ -7,6 +7,7 @@
 #include "support/TempDir.h"
 
 #include <QAbstractItemModelTester>
+#include <QDateTime>
 #include <QFile>
 #include <QSignalSpy>
 #include <gtest/gtest.h>
@@ -298,6 +299,31 @@ TEST(FieldLength, DeclaredSizeOfTextColumns)
         EXPECT_EQ(Field::declaredLength(c.declared), c.chars) << c.declared;
     EXPECT_EQ(Field::characterCount("Манометр"), 8);
     EXPECT_EQ(Field::characterCount(QString::fromUcs4(U"a\U0001D11Eb")), 3);
+}
+
+// Halfway cases round away from zero, a negative value too small to show keeps its sign, a
+// negative zero does not; dates show their time unless it is midnight.
+TEST(FieldText, NumbersAndMomentsAsTheUserReadsThem)
+{
+    const struct {
+        QVariant value;
+        const char* format;
+        const char* text;
+    } cases[] = {
+        {2.15, "", "2,15"},          {2.5, "0", "3"},          {-2.5, "0", "-3"},
+        {0.125, "0.00", "0,13"},     {0.125, "0.##", "0,13"},  {84.625, "0.00", "84,63"},
+        {10.0, "0.00", "10,00"},     {10.5, "0.##", "10,5"},   {-1e-9, "", "-0"},
+        {-0.0, "", "0"},             {1e20, "", "100000000000000000000"},
+        {9.9999995, "0.##", "10"},   {1234567.0625, "", "1234567,0625"},
+        {qlonglong(7), "", "7"},     {qlonglong(7), "0.00", "7,00"},
+        {QDateTime(QDate(2024, 3, 5), QTime(0, 0)), "", "05.03.2024"},
+        {QDateTime(QDate(2024, 3, 5), QTime(14, 5, 9)), "", "05.03.2024 14:05:09"},
+        {QDate(999, 1, 2), "", "02.01.0999"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(Field::formatValue(c.value, c.format), QString::fromUtf8(c.text))
+            << c.value.toString().toStdString() << " " << c.format;
+    }
 }
 
 // SQLite would store any length; the dataset keeps texts within the declared size, counted in

@@ -351,6 +351,47 @@ TEST_F(GridSnapshotTest, VisibleColumnsInVisualOrderSelectedRowsInRowOrder)
     EXPECT_EQ(grid.cell(0, 1).kind, GridCell::Kind::Text);
 }
 
+// Exports read a dataset's cells without QVariant or QString; what they read must be what the grid
+// shows, whatever the column: texts, numbers with a display format, dates with and without a time,
+// nulls, an expression column, a calculated field, over sorted rows.
+TEST_F(GridSnapshotTest, QuickReadersGiveWhatTheGridShows)
+{
+    connection.execute("insert into Device (ANumber, SetDate, Price) values ('h\"q', '2024-03-05 14:05:09', 0.125)");
+    Dataset list(&connection);
+    list.setSql("select Device.*, Price * 2 as Twice, null as Blank from Device");
+    list.open();
+    list.fieldByName("Price").setDisplayFormat("0.00");
+    list.addCalculatedField("RecN", [](const Dataset&, int row) { return row + 1; });
+    list.setSort("ANumber DESC");
+    DatasetModel listModel(&list);
+    QTableView listView;
+    listView.setModel(&listModel);
+    const GridSnapshot grid = allRowsSnapshot(&listView);
+    ASSERT_EQ(grid.rowCount(), 4);
+    ASSERT_EQ(grid.columnCount(), 7);
+    SheetCell sheet;
+    for (int row = 0; row < grid.rowCount(); ++row)
+        for (int column = 0; column < grid.columnCount(); ++column) {
+            const std::string where = std::to_string(row) + "," + std::to_string(column);
+            QByteArray text;
+            grid.appendText(row, column, text);
+            EXPECT_EQ(QString::fromUtf8(text), grid.text(row, column)) << where;
+            const GridCell general = grid.cell(row, column);
+            grid.readSheetCell(row, column, sheet);
+            ASSERT_EQ(sheet.kind, general.kind) << where;
+            if (general.kind == GridCell::Kind::Number)
+                EXPECT_DOUBLE_EQ(sheet.number, general.value.toDouble()) << where;
+            else if (general.kind == GridCell::Kind::Date)
+                EXPECT_EQ(QDateTime(QDate(sheet.moment[0], sheet.moment[1], sheet.moment[2]),
+                                    QTime(sheet.moment[3], sheet.moment[4], sheet.moment[5])),
+                          general.value.toDateTime())
+                    << where;
+            else
+                EXPECT_EQ(QString::fromUtf8(sheet.text), general.text) << where;
+        }
+    EXPECT_EQ(grid.text(1, 3), "0,13"); // 'h"q', sorted second
+}
+
 TEST_F(GridSnapshotTest, NothingSelectedExportsNoRowsAndSelectAllExportsEvery)
 {
     view.clearSelection();

@@ -3,25 +3,12 @@
 #include "tables/GridSnapshot.h"
 #include "text/StrList.h"
 
-#include <QDateTime>
 #include <QFile>
 #include <QTemporaryDir>
 #include <algorithm>
 #include <xlsxwriter.h>
 
 namespace {
-lxw_datetime toExcel(const QDateTime& moment)
-{
-    const QDate d = moment.date();
-    const QTime t = moment.time();
-    return lxw_datetime{d.year(), d.month(), d.day(), t.hour(), t.minute(), double(t.second())};
-}
-
-QDateTime momentOf(const QVariant& value)
-{
-    return value.typeId() == QMetaType::QDate ? QDateTime(value.toDate(), QTime(0, 0)) : value.toDateTime();
-}
-
 struct Formats {
     lxw_format* title;
     lxw_format* date;
@@ -37,28 +24,25 @@ Formats addFormats(lxw_workbook* book)
     return formats;
 }
 
-lxw_error writeCell(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column, const GridCell& cell,
-                    const Formats& formats)
+lxw_error writeCell(lxw_worksheet* sheet, lxw_row_t row, lxw_col_t column, SheetCell& cell, const Formats& formats)
 {
     switch (cell.kind) {
     case GridCell::Kind::Number:
-        return worksheet_write_number(sheet, row, column, cell.value.toDouble(), nullptr);
+        return worksheet_write_number(sheet, row, column, cell.number, nullptr);
     case GridCell::Kind::Date: {
-        const QDateTime moment = momentOf(cell.value);
-        if (moment.isValid()) {
-            lxw_datetime when = toExcel(moment);
-            return worksheet_write_datetime(sheet, row, column, &when,
-                                            moment.time() == QTime(0, 0) ? formats.date : formats.moment);
-        }
-        break;
+        const int* m = cell.moment;
+        lxw_datetime when{m[0], m[1], m[2], m[3], m[4], double(m[5])};
+        const bool midnight = m[3] == 0 && m[4] == 0 && m[5] == 0;
+        return worksheet_write_datetime(sheet, row, column, &when, midnight ? formats.date : formats.moment);
     }
     case GridCell::Kind::Text:
         break;
     }
     if (cell.text.isEmpty())
         return LXW_NO_ERROR;
-    return worksheet_write_string(sheet, row, column, cell.text.left(XlsxExporter::MaxTextLength).toUtf8().constData(),
-                                  nullptr);
+    if (cell.text.size() > XlsxExporter::MaxTextLength) // bytes; the sheet's limit counts characters
+        cell.text = QString::fromUtf8(cell.text).left(XlsxExporter::MaxTextLength).toUtf8();
+    return worksheet_write_string(sheet, row, column, cell.text.constData(), nullptr);
 }
 } // namespace
 
@@ -90,9 +74,12 @@ bool XlsxExporter::writeWorkbook(const GridSnapshot& grid, const QString& fileNa
         if (!title.isEmpty())
             error = worksheet_write_string(sheet, 0, lxw_col_t(column), title.constData(), formats.title);
     }
+    SheetCell cell;
     for (int row = 0; row < grid.rowCount() && error == LXW_NO_ERROR; ++row)
-        for (int column = 0; column < grid.columnCount() && error == LXW_NO_ERROR; ++column)
-            error = writeCell(sheet, lxw_row_t(row + 1), lxw_col_t(column), grid.cell(row, column), formats);
+        for (int column = 0; column < grid.columnCount() && error == LXW_NO_ERROR; ++column) {
+            grid.readSheetCell(row, column, cell);
+            error = writeCell(sheet, lxw_row_t(row + 1), lxw_col_t(column), cell, formats);
+        }
     const lxw_error closed = workbook_close(book); // frees the workbook in every case
     if (error == LXW_NO_ERROR)
         error = closed;
