@@ -90,10 +90,10 @@ void FilterHeader::setCellError(int column, const QString& error)
         m_errors.insert(column, error);
     combo->setProperty("filterError", !error.isEmpty());
     combo->setToolTip(error);
-    // A sheet of its own, so that the mark shows whatever skin the program wears.
-    combo->setStyleSheet(error.isEmpty() ? QString()
-                                         : QStringLiteral("QComboBox { background: #ffd8d8; color: black; "
-                                                          "border: 1px solid #d00000; }"));
+    // A sheet of its own on the text part, so that the mark shows whatever skin the program wears
+    // and the drop-down button keeps its look.
+    combo->lineEdit()->setStyleSheet(error.isEmpty() ? QString()
+                                                     : QStringLiteral("QLineEdit { background: #ffc8c8; color: #900000; }"));
 }
 
 QString FilterHeader::firstError() const { return m_errors.isEmpty() ? QString() : m_errors.first(); }
