@@ -230,4 +230,6 @@ inline void report(const char* what, const Timing& t, double goal)
     std::fflush(stdout);
 }
 
+inline void report(const char* what, double ours, double raw, double goal) { report(what, Timing{ours, raw}, goal); }
+
 } // namespace bench
