@@ -90,32 +90,14 @@ qint64 rawGeneration(sqlite3* db, int year, const QDate& today)
     return written;
 }
 
-qint64 rawFetch(sqlite3* db, const QByteArray& sql)
-{
-    sqlite3_stmt* stmt = nullptr;
-    check(db, sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr), "fetch");
-    qint64 rows = 0;
-    while (sqlite3_step(stmt) == SQLITE_ROW) {
-        for (int c = 0; c < sqlite3_column_count(stmt); ++c)
-            sqlite3_column_bytes(stmt, c);
-        ++rows;
-    }
-    sqlite3_finalize(stmt);
-    return rows;
-}
-
 } // namespace
 
-int main(int argc, char** argv)
+void measure()
 {
-    QCoreApplication app(argc, argv);
-    // The plan writes: work on a copy of the big plant.
-    const QString file = QStringLiteral("/tmp/instrel-bench/Plan.db");
-    QFile::remove(file);
-    if (!QFile::copy(bench::bigPlant(), file)) {
-        std::printf("FAIL: cannot copy the big plant\n");
-        return 1;
-    }
+    // The plan writes: work on a copy of the big plant in a folder of our own.
+    const bench::WorkFolder folder;
+    const QString file = folder.file(QStringLiteral("Plan.db"));
+    bench::require(QFile::copy(bench::bigPlant(), file), QStringLiteral("cannot copy the big plant to ") + file);
     const QDate today = Clock::today();
     const int year = today.year() + 1;
     const int runs = 3;
@@ -123,8 +105,8 @@ int main(int argc, char** argv)
     SqlConnection connection;
     connection.setDatabaseFile(file);
     connection.open();
-    sqlite3* raw = nullptr;
-    sqlite3_open_v2(file.toUtf8().constData(), &raw, SQLITE_OPEN_READWRITE, nullptr);
+    const bench::RawDatabase rawDb(file, SQLITE_OPEN_READWRITE);
+    sqlite3* raw = rawDb.handle();
 
     // Generation.
     qint64 oursRows = 0;
@@ -149,7 +131,7 @@ int main(int argc, char** argv)
     // The plan list as the window opens it.
     const QString listSql = QStringLiteral("select * from YearReportView\rWHERE\r1=1;");
     const QByteArray rawList = connection.translate(listSql).toUtf8();
-    rawFetch(raw, rawList); // warm the cache for both sides
+    rawDb.fetch(rawList); // warm the cache for both sides
     const double before = bench::residentMb();
     int listed = 0;
     {
@@ -161,33 +143,37 @@ int main(int argc, char** argv)
         std::printf("memory held by the open plan list: %.1f MB (goal <= 150 MB)  %s\n", held,
                     held <= 150 ? "OK" : "OVER");
     }
-    const double list = bench::medianMs(runs, [&] {
-        Dataset ds(&connection);
-        ds.setSql(listSql);
-        ds.open();
-        listed = ds.recordCount();
-    });
     qint64 rawListed = 0;
-    const double rawListMs = bench::medianMs(runs, [&] { rawListed = rawFetch(raw, rawList); });
+    const bench::Timing list = bench::compare(
+        runs,
+        [&] {
+            Dataset ds(&connection);
+            ds.setSql(listSql);
+            ds.open();
+            listed = ds.recordCount();
+        },
+        [&] { rawListed = rawDb.fetch(rawList).rows; });
     std::printf("plan list: %d rows (raw %lld)\n", listed, (long long)rawListed);
     if (listed != rawListed || listed == 0)
         fail("the plan list and the raw fetch differ");
-    bench::report("plan list (all rows)", list, rawListMs, 1.5);
+    bench::report("plan list (all rows)", list, 1.5);
 
     // The month counts and the pivot made of them.
     qint64 total = 0;
-    const double pivot = bench::medianMs(runs, [&] {
-        Dataset c1(&connection);
-        c1.setSql(PivotQuery::savedText());
-        c1.open();
-        total = ServicePivot::fromRows(*c1.rows()).total();
-    });
     const QByteArray rawCounts = connection.translate(PivotQuery::savedText()).toUtf8();
-    const double rawPivot = bench::medianMs(runs, [&] { rawFetch(raw, rawCounts); });
+    const bench::Timing pivot = bench::compare(
+        runs,
+        [&] {
+            Dataset c1(&connection);
+            c1.setSql(PivotQuery::savedText());
+            c1.open();
+            total = ServicePivot::fromRows(*c1.rows()).total();
+        },
+        [&] { rawDb.fetch(rawCounts); });
     std::printf("pivot: %lld planned services\n", (long long)total);
     if (total != listed)
         fail("the pivot does not count the listed rows");
-    bench::report("month counts with the pivot", pivot, rawPivot, 1.5);
+    bench::report("month counts with the pivot", pivot, 1.5);
 
     // GO end to end: the generation, then the list read again.
     const double go = bench::medianMs(runs, [&] {
@@ -212,8 +198,12 @@ int main(int argc, char** argv)
     if (connection.scalar(QStringLiteral("select count(*) from YearReport;")).toLongLong() != oursRows)
         fail("a cancelled generation changed the plan");
 
-    sqlite3_close(raw);
     connection.close();
-    QFile::remove(file);
+}
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    bench::run(measure);
     return failed ? 1 : 0;
 }
