@@ -38,6 +38,31 @@ bool parseStorageDate(const char* s, size_t n, qint64& packed)
     return true;
 }
 
+// The storage form exactly as SqlValue::parseDateTime reads it without losing anything: a real date,
+// no fraction of a second, no zone. A column without a declared type is only read as dates while its
+// texts have this form, so that its values are the ones a cell by cell reading would give.
+bool parseExactStorageDate(const char* s, size_t n, qint64& packed)
+{
+    if ((n != 10 && n != 19) || !parseStorageDate(s, n, packed))
+        return false;
+    const qint64 time = packed % 1000000;
+    const qint64 date = packed / 1000000;
+    return QDate::isValid(int(date / 10000), int(date / 100 % 100), int(date % 100)) && time / 10000 < 24 &&
+           time / 100 % 100 < 60 && time % 100 < 60;
+}
+
+// Whether SqlValue::parseDateTime might read the text as a date: "YYYY-MM-DD..." or a text that
+// begins with a blank (it trims; the lead bytes of the non-ASCII blanks are included). Texts of a
+// column without a declared type that pass go the slow way, so that a date among them is read as one.
+bool mayBeDate(const char* s, size_t n)
+{
+    if (n < 10)
+        return false;
+    const auto lead = static_cast<unsigned char>(s[0]);
+    return (s[4] == '-' && s[7] == '-') || lead == ' ' || (lead >= 9 && lead <= 13) || lead == 0xC2 || lead == 0xE1 ||
+           lead == 0xE2 || lead == 0xE3;
+}
+
 QString numberText(double v) { return SqlValue::number(v); }
 
 } // namespace
@@ -64,6 +89,12 @@ struct ResultSet::Column {
     qint64 found = 0;   // of those, texts the dictionary already had
     static constexpr int SampleRows = 4096;
     std::vector<QVariant> variants; // Variant
+    // A column without a declared type (an expression, a computed column of a view) takes the type
+    // of its first value that is not null; while it has none its nulls are kept as variants. Such a
+    // column holds only values of exactly its type: the first that differs turns it into variants,
+    // so every value reads as it came from the engine.
+    bool undeclared = false;
+    bool typePending = false;
     mutable std::vector<quint32> rankCache;
     mutable bool rankValid = false;
 
@@ -198,6 +229,32 @@ struct ResultSet::Column {
         }
     }
 
+    // Called with the first value that is not null, `rowCount` nulls before it.
+    void adoptTypeOf(sqlite3_value* cell, int storage, int rowCount)
+    {
+        typePending = false;
+        ColumnType type = ColumnType::Variant;
+        if (storage == SQLITE_INTEGER) {
+            type = ColumnType::Integer;
+        } else if (storage == SQLITE_FLOAT) {
+            type = ColumnType::Real;
+        } else if (storage == SQLITE_TEXT) {
+            const char* s = reinterpret_cast<const char*>(sqlite3_value_text(cell));
+            const size_t n = size_t(sqlite3_value_bytes(cell));
+            qint64 packed;
+            if (parseExactStorageDate(s, n, packed))
+                type = ColumnType::DateTime;
+            else if (!mayBeDate(s, n))
+                type = ColumnType::Text;
+        }
+        if (type == ColumnType::Variant)
+            return;
+        variants.clear();
+        info.type = type;
+        for (int r = 0; r < rowCount; ++r)
+            appendNull();
+    }
+
     // Falls back to a column of QVariants when a value does not fit the declared type (SQLite lets
     // any column hold any value).
     void becomeVariant(int rowCount)
@@ -218,6 +275,7 @@ struct ResultSet::Column {
         hashSlots.clear();
         lastId = 0;
         rankValid = false;
+        typePending = false;
     }
 
     void set(int row, const QVariant& value, int rowCount)
@@ -553,6 +611,7 @@ void ResultSet::defineColumns(sqlite3_stmt* stmt)
         QString declaredType = declared ? QString::fromUtf8(declared) : QString();
         addColumn(QString::fromUtf8(sqlite3_column_name(stmt, c)), typeFromDeclaration(declaredType));
         col(c).info.declaredType = declaredType;
+        col(c).undeclared = col(c).typePending = declaredType.isEmpty();
     }
 }
 
@@ -573,6 +632,8 @@ void ResultSet::appendFromStatement(sqlite3_stmt* stmt)
             column.appendNull();
             continue;
         }
+        if (column.typePending)
+            column.adoptTypeOf(cell, storage, row);
         switch (column.info.type) {
         case ColumnType::Integer:
             if (storage == SQLITE_INTEGER) {
@@ -582,7 +643,7 @@ void ResultSet::appendFromStatement(sqlite3_stmt* stmt)
             }
             break;
         case ColumnType::Real:
-            if (storage == SQLITE_INTEGER || storage == SQLITE_FLOAT) {
+            if (storage == SQLITE_FLOAT || (storage == SQLITE_INTEGER && !column.undeclared)) {
                 column.reals.push_back(sqlite3_value_double(cell));
                 column.nulls.push_back(false);
                 continue;
@@ -592,7 +653,8 @@ void ResultSet::appendFromStatement(sqlite3_stmt* stmt)
             if (storage == SQLITE_TEXT) {
                 qint64 packed;
                 const char* s = reinterpret_cast<const char*>(sqlite3_value_text(cell));
-                if (parseStorageDate(s, size_t(sqlite3_value_bytes(cell)), packed)) {
+                const size_t n = size_t(sqlite3_value_bytes(cell));
+                if (column.undeclared ? parseExactStorageDate(s, n, packed) : parseStorageDate(s, n, packed)) {
                     column.ints.push_back(packed);
                     column.nulls.push_back(false);
                     continue;
@@ -600,8 +662,13 @@ void ResultSet::appendFromStatement(sqlite3_stmt* stmt)
             }
             break;
         case ColumnType::Text: {
+            if (column.undeclared && storage != SQLITE_TEXT)
+                break;
             const char* s = reinterpret_cast<const char*>(sqlite3_value_text(cell));
-            column.ids.push_back(column.intern(s, size_t(sqlite3_value_bytes(cell))));
+            const size_t n = size_t(sqlite3_value_bytes(cell));
+            if (column.undeclared && mayBeDate(s, n))
+                break;
+            column.ids.push_back(column.intern(s, n));
             continue;
         }
         case ColumnType::Variant:
@@ -620,14 +687,22 @@ void ResultSet::appendFromStatement(sqlite3_stmt* stmt)
             value = QByteArray(static_cast<const char*>(sqlite3_value_blob(cell)), sqlite3_value_bytes(cell));
             break;
         default: {
-            QString text = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_value_text(cell)),
-                                             sqlite3_value_bytes(cell));
+            const char* s = reinterpret_cast<const char*>(sqlite3_value_text(cell));
+            const int n = sqlite3_value_bytes(cell);
+            QString text = QString::fromUtf8(s, n);
             // An expression column (no declared type) holding a date in the storage form reads as a
             // date, so that min(NextRep) and the like show as dates.
-            QDateTime moment = column.info.type == ColumnType::Variant && text.size() >= 10
+            QDateTime moment = (column.undeclared || column.info.type == ColumnType::Variant) && text.size() >= 10
                                    ? SqlValue::parseDateTime(text)
                                    : QDateTime();
-            value = moment.isValid() ? QVariant(moment) : QVariant(text);
+            if (moment.isValid()) {
+                value = moment;
+            } else if (column.info.type == ColumnType::Text) {
+                column.ids.push_back(column.intern(s, size_t(n))); // looked like a date, is a text
+                continue;
+            } else {
+                value = text;
+            }
         }
         }
         if (column.info.type != ColumnType::Variant)

@@ -480,6 +480,49 @@ TEST_F(DatasetTest, FillDistinctValuesKeepsRowAndHonoursClearAndLimit)
     EXPECT_EQ(list, QStringList({"", "A-1", "a-2"}));
 }
 
+// Columns without a declared type (Year(...), Month(...) of a view) are stored by the type of their
+// first value; each column below reads, row by row, exactly what the engine returned.
+TEST_F(DatasetTest, ColumnsWithoutDeclaredTypeKeepEveryValueAsTheEngineGaveIt)
+{
+    const auto rows = connection.select(
+        "select column1 as [Year], column2 as LateNull, column3 as IntThenReal, column4 as RealThenInt, "
+        "column5 as TextThenInt, column6 as DateThenText, column7 as Texts, column8 as SpacedDate from (values "
+        "(2027, NULL, 1, 2.5, 'abc', '2027-01-05', 'Иванов', 'abc'),"
+        "(NULL, NULL, 2.5, 3, 5, '2027-01-05 10:30:00', '', ' 2027-01-05'),"
+        "(2026, 5, NULL, NULL, '2027-01-05', 'x', '2027-02-30', '2027-01-05 10:30:00.250'));");
+    const QDateTime jan5(QDate(2027, 1, 5), QTime(0, 0));
+    const QDateTime jan5At(QDate(2027, 1, 5), QTime(10, 30));
+    const QVariant null;
+    const std::vector<std::vector<QVariant>> expected{
+        {qint64(2027), null, qint64(2026)},
+        {null, null, qint64(5)},
+        {qint64(1), 2.5, null},
+        {2.5, qint64(3), null},
+        {QString("abc"), qint64(5), jan5},
+        {jan5, jan5At, QString("x")},
+        {QString("Иванов"), QString(""), QString("2027-02-30")},
+        {QString("abc"), jan5, QDateTime(QDate(2027, 1, 5), QTime(10, 30, 0, 250))},
+    };
+    ASSERT_EQ(rows->rowCount(), 3);
+    ASSERT_EQ(rows->columnCount(), int(expected.size()));
+    for (int c = 0; c < rows->columnCount(); ++c)
+        for (int r = 0; r < 3; ++r) {
+            const QVariant got = rows->value(r, c);
+            const QVariant& want = expected[size_t(c)][size_t(r)];
+            SCOPED_TRACE(rows->column(c).name.toStdString() + " row " + std::to_string(r));
+            EXPECT_EQ(got.isNull(), want.isNull());
+            EXPECT_EQ(rows->isNull(r, c), want.isNull());
+            if (!want.isNull()) {
+                EXPECT_EQ(got.typeId(), want.typeId());
+                EXPECT_EQ(got, want);
+            }
+        }
+    // One type throughout: the column is typed, so filters, sorts and exports treat it as such.
+    EXPECT_EQ(rows->column(0).type, ResultSet::ColumnType::Integer);
+    EXPECT_EQ(rows->column(1).type, ResultSet::ColumnType::Integer);
+    EXPECT_EQ(rows->column(6).type, ResultSet::ColumnType::Text);
+}
+
 class ConnectionTest : public ::testing::Test {
 protected:
     TempWorkDir dir;
