@@ -14,6 +14,7 @@
 #include "plan/rules/PivotQuery.h"
 #include "plan/rules/ServicePivot.h"
 #include "plan/rules/YearReportBuilder.h"
+#include "tables/FilterHeader.h"
 #include "tables/FilterRowQuery.h"
 #include "tables/GridPrinter.h"
 #include "text/StrList.h"
@@ -88,6 +89,8 @@ TReportForm::TReportForm(QWidget* parent) : TBaseForm(mainQuery(), parent)
     buildYearBox();
     buildChartPage();
     setLabels();
+    // Long titles ("Аббревиатура обслуживания") over narrow columns of short values.
+    filterHeader()->setWrappedTitles(true);
     hideButton(QStringLiteral("btnInsert"));
     hideButton(QStringLiteral("btnSame"));
     hideButton(QStringLiteral("btnDelete"));

@@ -5,6 +5,9 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QScrollBar>
+#include <QStyle>
+#include <QStyleOptionHeader>
+#include <algorithm>
 #include <QTimer>
 
 FilterHeader::FilterHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent), m_debounce(new QTimer(this))
@@ -17,6 +20,66 @@ FilterHeader::FilterHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent
     connect(m_debounce, &QTimer::timeout, this, &FilterHeader::emitPending);
     connect(this, &QHeaderView::sectionResized, this, &FilterHeader::adjustPositions);
     connect(this, &QHeaderView::sectionMoved, this, &FilterHeader::adjustPositions);
+    connect(this, &QHeaderView::sectionResized, this, &FilterHeader::titleHeightMayChange);
+}
+
+void FilterHeader::setWrappedTitles(bool wrap)
+{
+    m_wrapTitles = wrap;
+    const Qt::Alignment wordWrap = Qt::Alignment::fromInt(Qt::TextWordWrap);
+    setDefaultAlignment(wrap ? defaultAlignment() | wordWrap : defaultAlignment() & ~wordWrap);
+    // An elided title would be cut to one line before it could wrap.
+    setTextElideMode(wrap ? Qt::ElideNone : Qt::ElideRight);
+    titleHeightMayChange();
+}
+
+void FilterHeader::setModel(QAbstractItemModel* model)
+{
+    QHeaderView::setModel(model);
+    if (!model)
+        return;
+    connect(model, &QAbstractItemModel::headerDataChanged, this, &FilterHeader::titleHeightMayChange);
+    connect(model, &QAbstractItemModel::modelReset, this, &FilterHeader::titleHeightMayChange);
+    connect(model, &QAbstractItemModel::columnsInserted, this, &FilterHeader::titleHeightMayChange);
+}
+
+// One line as the header measures it, plus a line spacing for every further line the widest-wrapping
+// title needs at its column's present width.
+int FilterHeader::titleHeight() const
+{
+    if (!m_wrapTitles || !model())
+        return QHeaderView::sizeHint().height();
+    // The header's own measure counts the line breaks a title holds: measure one line instead.
+    QStyleOptionHeader option;
+    initStyleOption(&option);
+    option.text = QStringLiteral("X");
+    const int oneLine = style()->sizeFromContents(QStyle::CT_HeaderSection, &option, QSize(), this).height();
+    const QFontMetrics metrics = fontMetrics();
+    const int margin = style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, this);
+    int lines = 1;
+    for (int section = 0; section < count(); ++section) {
+        if (isSectionHidden(section))
+            continue;
+        const QString title = model()->headerData(section, orientation()).toString();
+        const QRect needed = metrics.boundingRect(QRect(0, 0, std::max(1, sectionSize(section) - 2 * margin), 1 << 16),
+                                                  Qt::TextWordWrap, title);
+        lines = std::max(lines, (needed.height() + metrics.lineSpacing() - 1) / metrics.lineSpacing());
+    }
+    return oneLine + (lines - 1) * metrics.lineSpacing();
+}
+
+// The grid lays out its header again when the header says its geometry changed; said only when the
+// height did change, so that a stretched last column does not start a loop.
+void FilterHeader::titleHeightMayChange()
+{
+    if (!m_wrapTitles && m_lastTitleHeight == 0)
+        return;
+    const int height = titleHeight();
+    if (height == m_lastTitleHeight)
+        return;
+    m_lastTitleHeight = m_wrapTitles ? height : 0;
+    updateGeometry();
+    emit geometriesChanged();
 }
 
 void FilterHeader::generateFilters(int count)
@@ -133,6 +196,8 @@ void FilterHeader::paintSection(QPainter* painter, const QRect& rect, int logica
 QSize FilterHeader::sizeHint() const
 {
     QSize size = QHeaderView::sizeHint();
+    if (m_wrapTitles)
+        size.setHeight(titleHeight());
     if (!m_editors.isEmpty())
         size.setHeight(size.height() + m_editors.first()->sizeHint().height());
     return size;

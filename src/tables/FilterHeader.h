@@ -53,7 +53,13 @@ public:
     using Decoration = std::function<void(QPainter*, const QRect&, int logicalIndex)>;
     void setDecoration(Decoration decoration) { m_decoration = std::move(decoration); }
 
+    // Titles wrap onto as many lines as their column's width needs (and break where they hold a line
+    // break); the title row grows to the tallest of them.
+    void setWrappedTitles(bool wrap);
+    bool wrappedTitles() const { return m_wrapTitles; }
+
     QSize sizeHint() const override;
+    void setModel(QAbstractItemModel* model) override;
     // Lays the editors over their sections (also after a horizontal scroll of the grid).
     void adjustPositions();
 
@@ -67,6 +73,8 @@ protected:
 
 private:
     void textEdited(int column);
+    int titleHeight() const;
+    void titleHeightMayChange();
     void emitPending();
 
     QList<QComboBox*> m_editors;
@@ -74,4 +82,6 @@ private:
     QMap<int, QString> m_errors;
     QTimer* m_debounce;
     Decoration m_decoration;
+    bool m_wrapTitles = false;
+    int m_lastTitleHeight = 0;
 };

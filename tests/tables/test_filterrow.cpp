@@ -13,6 +13,7 @@
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QSignalSpy>
+#include <QStandardItemModel>
 #include <QStatusBar>
 #include <QTableView>
 #include <QTest>
@@ -344,4 +345,34 @@ TEST_F(FilterRowTest, EditorsLieUnderTheirTitlesAndFollowMovesAndHiding)
     check(location);
     form.grid()->setColumnHidden(location, true);
     EXPECT_TRUE(form.filterHeader()->editor(location)->isHidden());
+}
+
+TEST_F(FilterRowTest, WrappedTitlesTakeTheLinesTheirColumnNeeds)
+{
+    QStandardItemModel model(1, 2);
+    model.setHorizontalHeaderLabels({"Аббревиатура обслуживания", "Год"});
+    QTableView view;
+    auto* header = new FilterHeader(&view);
+    view.setHorizontalHeader(header);
+    view.setModel(&model);
+    header->generateFilters(2);
+    view.resize(700, 300);
+    view.show();
+    header->resizeSection(0, 400);
+    const int oneLine = header->viewport()->height();
+    header->setWrappedTitles(true);
+    auto titlesAndEditorsInPlace = [&] {
+        EXPECT_EQ(header->editor(0)->geometry().top(), header->viewport()->geometry().bottom() + 1);
+        EXPECT_EQ(view.viewport()->geometry().top(), header->geometry().bottom() + 1);
+    };
+    EXPECT_EQ(header->viewport()->height(), oneLine); // wide enough: one line
+    header->resizeSection(0, header->fontMetrics().horizontalAdvance("Аббревиатура") + 20);
+    EXPECT_GE(header->viewport()->height(), oneLine + header->fontMetrics().lineSpacing());
+    titlesAndEditorsInPlace();
+    header->resizeSection(0, 400);
+    EXPECT_EQ(header->viewport()->height(), oneLine);
+    model.setHeaderData(1, Qt::Horizontal, "Год\nплана");
+    // A line break given in the title holds at any width, and a changed title is measured again.
+    EXPECT_GE(header->viewport()->height(), oneLine + header->fontMetrics().lineSpacing());
+    titlesAndEditorsInPlace();
 }
