@@ -8,15 +8,19 @@
 // the one standard error box with the engine's own text.
 class DatabaseError : public std::runtime_error {
 public:
-    explicit DatabaseError(const QString& message, const QString& statement = {})
-        : std::runtime_error(message.toStdString()), m_message(message), m_statement(statement) {}
+    explicit DatabaseError(const QString& message, const QString& statement = {}, int code = 0)
+        : std::runtime_error(message.toStdString()), m_message(message), m_statement(statement), m_code(code) {}
 
     QString message() const { return m_message; }
     QString statement() const { return m_statement; }
+    // The engine's extended result code (SQLITE_BUSY, SQLITE_READONLY_DIRECTORY, ...); 0 when the
+    // failure was found before the engine was asked.
+    int code() const { return m_code; }
 
 private:
     QString m_message;
     QString m_statement;
+    int m_code = 0;
 };
 
 // Abandons the operation in progress without any message (what a before-handler throws to cancel a

@@ -2,6 +2,7 @@
 
 #include "data/Clock.h"
 #include "data/DatabaseError.h"
+#include "data/DatabaseFileError.h"
 #include "data/MessageService.h"
 #include "data/ResultSet.h"
 #include "data/SchemaIndexes.h"
@@ -270,41 +271,37 @@ SchemaUpgrade::Outcome SchemaUpgrade::CheckSchemaVersion()
         if (hasRow)
             stored = rows->value(0, 0).toString();
     } catch (const DatabaseError& e) {
-        Messages::error(e.message());
+        Messages::error(causeText(e));
         return Outcome::NotChecked;
     }
     if (hasRow && stored == m_programVersion)
         return Outcome::UpToDate;
 
-    if (m_options.backup && !makeBackup())
+    foldWriteAheadLog();
+    if (!takeWriteLock())
+        return Outcome::Refused;
+    // From here on the file is ours to change until the transaction ends; every way out of this
+    // function commits it or rolls it back.
+    if (m_options.backup && !makeBackup()) {
+        rollbackQuietly();
         return Outcome::BackupFailed;
-
-    // A first version row is written before the upgrade, a changed one only when every step has
-    // succeeded. Should the upgrade fail, the first row is taken back as well: the steps were undone,
-    // and a row claiming the current version would stop every later start from trying again.
-    if (!hasRow) {
-        try {
+    }
+    if (!isIntact()) {
+        rollbackQuietly();
+        return Outcome::Refused;
+    }
+    try {
+        // The first version row is written before the warning and the steps, a changed one after
+        // them; both inside the upgrade's transaction, so that an upgrade that fails or is killed at
+        // any point leaves no row claiming a version whose schema the file does not have.
+        if (!hasRow)
             m_connection.execute(QStringLiteral("insert into info ( Id_info, Info_name ) values ( 2, '") +
                                  m_programVersion + QStringLiteral("' );"));
-        } catch (const DatabaseError& e) {
-            Messages::error(failureText(e.message(), false));
-            return Outcome::Failed;
-        }
-    }
-
-    try {
         UpgradeSchema(stored, hasRow);
+        m_connection.commit();
     } catch (const DatabaseError& e) {
-        bool rowTakenBack = hasRow;
-        if (!hasRow) {
-            try {
-                m_connection.execute(QStringLiteral("delete from info where id_info = 2;"));
-                rowTakenBack = true;
-            } catch (const DatabaseError&) {
-                // The row stays; the message says so.
-            }
-        }
-        Messages::error(failureText(e.message(), !rowTakenBack));
+        rollbackQuietly();
+        Messages::error(failureText(e));
         return Outcome::Failed;
     }
     return Outcome::Upgraded;
@@ -314,22 +311,69 @@ void SchemaUpgrade::UpgradeSchema(const QString& storedVersion, bool storeVersio
 {
     if (m_options.announce)
         Messages::warning(warningText(storedVersion));
+    runSteps();
+    if (storeVersion)
+        m_connection.execute(QStringLiteral("update info set Info_name =") + SqlValue::quoted(m_programVersion) +
+                             QStringLiteral(" where ID_Info = 2;"));
+}
 
-    m_connection.begin();
+bool SchemaUpgrade::takeWriteLock()
+{
     try {
-        runSteps();
-        if (storeVersion)
-            m_connection.execute(QStringLiteral("update info set Info_name =") + SqlValue::quoted(m_programVersion) +
-                                 QStringLiteral(" where ID_Info = 2;"));
-        m_connection.commit();
-    } catch (const DatabaseError&) {
-        try {
-            m_connection.rollback();
-        } catch (const DatabaseError&) {
-            // The engine ends a transaction by itself on some errors; there is nothing left to undo.
-        }
-        throw;
+        m_connection.beginWrite();
+        // The lock alone does not reveal a read-only file or folder: the engine finds those at the
+        // first page it writes. Writing a header field back with its own value makes it write one
+        // (and open its journal beside the file) before the user is told anything.
+        const qint64 userVersion = m_connection.scalar(QStringLiteral("PRAGMA user_version")).toLongLong();
+        m_connection.execute(QStringLiteral("PRAGMA user_version = ") + QString::number(userVersion));
+        return true;
+    } catch (const DatabaseError& e) {
+        rollbackQuietly();
+        Messages::error(causeText(e) + QLatin1Char('\n') + Text(Str::UpgradeNotRun));
+        return false;
     }
+}
+
+bool SchemaUpgrade::isIntact()
+{
+    // An upgrade would write its new objects over broken pages and report success; the quick check
+    // reads every page once, which is cheap beside the upgrade itself.
+    QString found;
+    try {
+        const auto rows = m_connection.select(QStringLiteral("PRAGMA quick_check"));
+        if (rows->rowCount() == 1 && rows->value(0, 0).toString() == QLatin1String("ok"))
+            return true;
+        QStringList problems;
+        for (int r = 0; r < rows->rowCount() && r < 3; ++r)
+            problems.append(rows->value(r, 0).toString());
+        found = problems.join(QStringLiteral("; "));
+    } catch (const DatabaseError& e) {
+        found = e.message();
+    }
+    QString text = DatabaseFileError::text(DatabaseFileError::Cause::Damaged, m_connection.databaseFile(), found) +
+                   QLatin1Char('\n') + Text(Str::UpgradeNotRun);
+    if (!m_backupPath.isEmpty())
+        text += QLatin1Char('\n') + backupLine(m_backupPath);
+    Messages::error(text);
+    return false;
+}
+
+void SchemaUpgrade::rollbackQuietly()
+{
+    try {
+        m_connection.rollback();
+    } catch (const DatabaseError&) {
+        // The engine ends a transaction by itself on some errors; there is nothing left to undo.
+    }
+}
+
+QString SchemaUpgrade::causeText(const DatabaseError& error) const
+{
+    // Errors of opening the file already name their cause; an engine error of a statement is
+    // put in words when it has a cause the user can act on.
+    if (error.statement().isEmpty())
+        return error.message();
+    return DatabaseFileError::text(DatabaseFileError::causeOf(error), m_connection.databaseFile(), error.message());
 }
 
 void SchemaUpgrade::runSteps()
@@ -381,8 +425,11 @@ void SchemaUpgrade::replaceView(const QString& dropStatement, const QString& cre
 {
     try {
         m_connection.execute(dropStatement);
-    } catch (const DatabaseError&) {
-        // The view is not there yet (or cannot be dropped): the create statement tells.
+    } catch (const DatabaseError& e) {
+        // A view not there yet is what a first upgrade meets. Anything else (a file that cannot be
+        // written, a table of that name) would only resurface as a misleading "already exists".
+        if (!e.message().startsWith(QLatin1String("no such view")))
+            throw;
     }
     m_connection.execute(createStatement);
 }
@@ -396,6 +443,15 @@ void SchemaUpgrade::insertVictimRows()
                              Text(kinds[code - 1]) + QStringLiteral("');"));
 }
 
+void SchemaUpgrade::foldWriteAheadLog()
+{
+    // Everything committed must be in the main file before it is copied (a write-ahead log, if the
+    // file uses one, is folded in first; for other files this does nothing). Done before the write
+    // lock is taken, as the engine folds nothing while a transaction is open.
+    if (sqlite3* db = m_connection.handle())
+        sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+}
+
 bool SchemaUpgrade::makeBackup()
 {
     const QString source = QFileInfo(m_connection.databaseFile()).absoluteFilePath();
@@ -403,11 +459,6 @@ bool SchemaUpgrade::makeBackup()
     QString target = source + QLatin1Char('.') + stamp + QStringLiteral(".bak");
     for (int n = 2; QFileInfo::exists(target); ++n)
         target = source + QLatin1Char('.') + stamp + QLatin1Char('-') + QString::number(n) + QStringLiteral(".bak");
-
-    // Everything committed must be in the main file before it is copied (a write-ahead log, if the
-    // file uses one, is folded in first; for other files this does nothing).
-    if (sqlite3* db = m_connection.handle())
-        sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
 
     QString reason;
     QFile file(source);
@@ -433,12 +484,10 @@ QString SchemaUpgrade::warningText(const QString& storedVersion) const
     return text;
 }
 
-QString SchemaUpgrade::failureText(const QString& engineText, bool versionRowWritten) const
+QString SchemaUpgrade::failureText(const DatabaseError& error) const
 {
-    QString text = engineText + QStringLiteral("\n\n");
+    QString text = causeText(error) + QStringLiteral("\n\n");
     text += Text(Str::UpgradeStopped);
-    if (versionRowWritten)
-        text += Text(Str::UpgradeVersionRowKept);
     if (!m_backupPath.isEmpty())
         text += QLatin1Char('\n') + backupLine(m_backupPath);
     return text;

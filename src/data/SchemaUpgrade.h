@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 
+class DatabaseError;
 class SqlConnection;
 
 // The version text of this build ("2.4"), as stored in the database's version row and shown in the
@@ -14,8 +15,11 @@ QString ReadProgramVersion();
 // into per-crew rows. Each step decides by probing the database, so the upgrade runs on a file of any
 // earlier state and leaves an up-to-date one unchanged but for its views.
 //
-// Beyond the steps themselves, the file is copied beside itself before anything changes, and the
-// steps run in one transaction: a failed upgrade leaves the file as it was and names the copy.
+// Beyond the steps themselves: the file's write lock is taken before anything is announced (a file
+// another program holds, or one that cannot be written, is refused with its cause), a damaged file
+// is refused, the file is copied beside itself before anything changes, and everything from the
+// first version row to the last step is one transaction: an upgrade that fails or is killed at any
+// point leaves the file as it was.
 class SchemaUpgrade {
 public:
     enum class Outcome {
@@ -24,6 +28,7 @@ public:
         Failed,        // a statement failed; the upgrade's changes were undone
         NotChecked,    // the version could not be read (no file, no Info table, locked)
         BackupFailed,  // the copy could not be made, so nothing was changed
+        Refused,       // the file is in use, cannot be written or is damaged: nothing was changed
     };
 
     struct Options {
@@ -42,9 +47,10 @@ public:
     // reported through the message service; nothing is thrown for a database error.
     Outcome CheckSchemaVersion();
 
-    // The upgrade proper: the warning, then the steps in order in one transaction, ending with the
-    // new version text when `storeVersion` is set. At the first statement that fails (probes and view
-    // drops excepted) the transaction is rolled back and the DatabaseError passed on.
+    // The upgrade proper, inside the transaction CheckSchemaVersion holds: the warning, then the
+    // steps in order, ending with the new version text when `storeVersion` is set. The first
+    // statement that fails (probes and the drop of a view not there excepted) passes its
+    // DatabaseError on.
     void UpgradeSchema(const QString& storedVersion, bool storeVersion);
 
     // The copy made before the last upgrade; empty when none was made.
@@ -54,14 +60,19 @@ public:
     static QStringList viewNames();
 
 private:
+    bool takeWriteLock();
+    bool isIntact();
+    void foldWriteAheadLog();
     bool makeBackup();
+    void rollbackQuietly();
     void runSteps();
     bool probeFails(const QString& probe);
     void runAll(const QStringList& statements);
     void replaceView(const QString& name, const QString& createStatement);
     void insertVictimRows();
     QString warningText(const QString& storedVersion) const;
-    QString failureText(const QString& engineText, bool versionRowWritten) const;
+    QString causeText(const DatabaseError& error) const;
+    QString failureText(const DatabaseError& error) const;
 
     SqlConnection& m_connection;
     QString m_programVersion;

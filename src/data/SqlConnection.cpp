@@ -1,8 +1,10 @@
 #include "data/SqlConnection.h"
 
+#include "data/DatabaseFileError.h"
 #include "data/JetDialect.h"
 #include "data/ResultSet.h"
 #include "data/SqlValue.h"
+#include "text/StrList.h"
 
 #include <QDir>
 #include <QFile>
@@ -123,8 +125,8 @@ void SqlConnection::open()
         throw DatabaseError(QStringLiteral("%1 не найден: база данных не открыта.\n%2")
                                 .arg(whereText(path), howToCreate(path)));
     if (!info.isFile() || !looksLikeSqliteFile(path))
-        throw DatabaseError(QStringLiteral("%1 не является базой данных программы.\n%2")
-                                .arg(whereText(path), howToCreate(path)));
+        throw DatabaseError(FormatText(Str::FileNotDatabase, QDir::toNativeSeparators(path)) + QLatin1Char('\n') +
+                            DatabaseFileError::restoreAdvice(path));
     if (!QSqlDatabase::isDriverAvailable(QString::fromLatin1(kDriver)))
         throw DatabaseError(QStringLiteral("Драйвер SQLite для Qt не установлен (пакет libqt6sql6-sqlite)."));
 
@@ -140,14 +142,20 @@ void SqlConnection::open()
     }
     m_db = *static_cast<sqlite3* const*>(db.driver()->handle().constData());
     SqliteExtensions::registerAll(m_db);
-    // A file with the right header can still be damaged: read its catalogue before trusting it.
+    // A file with the right header can still be damaged, or held by another program: read its
+    // catalogue before trusting it, and say which of the two it is.
     char* error = nullptr;
     if (sqlite3_exec(m_db, "select count(*) from sqlite_master", nullptr, nullptr, &error) != SQLITE_OK) {
         const QString reason = QString::fromUtf8(error ? error : "");
+        const int code = sqlite3_extended_errcode(m_db);
         sqlite3_free(error);
+        db = QSqlDatabase(); // the last handle, so that close() can remove the connection
         close();
-        throw DatabaseError(QStringLiteral("%1 не является базой данных программы или повреждён: %2\n%3")
-                                .arg(whereText(path), reason, howToCreate(path)));
+        if (DatabaseFileError::causeOf(code) == DatabaseFileError::Cause::InUse)
+            throw DatabaseError(DatabaseFileError::text(DatabaseFileError::Cause::InUse, path), {}, code);
+        throw DatabaseError(FormatText(Str::FileNotDatabase, QDir::toNativeSeparators(path)) + QLatin1Char(' ') + reason +
+                                QLatin1Char('\n') + DatabaseFileError::restoreAdvice(path),
+                            {}, code);
     }
 }
 
@@ -222,7 +230,7 @@ sqlite3_stmt* prepare(sqlite3* db, const QString& sent)
     sqlite3_stmt* stmt = nullptr;
     if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()) + 1, &stmt, nullptr) != SQLITE_OK) {
         sqlite3_finalize(stmt);
-        throw DatabaseError(QString::fromUtf8(sqlite3_errmsg(db)), sent);
+        throw DatabaseError(QString::fromUtf8(sqlite3_errmsg(db)), sent, sqlite3_extended_errcode(db));
     }
     if (!stmt) // only blanks or a lone ";"
         throw DatabaseError(QStringLiteral("Пустой запрос."), sent);
@@ -244,7 +252,7 @@ std::unique_ptr<ResultSet> SqlConnection::select(const QString& statement, const
     while ((rc = sqlite3_step(s.stmt)) == SQLITE_ROW)
         rows->appendFromStatement(s.stmt);
     if (rc != SQLITE_DONE)
-        throw DatabaseError(QString::fromUtf8(sqlite3_errmsg(m_db)), sent);
+        throw DatabaseError(QString::fromUtf8(sqlite3_errmsg(m_db)), sent, sqlite3_extended_errcode(m_db));
     return rows;
 }
 
@@ -259,7 +267,7 @@ int SqlConnection::execute(const QString& statement, const SqlParams& params)
     while ((rc = sqlite3_step(s.stmt)) == SQLITE_ROW) {
     }
     if (rc != SQLITE_DONE)
-        throw DatabaseError(QString::fromUtf8(sqlite3_errmsg(m_db)), sent);
+        throw DatabaseError(QString::fromUtf8(sqlite3_errmsg(m_db)), sent, sqlite3_extended_errcode(m_db));
     return sqlite3_changes(m_db);
 }
 
@@ -307,6 +315,7 @@ void SqlConnection::bindValue(sqlite3_stmt* stmt, int index, const QVariant& giv
 qint64 SqlConnection::lastInsertId() const { return m_db ? sqlite3_last_insert_rowid(m_db) : 0; }
 
 void SqlConnection::begin() { execute(QStringLiteral("BEGIN")); }
+void SqlConnection::beginWrite() { execute(QStringLiteral("BEGIN IMMEDIATE")); }
 void SqlConnection::commit() { execute(QStringLiteral("COMMIT")); }
 void SqlConnection::rollback()
 {

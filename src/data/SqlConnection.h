@@ -24,8 +24,10 @@ using SqlParams = QList<SqlParam>;
 // `willExecute` before it runs, and throws DatabaseError with the engine's text on failure.
 //
 // The embedded engine is SQLite. The connection never creates a database file: opening a missing
-// file, a file that is not a database or one that cannot be opened fails with a message that names
-// the file and says how to create one.
+// file fails with a message that names the file and says how to create one; an existing file that
+// is not a database, is damaged or is held by another program fails with a message naming that cause
+// (and never with advice to create a file that is there). The engine's result code travels with
+// every DatabaseError, so callers can tell those causes apart later too.
 class SqlConnection : public QObject {
     Q_OBJECT
 public:
@@ -56,6 +58,9 @@ public:
     // Transactions for work that must be all or nothing (bulk loads, the database tool). The program's
     // own work uses Transaction, which nests.
     void begin();
+    // Begins a transaction holding the file's write lock from the start, so that a file another
+    // program is writing is found out before any work is done (SQLITE_BUSY after the wait).
+    void beginWrite();
     void commit();
     void rollback();
 

@@ -614,6 +614,29 @@ constexpr Entry entries[] = {
     {Str::CommandLineVersion, u"Instrel %s", u"Instrel %s"},
     {Str::CommandLineUnknown, u"Unknown argument: %s. See --help.", u"Неизвестный аргумент: %s. См. --help."},
     {Str::AccountCrewNo, u"No", u"№"},
+
+
+    // Database files the program cannot use, and statements it will not send
+    {Str::FileInUse,
+     u"The database %s is in use by another program. Try again when that program has closed it.",
+     u"База данных «%s» используется другой программой. Повторите попытку, когда та программа закроет её."},
+    {Str::FileReadOnly,
+     u"The database %s cannot be written: the file or its folder is read-only.",
+     u"В базу данных «%s» нельзя записывать: файл или его каталог доступен только для чтения."},
+    {Str::FileDamaged, u"The database %s is damaged: %s", u"База данных «%s» повреждена: %s"},
+    {Str::FileNotDatabase,
+     u"The file %s is not a database of the program or is damaged.",
+     u"Файл «%s» не является базой данных программы или повреждён."},
+    {Str::FileRestoreAdvice,
+     u"Restore it from a copy, or move it away and create a new database with \"instrel-initdb --demo %s\".",
+     u"Восстановите его из копии или переместите, а затем создайте новую базу данных командой "
+     u"«instrel-initdb --demo %s»."},
+    {Str::UpgradeNotRun, u"The database was not updated; the file is unchanged.",
+     u"База данных не преобразована, файл не изменён."},
+    {Str::StaleFileRemoved, u"Removed %s, left behind by an interrupted run.",
+     u"Удалён файл «%s», оставшийся от прерванного запуска."},
+    {Str::StatementTooDeep, u"The statement is nested more than %d levels deep and was not run.",
+     u"Запрос вложен глубже %d уровней и не выполнен."},
 };
 // clang-format on
 

@@ -526,6 +526,16 @@ enum class Str : int {
     // Labour planning: the crew member's number column and editor
     AccountCrewNo,
 
+    // Database files the program cannot use, and statements it will not send (the program's own messages)
+    FileInUse,          // %s path
+    FileReadOnly,       // %s path
+    FileDamaged,        // %s path, %s what the engine found
+    FileNotDatabase,    // %s path
+    FileRestoreAdvice,  // %s file name
+    UpgradeNotRun,
+    StaleFileRemoved,   // %s path
+    StatementTooDeep,   // %d levels
+
     EntryCount // not an entry: the number of entries
 };
 

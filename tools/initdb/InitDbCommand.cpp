@@ -9,6 +9,7 @@
 #include "data/InitialSchema.h"
 #include "data/SchemaUpgrade.h"
 #include "data/SqlConnection.h"
+#include "text/StrList.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -68,10 +69,12 @@ int InitDbCommand::fail(const QString& text)
 int InitDbCommand::create(Mode mode, const QString& file)
 {
     const QFileInfo target(file);
-    if (target.exists() || target.isSymLink())
-        return fail(QStringLiteral("файл «%1» уже существует; он не перезаписан.").arg(target.absoluteFilePath()));
     if (!target.absoluteDir().exists())
         return fail(QStringLiteral("каталог «%1» не существует.").arg(target.absolutePath()));
+    for (const QString& stale : NewDatabaseFile::removeStale(file))
+        m_out << FormatText(Str::StaleFileRemoved, QDir::toNativeSeparators(stale)) << Qt::endl;
+    if (target.exists() || target.isSymLink())
+        return fail(QStringLiteral("файл «%1» уже существует; он не перезаписан.").arg(target.absoluteFilePath()));
 
     QElapsedTimer timer;
     timer.start();
