@@ -1,11 +1,16 @@
 #include "data/JetDialect.h"
 
+#include "data/DatabaseError.h"
 #include "data/SqlValue.h"
+#include "text/StrList.h"
 
 #include <QHash>
 #include <QMutex>
 #include <QRegularExpression>
 #include <QStringList>
+#include <algorithm>
+#include <climits>
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -67,6 +72,9 @@ struct Target {
     virtual QString datePart(const QString& unit, const QString& value) const = 0;
     virtual QString addMonths(const QString& months, const QString& value) const = 0;
     virtual QString addSeconds(const QString& seconds, const QString& value) const = 0;
+    // `expression` built over names that stand for `date` and `count`, each evaluated once.
+    virtual QString computedOnce(const QString& date, const QString& count,
+                                 const std::function<QString(const QString&, const QString&)>& expression) const = 0;
 };
 
 struct SqliteTarget final : Target {
@@ -106,6 +114,13 @@ struct SqliteTarget final : Target {
     QString addSeconds(const QString& seconds, const QString& value) const override
     {
         return QStringLiteral("datetime(%1, %2 || ' seconds')").arg(value, seconds);
+    }
+    // A correlated sub-select: plain SQL, so it serves view definitions too.
+    QString computedOnce(const QString& date, const QString& count,
+                         const std::function<QString(const QString&, const QString&)>& expression) const override
+    {
+        return QStringLiteral("(SELECT %1 FROM (SELECT %2 AS jet_date, %3 AS jet_count) AS jet_args)")
+            .arg(expression(QStringLiteral("jet_date"), QStringLiteral("jet_count")), date, count);
     }
 
 private:
@@ -257,8 +272,11 @@ private:
 
     void hashDate()
     {
+        // The longest date literal, "#12/31/2025 11:59:59 PM#", is far shorter: a longer span is not
+        // one and is not worth matching.
+        constexpr qsizetype kLongestDate = 40;
         const qsizetype close = m_s.indexOf(QLatin1Char('#'), m_pos + 1);
-        if (close > 0) {
+        if (close > 0 && close - m_pos <= kLongestDate) {
             if (const auto moment = parseJetDate(m_s.mid(m_pos + 1, close - m_pos - 1)))
                 return push(Kind::String, m_target.dateLiteral(*moment), close + 1);
         }
@@ -335,7 +353,6 @@ private:
 class TokenList {
 public:
     explicit TokenList(Tokens tokens) : m_t(std::move(tokens)) {}
-    Tokens& tokens() { return m_t; }
     size_t size() const { return m_t.size(); }
     const Token& operator[](size_t i) const { return m_t[i]; }
 
@@ -357,46 +374,71 @@ public:
         }
         return npos;
     }
-    // The ")" that closes the "(" at `open`, or npos.
-    size_t closing(size_t open, size_t end) const
+    // Whether the token at `i` is the first of a statement (nothing but blanks or a ";" before it).
+    bool startsStatement(size_t i) const
     {
-        int depth = 0;
-        for (size_t i = open; i < end; ++i) {
-            if (isSymbol(m_t[i], "("))
-                ++depth;
-            else if (isSymbol(m_t[i], ")") && --depth == 0)
-                return i;
-        }
-        return npos;
+        const size_t before = prev(i, 0);
+        return before == npos || isSymbol(m_t[before], ";");
     }
-    // First significant token after `from` at the same parenthesis depth that satisfies `pred`.
+
+    // Pairs every "(" with its ")" in one pass, so that finding a group's end costs nothing however
+    // deeply groups nest; returns the deepest nesting found.
+    int matchParentheses()
+    {
+        m_match.assign(m_t.size(), npos);
+        std::vector<size_t> open;
+        size_t deepest = 0;
+        for (size_t i = 0; i < m_t.size(); ++i) {
+            if (isSymbol(m_t[i], "(")) {
+                open.push_back(i);
+                deepest = std::max(deepest, open.size());
+            } else if (isSymbol(m_t[i], ")") && !open.empty()) {
+                m_match[open.back()] = i;
+                m_match[i] = open.back();
+                open.pop_back();
+            }
+        }
+        return int(std::min<size_t>(deepest, INT_MAX));
+    }
+    // The ")" that closes the "(" at `open`, or npos (also before matchParentheses()).
+    size_t closing(size_t open) const { return open < m_match.size() ? m_match[open] : npos; }
+
+    // First significant token after `from` at the same parenthesis depth that satisfies `pred`;
+    // the search ends with the statement (at a ";" at any depth), so that rules applied to each
+    // statement of a text never read past it.
     template <typename Pred> size_t findAtDepth(size_t from, Pred pred) const
     {
         int depth = 0;
         for (size_t i = from; i < m_t.size(); ++i) {
             const Token& t = m_t[i];
+            if (isSymbol(t, ";"))
+                return npos;
             if (depth == 0 && pred(t))
                 return i;
             if (isSymbol(t, "("))
                 ++depth;
             else if (isSymbol(t, ")") && --depth < 0)
                 return npos;
-            else if (depth == 0 && isSymbol(t, ";"))
-                return npos;
         }
         return npos;
     }
+    // Tokens are blanked out rather than erased, so that a rule costs the same wherever it applies.
     void replace(size_t first, size_t last, Token with)
     {
-        m_t.erase(m_t.begin() + qsizetype(first) + 1, m_t.begin() + qsizetype(last) + 1);
+        blankOut(first + 1, last + 1);
         m_t[first] = std::move(with);
     }
-    void erase(size_t first, size_t last) { m_t.erase(m_t.begin() + qsizetype(first), m_t.begin() + qsizetype(last)); }
+    void blankOut(size_t first, size_t last)
+    {
+        for (size_t i = first; i < last; ++i)
+            m_t[i] = {Kind::Space, QString()};
+    }
 
     static constexpr size_t npos = size_t(-1);
 
 private:
     Tokens m_t;
+    std::vector<size_t> m_match;
 };
 
 // "int IDENTITY [UNIQUE] PRIMARY KEY": SQLite accepts the words but leaves the keys NULL.
@@ -424,7 +466,7 @@ void rewriteIdentity(TokenList& list, const Target& target)
 void rewriteDeleteColumn(TokenList& list)
 {
     for (size_t i = 0; i < list.size(); ++i) {
-        if (!isWord(list[i], "delete"))
+        if (!isWord(list[i], "delete") || !list.startsStatement(i))
             continue;
         const size_t first = list.next(i);
         if (first == list.size() || isWord(list[first], "from"))
@@ -432,7 +474,7 @@ void rewriteDeleteColumn(TokenList& list)
         const size_t from = list.findAtDepth(first, [](const Token& t) { return isWord(t, "from"); });
         if (from == TokenList::npos)
             continue;
-        list.erase(first, from); // the blank before the column stays and separates DELETE from FROM
+        list.blankOut(first, from); // the blank before the column stays and separates DELETE from FROM
     }
 }
 
@@ -440,7 +482,7 @@ void rewriteDeleteColumn(TokenList& list)
 void rewriteSetQualifiers(TokenList& list)
 {
     for (size_t i = 0; i < list.size(); ++i) {
-        if (!isWord(list[i], "update"))
+        if (!isWord(list[i], "update") || !list.startsStatement(i))
             continue;
         size_t p = list.findAtDepth(i + 1, [](const Token& t) { return isWord(t, "set"); });
         while (p != TokenList::npos && p < list.size()) {
@@ -450,7 +492,7 @@ void rewriteSetQualifiers(TokenList& list)
             const size_t eq = list.next(column);
             if (eq < list.size() && isSymbol(list[dot], ".") && isSymbol(list[eq], "=") &&
                 (list[target].kind == Kind::Word || list[target].kind == Kind::Bracket))
-                list.erase(target, column);
+                list.blankOut(target, column);
             p = list.findAtDepth(list.next(p), [](const Token& t) { return isSymbol(t, ",") || isWord(t, "where"); });
             if (p != TokenList::npos && isWord(list[p], "where"))
                 break;
@@ -460,20 +502,24 @@ void rewriteSetQualifiers(TokenList& list)
 
 // ---------------------------------------------------------------------------------------------------
 // Rendering with function expansion.
+//
+// Every token is rendered once, into one output text: a group is rendered where it stands, and the
+// arguments of a Jet function are rendered once each and reused whether the function expands or not.
+// Recursion follows the nesting of parentheses, which translate() has bounded.
 
 class Renderer {
 public:
     Renderer(const TokenList& list, const Target& target) : m_l(list), m_target(target) {}
 
-    QString render(size_t begin, size_t end) const
+    void render(size_t begin, size_t end, QString& out) const
     {
-        QString out;
+        const qsizetype start = out.size();
         std::optional<QString> limit; // from "select top N", placed at the end of this SELECT
         size_t i = begin;
         while (i < end) {
             const Token& t = m_l[i];
             if (isSymbol(t, ";") && limit) {
-                appendLimit(out, *limit);
+                appendLimit(out, start, *limit);
                 limit.reset();
             }
             if (isWord(t, "select")) {
@@ -496,15 +542,22 @@ public:
             ++i;
         }
         if (limit)
-            appendLimit(out, *limit);
-        return out;
+            appendLimit(out, start, *limit);
     }
 
 private:
-    static void appendLimit(QString& out, const QString& clause)
+    QString rendered(size_t begin, size_t end) const
+    {
+        QString out;
+        render(begin, end, out);
+        return out;
+    }
+
+    // Before the blanks that end the text written since `start`.
+    static void appendLimit(QString& out, qsizetype start, const QString& clause)
     {
         qsizetype keep = out.size();
-        while (keep > 0 && out[keep - 1].isSpace())
+        while (keep > start && out[keep - 1].isSpace())
             --keep;
         out.insert(keep, clause);
     }
@@ -549,41 +602,56 @@ private:
             if (open >= end || !isSymbol(m_l[open], "("))
                 return std::nullopt;
         }
-        const size_t close = m_l.closing(open, end);
-        if (close == TokenList::npos)
+        const size_t close = m_l.closing(open);
+        if (close == TokenList::npos || close >= end)
             return std::nullopt;
         if (m_l[i].kind == Kind::Word) {
             const QString name = m_l[i].text.toLower();
-            size_t resume = close + 1;
             if (isJetFunction(name)) {
-                if (auto expanded = expand(name, arguments(open, close), close, end, resume)) {
+                const QStringList pieces = argumentTexts(open, close);
+                size_t resume = close + 1;
+                if (auto expanded = expand(name, trimmedArguments(pieces), close, end, resume)) {
                     out += *expanded;
                     return resume;
                 }
+                for (size_t k = i; k < open; ++k)
+                    out += m_l[k].text;
+                out += QLatin1Char('(') + pieces.join(QLatin1Char(',')) + QLatin1Char(')');
+                return close + 1;
             }
             for (size_t k = i; k < open; ++k)
                 out += m_l[k].text;
         }
-        out += QLatin1Char('(') + render(open + 1, close) + QLatin1Char(')');
+        out += QLatin1Char('(');
+        render(open + 1, close, out);
+        out += QLatin1Char(')');
         return close + 1;
     }
 
-    // The rendered arguments of a call, trimmed; empty for "()".
-    QStringList arguments(size_t open, size_t close) const
+    // The rendered text between the top-level commas of a call, as it stands (blanks included).
+    QStringList argumentTexts(size_t open, size_t close) const
     {
-        QStringList args;
+        QStringList pieces;
         size_t start = open + 1;
-        int depth = 0;
         for (size_t k = open + 1; k <= close; ++k) {
-            if (isSymbol(m_l[k], "("))
-                ++depth;
-            else if (isSymbol(m_l[k], ")") && k != close)
-                --depth;
-            else if (k == close || (depth == 0 && isSymbol(m_l[k], ","))) {
-                args.append(render(start, k).trimmed());
+            if (k < close && isSymbol(m_l[k], "(")) {
+                const size_t inner = m_l.closing(k);
+                if (inner != TokenList::npos && inner < close)
+                    k = inner; // commas inside belong to the inner group
+            } else if (k == close || isSymbol(m_l[k], ",")) {
+                pieces.append(rendered(start, k));
                 start = k + 1;
             }
         }
+        return pieces;
+    }
+
+    // The arguments trimmed; none for "()".
+    static QStringList trimmedArguments(const QStringList& pieces)
+    {
+        QStringList args;
+        for (const QString& piece : pieces)
+            args.append(piece.trimmed());
         if (args.size() == 1 && args.first().isEmpty())
             args.clear();
         return args;
@@ -636,6 +704,14 @@ private:
         return (isSymbol(m_l[sign], "-") ? QStringLiteral("-") : QStringLiteral("+")) + m_l[number].text;
     }
 
+    // Month arithmetic names its date and its count several times. A name, a literal or a short
+    // expression is simply repeated; anything longer (a call, another DateAdd) is computed once in a
+    // sub-select, or nested calls would multiply the text at every level.
+    static bool isCheapToRepeat(const QString& argument)
+    {
+        return argument.size() <= 64 && !argument.contains(QLatin1Char('('));
+    }
+
     // DateAdd(unit, n, d). The count is truncated toward zero: the service interval update moves
     // dates by whole months.
     std::optional<QString> dateAdd(const QStringList& args) const
@@ -652,8 +728,14 @@ private:
                                                  {QStringLiteral("w"), 86400}, {QStringLiteral("ww"), 7 * 86400},
                                                  {QStringLiteral("h"), 3600},  {QStringLiteral("n"), 60},
                                                  {QStringLiteral("s"), 1}};
-        if (months.contains(unit))
-            return m_target.addMonths(scaled(count, months.value(unit)), value);
+        if (months.contains(unit)) {
+            const QString monthCount = scaled(count, months.value(unit));
+            if (isCheapToRepeat(args[1]) && isCheapToRepeat(value))
+                return m_target.addMonths(monthCount, value);
+            return m_target.computedOnce(value, monthCount, [this](const QString& d, const QString& n) {
+                return m_target.addMonths(n, d);
+            });
+        }
         if (seconds.contains(unit))
             return m_target.addSeconds(scaled(count, seconds.value(unit)), value);
         return std::nullopt;
@@ -668,13 +750,22 @@ private:
     const Target& m_target;
 };
 
+// Deeper nesting than any statement of the program needs; the engine's own parser gives up not far
+// beyond it, and the translator's work stays proportional to the statement's length.
+constexpr int kMaxNesting = 200;
+
 QString translate(const QString& statement, const Target& target)
 {
     TokenList list(Tokenizer(statement, target).run());
+    if (list.matchParentheses() > kMaxNesting)
+        throw DatabaseError(FormatText(Str::StatementTooDeep, kMaxNesting), statement);
     rewriteIdentity(list, target);
     rewriteDeleteColumn(list);
     rewriteSetQualifiers(list);
-    return Renderer(list, target).render(0, list.size());
+    QString out;
+    out.reserve(statement.size() + statement.size() / 2);
+    Renderer(list, target).render(0, list.size(), out);
+    return out;
 }
 
 // Where the text literal or comment that starts at `i` ends: `i` itself when none starts there,
@@ -749,6 +840,7 @@ QString toSqlite(const QString& jetStatement)
     static QMutex mutex;
     static QHash<QString, QString> cache;
     constexpr qsizetype kCacheLimit = 20000; // built statements differ by their values
+    constexpr qsizetype kLongestCached = 4096; // a few long texts must not hold on to memory
 
     if (!mayNeedTranslation(jetStatement))
         return jetStatement;
@@ -759,6 +851,8 @@ QString toSqlite(const QString& jetStatement)
             return found.value();
     }
     const QString sqlite = translate(jetStatement, target);
+    if (jetStatement.size() > kLongestCached)
+        return sqlite;
     QMutexLocker lock(&mutex);
     if (cache.size() >= kCacheLimit)
         cache.clear();

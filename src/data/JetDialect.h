@@ -9,6 +9,9 @@ struct sqlite3;
 // built-ins, "+" between texts becomes "||", the DDL words become SQLite's, "#MM/DD/YYYY#" dates
 // become the storage form, "DELETE T.col FROM" and "SET T.col =" lose the column qualifier.
 // Statements that need no change come back unchanged. Results are cached by text.
+//
+// The work and the text produced are proportional to the statement's length. A statement whose
+// parentheses nest more than 200 deep is refused with a DatabaseError that says so.
 namespace JetDialect {
 QString toSqlite(const QString& jetStatement);
 }

@@ -7,6 +7,7 @@
 
 #include <QDate>
 #include <QRegularExpression>
+#include <cmath>
 #include <optional>
 
 namespace {
@@ -197,7 +198,9 @@ std::optional<QString> literal(FilterRowQuery::ColumnKind kind, const QString& v
     if (kind == FilterRowQuery::ColumnKind::Number) {
         bool ok = false;
         const double number = QString(value).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&ok);
-        if (!ok) {
+        // "inf" and "nan" read as doubles, but no column holds them: written into the statement they
+        // would become NULL and silently find nothing.
+        if (!ok || !std::isfinite(number)) {
             error = FormatText(Str::FilterNotNumber, value);
             return std::nullopt;
         }
@@ -213,6 +216,26 @@ std::optional<QString> literal(FilterRowQuery::ColumnKind kind, const QString& v
 
 QString dateLiteral(const QDate& day) { return QStringLiteral("#") + day.toString(QStringLiteral("MM/dd/yyyy")) + QStringLiteral("#"); }
 
+// The last day dates can be written for: it has no next midnight to compare with.
+QDate lastDay() { return QDate(9999, 12, 31); }
+
+// The whole of the last day, bounded by its last second (stored dates carry no fractions).
+QString lastDayComparison(const QString& target, const QString& op, const QString& start)
+{
+    const QString end = QStringLiteral("#12/31/9999 23:59:59#");
+    if (op == QLatin1String("="))
+        return QStringLiteral("(%1 >= %2 AND %1 <= %3)").arg(target, start, end);
+    if (op == QLatin1String("<>"))
+        return QStringLiteral("(%1 < %2 OR %1 > %3)").arg(target, start, end);
+    if (op == QLatin1String("<"))
+        return target + QStringLiteral(" < ") + start;
+    if (op == QLatin1String("<="))
+        return target + QStringLiteral(" <= ") + end;
+    if (op == QLatin1String(">"))
+        return target + QStringLiteral(" > ") + end;
+    return target + QStringLiteral(" >= ") + start; // ">="
+}
+
 // A date typed by the user means the whole day, while the column holds moments: "= 05.03.2024"
 // must also find a device set at 14:05 that day. So each comparison is made against the day's
 // midnight or the next one.
@@ -224,8 +247,10 @@ std::optional<QString> dayComparison(const QString& target, const Term& term, QS
         return std::nullopt;
     }
     const QString start = dateLiteral(day);
-    const QString next = dateLiteral(day.addDays(1));
     const QString& op = term.op;
+    if (day == lastDay())
+        return lastDayComparison(target, op, start);
+    const QString next = dateLiteral(day.addDays(1));
     if (op == QLatin1String("="))
         return QStringLiteral("(%1 >= %2 AND %1 < %3)").arg(target, start, next);
     if (op == QLatin1String("<>"))
@@ -281,6 +306,11 @@ FilterRowQuery::Parsed FilterRowQuery::parse(const QString& column, ColumnKind k
     Parsed result;
     if (typed.trimmed().isEmpty())
         return result;
+    // The engine reads a statement only up to a null character.
+    if (typed.contains(QChar(0))) {
+        result.error = Text(Str::FilterNulCharacter);
+        return result;
+    }
     Parser parser(typed.trimmed());
     QList<Term> terms;
     QStringList connectors;

@@ -637,6 +637,8 @@ constexpr Entry entries[] = {
      u"Удалён файл «%s», оставшийся от прерванного запуска."},
     {Str::StatementTooDeep, u"The statement is nested more than %d levels deep and was not run.",
      u"Запрос вложен глубже %d уровней и не выполнен."},
+    {Str::FilterNulCharacter, u"The condition holds a null character, which cannot be searched for.",
+     u"В условии есть нулевой символ, по нему искать нельзя."},
 };
 // clang-format on
 

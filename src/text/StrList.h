@@ -535,6 +535,7 @@ enum class Str : int {
     UpgradeNotRun,
     StaleFileRemoved,   // %s path
     StatementTooDeep,   // %d levels
+    FilterNulCharacter,
 
     EntryCount // not an entry: the number of entries
 };

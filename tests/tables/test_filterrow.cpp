@@ -5,6 +5,7 @@
 #include "data/ResultSet.h"
 #include "data/SqlValue.h"
 #include "tables/DateRangeExpression.h"
+#include "data/JetDialect.h"
 #include "tables/FilterHeader.h"
 #include "tables/FilterRowQuery.h"
 #include "tables/PasportListFrm.h"
@@ -17,6 +18,7 @@
 #include <QStatusBar>
 #include <QTableView>
 #include <QTest>
+#include <sqlite3.h>
 
 using Kind = FilterRowQuery::ColumnKind;
 
@@ -84,6 +86,56 @@ TEST(FilterRowQuery, BadInputIsRefusedWithAReason)
         EXPECT_FALSE(parsed.ok()) << c.typed.toStdString();
         EXPECT_TRUE(parsed.condition.isEmpty());
     }
+}
+
+// Values the parser used to accept and the engine then refused or misread: the last day dates can
+// be written for (the whole-day rule wrote its next midnight as 01/01/10000, a syntax error), and
+// "inf" or "nan" in a number column (written as NULL, they silently found nothing).
+TEST(FilterRowQuery, TheLastDayIsAWholeDayAndInfinitiesAreNotNumbers)
+{
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(":memory:", &db), SQLITE_OK);
+    SqliteExtensions::registerAll(db);
+    ASSERT_EQ(sqlite3_exec(db,
+                           "create table T ( C datetime null );"
+                           "insert into T values ('9999-12-30 12:00:00'), ('9999-12-31 00:00:00'), "
+                           "('9999-12-31 23:59:59'), (NULL);",
+                           nullptr, nullptr, nullptr),
+              SQLITE_OK);
+    const auto rowsMatching = [&](const QString& condition) {
+        const QByteArray sql =
+            JetDialect::toSqlite(FilterRowQuery::rebuild("select count(*) from T\rWHERE\r1=1;", {condition})).toUtf8();
+        sqlite3_stmt* stmt = nullptr;
+        if (sqlite3_prepare_v2(db, sql.constData(), -1, &stmt, nullptr) != SQLITE_OK) {
+            ADD_FAILURE() << sqlite3_errmsg(db) << " in " << sql.constData();
+            return -1;
+        }
+        sqlite3_step(stmt);
+        const int count = sqlite3_column_int(stmt, 0);
+        sqlite3_finalize(stmt);
+        return count;
+    };
+    const struct {
+        const char* typed;
+        int rows;
+    } lastDay[] = {
+        {"31.12.9999", 2}, {"= 31.12.9999", 2}, {"<> 31.12.9999", 1}, {"<= 31.12.9999", 3},
+        {"> 31.12.9999", 0}, {"< 31.12.9999", 1}, {">= '31.12.9999'", 2}, {"> 30.12.9999", 2},
+    };
+    for (const auto& c : lastDay) {
+        const auto parsed = FilterRowQuery::parse("C", Kind::Date, c.typed);
+        ASSERT_TRUE(parsed.ok()) << c.typed << ": " << parsed.error.toStdString();
+        EXPECT_EQ(rowsMatching(parsed.condition), c.rows) << c.typed << ": " << parsed.condition.toStdString();
+    }
+    sqlite3_close(db);
+
+    for (const char* typed : {"inf", "-inf", "nan", "= INF", "<> NaN", "> 1 and < infinity", "in (1, nan)", "1e999"}) {
+        const auto parsed = FilterRowQuery::parse("C", Kind::Number, typed);
+        EXPECT_FALSE(parsed.ok()) << typed << " gave " << parsed.condition.toStdString();
+        EXPECT_TRUE(parsed.error.contains("не число")) << typed << ": " << parsed.error.toStdString();
+    }
+    // The engine would stop reading the statement inside the value.
+    EXPECT_FALSE(FilterRowQuery::parse("C", Kind::Text, QString("a") + QChar(0) + "b").ok());
 }
 
 TEST(FilterRowQuery, RebuildsTheMainQueryAtItsAnchorLine)
