@@ -102,18 +102,18 @@ TEST_F(MainFormTest, SettingsRoundTripAndBrokenFileDeleted)
 {
     {
         TMainForm form;
-        form.setGeometry(40, 50, 900, 600);
+        form.setGeometry(40, 50, 700, 600);
         showAndSettle(form);
-        form.setGeometry(40, 50, 900, 600);
+        form.setGeometry(40, 50, 700, 600);
         form.close();
     }
     QSettings ini(dir.file("Device.ini"), QSettings::IniFormat);
-    EXPECT_EQ(ini.value("TMainForm/Width").toInt(), 900);
+    EXPECT_EQ(ini.value("TMainForm/Width").toInt(), 700);
     EXPECT_EQ(ini.value("TMainForm/WindowState").toInt(), 0);
     {
         TMainForm form;
         showAndSettle(form);
-        EXPECT_EQ(form.width(), 900);
+        EXPECT_EQ(form.width(), 700);
         EXPECT_EQ(form.rememberedSkin(), "Neutral"); // no skins at all: the plain look under its name
         form.close();
     }
