@@ -19,6 +19,8 @@
 #include <QStandardPaths>
 #include <QThread>
 #include <gtest/gtest.h>
+#include <csignal>
+#include <sys/types.h>
 #include <unistd.h>
 
 #ifndef DB_PROBE_PATH
@@ -312,6 +314,9 @@ TEST_F(DatabaseFilesTest, TheWorkingFilesOfAKilledToolAreRemovedByItsNextRunButN
         return files.size() == 1 && !left.contains(files.first());
     })) << workingFiles().join(' ').toStdString();
     const QString live = workingFiles().first();
+    // Held still, so that it is alive (and holds its lock) for as long as the test needs, however
+    // fast it would otherwise finish.
+    ASSERT_EQ(::kill(pid_t(second.processId()), SIGSTOP), 0);
 
     // Another run meanwhile leaves the live run's file alone.
     const ToolRun empty = initdb({"--empty", "Big.db"}, dir.path());
