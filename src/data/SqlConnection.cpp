@@ -126,7 +126,7 @@ void SqlConnection::open()
                                 .arg(whereText(path), howToCreate(path)));
     if (!info.isFile() || !looksLikeSqliteFile(path))
         throw DatabaseError(FormatText(Str::FileNotDatabase, QDir::toNativeSeparators(path)) + QLatin1Char('\n') +
-                            DatabaseFileError::restoreAdvice(path));
+                            howToCreate(path));
     if (!QSqlDatabase::isDriverAvailable(QString::fromLatin1(kDriver)))
         throw DatabaseError(QStringLiteral("Драйвер SQLite для Qt не установлен (пакет libqt6sql6-sqlite)."));
 
