@@ -4,6 +4,8 @@
 #include "app/ManagerFrm.h"
 #include "labour/AccountFrm.h"
 #include "plan/ReportFrm.h"
+#include "devices/DeviceFrm.h"
+#include "devices/TypeFrm.h"
 #include "tables/SpravFrm.h"
 
 void registerProgramWindows()
@@ -12,4 +14,6 @@ void registerProgramWindows()
     TMainForm::registerWindow(QStringLiteral("TSpravForm"), [] { return new TSpravForm; });
     TMainForm::registerWindow(QStringLiteral("TAccountForm"), [] { return new TAccountForm; });
     TMainForm::registerWindow(QStringLiteral("TReportForm"), [] { return new TReportForm; });
+    TMainForm::registerWindow(QStringLiteral("TTypeForm"), [] { return new TTypeForm; });
+    TMainForm::registerWindow(QStringLiteral("TDeviceForm"), [] { return new TDeviceForm; });
 }

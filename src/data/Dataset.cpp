@@ -5,6 +5,7 @@
 #include "data/SqlValue.h"
 #include "data/WaitCursor.h"
 #include "text/StrList.h"
+#include "data/Transaction.h"
 
 #include <QRegularExpression>
 #include <algorithm>
@@ -555,6 +556,16 @@ void Dataset::setValue(const QString& name, const QVariant& value)
     notifyChanged(m_current);
 }
 
+QVariant Dataset::oldValue(const QString& name) const
+{
+    const Field& f = fieldByName(name);
+    if (m_state == State::Insert || f.kind() != Field::Kind::Data)
+        return {};
+    if (m_state == State::Edit)
+        return m_original.value(f.column());
+    return value(name);
+}
+
 void Dataset::notifyChanged(int row)
 {
     if (m_disableCount == 0 && row >= 0)
@@ -571,11 +582,11 @@ QString Dataset::rowGoneText()
                           "прочитана. Обновите данные и повторите изменение.");
 }
 
-void Dataset::requireEditable() const
+void Dataset::requireEditable(bool byWriter) const
 {
     if (!isActive())
         throw DatabaseError(QStringLiteral("Набор данных закрыт."));
-    if (keyField().isEmpty())
+    if (!(byWriter && m_rowWriter) && keyField().isEmpty())
         throw DatabaseError(QStringLiteral("Эти данные нельзя изменять: запрос не читает одну таблицу."));
 }
 
@@ -622,7 +633,7 @@ void Dataset::edit()
 {
     if (isEditing())
         return;
-    requireEditable();
+    requireEditable(true);
     if (m_current < 0)
         throw DatabaseError(QStringLiteral("Нет записи для изменения."));
     beforeEdit(*this);
@@ -650,6 +661,23 @@ void Dataset::post()
 {
     if (!isEditing())
         return;
+    if (m_atomicWrites) {
+        Transaction transaction(*m_connection);
+        writeRow();
+        transaction.commit();
+    } else {
+        writeRow();
+    }
+    m_modified = false;
+    m_original.clear();
+    setState(State::Browse);
+    notifyChanged(m_current);
+    emit posted();
+    afterPost(*this);
+}
+
+void Dataset::writeRow()
+{
     beforePost(*this);
     for (const auto& f : m_fields)
         if (f->isRequired() && f->kind() == Field::Kind::Data) {
@@ -661,12 +689,6 @@ void Dataset::post()
         postInsert();
     else
         postEdit();
-    m_modified = false;
-    m_original.clear();
-    setState(State::Browse);
-    notifyChanged(m_current);
-    emit posted();
-    afterPost(*this);
 }
 
 void Dataset::postInsert()
@@ -698,6 +720,10 @@ void Dataset::postInsert()
 
 void Dataset::postEdit()
 {
+    if (m_rowWriter) {
+        m_rowWriter(*this);
+        return;
+    }
     const QStringList columns = tableColumns();
     const QString key = keyField();
     const int store = m_order[size_t(m_current)];
@@ -766,6 +792,27 @@ void Dataset::deleteRecord()
     if (m_current < 0)
         throw DatabaseError(QStringLiteral("Нет записи для удаления."));
     checkBrowseMode();
+    if (!m_atomicWrites) {
+        deleteCurrentRow();
+        return;
+    }
+    const int row = m_current;
+    const int store = m_order[size_t(row)];
+    Transaction transaction(*m_connection);
+    try {
+        deleteCurrentRow();
+        transaction.commit();
+    } catch (...) {
+        // The database has the row back: so does the dataset, where it was.
+        transaction.rollback();
+        if (isRemoved(store))
+            restoreRow(row, store);
+        throw;
+    }
+}
+
+void Dataset::deleteCurrentRow()
+{
     beforeDelete(*this);
     const QString key = keyField();
     const int keyColumn = storeColumn(key);
@@ -786,6 +833,18 @@ void Dataset::deleteRecord()
     }
     afterDelete(*this);
     afterScroll(*this);
+}
+
+void Dataset::restoreRow(int row, int storeRow)
+{
+    m_removed[size_t(storeRow)] = false;
+    row = std::clamp(row, 0, recordCount());
+    m_order.insert(m_order.begin() + row, storeRow);
+    m_current = row;
+    if (m_disableCount == 0) {
+        emit rowInserted(row);
+        emit currentChanged(row);
+    }
 }
 
 // ---------------------------------------------------------------- filter and sort

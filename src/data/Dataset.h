@@ -8,6 +8,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QStringList>
+#include <functional>
 #include <memory>
 #include <vector>
 
@@ -96,6 +97,9 @@ public:
     // displayText() appended to `out` as UTF-8; for data fields without a QString per cell.
     void appendDisplayText(int row, int fieldIndex, QByteArray& out) const;
     void setValue(const QString& field, const QVariant& value); // in Edit or Insert state
+    // The value the current row had when editing began (Edit); null for a new row (Insert); the
+    // value itself while browsing. Lookup and calculated fields have none.
+    QVariant oldValue(const QString& field) const;
     bool isModified() const { return m_modified; }
     // The store row behind a visible row, and the rows themselves (grouping, exports).
     int storeRow(int row) const { return m_order[size_t(row)]; }
@@ -108,8 +112,22 @@ public:
     void post();
     void cancel();
     void deleteRecord();
-    // Posts a pending edit or insert, if any.
+    // Posts a pending edit or insert, if any. A new row nobody typed into is dropped; post() stores
+    // it all the same (a record the program creates empty on purpose).
     void checkBrowseMode();
+
+    // All or nothing around the writes: the before-post handlers and the write of a post, and the
+    // before-delete handlers, the delete and the after-delete handlers of a delete, run as one
+    // transaction (nested in one already open). What the handlers write with the row (logs, batches,
+    // clean-ups) is then kept only with it, and a failure anywhere leaves the database as it was and
+    // the row where it was. The after-post handlers run once the row is stored, outside it.
+    void setAtomicWrites(bool atomic) { m_atomicWrites = atomic; }
+    // A dataset over a view, or a table without a key, whose window stores an edited row itself:
+    // `writer` runs in place of the generated update (oldValue() gives the row as it was read) and
+    // throws when it cannot store it. Insert and delete still need a table with a key.
+    using RowWriter = std::function<void(Dataset&)>;
+    void setRowWriter(RowWriter writer) { m_rowWriter = std::move(writer); }
+    bool atomicWrites() const { return m_atomicWrites; }
 
     // --- client filter and sort
     const QString& filter() const { return m_filter; }
@@ -164,7 +182,7 @@ private:
     void setCurrent(int row, bool force = false);
     void setState(State state);
     void runStatement();
-    void requireEditable() const;
+    void requireEditable(bool byWriter = false) const;
     QStringList tableColumns() const;
     static QString rowGoneText();
     int storeColumn(const QString& name) const;
@@ -180,6 +198,9 @@ private:
     bool isRemoved(int storeRow) const { return storeRow < int(m_removed.size()) && m_removed[size_t(storeRow)]; }
     void postInsert();
     void postEdit();
+    void writeRow();
+    void deleteCurrentRow();
+    void restoreRow(int row, int storeRow);
 
     SqlConnection* m_connection = nullptr;
     QString m_sql;
@@ -213,6 +234,8 @@ private:
     QString m_sort;
     int m_disableCount = 0;
     bool m_scrollPending = false;
+    bool m_atomicWrites = false;
+    RowWriter m_rowWriter;
 };
 
 // Re-runs `dataset` and returns to the same row number (the last row when fewer remain), with the

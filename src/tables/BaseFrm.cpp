@@ -1007,6 +1007,16 @@ void TBaseForm::requeryFiltered()
     m_dsMain->open();
 }
 
+bool TBaseForm::setColumnFilter(const QString& field, const QString& text)
+{
+    const int column = m_dsMain ? m_dsMain->fieldIndex(field) : -1;
+    if (column < 0)
+        return false;
+    m_filterHeader->setFilterText(column, text);
+    applyFilterCell(column, text);
+    return true;
+}
+
 void TBaseForm::gridColumnChanged(int column, int previous)
 {
     if (previous >= 0)

@@ -69,6 +69,7 @@ class QTreeWidgetItem;
 //   included; focusedGrid() tells which one that is.
 // - Print prints the main grid; the main window's Preview prints the focused grid instead, unless
 //   the window sets the dynamic property "PreviewRunsPrint" (true): then Preview runs Print.
+// - setColumnFilter() narrows the main view through its filter row, for windows opened on a subset.
 // - Override GoToField (double click or Enter in the grid), setComplectVisible (kit tree) and, where
 //   a window keeps more settings, saveSettings/loadSettings (call the base to keep its list).
 //
@@ -130,6 +131,9 @@ public:
     void resetMainQuery();
     // The window's own statement with its anchor line: QueryHead, "WHERE", "1=1;".
     QString defaultMainQuery() const;
+    // Puts `text` into the filter-row cell of `field` and applies it, as if the user had typed it (a
+    // window opened from another one on "its" rows). False when the main view has no such column.
+    bool setColumnFilter(const QString& field, const QString& text);
     // The grid of this window that has the keyboard focus (a page's grid too); the main grid when
     // the focus is on no grid of the window.
     QAbstractItemView* focusedGrid() const;

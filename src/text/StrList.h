@@ -224,6 +224,10 @@ enum class Str : int {
     DeviceLogShowAll,
     DeviceColEditKind, // "State" / "Режим": the kind of edit in the edit log
     DeviceLogNotes,
+    DeviceIntervalNeedsCrew,
+    DeviceNextDateBeyond,
+    DeviceMoveEntryGone,
+    IntervalNegative, // both windows that edit intervals
     KitList,
     KitAllDevices,
     KitRoot,
@@ -247,6 +251,7 @@ enum class Str : int {
     TypeColMtbf,
     TypeColComments,
     TypeCrewRequired,
+    TypeNoCrews,
 
     // Malfunction window
     MalfunctionColId,

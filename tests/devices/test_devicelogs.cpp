@@ -1,0 +1,134 @@
+#include "DevicesFixture.h"
+
+#include "data/Dataset.h"
+#include "devices/rules/DeviceLogs.h"
+
+using namespace DeviceLogs;
+
+namespace {
+QDateTime at(int y, int m, int d, int h = 0, int min = 0, int s = 0)
+{
+    return QDateTime(QDate(y, m, d), QTime(h, min, s));
+}
+
+class DeviceLogsTest : public DevicesFixture {
+protected:
+    // `total` edit-log rows, the first `old` of them changed long before the cut-off.
+    void fillEditLog(int total, int old)
+    {
+        run(QString("with recursive n(i) as (select 1 union all select i + 1 from n where i < %1) "
+                    "insert into EditHist (IDevice, IVictim, ChangeDate) select i, 2, "
+                    "case when i <= %2 then '2025-01-01 00:00:00' else '2025-06-01 00:00:00' end from n")
+                .arg(total)
+                .arg(old));
+    }
+};
+} // namespace
+
+TEST_F(DeviceLogsTest, StatementTextsQuoteEveryValueThroughTheOneWriter)
+{
+    const QDateTime now = at(2025, 6, 15, 10, 30, 5);
+    EXPECT_EQ(editLogInsert(7, EditKind::Added, now, "O'Neil; --", QVariant()),
+              "insert into EditHist (idevice,ivictim,changedate,anumber,znumber) values "
+              "(7,1,'2025-06-15 10:30:05','O''Neil; --','');");
+    EXPECT_EQ(serviceLogInsert(12, now, {at(2025, 1, 1), QVariant()}, {at(2025, 6, 15), at(2025, 8, 30, 8, 0)}),
+              "insert into RepHist (inextrep,changedate,lastdate,expecteddate,newdate,nextdate) values "
+              "(12,'2025-06-15 10:30:05','2025-01-01 00:00:00',null,'2025-06-15 00:00:00','2025-08-30 08:00:00');");
+    const Placement before{qlonglong(1), qlonglong(2), QVariant(), "у входа", at(2024, 3, 5)};
+    const Placement after{qlonglong(2), QVariant(), qlonglong(1), "шкаф 'Б' %1", at(2024, 3, 5)};
+    EXPECT_EQ(moveLogInsert(3, now, before, after),
+              "insert into MovHist (idevice,changedate,ilastlocation,inewlocation,ilastlocset,inewlocset,ilaststate,"
+              "inewstate,lastsetplace,newsetplace,lastsetdate,newsetdate) values (3,'2025-06-15 10:30:05','1','2',"
+              "'2',null,null,'1','у входа','шкаф ''Б'' %1','2024-03-05 00:00:00','2024-03-05 00:00:00');");
+    EXPECT_EQ(pruneStatement(Log::Service, QDate(2025, 6, 15)),
+              "delete from rephist where changedate<'2025-05-15 00:00:00' and (select count(*) from rephist)>1000");
+    EXPECT_EQ(clearStatement(Log::Move), "delete from MovHist;");
+    EXPECT_EQ(deviceEntriesStatement(Log::Edit), "select * from EditHistView where EditHistView.idevice = :ID_Device;");
+}
+
+TEST_F(DeviceLogsTest, MoveLogComparesTheFiveValuesAsItWritesThem)
+{
+    const Placement base{qlonglong(1), qlonglong(2), qlonglong(1), "у входа", at(2024, 3, 5)};
+    EXPECT_FALSE(placementDiffers(base, base));
+    Placement same = base;
+    same.location = 1; // an int and a long long of the same key
+    EXPECT_FALSE(placementDiffers(base, same));
+    Placement empty = base, null = base;
+    empty.setPlace = QString("");
+    null.setPlace = QVariant();
+    EXPECT_FALSE(placementDiffers(empty, null)); // an empty text counts as null
+    for (QVariant Placement::*member :
+         {&Placement::location, &Placement::locSet, &Placement::state, &Placement::setPlace, &Placement::setDate}) {
+        Placement moved = base;
+        moved.*member = QVariant();
+        EXPECT_TRUE(placementDiffers(base, moved));
+    }
+}
+
+TEST_F(DeviceLogsTest, WritersStoreValuesAsTypedAndMoveLogOnlyWhenSomethingMoved)
+{
+    writeEditLog(connection(), 1, EditKind::Edited, "O'Neil; --", QString("Z-1"));
+    EXPECT_EQ(scalar("select ANumber from EditHistView").toString(), "O'Neil; --");
+    EXPECT_EQ(scalar("select Victim from EditHistView").toString(), "Редакт.");
+    EXPECT_EQ(stored("ChangeDate", "from EditHist").toString(), "2025-06-15 10:30:00");
+
+    const Placement base{qlonglong(1), qlonglong(1), QVariant(), "у 'входа'", QVariant()};
+    EXPECT_FALSE(writeMoveLog(connection(), 1, base, base));
+    EXPECT_EQ(count("select count(*) from MovHist"), 0);
+    Placement moved = base;
+    moved.setPlace = "шкаф O'Neil";
+    EXPECT_TRUE(writeMoveLog(connection(), 1, base, moved));
+    EXPECT_EQ(scalar("select NewSetPlace from MovHist").toString(), "шкаф O'Neil");
+    EXPECT_EQ(scalar("select typeof(INewLocation) from MovHist").toString(), "integer");
+}
+
+TEST_F(DeviceLogsTest, PruningRemovesOldRowsOnlyBeyondAThousand)
+{
+    fillEditLog(1000, 1000);
+    writeEditLog(connection(), 1, EditKind::Edited, "A", "Z");
+    EXPECT_EQ(count("select count(*) from EditHist"), 1001); // 1000 rows: nothing goes
+
+    run("delete from EditHist");
+    fillEditLog(1001, 900);
+    writeEditLog(connection(), 1, EditKind::Edited, "A", "Z");
+    EXPECT_EQ(count("select count(*) from EditHist"), 102); // the 900 old rows went, one came
+}
+
+TEST_F(DeviceLogsTest, PruningCutOffIsTheDayThirtyOneDaysBack)
+{
+    fillEditLog(1001, 0);
+    // Today is 15 June 2025: the cut-off is 15 May, 00:00.
+    run("insert into RepHist (INextRep, ChangeDate) values (1, '2025-05-14 23:59:59'), (2, '2025-05-15 00:00:00')");
+    run("insert into RepHist (INextRep, ChangeDate) select IDevice, '2025-06-01 00:00:00' from EditHist");
+    writeServiceLog(connection(), 9, {}, {});
+    EXPECT_EQ(count("select count(*) from RepHist where INextRep = 1 and ChangeDate < '2025-06-01'"), 0);
+    EXPECT_EQ(count("select count(*) from RepHist where INextRep = 2 and ChangeDate < '2025-06-01'"), 1);
+}
+
+TEST_F(DeviceLogsTest, NotesGoToExactlyOneMatchingEntry)
+{
+    plant();
+    // Two entries alike in every column the view shows (one second, one device), and another.
+    run("insert into MovHist (IDevice, ILastLocation, INewLocation, LastSetPlace, NewSetPlace, ChangeDate) values "
+        "(1, 1, 2, null, 'x', '2025-06-15 10:00:00'), (1, 2, 1, null, 'x', '2025-06-15 10:00:00'), "
+        "(1, 1, 2, 'y', 'x', '2025-06-15 10:00:00')");
+    Dataset entries(&connection());
+    entries.setSql("select * from MovHistView where MovHistView.idevice = 1;");
+    entries.setRowWriter([this](Dataset& row) {
+        if (!writeMoveNotes(connection(), row))
+            throw DatabaseError("gone");
+    });
+    entries.open();
+    ASSERT_TRUE(entries.locate("LastSetPlace", QVariant()));
+    entries.setValue("Sign", "Иванов");
+    entries.setValue("Comments", "O'Neil");
+    entries.post();
+    EXPECT_EQ(count("select count(*) from MovHist where Sign = 'Иванов' and Comments = 'O''Neil'"), 1);
+    EXPECT_EQ(count("select count(*) from MovHist where Sign is null"), 2);
+
+    run("delete from MovHist where LastSetPlace = 'y'");
+    entries.setRecNo(3);
+    entries.setValue("Sign", "Петров");
+    EXPECT_THROW(entries.post(), DatabaseError);
+    EXPECT_EQ(count("select count(*) from MovHist where Sign = 'Петров'"), 0);
+}
