@@ -3,9 +3,9 @@
 #include "data/DMFrm.h"
 #include "data/ResultSet.h"
 #include "data/SqlValue.h"
+#include "data/Transaction.h"
 #include "data/WaitCursor.h"
 #include "text/StrList.h"
-#include "data/Transaction.h"
 
 #include <QRegularExpression>
 #include <algorithm>

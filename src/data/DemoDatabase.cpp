@@ -74,6 +74,59 @@ void writeLooseEnds(SqlConnection& db, const PlantCatalogue& c)
     db.execute(QStringLiteral("delete from Device where ID_Device = :Device;"), {{"Device", gone}});
 }
 
+// What the device window has to get right, on purpose in the demonstration: intervals whose days
+// count (2.15: two months and fifteen days; 0.1: ten days) on services due in a few days, a service
+// planned but never done (no last date), a number with an apostrophe, and two numbers that differ
+// only in the letter case of their Cyrillic letters.
+void writeDeviceEdgeCases(SqlConnection& db, const PlantCatalogue& c)
+{
+    const QDate today = Clock::today();
+    const PlantCatalogue::Type& like = c.types.first();
+    const qint64 crew = c.crews.first();
+    db.execute(QStringLiteral("insert into DevType (INaim, Name_DevType, Mark_DevType) values (:Naim, :Name, :Mark);"),
+               {{"Naim", like.naim}, {"Name", QStringLiteral("Манометр электроконтактный")}, {"Mark", QStringLiteral("ЭКМ-1У")}});
+    const qint64 type = db.lastInsertId();
+    const auto interval = [&](qint64 rep, int number, double rtMon) {
+        db.execute(QStringLiteral("insert into DevRep (IDevType, ICrew, IRep, R_No, RT_Mon) values (:Type, :Crew, :Rep, "
+                                  ":No, :Mon);"),
+                   {{"Type", type}, {"Crew", crew}, {"Rep", rep}, {"No", number}, {"Mon", rtMon}});
+        return db.lastInsertId();
+    };
+    const qint64 verify = interval(c.reps.value(0), 1, 2.15);
+    const qint64 inspect = interval(c.reps.value(1), 2, 0.1);
+
+    const QString number = QStringLiteral("ЭКМ-07'А");
+    const qint64 device = insertDevice(db, c, number, QStringLiteral("21-00733"), QString());
+    db.execute(QStringLiteral("update Device set IDevType = :Type, INaim = :Naim where ID_Device = :Device;"),
+               {{"Type", type}, {"Naim", like.naim}, {"Device", device}});
+    db.execute(QStringLiteral("insert into DevCrew (IDevice, ICrew) values (:Device, :Crew);"),
+               {{"Device", device}, {"Crew", crew}});
+    logEdit(db, device, 1, number, QStringLiteral("21-00733"), Clock::now().addDays(-5));
+    const auto service = [&](qint64 devRep, const QVariant& last, const QVariant& next) {
+        db.execute(QStringLiteral("insert into NextRep (IDevice, IDevRep, LastRep, NextRep) values (:Device, :Rep, "
+                                  ":Last, :Next);"),
+                   {{"Device", device}, {"Rep", devRep}, {"Last", last}, {"Next", next}});
+    };
+    const QDate verified = today.addMonths(-2).addDays(-12);
+    service(verify, verified, PlantGenerator::addInterval(verified, 2.15));
+    const QDate inspected = today.addDays(-7);
+    service(inspect, inspected, PlantGenerator::addInterval(inspected, 0.1));
+    service(inspect, QVariant(), QVariant());
+
+    // Two passports renamed to numbers that only the letter case tells apart.
+    const auto rename = [&](const QString& to, int nth) {
+        const qint64 id = db.scalar(QStringLiteral("select ID_Device from Device where IDevType is not null order by "
+                                                   "ID_Device limit 1 offset %1;")
+                                        .arg(nth))
+                              .toLongLong();
+        db.execute(QStringLiteral("update Device set ANumber = :A where ID_Device = :Device;"), {{"A", to}, {"Device", id}});
+        logEdit(db, id, 2, to, db.scalar(QStringLiteral("select ZNumber from Device where ID_Device = %1;").arg(id)).toString(),
+                Clock::now().addDays(-1));
+    };
+    rename(QStringLiteral("ЩИТ-12"), 10);
+    rename(QStringLiteral("щит-12"), 11);
+}
+
 } // namespace
 
 void DemoDatabase::fill(SqlConnection& connection)
@@ -84,6 +137,7 @@ void DemoDatabase::fill(SqlConnection& connection)
         PlantGenerator generator(connection, catalogue, kSeed);
         generator.write(demoSize());
         writeLooseEnds(connection, catalogue);
+        writeDeviceEdgeCases(connection, catalogue);
         catalogue.writeLabour(connection);
         connection.commit();
     } catch (...) {

@@ -583,3 +583,46 @@ TEST_F(ConnectionTest, EngineErrorsCarryTheEngineText)
 }
 
 } // namespace
+
+TEST_F(DatasetTest, OldValueIsTheValueBeforeEditingBegan)
+{
+    Dataset ds(&connection);
+    ds.setSql("select * from Device order by ID_Device;");
+    ds.open();
+    EXPECT_EQ(ds.oldValue("ANumber").toString(), "A-1"); // browsing: the value itself
+    ds.setValue("ANumber", "A-9");
+    ds.setValue("ANumber", "A-10");
+    EXPECT_EQ(ds.oldValue("anumber").toString(), "A-1");
+    ds.post();
+    EXPECT_EQ(ds.oldValue("ANumber").toString(), "A-10");
+    ds.append();
+    ds.setValue("ANumber", "new");
+    EXPECT_TRUE(ds.oldValue("ANumber").isNull()); // a new row had nothing before
+    ds.cancel();
+}
+
+TEST_F(DatasetTest, AtomicWritesKeepWhatHandlersWroteOnlyWithTheRow)
+{
+    Dataset ds(&connection);
+    ds.setSql("select * from Device order by ID_Device;");
+    ds.setAtomicWrites(true);
+    ds.beforePost.connect([this](Dataset&) { connection.execute("insert into DevType (Name_DevType) values ('log')"); });
+    ds.afterDelete.connect([this](Dataset&) {
+        connection.execute("insert into DevType (Name_DevType) values ('log')");
+        connection.execute("select * from NoSuchTable"); // the clean-up after the delete fails
+    });
+    ds.open();
+    connection.execute("create trigger refuse before update on Device begin select raise(abort, 'refused'); end");
+    ds.setValue("ANumber", "A-9");
+    EXPECT_THROW(ds.post(), DatabaseError);
+    EXPECT_TRUE(ds.isEditing());
+    ds.cancel();
+
+    ds.setRecNo(3);
+    EXPECT_THROW(ds.deleteRecord(), DatabaseError);
+    EXPECT_EQ(connection.scalar("select count(*) from DevType where Name_DevType = 'log'").toInt(), 0);
+    EXPECT_EQ(connection.scalar("select count(*) from Device").toInt(), 5);
+    EXPECT_EQ(ds.recordCount(), 5); // the row is back, and current again
+    EXPECT_EQ(ds.recNo(), 3);
+    EXPECT_EQ(ds.value("ANumber").toString(), "Б-3");
+}

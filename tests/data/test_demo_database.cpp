@@ -80,8 +80,23 @@ TEST_F(DemoDatabaseTest, NextServicesAreSpreadAroundToday)
                     "'2027-01-01 00:00:00'"),
               20)
         << "due next year";
-    // The yearly plan refuses a last service after today.
-    EXPECT_EQ(count("select count(*) from NextRep where LastRep > '" + today + "' or LastRep is null"), 0);
+    // The yearly plan refuses a last service after today; one service was planned but never done.
+    EXPECT_EQ(count("select count(*) from NextRep where LastRep > '" + today + "'"), 0);
+    EXPECT_EQ(count("select count(*) from NextRep where LastRep is null"), 1);
+}
+
+TEST_F(DemoDatabaseTest, HoldsTheCasesTheDeviceWindowMustGetRight)
+{
+    const QString soon = SqlValue::dateText(kNow.date().addDays(14));
+    const QString today = SqlValue::dateText(kNow.date());
+    for (const char* interval : {"2.15", "0.1"})
+        EXPECT_GE(count(QStringLiteral("select count(*) from nextrepview where abs(RT_Mon - %1) < 1e-9 and NextRep >= "
+                                       "'%2' and NextRep < '%3'")
+                            .arg(QLatin1String(interval), today, soon)),
+                  1)
+            << interval;
+    EXPECT_EQ(count("select count(*) from Device where ANumber like '%''%'"), 1);
+    EXPECT_EQ(count("select count(*) from Device where ANumber in ('ЩИТ-12', 'щит-12')"), 2);
 }
 
 TEST_F(DemoDatabaseTest, NextDatesFollowTheirIntervals)

@@ -264,3 +264,15 @@ TEST_F(BaseContractTest, CommandsWorkAsSoonAsTheWindowShows)
     EXPECT_TRUE(form->isFormView());
     area.closeAllSubWindows();
 }
+
+TEST_F(BaseContractTest, ColumnFilterFromAnotherWindowNarrowsTheList)
+{
+    TContractProbe form;
+    form.show();
+    EXPECT_TRUE(form.setColumnFilter("ID_Device", "5"));
+    EXPECT_EQ(form.dsMain()->recordCount(), 1);
+    EXPECT_EQ(form.filterHeader()->filterText(form.dsMain()->fieldIndex("ID_Device")), "5"); // shown where typed
+    EXPECT_FALSE(form.setColumnFilter("NoSuchColumn", "1"));
+    EXPECT_TRUE(form.setColumnFilter("ID_Device", ""));
+    EXPECT_EQ(form.dsMain()->recordCount(), 6);
+}
