@@ -11,6 +11,7 @@
 #include "data/Dataset.h"
 #include "data/JetDialect.h"
 #include "data/MessageService.h"
+#include "data/ResultSet.h"
 #include "data/SqlConnection.h"
 #include "data/SqlValue.h"
 #include "devices/rules/DeviceLogs.h"

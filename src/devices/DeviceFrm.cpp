@@ -6,7 +6,6 @@
 #include "data/Clock.h"
 #include "data/DMFrm.h"
 #include "data/Dataset.h"
-#include "data/DatasetModel.h"
 #include "data/MessageService.h"
 #include "data/WaitCursor.h"
 #include "devices/DeviceLogPage.h"
@@ -21,6 +20,7 @@
 #include "tables/EllipsisBox.h"
 #include "tables/FieldBinder.h"
 #include "tables/FormSettings.h"
+#include "tables/GridColumns.h"
 #include "tables/GridSettings.h"
 #include "tables/LookupEditor.h"
 #include "text/StrList.h"
@@ -31,7 +31,6 @@
 #include <QFocusEvent>
 #include <QGridLayout>
 #include <QGroupBox>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -198,23 +197,11 @@ void TDeviceForm::createRowDatasets()
 
 void TDeviceForm::setUpMainView()
 {
-    for (const auto& f : dsMain()->fields())
-        f->setVisible(false);
-    QHeaderView* header = grid()->horizontalHeader();
-    int visual = 0;
-    for (const ColumnText& column : kMainColumns) {
-        const int index = dsMain()->fieldIndex(QString::fromLatin1(column.field));
-        if (index < 0)
-            continue;
-        Field* f = dsMain()->fields()[size_t(index)].get();
-        f->setLabel(caption(column.title));
-        f->setVisible(true);
-        header->moveSection(header->visualIndex(index), visual++);
-    }
-    for (int c = 0; c < dsMain()->fieldCount(); ++c)
-        setColumnVisible(c, dsMain()->fields()[size_t(c)]->isVisible());
-    if (auto* model = qobject_cast<DatasetModel*>(grid()->model()))
-        model->refreshHeaders();
+    QList<GridColumns::Column> columns;
+    for (const ColumnText& column : kMainColumns)
+        columns.append({QString::fromLatin1(column.field), caption(column.title)});
+    GridColumns::show(*grid(), *dsMain(), columns);
+    GridColumns::widenToTitles(*grid());
 }
 
 // ---------------------------------------------------------------- pages and editors

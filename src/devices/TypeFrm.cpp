@@ -3,7 +3,6 @@
 #include "app/Application.h"
 #include "app/WindowJumps.h"
 #include "data/Dataset.h"
-#include "data/DatasetModel.h"
 #include "data/RefChecks.h"
 #include "data/WaitCursor.h"
 #include "devices/rules/ServiceRules.h"
@@ -13,6 +12,7 @@
 #include "tables/EllipsisBox.h"
 #include "tables/FieldBinder.h"
 #include "tables/FormSettings.h"
+#include "tables/GridColumns.h"
 #include "tables/GridSettings.h"
 #include "tables/LookupEditor.h"
 #include "text/StrList.h"
@@ -20,7 +20,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QGridLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -137,23 +136,11 @@ void TTypeForm::createDatasets()
 
 void TTypeForm::setUpMainView()
 {
-    for (const auto& f : dsMain()->fields())
-        f->setVisible(false);
-    QHeaderView* header = grid()->horizontalHeader();
-    int visual = 0;
-    for (const ColumnText& column : kMainColumns) {
-        const int index = dsMain()->fieldIndex(QString::fromLatin1(column.field));
-        if (index < 0)
-            continue;
-        Field* f = dsMain()->fields()[size_t(index)].get();
-        f->setLabel(withoutAccelerator(Text(column.title)));
-        f->setVisible(true);
-        header->moveSection(header->visualIndex(index), visual++);
-    }
-    for (int c = 0; c < dsMain()->fieldCount(); ++c)
-        setColumnVisible(c, dsMain()->fields()[size_t(c)]->isVisible());
-    if (auto* model = qobject_cast<DatasetModel*>(grid()->model()))
-        model->refreshHeaders();
+    QList<GridColumns::Column> columns;
+    for (const ColumnText& column : kMainColumns)
+        columns.append({QString::fromLatin1(column.field), withoutAccelerator(Text(column.title))});
+    GridColumns::show(*grid(), *dsMain(), columns);
+    GridColumns::widenToTitles(*grid());
 }
 
 QWidget* TTypeForm::lookup(const char* name, Dataset* list, const char* key, const char* display, int linkedPage,
@@ -234,6 +221,9 @@ void TTypeForm::createEditors()
     auto* intervalsBar = new QHBoxLayout;
     auto* intervalsLabel = label(Str::LabelServiceIntervals, page);
     intervalsLabel->setObjectName(QStringLiteral("labIntervals"));
+    QFont bold = intervalsLabel->font();
+    bold.setBold(true);
+    intervalsLabel->setFont(bold);
     intervalsBar->addWidget(intervalsLabel, 1);
     intervalsBar->addWidget(smallButton(QStringLiteral("btnInsertInterval"), insert, page));
     intervalsBar->addWidget(smallButton(QStringLiteral("btnDeleteInterval"), remove, page));

@@ -4,6 +4,7 @@
 #include "data/Dataset.h"
 #include "tables/CellEditorDelegate.h"
 #include "tables/EditableDatasetModel.h"
+#include "tables/GridColumns.h"
 
 #include <QApplication>
 #include <QHeaderView>
@@ -81,24 +82,9 @@ void DatasetGrid::applyColumns()
 {
     if (m_columns.isEmpty())
         return;
-    QHeaderView* header = horizontalHeader();
-    for (int c = 0; c < m_model->columnCount(); ++c)
-        setColumnHidden(c, true);
-    int visual = 0;
-    for (const Column& column : std::as_const(m_columns)) {
-        Field* field = m_dataset->field(column.field);
-        const int index = m_dataset->fieldIndex(column.field);
-        if (!field || index >= m_model->columnCount())
-            continue;
-        field->setLabel(column.title);
-        field->setVisible(true);
-        setColumnHidden(index, false);
-        header->moveSection(header->visualIndex(index), visual++);
-    }
-    for (int c = 0; c < m_dataset->fieldCount(); ++c)
-        if (isColumnHidden(c))
-            m_dataset->fields()[size_t(c)]->setVisible(false);
-    m_model->refreshHeaders();
+    GridColumns::show(*this, *m_dataset, m_columns);
+    // A model reset gives every column the default width again.
+    GridColumns::widenToTitles(*this);
 }
 
 void DatasetGrid::syncToDataset()

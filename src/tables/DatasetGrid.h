@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tables/GridColumns.h"
+
 #include <QList>
 #include <QString>
 #include <QTableView>
@@ -15,10 +17,7 @@ class EditableDatasetModel;
 class DatasetGrid : public QTableView {
     Q_OBJECT
 public:
-    struct Column {
-        QString field;
-        QString title;
-    };
+    using Column = GridColumns::Column;
 
     explicit DatasetGrid(Dataset* dataset, QWidget* parent = nullptr);
 
@@ -26,7 +25,7 @@ public:
     CellEditorDelegate* cellDelegate() const { return m_delegate; }
 
     // Shows these fields, in this order, under these titles; the others are hidden. Kept when the
-    // dataset's fields are read again.
+    // dataset's fields are read again, each column then at least as wide as its title.
     void setColumns(const QList<Column>& columns);
     void setReadOnly(bool readOnly);
     // A click on a title sorts the rows in memory by that column, ascending then descending.

@@ -359,3 +359,26 @@ TEST_F(DeviceFormTest, GridLayoutsAndLogPanelsAreKept)
     showPage(form, 2);
     EXPECT_EQ(child<QSplitter>(form, "SplitterMovHist")->sizes().value(0), top);
 }
+
+TEST_F(DeviceFormTest, NoGridTitleOfEitherWindowIsCut)
+{
+    const auto cutTitles = [](QTableView* grid) {
+        QStringList cut;
+        QHeaderView* header = grid->horizontalHeader();
+        for (int c = 0; c < header->count(); ++c)
+            if (!header->isSectionHidden(c) && header->sectionSize(c) < header->sectionSizeHint(c))
+                cut << grid->objectName() + ":" + grid->model()->headerData(c, Qt::Horizontal).toString();
+        return cut;
+    };
+    TDeviceForm* form = devices();
+    EXPECT_EQ(cutTitles(form->grid()), QStringList());
+    for (int page = 0; page < tabs->count(); ++page) {
+        showPage(form, page);
+        for (DatasetGrid* grid : tabs->widget(page)->findChildren<DatasetGrid*>())
+            EXPECT_EQ(cutTitles(grid), QStringList()) << page;
+    }
+    auto* types = open<TTypeForm>("TTypeForm");
+    EXPECT_EQ(cutTitles(types->grid()), QStringList());
+    types->Swap();
+    EXPECT_EQ(cutTitles(child<DatasetGrid>(types, "gridInterval")), QStringList());
+}
