@@ -828,6 +828,8 @@ void TDeviceForm::DeleteInterval()
 
 // ---------------------------------------------------------------- going to a field, settings
 
+QSize TDeviceForm::sizeHint() const { return QSize(1040, 680); }
+
 void TDeviceForm::GoToField(const QString& fieldName)
 {
     if (!InstrelApplication::guarded([this] { Swap(); }) || !isFormView())

@@ -31,6 +31,8 @@ public:
     // For other windows: moves the list to the device `id`; false when it is not listed.
     Q_INVOKABLE bool LocateDevice(const QVariant& id);
 
+    // The size the window opens with when nothing is stored: a page's editors and grids without scrolling.
+    QSize sizeHint() const override;
     void GoToField(const QString& fieldName) override;
     void FormActivate() override;
     void saveSettings(FormSettings& settings) const override;

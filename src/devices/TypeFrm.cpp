@@ -394,6 +394,8 @@ void TTypeForm::ShowEditor(const QString& editorName)
         editor->setFocus();
 }
 
+QSize TTypeForm::sizeHint() const { return QSize(900, 580); }
+
 void TTypeForm::GoToField(const QString& fieldName)
 {
     if (!InstrelApplication::guarded([this] { Swap(); }))

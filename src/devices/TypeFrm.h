@@ -27,6 +27,8 @@ public:
     Q_INVOKABLE bool LocateType(const QVariant& id);
     Q_INVOKABLE void ShowEditor(const QString& editorName);
 
+    // The size the window opens with when nothing is stored: a page's editors and grids without scrolling.
+    QSize sizeHint() const override;
     void GoToField(const QString& fieldName) override;
     void FormActivate() override;
     void saveSettings(FormSettings& settings) const override;
