@@ -14,6 +14,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSplitter>
+#include <QTimer>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -313,9 +314,15 @@ void DeviceLogPage::loadSettings(const FormSettings& settings)
 void DeviceLogPage::showEvent(QShowEvent* event)
 {
     QWidget::showEvent(event);
-    // A splitter that was never laid out has no height to share yet.
-    if (m_splitter && m_storedTop > 0) {
-        m_splitter->setSizes({m_storedTop, std::max(1, m_splitter->height() - m_storedTop)});
-        m_storedTop = 0;
-    }
+    // A splitter that was never laid out has no height to share yet, and the page's layout gives it
+    // its height only after the page shows: the stored height is applied once that is done.
+    if (m_splitter && m_storedTop > 0)
+        QTimer::singleShot(0, this, [this] {
+            if (m_storedTop <= 0)
+                return;
+            const QList<int> sizes = m_splitter->sizes(); // the height less the handle's
+            const int total = sizes.value(0) + sizes.value(1);
+            m_splitter->setSizes({m_storedTop, std::max(1, total - m_storedTop)});
+            m_storedTop = 0;
+        });
 }

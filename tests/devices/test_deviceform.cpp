@@ -343,11 +343,13 @@ TEST_F(DeviceFormTest, GridLayoutsAndLogPanelsAreKept)
         showPage(form, 1);
         child<DatasetGrid>(form, "gridCrew")->setColumnWidth(ds(form, "dsDevCrew")->fieldIndex("Name_Crew"), 133);
         showPage(form, 2);
+        QCoreApplication::processEvents(); // the page's layout gives the splitter its height
         auto* grid = child<DatasetGrid>(form, "gridMovHist");
         grid->horizontalHeader()->moveSection(grid->horizontalHeader()->visualIndex(ds(form, "dsMovHist")->fieldIndex("Sign")), 0);
         auto* splitter = child<QSplitter>(form, "SplitterMovHist");
         const int height = splitter->sizes().value(0) + splitter->sizes().value(1);
         splitter->setSizes({height / 3, height - height / 3});
+        QCoreApplication::processEvents();
         top = splitter->sizes().value(0);
         main->mdiArea()->closeAllSubWindows();
     }
@@ -357,6 +359,7 @@ TEST_F(DeviceFormTest, GridLayoutsAndLogPanelsAreKept)
     auto* grid = child<DatasetGrid>(form, "gridMovHist");
     EXPECT_EQ(grid->horizontalHeader()->logicalIndex(0), ds(form, "dsMovHist")->fieldIndex("Sign"));
     showPage(form, 2);
+    QCoreApplication::processEvents();
     EXPECT_EQ(child<QSplitter>(form, "SplitterMovHist")->sizes().value(0), top);
 }
 
