@@ -5,6 +5,7 @@
 #include "data/Dataset.h"
 #include "labour/AccountFrm.h"
 #include "support/QtPrinters.h"
+#include "tables/BaseFrm.h"
 #include "tables/GridFooter.h"
 #include "tables/SpravFrm.h"
 #include "text/StrList.h"
@@ -385,7 +386,12 @@ TEST_F(AccountFormTest, GoToFieldJumpsAndSettings)
     main->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(form->parentWidget()));
     click("btnEditCrewDep");
     EXPECT_EQ(sprav->currentPage(), 3);
-    EXPECT_FALSE(button("btnEditDevType")->isEnabled()); // no device types window yet
+    main->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(form->parentWidget()));
+    click("btnEditDevType");
+    auto* types = qobject_cast<TBaseForm*>(main->findChildWindow("TTypeForm"));
+    ASSERT_TRUE(types);
+    EXPECT_EQ(types->dsMain()->value("ID_DevType").toLongLong(), gauge);
+    main->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(form->parentWidget()));
 
     child<QSplitter>("SplitterTypes")->setSizes({150, 500});
     const int width = child<QSplitter>("SplitterTypes")->sizes().value(0);
