@@ -13,6 +13,7 @@
 #include "data/DatasetModel.h"
 #include "data/SchemaUpgrade.h"
 #include "tables/FindDialog.h"
+#include "tables/SelectFrm.h"
 #include "tables/GridPrinter.h"
 #include "tables/SaveSelectedRows.h"
 #include "text/StrList.h"
@@ -199,6 +200,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiArea(
     setWindowTitle(withoutAccelerator(Text(Str::MainCaption)) + QStringLiteral(" v") + m_version);
     m_linkedNames = ::linkedTableNames();
     FindDialog::shared(this); // the find dialog of every grid, freed with the main window
+    TDualListDlg::shared(this); // the choice of a report's services and categories, reused
     m_skinName = QStringLiteral("Label1");
     createActions();
     setCommandIcons();

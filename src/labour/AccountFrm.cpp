@@ -10,7 +10,11 @@
 #include "data/RefChecks.h"
 #include "data/Transaction.h"
 #include "data/WaitCursor.h"
+#include "labour/CrewListRpt.h"
+#include "labour/DevTypeRpt.h"
 #include "labour/ListCombos.h"
+#include "labour/NormAccRpt.h"
+#include "labour/rules/CrewNames.h"
 #include "labour/rules/DevTypeCountSync.h"
 #include "labour/rules/LabourFigures.h"
 #include "tables/FieldBinder.h"
@@ -172,10 +176,16 @@ void TAccountForm::createCommands()
 {
     const QString print = Text(Str::BtnPrint);
     const QString printHint = Text(Str::HintPrint);
-    // The reports of these buttons come with the report windows; until then they stay disabled.
-    addButton(addCommand(QStringLiteral("PrintDevType"), print, printHint), kPrintDevTypeTag);
-    addButton(addCommand(QStringLiteral("PrintCrewList"), print, printHint), kPrintListTag);
-    addButton(addCommand(QStringLiteral("PrintNormAcc"), print, printHint), kPrintListTag);
+    // Each report prints the crew chosen on its page; the button waits until the preview is closed.
+    addButton(addCommand(QStringLiteral("PrintDevType"), print, printHint, [this] { PrintDevTypeExecute(); },
+                         [this] { return visiblePage() == m_infoPage && hasCurrent(dsCrewDep); }),
+              kPrintDevTypeTag);
+    addButton(addCommand(QStringLiteral("PrintCrewList"), print, printHint, [this] { PrintCrewListExecute(); },
+                         [this] { return visiblePage() == m_crewPage && hasCurrent(dsCrewDep2); }),
+              kPrintListTag);
+    addButton(addCommand(QStringLiteral("PrintNormAcc"), print, printHint, [this] { PrintNormAccExecute(); },
+                         [this] { return visiblePage() == m_normPage && hasCurrent(dsCrewDep3); }),
+              kPrintListTag);
 
     const QString insert = Text(Str::BtnInsert);
     const QString insertHint = Text(Str::HintInsert);
@@ -184,18 +194,18 @@ void TAccountForm::createCommands()
     auto crewShown = [this] { return visiblePage() == m_crewPage && dsCrewListView->isActive(); };
     auto normShown = [this] { return visiblePage() == m_normPage && dsNormState->isActive(); };
     addCommand(QStringLiteral("InsertCrewList"), insert, insertHint, [this] { InsertCrewListExecute(); },
-               [=] { return crewShown() && hasCurrent(dsCrewDep2); });
+               [=, this] { return crewShown() && hasCurrent(dsCrewDep2); });
     addCommand(QStringLiteral("DeleteCrewList"), remove, removeHint, [this] { DeleteCrewList(); },
-               [=] { return crewShown() && hasCurrent(dsCrewList); });
+               [=, this] { return crewShown() && hasCurrent(dsCrewList); });
     addCommand(QStringLiteral("InsertNormState"), insert, insertHint, [this] { InsertNormState(); },
-               [=] { return normShown() && hasCurrent(dsCrewDep3); });
+               [=, this] { return normShown() && hasCurrent(dsCrewDep3); });
     addCommand(QStringLiteral("DeleteNormState"), remove, removeHint, [this] { DeleteNormState(); },
-               [=] { return normShown() && hasCurrent(dsNormState); });
+               [=, this] { return normShown() && hasCurrent(dsNormState); });
     action(QStringLiteral("Insert2"))->setText(Text(Str::BtnSame));
     action(QStringLiteral("Insert2"))->setToolTip(withoutAccelerator(hintShort(Text(Str::HintSame))));
     action(QStringLiteral("Insert2"))->setStatusTip(hintLong(Text(Str::HintSame)));
     setCommand(QStringLiteral("Insert2"), [this] { Insert2Execute(); },
-               [=] { return crewShown() && hasCurrent(dsCrewListView); });
+               [=, this] { return crewShown() && hasCurrent(dsCrewListView); });
     bindButton(QStringLiteral("btnSame"), QStringLiteral("Insert2"));
     setCommand(QStringLiteral("Swap"), [this] { swapView(); });
 }
@@ -647,6 +657,34 @@ void TAccountForm::DivideAllowance()
     }
     transaction.commit();
     dsRepCath->first();
+}
+
+// ================================================================ reports
+
+// Each report is built whole from the stored rows before its preview opens: pending edits are
+// stored first, and nothing the user does while the preview is open changes what it shows.
+void TAccountForm::PrintDevTypeExecute()
+{
+    postInfoPage();
+    TDevTypeReport::preview({TDM::instance()->ADOConnection(), currentValue(dsCrewDep, QStringLiteral("ID_Crew")),
+                             dsDevType, dsCathegory},
+                            this);
+}
+
+void TAccountForm::PrintCrewListExecute()
+{
+    postCrewPage();
+    TCrewListReport::preview({dsCrewListView, currentValue(dsCrewDep2, QStringLiteral("Name_Crew")).toString(),
+                              currentValue(dsCrewDep2, QStringLiteral("Name_Depart")).toString()},
+                             this);
+}
+
+void TAccountForm::PrintNormAccExecute()
+{
+    postNormPage();
+    const CrewNames names =
+        CrewNames::read(*TDM::instance()->ADOConnection(), currentValue(dsCrewDep3, QStringLiteral("ID_Crew")));
+    TNormAccReport::preview({dsNormState, names.department, names.crew}, this);
 }
 
 // ================================================================ enabling

@@ -43,6 +43,9 @@ public:
     void Insert2Execute();
     void CountWorkingFund();
     void CountNormState();
+    void PrintDevTypeExecute();
+    void PrintCrewListExecute();
+    void PrintNormAccExecute();
 
     void FormActivate() override;
     void GoToField(const QString& fieldName) override;

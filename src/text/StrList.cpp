@@ -361,6 +361,7 @@ constexpr Entry entries[] = {
     {Str::TypeReportTotal, u"Total", u"Общ.колич."},
     {Str::TypeReportHours, u"Hours", u"Часы"},
     {Str::TypeReportCategory, u"Cat.", u"Разр"},
+    {Str::TypeReportTitle, u"Time allowances for servicing the device types", u"Нормы времени на обслуживание типов устройств"},
 
     // Crew list and norm reports
     {Str::CrewReportCrew, u"Crew", u"Бригада"},
@@ -368,6 +369,9 @@ constexpr Entry entries[] = {
     {Str::CrewReportQuantity, u"Quantity", u"Численность"},
     {Str::CrewReportLengthOf, u"Length of", u"Продолжит."},
     {Str::CrewReportWorkingDay, u"working day", u"рабочего дня"},
+    {Str::ReportTotals, u"Total", u"Итого"},
+    {Str::ReportSavePdf, u"Save as PDF...", u"Сохранить в PDF..."},
+    {Str::ReportPdfFilter, u"PDF files (*.pdf)", u"Файлы PDF (*.pdf)"},
 
     // Yearly service plan window
     {Str::PlanYearBox, u"Year", u"Год"},

@@ -319,6 +319,7 @@ enum class Str : int {
     TypeReportTotal,
     TypeReportHours,
     TypeReportCategory,
+    TypeReportTitle,
 
     // Crew list and norm reports
     CrewReportCrew,
@@ -326,6 +327,9 @@ enum class Str : int {
     CrewReportQuantity,
     CrewReportLengthOf,
     CrewReportWorkingDay,
+    ReportTotals,   // the closing line of a report
+    ReportSavePdf,  // the preview's command
+    ReportPdfFilter, // the file type offered by that command
 
     // Yearly service plan window (list, pivot and chart)
     PlanYearBox,

@@ -1,0 +1,79 @@
+#include "tables/report/ReportPreview.h"
+
+#include "data/MessageService.h"
+#include "data/WaitCursor.h"
+#include "tables/FileDialogs.h"
+#include "tables/GridPrinter.h"
+#include "tables/report/ReportPainter.h"
+#include "text/StrList.h"
+
+#include <QAction>
+#include <QPrintPreviewDialog>
+#include <QPrinter>
+#include <QTableView> // the grid printer keeps a pointer to its grid
+#include <QToolBar>
+
+namespace ReportPreview {
+
+namespace {
+
+QString pdfName(const QString& chosen, int)
+{
+    return chosen.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive) ? chosen : chosen + QStringLiteral(".pdf");
+}
+
+bool writePdf(const ReportDocument& document, const std::vector<ReportPagination::Page>& pages, const QString& file)
+{
+    bool written = false;
+    {
+        WaitCursor wait;
+        written = ReportPainter::writePdf(document, pages, file);
+    }
+    if (!written)
+        Messages::error(GridPrinter::cannotPrintText(file));
+    return written;
+}
+
+bool saveAsPdf(const ReportDocument& document, const std::vector<ReportPagination::Page>& pages, QWidget* parent)
+{
+    int filter = 0;
+    const QString file = FileDialogs::getSaveFileName(parent, withoutAccelerator(Text(Str::ReportSavePdf)),
+                                                      document.name + QStringLiteral(".pdf"),
+                                                      {Text(Str::ReportPdfFilter)}, &filter, pdfName);
+    return !file.isEmpty() && writePdf(document, pages, file);
+}
+
+} // namespace
+
+bool saveAsPdf(const ReportDocument& document, QWidget* parent)
+{
+    return saveAsPdf(document, ReportPagination::paginate(document), parent);
+}
+
+void show(const ReportDocument& document, QWidget* parent)
+{
+    const std::vector<ReportPagination::Page> pages = ReportPagination::paginate(document);
+    const QString testFile = GridPrinter::previewOutputFile();
+    if (!testFile.isEmpty()) {
+        writePdf(document, pages, testFile);
+        return;
+    }
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setDocName(document.name);
+    ReportPainter::preparePage(printer, document.page);
+    QPrintPreviewDialog dialog(&printer, parent);
+    dialog.setObjectName(QStringLiteral("ReportPreview"));
+    dialog.setWindowTitle(document.name);
+    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* target) {
+        if (ReportPainter::print(document, pages, *target, target->fromPage(), target->toPage()) < 0)
+            Messages::error(GridPrinter::cannotPrintText(target->printerName()));
+    });
+    if (auto* bar = dialog.findChild<QToolBar*>()) {
+        auto* save = bar->addAction(withoutAccelerator(Text(Str::ReportSavePdf)));
+        save->setObjectName(QStringLiteral("ReportSavePdf"));
+        QObject::connect(save, &QAction::triggered, &dialog, [&] { saveAsPdf(document, pages, &dialog); });
+    }
+    dialog.exec();
+}
+
+} // namespace ReportPreview
