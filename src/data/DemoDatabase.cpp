@@ -125,6 +125,33 @@ void writeDeviceEdgeCases(SqlConnection& db, const PlantCatalogue& c)
     };
     rename(QStringLiteral("ЩИТ-12"), 10);
     rename(QStringLiteral("щит-12"), 11);
+// The labour reports' choices: a seventh staff category, so that the categories are chosen, and a
+// crew doing six services, so that the services are chosen. The water crew also adjusts and
+// calibrates its vacuum gauges and verifies them itself; the new youngest grade does that work.
+void writeReportChoices(SqlConnection& db)
+{
+    db.execute(QStringLiteral("insert into Cathegory (Name_Cathegory, Cathegory) values (:Name, 2);"),
+               {{"Name", QStringLiteral("Слесарь по КИПиА 2 разряда")}});
+    const qint64 apprentice = db.lastInsertId();
+    db.execute(QStringLiteral("insert into Reps (Name_Reps, Short_Reps) values (:Name, :Short);"),
+               {{"Name", QStringLiteral("Наладка")}, {"Short", QStringLiteral("НЛ")}});
+    const QVariant crew = db.scalar(QStringLiteral("select ID_Crew from Crew where Name_Crew = :Name;"),
+                                    {{"Name", QStringLiteral("Бригада КИП водоснабжения")}});
+    const QVariant type = db.scalar(QStringLiteral("select ID_DevType from DevType where Mark_DevType = :Mark;"),
+                                    {{"Mark", QStringLiteral("ВП-100")}});
+    int no = 10;
+    for (const char* service : {"Поверка", "Калибровка", "Наладка"}) {
+        db.execute(QStringLiteral("insert into DevRep (IDevType, ICrew, IRep, R_No, RT_Mon, RT, RT_PC) select :Type, "
+                                  ":Crew, ID_Reps, :No, 12, 1, 0.75 from Reps where Name_Reps = :Service;"),
+                   {{"Type", type}, {"Crew", crew}, {"No", no++}, {"Service", QString::fromUtf8(service)}});
+        const qint64 row = db.lastInsertId();
+        db.execute(QStringLiteral("update DevRep set RCount = round((select [Count] from DevTypeCount where IDevType "
+                                  "= DevRep.IDevType and ICrew = DevRep.ICrew) * RT * RT_PC, 6) where ID_DevRep = :Row;"),
+                   {{"Row", row}});
+        db.execute(QStringLiteral("insert into RepCath (IDevRep, ICathegory, [Value]) select ID_DevRep, :Cath, RCount "
+                                  "from DevRep where ID_DevRep = :Row and RCount > 0;"),
+                   {{"Cath", apprentice}, {"Row", row}});
+    }
 }
 
 } // namespace
@@ -139,6 +166,7 @@ void DemoDatabase::fill(SqlConnection& connection)
         writeLooseEnds(connection, catalogue);
         writeDeviceEdgeCases(connection, catalogue);
         catalogue.writeLabour(connection);
+        writeReportChoices(connection);
         connection.commit();
     } catch (...) {
         connection.rollback();

@@ -261,7 +261,7 @@ ReportDocument TDevTypeReport::layout(const TypeAllowanceContent& content, const
     return doc;
 }
 
-ReportDocument TDevTypeReport::build(const Source& source, QWidget* dialogParent)
+TypeAllowanceContent TDevTypeReport::gather(const Source& source, QWidget* dialogParent)
 {
     SqlConnection& db = *source.connection;
     // The questions first: nothing is read while a dialog lets the user work elsewhere.
@@ -272,9 +272,14 @@ ReportDocument TDevTypeReport::build(const Source& source, QWidget* dialogParent
     const std::vector<Content::Choice> shownCategories =
         choose(dialogParent, Str::TypeReportSelectCategories, Content::MaxCategories,
                Content::offeredCategories(allCategories));
-    const Content content(services, shownCategories, allCategories, types(*source.types), serviceRows(db, source.crewId),
-                          shares(db, source.crewId));
-    const CrewNames names = CrewNames::read(db, source.crewId);
+    return Content(services, shownCategories, allCategories, types(*source.types), serviceRows(db, source.crewId),
+                   shares(db, source.crewId));
+}
+
+ReportDocument TDevTypeReport::build(const Source& source, QWidget* dialogParent)
+{
+    const TypeAllowanceContent content = gather(source, dialogParent);
+    const CrewNames names = CrewNames::read(*source.connection, source.crewId);
     return layout(content, names.department, names.crew);
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "labour/rules/TypeAllowanceContent.h"
 #include "tables/report/ReportDocument.h"
 
 #include <QVariant>
@@ -7,7 +8,6 @@
 class Dataset;
 class QWidget;
 class SqlConnection;
-class TypeAllowanceContent;
 
 // The device type time allowance report of one crew: a line of figures per device type of the
 // crew, with the rate time, repetition and category hours of up to four services. When the crew
@@ -26,7 +26,10 @@ public:
         const Dataset* categories = nullptr; // every category, in grade order
     };
 
-    // Asks for the services and categories where needed, then reads the rows and builds the report.
+    // Asks for the services and categories where needed, then reads the rows and builds the
+    // report's content.
+    static TypeAllowanceContent gather(const Source& source, QWidget* dialogParent);
+    // The whole report: its content, laid out under the crew's and department's names.
     static ReportDocument build(const Source& source, QWidget* dialogParent);
     // The report's pages for a built content.
     static ReportDocument layout(const TypeAllowanceContent& content, const QString& department, const QString& crew);

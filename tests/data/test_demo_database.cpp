@@ -199,6 +199,16 @@ TEST_F(DemoDatabaseTest, LabourFiguresFollowTheProgramsFormulas)
               0);
 }
 
+TEST_F(DemoDatabaseTest, TheTypeReportHasServicesAndCategoriesToChooseFrom)
+{
+    EXPECT_GT(count("select count(*) from Cathegory"), 6);
+    EXPECT_EQ(count("select max(n) from (select count(distinct IRep) as n from DevRep group by ICrew)"), 6);
+    EXPECT_EQ(count("select count(*) from DevRep r inner join Crew on Crew.ID_Crew = r.ICrew where Crew.Name_Crew = "
+                    "'Бригада КИП водоснабжения' and r.RCount > 0 and r.IRep in (select ID_Reps from Reps where "
+                    "Name_Reps = 'Наладка')"),
+              1);
+}
+
 TEST_F(DemoDatabaseTest, TheSameDayGivesTheSameDatabase)
 {
     TempWorkDir other;

@@ -101,7 +101,7 @@ TEST_F(ReportsTest, TypeReportOfACrewWithFewServicesAsksNothing)
     EXPECT_TRUE(line(text, "1758,80").contains("0,5")) << "the repetition stands under the rate time";
     EXPECT_TRUE(line(text, "100,00").contains("100"));
     EXPECT_EQ(text.count("1758,80"), 2) << "the type's line and the closing totals";
-    EXPECT_FALSE(text.contains("0,00"));
+    EXPECT_FALSE(text.contains(QRegularExpression("(^|\\s)0,00"))) << "a line without hours has no total";
     EXPECT_TRUE(text.contains("Итого"));
     EXPECT_TRUE(text.contains("Манометр") && text.contains("Термометр"));
 }
@@ -109,7 +109,7 @@ TEST_F(ReportsTest, TypeReportOfACrewWithFewServicesAsksNothing)
 TEST_F(ReportsTest, TypeReportOfACrewWithSixServicesShowsTheChoiceInItsOrder)
 {
     for (const char* name : {"Осмотр", "Замена", "Чистка", "Наладка"})
-        insert(QStringLiteral("insert into Reps (Name_Reps) values ('%1')").arg(QString::fromUtf8(name)));
+        insert(QStringLiteral("insert into Reps (Name_Reps, Short_Reps) values ('%1', '%1')").arg(QString::fromUtf8(name)));
     for (const char* grade : {"6", "7", "8", "9"})
         insert(QStringLiteral("insert into Cathegory (Name_Cathegory, Cathegory) values ('Мастер', %1)").arg(grade));
     qint64 no = 1;
@@ -170,7 +170,7 @@ TEST_F(ReportsTest, CrewListRunsTheCrewNameDownItsColumnOnceAndPrintsTheSameTwic
     EXPECT_TRUE(text.contains("Разряды сотру"));
     EXPECT_FALSE(text.contains("Разряды сотруд"));
     for (const char* caption : {"Подразделение", "Бригада", "Наименование рабочего места", "Продолжит.",
-                                "рабочего дня", "Невыходы в %", "очередные отпуска", "прочие потери %", "и т о г о"})
+                                "рабочего дня", "Невыходы в %", "очередные", "отпуска", "прочие", "потери %"})
         EXPECT_TRUE(text.contains(QString::fromUtf8(caption))) << caption;
     EXPECT_EQ(text.count("Цех КИП"), 1) << "the department on the first row only";
     EXPECT_FALSE(text.contains("аналитических")) << "the crew's name only in 12-character pieces";

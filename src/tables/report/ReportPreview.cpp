@@ -10,7 +10,6 @@
 #include <QAction>
 #include <QPrintPreviewDialog>
 #include <QPrinter>
-#include <QTableView> // the grid printer keeps a pointer to its grid
 #include <QToolBar>
 
 namespace ReportPreview {
