@@ -3,10 +3,18 @@
 #include "support/TempDir.h"
 #include "tables/report/ReportPagination.h"
 #include "tables/report/ReportPainter.h"
+#include "tables/report/ReportPreviewDialog.h"
+#include "tables/FileDialogs.h"
+#include "support/MessageRecorder.h"
+#include "text/StrList.h"
 
 #include <QFile>
 #include <QImage>
+#include <QAction>
+#include <QLabel>
 #include <QPainter>
+#include <QScrollArea>
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace {
@@ -159,4 +167,52 @@ TEST(ReportPainter, AFileThatCannotBeWrittenIsRefused)
     EXPECT_FALSE(ReportPainter::writePdf(doc, paginate(doc), pdf));
     EXPECT_FALSE(QFile::exists(pdf));
 
+}
+
+TEST(ReportPreviewDialog, TurnsPagesZoomsAndSavesThePdf)
+{
+    TempWorkDir dir;
+    setLanguageIndex(1);
+    const ReportDocument doc = document(12);
+    ReportPreviewDialog dialog(doc);
+    dialog.show();
+    QTest::qWait(10);
+    EXPECT_EQ(dialog.windowTitle(), "Опись");
+    EXPECT_TRUE(dialog.isModal());
+    auto* label = dialog.findChild<QLabel*>("ReportPageLabel");
+    auto trigger = [&dialog](const char* name) {
+        QAction* action = dialog.findChild<QAction*>(name);
+        ASSERT_TRUE(action) << name;
+        action->trigger();
+    };
+    auto enabled = [&dialog](const char* name) { return dialog.findChild<QAction*>(name)->isEnabled(); };
+    EXPECT_EQ(label->text(), "Лист 1 из 3");
+    EXPECT_FALSE(enabled("ReportPriorPage"));
+    trigger("ReportNextPage");
+    EXPECT_EQ(dialog.currentPage(), 1);
+    trigger("ReportLastPage");
+    EXPECT_EQ(label->text(), "Лист 3 из 3");
+    EXPECT_FALSE(enabled("ReportNextPage"));
+    QTest::keyClick(&dialog, Qt::Key_Home);
+    EXPECT_EQ(dialog.currentPage(), 0);
+
+    const double fitted = dialog.zoom();
+    auto* page = dialog.findChild<QScrollArea*>("ReportScroll")->widget();
+    EXPECT_LE(page->width(), dialog.findChild<QScrollArea*>("ReportScroll")->viewport()->width()) << "opens fitted to the width";
+    const int width = page->width();
+    trigger("ReportZoomIn");
+    EXPECT_GT(dialog.zoom(), fitted);
+    EXPECT_GT(page->width(), width);
+    trigger("ReportFitWidth");
+    EXPECT_DOUBLE_EQ(dialog.zoom(), fitted);
+
+    MessageRecorder messages;
+    FileDialogs::setNextSaveFileName(dir.file("опись"));
+    trigger("ReportSavePdf");
+    EXPECT_EQ(FileDialogs::lastProposedFileName(), "Опись.pdf");
+    EXPECT_EQ(PdfText::pageCount(dir.file("опись.pdf")), 3);
+    FileDialogs::setNextSaveFileName(dir.file("missing/опись.pdf"));
+    trigger("ReportSavePdf");
+    EXPECT_EQ(messages.shown().size(), 1) << "a file that cannot be written is reported";
+    setLanguageIndex(INSTREL_LANGUAGE);
 }

@@ -5,12 +5,8 @@
 #include "tables/FileDialogs.h"
 #include "tables/GridPrinter.h"
 #include "tables/report/ReportPainter.h"
+#include "tables/report/ReportPreviewDialog.h"
 #include "text/StrList.h"
-
-#include <QAction>
-#include <QPrintPreviewDialog>
-#include <QPrinter>
-#include <QToolBar>
 
 namespace ReportPreview {
 
@@ -51,27 +47,12 @@ bool saveAsPdf(const ReportDocument& document, QWidget* parent)
 
 void show(const ReportDocument& document, QWidget* parent)
 {
-    const std::vector<ReportPagination::Page> pages = ReportPagination::paginate(document);
     const QString testFile = GridPrinter::previewOutputFile();
     if (!testFile.isEmpty()) {
-        writePdf(document, pages, testFile);
+        writePdf(document, ReportPagination::paginate(document), testFile);
         return;
     }
-    QPrinter printer(QPrinter::HighResolution);
-    printer.setDocName(document.name);
-    ReportPainter::preparePage(printer, document.page);
-    QPrintPreviewDialog dialog(&printer, parent);
-    dialog.setObjectName(QStringLiteral("ReportPreview"));
-    dialog.setWindowTitle(document.name);
-    QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested, &dialog, [&](QPrinter* target) {
-        if (ReportPainter::print(document, pages, *target, target->fromPage(), target->toPage()) < 0)
-            Messages::error(GridPrinter::cannotPrintText(target->printerName()));
-    });
-    if (auto* bar = dialog.findChild<QToolBar*>()) {
-        auto* save = bar->addAction(withoutAccelerator(Text(Str::ReportSavePdf)));
-        save->setObjectName(QStringLiteral("ReportSavePdf"));
-        QObject::connect(save, &QAction::triggered, &dialog, [&] { saveAsPdf(document, pages, &dialog); });
-    }
+    ReportPreviewDialog dialog(document, parent);
     dialog.exec();
 }
 

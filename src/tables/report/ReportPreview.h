@@ -4,8 +4,9 @@
 
 class QWidget;
 
-// Shows a report built beforehand: the modal print preview titled with the report's name, with
-// printing, page turning, zoom and "Save as PDF". It returns when the preview is closed. With the
+// Shows a report built beforehand: the modal print preview (ReportPreviewDialog) titled with the
+// report's name, with printing, page turning, zoom and "Save as PDF". It returns when the preview
+// is closed. With the
 // grid printer's test file set (GridPrinter::setPreviewOutputFile), the report is written to that
 // PDF instead and nothing is shown.
 namespace ReportPreview {
