@@ -10,7 +10,9 @@
 #include "data/ResultSet.h"
 #include "labour/ListCombos.h"
 #include "labour/rules/LabourFigures.h"
+#include "tables/EllipsisBox.h"
 #include "tables/FieldBinder.h"
+#include "tables/LookupEditor.h"
 #include "text/StrList.h"
 
 #include <QComboBox>
@@ -134,8 +136,8 @@ QWidget* TAccountForm::buildCrewEditors()
     int row = 0;
     auto place = [&](QWidget* editor, const QString& labelText, QWidget* extra = nullptr) {
         auto* l = new QLabel(labelText, panel);
-        l->setObjectName(QStringLiteral("lab") + editor->objectName());
-        l->setBuddy(editor);
+        l->setObjectName(QStringLiteral("lab") + EllipsisBox::editorOf(editor)->objectName());
+        l->setBuddy(EllipsisBox::editorOf(editor));
         grid->addWidget(l, row, 0);
         grid->addWidget(editor, row, 1);
         if (extra)
@@ -148,30 +150,37 @@ QWidget* TAccountForm::buildCrewEditors()
         m_crewBinder->bind(e, QString::fromLatin1(field));
         return e;
     };
-    auto lookup = [&](const char* name, const char* field, Dataset* list, const char* key, const char* text) {
-        auto* c = new QComboBox(panel);
-        c->setObjectName(QString::fromLatin1(name));
-        bindListItems(c, list, QString::fromLatin1(key), QString::fromLatin1(text));
-        m_crewBinder->bind(c, QString::fromLatin1(field));
-        return c;
+    auto lookup = [&](const char* name, const char* field, Dataset* list, const char* key, const char* text,
+                      const char* nameField, Str label, int linkedPage) {
+        auto* editor = new LookupEditor(panel);
+        editor->setObjectName(QString::fromLatin1(name));
+        // The figure chosen and the name it goes by in the linked tables.
+        editor->setList(list, QString::fromLatin1(key), QString::fromLatin1(text),
+                        {{QString::fromLatin1(text), Text(label)}, {QString::fromLatin1(nameField), Text(Str::ColName)}});
+        m_crewBinder->bind(editor, QString::fromLatin1(field));
+        auto* box = new EllipsisBox(editor, panel);
+        connect(box, &EllipsisBox::ellipsisClicked, this, [this, linkedPage, field] {
+            jumpToLinkedTable(linkedPage, currentValue(dsCrewList, QString::fromLatin1(field)));
+        });
+        place(box, Text(label));
     };
     m_editNo = lineEdit("EditNo", "No");
     place(m_editNo, Text(Str::AccountCrewNo));
     place(lineEdit("EditProfNaimen", "ProfNaimen"), Text(Str::ColProfession));
-    QComboBox* cathegory = lookup("DBLookupComboboxEh1", "ICathegory", dsCathegory2, "ID_Cathegory", "Cathegory");
-    place(cathegory, Text(Str::AccountCategory), newEllipsis(cathegory, LinkedCathegoryPage, QStringLiteral("ICathegory")));
+    lookup("DBLookupComboboxEh1", "ICathegory", dsCathegory2, "ID_Cathegory", "Cathegory", "Name_Cathegory",
+           Str::AccountCategory, LinkedCathegoryPage);
     place(lineEdit("EditProfNum", "ProfNum"), Text(Str::AccountQuantity));
     place(lineEdit("DBEdit1", "Tarif"), Text(Str::AccountTarification));
     place(lineEdit("EditSmenaNum", "SmenaNum"), Text(Str::ColShift));
-    QComboBox* lenth = lookup("DBLookupComboboxEh2", "IWorkDayLenth", dsWorkDayLenth, "ID_WorkDayLenth", "Lenth");
-    place(lenth, Text(Str::LinkedWorkDayLength), newEllipsis(lenth, LinkedWorkDayLenthPage, QStringLiteral("IWorkDayLenth")));
-    QComboBox* fund = lookup("DBLookupComboboxEh3", "IDayFundNom", dsDayFundNom, "ID_DayFund", "DayFundNum");
-    place(fund, Text(Str::LinkedNominalFund), newEllipsis(fund, LinkedDayFundPage, QStringLiteral("IDayFundNom")));
-    QComboBox* holiday = lookup("DBLookupComboboxEh4", "ILostDayUsed", dsLostDayUsed, "ID_LostDayUsed", "LostDayUsed");
-    place(holiday, Text(Str::LinkedAnnualHoliday), newEllipsis(holiday, LinkedLostDayUsedPage, QStringLiteral("ILostDayUsed")));
+    lookup("DBLookupComboboxEh2", "IWorkDayLenth", dsWorkDayLenth, "ID_WorkDayLenth", "Lenth", "Name_WorkDayLenth",
+           Str::LinkedWorkDayLength, LinkedWorkDayLenthPage);
+    lookup("DBLookupComboboxEh3", "IDayFundNom", dsDayFundNom, "ID_DayFund", "DayFundNum", "Name_DayFund",
+           Str::LinkedNominalFund, LinkedDayFundPage);
+    lookup("DBLookupComboboxEh4", "ILostDayUsed", dsLostDayUsed, "ID_LostDayUsed", "LostDayUsed", "Name_LostDayUsed",
+           Str::LinkedAnnualHoliday, LinkedLostDayUsedPage);
     place(lineEdit("EditLostDayUsedPC", "LostDayUsedPC"), Text(Str::AccountHolidayPercent));
-    QComboBox* losses = lookup("DBLookupComboboxEh5", "ILostDayMiscPC", dsLostDayMiscPC, "ID_LostDayMiscPC", "LostDayMiscPC");
-    place(losses, Text(Str::LinkedOtherLosses), newEllipsis(losses, LinkedLostDayMiscPCPage, QStringLiteral("ILostDayMiscPC")));
+    lookup("DBLookupComboboxEh5", "ILostDayMiscPC", dsLostDayMiscPC, "ID_LostDayMiscPC", "LostDayMiscPC",
+           "Name_LostDayMiscPC", Str::LinkedOtherLosses, LinkedLostDayMiscPCPage);
     place(lineEdit("EditLostDaySumPC", "LostDaySumPC"), Text(Str::AccountTotalLosses));
     QPushButton* count = newButton(QStringLiteral("btnCount"), Text(Str::AccountCount), Text(Str::AccountHintCount), panel);
     connect(count, &QPushButton::clicked, this, [this] { InstrelApplication::guarded([this] { CountWorkingFund(); }); });

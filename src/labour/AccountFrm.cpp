@@ -17,6 +17,8 @@
 #include "labour/rules/CrewNames.h"
 #include "labour/rules/DevTypeCountSync.h"
 #include "labour/rules/LabourFigures.h"
+#include "tables/CellEditorDelegate.h"
+#include "tables/EditableDatasetModel.h"
 #include "tables/FieldBinder.h"
 #include "tables/FormSettings.h"
 #include "tables/GridFooter.h"
@@ -212,16 +214,23 @@ void TAccountForm::createCommands()
 
 // ================================================================ helpers
 
-QTableView* TAccountForm::newGrid(const QString& name, Dataset* dataset, QWidget* parent)
+QTableView* TAccountForm::newGrid(const QString& name, Dataset* dataset, QWidget* parent, bool editable)
 {
     auto* grid = new QTableView(parent);
     grid->setObjectName(name);
-    grid->setModel(new DatasetModel(dataset, grid));
     grid->setSelectionBehavior(QAbstractItemView::SelectRows);
     grid->setSelectionMode(QAbstractItemView::SingleSelection);
     grid->verticalHeader()->setDefaultSectionSize(grid->fontMetrics().height() + 6);
     grid->verticalHeader()->hide();
-    grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    if (editable) {
+        grid->setModel(new EditableDatasetModel(dataset, grid));
+        grid->setItemDelegate(new CellEditorDelegate(grid));
+        grid->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                              QAbstractItemView::AnyKeyPressed);
+    } else {
+        grid->setModel(new DatasetModel(dataset, grid));
+        grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    }
     // The grid's current row is the dataset's, both ways.
     connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, grid,
             [dataset](const QModelIndex& current) {
@@ -239,6 +248,11 @@ QTableView* TAccountForm::newGrid(const QString& name, Dataset* dataset, QWidget
     connect(dataset, &Dataset::currentChanged, grid, follow);
     connect(dataset, &Dataset::rowsReplaced, grid, follow);
     return grid;
+}
+
+CellEditorDelegate* TAccountForm::cellEditors(QTableView* grid)
+{
+    return qobject_cast<CellEditorDelegate*>(grid->itemDelegate());
 }
 
 QPushButton* TAccountForm::newButton(const QString& name, const QString& caption, const QString& hint, QWidget* parent)
@@ -421,16 +435,6 @@ void TAccountForm::btnEditDevTypeClick()
             InstrelApplication::guarded([&] { types->dsMain()->locate(QStringLiteral("ID_DevType"), type); });
 }
 
-QToolButton* TAccountForm::newEllipsis(QWidget* editor, int linkedPage, const QString& keyField)
-{
-    auto* b = new QToolButton(editor->parentWidget());
-    b->setObjectName(editor->objectName() + QStringLiteral("Ellipsis"));
-    b->setText(QStringLiteral("..."));
-    connect(b, &QToolButton::clicked, this,
-            [this, linkedPage, keyField] { jumpToLinkedTable(linkedPage, currentValue(dsCrewList, keyField)); });
-    return b;
-}
-
 // ================================================================ information page
 
 void TAccountForm::buildInfoPage()
@@ -485,7 +489,7 @@ QWidget* TAccountForm::buildTypesPanel()
     connect(edit, &QPushButton::clicked, this, &TAccountForm::btnEditDevTypeClick);
     head->addWidget(edit);
     layout->addLayout(head);
-    m_gridDevType = newGrid(QStringLiteral("GridDevType"), dsDevType, panel);
+    m_gridDevType = newGrid(QStringLiteral("GridDevType"), dsDevType, panel, true);
     layout->addWidget(m_gridDevType, 1);
     auto* buttons = new QHBoxLayout;
     QPushButton* add = newButton(QStringLiteral("btnInsertDevType"), Text(Str::BtnAdd), Text(Str::AccountHintAddType), panel);
@@ -512,7 +516,12 @@ QWidget* TAccountForm::buildServicesPanel()
             [this] { jumpToLinkedTable(LinkedRepsPage, currentValue(dsDevRep, QStringLiteral("IRep"))); });
     head->addWidget(edit);
     layout->addLayout(head);
-    m_gridDevRep = newGrid(QStringLiteral("GridDevRep"), dsDevRep, panel);
+    m_gridDevRep = newGrid(QStringLiteral("GridDevRep"), dsDevRep, panel, true);
+    // The service by its name or its abbreviation, both shown in the list.
+    const QList<LookupEditor::Column> services = {{QStringLiteral("Name_Reps"), Text(Str::ColServiceName)},
+                                                  {QStringLiteral("Short_Reps"), Text(Str::ColShortName)}};
+    cellEditors(m_gridDevRep)->setLookupColumns(QStringLiteral("Full"), services);
+    cellEditors(m_gridDevRep)->setLookupColumns(QStringLiteral("Short"), {services[1], services[0]});
     layout->addWidget(m_gridDevRep, 1);
     auto* buttons = new QHBoxLayout;
     QPushButton* add = newButton(QStringLiteral("btnAddDevRep"), Text(Str::BtnAdd), Text(Str::HintAddService), panel);
@@ -542,7 +551,12 @@ QWidget* TAccountForm::buildSharesPanel()
             [this] { jumpToLinkedTable(LinkedCathegoryPage, currentValue(dsRepCath, QStringLiteral("ICathegory"))); });
     head->addWidget(edit);
     layout->addLayout(head);
-    m_gridRepCath = newGrid(QStringLiteral("GridRepCath"), dsRepCath, panel);
+    m_gridRepCath = newGrid(QStringLiteral("GridRepCath"), dsRepCath, panel, true);
+    // Categories share names ("fitter" of several grades): the grade tells them apart.
+    cellEditors(m_gridRepCath)
+        ->setLookupColumns(QStringLiteral("Name_Cathegory"),
+                           {{QStringLiteral("Name_Cathegory"), Text(Str::AccountColCategoryName)},
+                            {QStringLiteral("Cathegory"), Text(Str::AccountColCategory)}});
     layout->addWidget(m_gridRepCath, 1);
     auto* buttons = new QHBoxLayout;
     QPushButton* add = newButton(QStringLiteral("btnAddRepCath"), Text(Str::BtnAdd), Text(Str::AccountHintAddPerson), panel);

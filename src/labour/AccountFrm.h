@@ -5,6 +5,7 @@
 #include <QHash>
 #include <QSet>
 
+class CellEditorDelegate;
 class DatasetSelector;
 class FieldBinder;
 class GridFooter;
@@ -69,9 +70,11 @@ private:
     void buildCrewPage();
     QWidget* buildCrewEditors();
     void buildNormPage();
-    QTableView* newGrid(const QString& name, Dataset* dataset, QWidget* parent);
+    // A grid over `dataset` following its current row; an editable one edits its cells in place,
+    // lookup cells choosing from their list.
+    QTableView* newGrid(const QString& name, Dataset* dataset, QWidget* parent, bool editable = false);
+    static CellEditorDelegate* cellEditors(QTableView* grid);
     QPushButton* newButton(const QString& name, const QString& caption, const QString& hint, QWidget* parent);
-    QToolButton* newEllipsis(QWidget* editor, int linkedPage, const QString& keyField);
     void setLabels();
     void applyStoredSizes(std::initializer_list<QSplitter*> splitters);
     void fitColumnsOnce(std::initializer_list<QTableView*> grids);

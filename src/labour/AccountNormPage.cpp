@@ -6,6 +6,7 @@
 #include "data/Dataset.h"
 #include "labour/ListCombos.h"
 #include "labour/rules/NormStateCount.h"
+#include "tables/CellEditorDelegate.h"
 #include "tables/FieldBinder.h"
 #include "text/StrList.h"
 
@@ -108,7 +109,10 @@ void TAccountForm::buildNormPage()
     grid->addWidget(count, row - 1, 2);
     grid->setColumnStretch(1, 1);
     m_normSplitter->addWidget(panel);
-    m_gridNormState = newGrid(QStringLiteral("DBGridEh1"), dsNormState, m_normSplitter);
+    m_gridNormState = newGrid(QStringLiteral("DBGridEh1"), dsNormState, m_normSplitter, true);
+    cellEditors(m_gridNormState)
+        ->setLookupColumns(QStringLiteral("Cathegory"), {{QStringLiteral("Cathegory"), Text(Str::AccountColCategory)},
+                                                         {QStringLiteral("Name_Cathegory"), Text(Str::AccountColCategoryName)}});
     m_normSplitter->addWidget(m_gridNormState);
     m_normSplitter->setStretchFactor(1, 1);
     layout->addWidget(m_normSplitter, 1);

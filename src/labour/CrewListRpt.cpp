@@ -34,13 +34,7 @@ constexpr ReportFont HeadFont{7, true};
 const Qt::Alignment Centre = Qt::AlignHCenter | Qt::AlignVCenter;
 const Qt::Alignment Right = Qt::AlignRight | Qt::AlignVCenter;
 
-double left(int column)
-{
-    double x = 0;
-    for (int c = 0; c < column; ++c)
-        x += Widths[c];
-    return x;
-}
+double left(int column) { return columnLeft(Widths, column); }
 
 ReportCell& cell(ReportBand& band, int column, double y, double h, const QString& text,
                  Qt::Alignment alignment = Qt::AlignLeft | Qt::AlignVCenter, ReportFont font = CellFont, int span = 1)

@@ -54,24 +54,3 @@ void DatasetSelector::choose(const QVariant& key)
     if (!moved)
         showCurrent();
 }
-
-void bindListItems(QComboBox* combo, Dataset* list, const QString& keyField, const QString& textField)
-{
-    auto fill = [combo, list, keyField, textField] {
-        const QVariant current = combo->currentData();
-        const QSignalBlocker block(combo);
-        combo->clear();
-        if (list->isActive()) {
-            const int key = list->fieldIndex(keyField);
-            const int text = list->fieldIndex(textField);
-            for (int row = 0; row < list->recordCount(); ++row)
-                combo->addItem(list->displayText(row, text), list->valueAt(row, key));
-        }
-        combo->setCurrentIndex(combo->findData(current));
-    };
-    QObject::connect(list, &Dataset::rowsReplaced, combo, fill);
-    QObject::connect(list, &Dataset::fieldsChanged, combo, fill);
-    // Opening replaces the rows before the list counts as open.
-    QObject::connect(list, &Dataset::stateChanged, combo, fill);
-    fill();
-}

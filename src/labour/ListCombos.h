@@ -33,7 +33,3 @@ private:
     std::function<void()> m_beforeMove;
     bool m_filling = false;
 };
-
-// Fills `combo` with the rows of `list` (text `textField`, item data `keyField`)
-// now and whenever the list is re-read, so that a FieldBinder can bind the combo to a key column.
-void bindListItems(QComboBox* combo, Dataset* list, const QString& keyField, const QString& textField);

@@ -22,13 +22,7 @@ constexpr ReportFont HeadFont{7, true};
 const Qt::Alignment Centre = Qt::AlignHCenter | Qt::AlignVCenter;
 const Qt::Alignment Right = Qt::AlignRight | Qt::AlignVCenter;
 
-double left(int column)
-{
-    double x = 0;
-    for (int c = 0; c < column; ++c)
-        x += Widths[c];
-    return x;
-}
+double left(int column) { return columnLeft(Widths, column); }
 
 void caption(ReportBand& band, int column, double y, double width, double height, const char* text)
 {

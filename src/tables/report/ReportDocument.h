@@ -3,6 +3,7 @@
 #include <QRectF>
 #include <QString>
 #include <Qt>
+#include <cstddef>
 #include <vector>
 
 // A printed report as a small banded engine sees it: a page and bands of cells placed in
@@ -49,6 +50,16 @@ struct ReportBand {
     // A line along the band's top edge, `width` mm long from `left`.
     void addTopRule(double left, double width);
 };
+
+// The left edge of `column` in a row of columns of the given widths (mm).
+template <size_t N>
+constexpr double columnLeft(const double (&widths)[N], int column)
+{
+    double x = 0;
+    for (int c = 0; c < column && c < int(N); ++c)
+        x += widths[c];
+    return x;
+}
 
 struct ReportPageSetup {
     double paperWidth = 297;  // mm: A4 landscape
