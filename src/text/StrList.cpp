@@ -628,6 +628,29 @@ constexpr Entry entries[] = {
      u"  instrel-initdb --empty Device.db   пустая база данных для своего предприятия.\n"},
     {Str::CommandLineVersion, u"Instrel %s", u"Instrel %s"},
     {Str::CommandLineUnknown, u"Unknown argument: %s. See --help.", u"Неизвестный аргумент: %s. См. --help."},
+    {Str::DueUsage,
+     u"Usage: instrel-due [--within DAYS] [--csv FILE] [--xlsx FILE] [DATABASE]\r"
+     u"Lists the services that are overdue or due within DAYS days (30 unless given; 0: overdue only),\r"
+     u"earliest first, from DATABASE (Device.db in the current folder unless given). The database is only read.\r"
+     u"  --within DAYS  the reminder horizon in days, 0 to 3650\r"
+     u"  --csv FILE     also write the list to FILE as comma separated values\r"
+     u"  --xlsx FILE    also write the list to FILE as an Excel workbook\r"
+     u"Exit code: 0 nothing due, 3 something due, 1 error, 2 wrong arguments.",
+     u"Использование: instrel-due [--within ДНЕЙ] [--csv ФАЙЛ] [--xlsx ФАЙЛ] [БАЗА]\r"
+     u"Выводит просроченные обслуживания и обслуживания в ближайшие ДНЕЙ дней (30, если не указано; 0 — только\r"
+     u"просроченные), начиная с самых ранних, из БАЗЫ (Device.db в текущем каталоге, если не указана). База только читается.\r"
+     u"  --within ДНЕЙ  срок напоминания в днях, от 0 до 3650\r"
+     u"  --csv ФАЙЛ     записать список также в ФАЙЛ с разделителями-запятыми\r"
+     u"  --xlsx ФАЙЛ    записать список также в ФАЙЛ книги Excel\r"
+     u"Код завершения: 0 — ничего не подошло, 3 — есть что обслужить, 1 — ошибка, 2 — неверные аргументы."},
+    {Str::DueError, u"Error: %s", u"Ошибка: %s"},
+    {Str::DueUnknownOption, u"unknown option %s", u"неизвестный параметр %s"},
+    {Str::DueMissingValue, u"%s needs a value", u"для %s не указано значение"},
+    {Str::DueBadDays, u"the number of days must be a whole number from 0 to 3650, not \"%s\"",
+     u"число дней должно быть целым от 0 до 3650, а не «%s»"},
+    {Str::DueNotWritten, u"the file %s is not written: %s", u"файл %s не записан: %s"},
+    {Str::DueSummary, u"Overdue: %d; due within %d days: %d.", u"Просрочено: %d; в ближайшие %d дн.: %d."},
+    {Str::DueSummaryOverdue, u"Overdue: %d.", u"Просрочено: %d."},
     {Str::AccountCrewNo, u"No", u"№"},
 
 

@@ -531,6 +531,15 @@ enum class Str : int {
     CommandLineUsage,   // %s the program's name, %s the version
     CommandLineVersion, // %s the version
     CommandLineUnknown, // %s the argument
+    // The list of due services from the command line
+    DueUsage,
+    DueError,         // the problem
+    DueUnknownOption, // the option
+    DueMissingValue,  // the option
+    DueBadDays,       // the text given
+    DueNotWritten,    // file name, reason
+    DueSummary,       // overdue, days, due soon
+    DueSummaryOverdue, // overdue (no reminder horizon)
 
     // Labour planning: the crew member's number column and editor
     AccountCrewNo,
