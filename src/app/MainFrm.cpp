@@ -11,7 +11,11 @@
 #include "data/MessageService.h"
 #include "data/Dataset.h"
 #include "data/DatasetModel.h"
+#include "app/DueReminder.h"
+#include "data/Clock.h"
 #include "data/SchemaUpgrade.h"
+#include "tables/BaseFrm.h"
+#include "devices/rules/DueRule.h"
 #include "tables/FindDialog.h"
 #include "tables/SelectFrm.h"
 #include "tables/GridPrinter.h"
@@ -201,6 +205,7 @@ TMainForm::TMainForm(QWidget* parent) : QMainWindow(parent), m_mdi(new QMdiArea(
     m_linkedNames = ::linkedTableNames();
     FindDialog::shared(this); // the find dialog of every grid, freed with the main window
     TDualListDlg::shared(this); // the choice of a report's services and categories, reused
+    m_dueReminder = new DueReminder(this);
     m_skinName = QStringLiteral("Label1");
     createActions();
     setCommandIcons();
@@ -371,6 +376,7 @@ void TMainForm::createMenus()
 
     QMenu* options = addMenu(QStringLiteral("Options1"), Str::MenuOptions, Str::MenuOptionsHint);
     options->addAction(action(QStringLiteral("FontEdit1")));
+    m_dueReminder->addHorizonMenu(options);
     m_skinMenu = options->addMenu(Text(Str::MenuSkins));
     m_skinMenu->setObjectName(QStringLiteral("SkinMenu"));
     m_skinMenu->menuAction()->setStatusTip(Text(Str::HintSkins));
@@ -813,9 +819,21 @@ void TMainForm::FormFirstShow()
         m_databaseLabel->setText(FormatText(Str::DatabaseFile, QDir::toNativeSeparators(databasePath())));
     if (TDM* dm = TDM::instance()) {
         SchemaUpgrade upgrade(*dm->ADOConnection());
-        upgrade.CheckSchemaVersion();
+        const SchemaUpgrade::Outcome outcome = upgrade.CheckSchemaVersion();
+        if (outcome == SchemaUpgrade::Outcome::UpToDate || outcome == SchemaUpgrade::Outcome::Upgraded)
+            m_dueReminder->remindAtStart(*dm->ADOConnection(), this, hasWindow(QStringLiteral("TNextRepForm")),
+                                         [this] { openDueSchedule(); });
     }
     updateActions();
+}
+
+void TMainForm::openDueSchedule()
+{
+    auto* schedule = qobject_cast<TBaseForm*>(openOrActivate(QStringLiteral("TNextRepForm")));
+    if (!schedule)
+        return;
+    schedule->clearFilterRow();
+    schedule->setFilterText(QStringLiteral("NextRep"), DueRule::dueCondition(Clock::today(), DueReminder::horizon()));
 }
 
 void TMainForm::loadSettings()

@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <functional>
 
+class DueReminder;
 class QAction;
 class QActionGroup;
 class QComboBox;
@@ -72,6 +73,8 @@ private:
     void createMenus();
     void createToolBar();
     void FormFirstShow();
+    // The services schedule narrowed to what is overdue or due within the reminder horizon.
+    void openDueSchedule();
     void loadSettings();
     void saveSettings();
     void sComboTableChange(int index);
@@ -97,6 +100,7 @@ private:
     QLabel* m_databaseLabel = nullptr;
     QMenu* m_skinMenu = nullptr;
     QActionGroup* m_skinGroup = nullptr;
+    DueReminder* m_dueReminder = nullptr;
     Skins m_skins;
     QBrush m_plainMdiBackground;
     // Set while the remembered skin is being applied, so that checking its item is not a user's choice.

@@ -978,6 +978,28 @@ void TBaseForm::applyFilterCell(int column, const QString& text)
         requeryFiltered();
 }
 
+bool TBaseForm::setFilterText(const QString& field, const QString& text)
+{
+    const int column = m_dsMain ? m_dsMain->fieldIndex(field) : -1;
+    if (column < 0)
+        return false;
+    m_filterHeader->setFilterText(column, text);
+    applyFilterCell(column, text);
+    return m_filterHeader->cellError(column).isEmpty();
+}
+
+void TBaseForm::clearFilterRow()
+{
+    if (!m_dsMain)
+        return;
+    m_filterHeader->clearFilters();
+    m_filterQuery.clear();
+    for (int column = 0; column < m_dsMain->fieldCount(); ++column)
+        m_filterHeader->setCellError(column, QString());
+    showFilterError(0, QString());
+    requeryFiltered();
+}
+
 void TBaseForm::applyFilterValue(int column, const QVariant& value)
 {
     if (!m_dsMain || column < 0 || column >= m_dsMain->fieldCount())

@@ -108,6 +108,12 @@ public:
     QAction* action(const QString& name) const;
     QTableView* grid() const { return m_grid; }
     FilterHeader* filterHeader() const { return m_filterHeader; }
+    // Narrows the list as if the user had typed `text` into the filter cell of `field` (empty clears
+    // it): the cell shows the text, grouping, printing and export work on the result. False, with the
+    // cell marked, when the window has no such column or the text is not a condition.
+    bool setFilterText(const QString& field, const QString& text);
+    // Empties every filter cell and lists all rows again.
+    void clearFilterRow();
     QTreeWidget* groupTree() const { return m_groupTree; }
     QString statusText() const;
     const SortMarkers& sortMarkers() const { return m_sortMarkers; }

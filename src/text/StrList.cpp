@@ -652,6 +652,15 @@ constexpr Entry entries[] = {
     {Str::DueSummary, u"Overdue: %d; due within %d days: %d.", u"Просрочено: %d; в ближайшие %d дн.: %d."},
     {Str::DueSummaryOverdue, u"Overdue: %d.", u"Просрочено: %d."},
     {Str::AccountCrewNo, u"No", u"№"},
+    {Str::MenuRemind, u"Remind ahead", u"Напоминать за …"},
+    {Str::HintRemind, u"How many days ahead the program reminds of services due",
+     u"За сколько дней программа напоминает о предстоящих обслуживаниях"},
+    {Str::RemindDays, u"%d days", u"%d дней"},
+    {Str::RemindOff, u"Do not remind", u"не напоминать"},
+    {Str::DueNoticeCaption, u"Services due", u"Сроки обслуживания"},
+    {Str::DueNoticeText, u"Overdue services: %d.\rDue within %d days: %d.",
+     u"Просрочено обслуживаний: %d.\rВ ближайшие %d дн.: %d."},
+    {Str::DueNoticeShow, u"Show them", u"Показать"},
 
 
     // Database files the program cannot use, and statements it will not send

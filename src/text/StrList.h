@@ -543,6 +543,14 @@ enum class Str : int {
 
     // Labour planning: the crew member's number column and editor
     AccountCrewNo,
+    // The reminder horizon under Options, and the notice at start-up
+    MenuRemind,
+    HintRemind,
+    RemindDays, // days
+    RemindOff,
+    DueNoticeCaption,
+    DueNoticeText, // overdue, days, due soon
+    DueNoticeShow,
 
     // Database files the program cannot use, and statements it will not send (the program's own messages)
     FileInUse,          // %s path

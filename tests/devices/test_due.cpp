@@ -1,5 +1,7 @@
 // What falls due: the rule by day, the list and counts read from a file, and the command-line tool
 // as scripts run it (rows, summary, exit codes, its CSV and workbook read back).
+#include "app/DueNotice.h"
+#include "app/DueReminder.h"
 #include "data/Clock.h"
 #include "data/Dataset.h"
 #include "data/SqlConnection.h"
@@ -9,7 +11,12 @@
 #include "support/TestDatabase.h"
 #include "text/StrList.h"
 
+#include <QAction>
+#include <QCoreApplication>
 #include <QFile>
+#include <QMenu>
+#include <QPointer>
+#include <QPushButton>
 #include <QProcess>
 #include <gtest/gtest.h>
 
@@ -247,6 +254,66 @@ TEST(DueDemoTest, ToolAgreesWithTheEngineOnTheDemoPlant)
     EXPECT_EQ(process.exitCode(), 3);
     const QStringList lines = QString::fromUtf8(process.readAllStandardOutput()).split(QStringLiteral("\r\n"), Qt::SkipEmptyParts);
     EXPECT_EQ(lines.size() - 2, expected); // titles and the summary line
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(DueFileTest, HorizonIsKeptInTheSettingsAndChosenFromTheMenu)
+{
+    EXPECT_EQ(DueReminder::horizon(), DueRule::DefaultHorizon);
+    DueReminder reminder;
+    QMenu options;
+    QMenu* menu = reminder.addHorizonMenu(&options);
+    QStringList captions;
+    for (QAction* item : menu->actions())
+        if (!item->isSeparator())
+            captions << item->text() + (item->isChecked() ? "*" : "");
+    EXPECT_EQ(captions, QStringList({FormatText(Str::RemindDays, 30) + "*", FormatText(Str::RemindDays, 45),
+                                     FormatText(Str::RemindDays, 60), FormatText(Str::RemindDays, 90),
+                                     Text(Str::RemindOff)}));
+    menu->findChild<QAction*>("Remind60")->trigger();
+    EXPECT_EQ(DueReminder::horizon(), 60);
+    menu->findChild<QAction*>("Remind0")->trigger();
+    EXPECT_EQ(DueReminder::horizon(), DueRule::Off);
+
+    QFile ini(dir.file("Device.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    ini.write("[Options]\nRemindDays=banana\n");
+    ini.close();
+    EXPECT_EQ(DueReminder::horizon(), DueRule::DefaultHorizon);
+}
+
+TEST_F(DueFileTest, NoticeAtStartCountsAndOpensTheSchedule)
+{
+    SqlConnection db;
+    db.setDatabaseFile(file);
+    DueReminder reminder;
+    int opened = 0;
+    auto* notice = qobject_cast<TDueNotice*>(reminder.remindAtStart(db, nullptr, true, [&] { ++opened; }));
+    ASSERT_TRUE(notice);
+    EXPECT_FALSE(notice->isModal());
+    EXPECT_TRUE(notice->isVisible());
+    EXPECT_EQ(notice->text(), messageText(FormatText(Str::DueNoticeText, 1, 30, 2)));
+    QPointer<TDueNotice> watched(notice);
+    notice->findChild<QPushButton*>("btnShowDue")->click();
+    EXPECT_EQ(opened, 1);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(watched.isNull()); // closed and freed
+
+    auto* withoutSchedule = qobject_cast<TDueNotice*>(reminder.remindAtStart(db, nullptr, false, [] {}));
+    ASSERT_TRUE(withoutSchedule);
+    EXPECT_FALSE(withoutSchedule->findChild<QPushButton*>("btnShowDue")->isEnabled());
+    withoutSchedule->close();
+
+    DueReminder::setHorizon(DueRule::Off); // overdue services alone do not remind when reminders are off
+    EXPECT_EQ(reminder.remindAtStart(db, nullptr, true, [] {}), nullptr);
+    DueReminder::setHorizon(30);
+    db.execute("update NextRep set NextRep = :far;", {{"far", QDateTime(today.addYears(1), QTime(0, 0))}});
+    EXPECT_EQ(reminder.remindAtStart(db, nullptr, true, [] {}), nullptr);
+    db.execute("drop view nextrepview;"); // a database the counts cannot read does not stop the start
+    EXPECT_EQ(reminder.remindAtStart(db, nullptr, true, [] {}), nullptr);
 }
 
 } // namespace

@@ -363,6 +363,32 @@ TEST_F(FilterRowTest, ADateMeansTheWholeDay)
     EXPECT_EQ(form.dsMain()->recordCount(), 3);
 }
 
+// A command that narrows the list (the due services, say) goes through the same conditions as
+// typing: the cell shows them, and the user can change or clear them in the row.
+TEST_F(FilterRowTest, TheProgramSetsConditionsAUserCouldHaveTyped)
+{
+    connection().execute("insert into Pasport values (7, 'A-7', 'Манометр', 'Цех 1', 10, '2024-04-01 14:05:00')");
+    TPasportListForm form;
+    const int setDate = form.dsMain()->fieldIndex("SetDate");
+    EXPECT_TRUE(form.setFilterText("SetDate", ">= '01.04.2024' and <= '01.04.2024'"));
+    EXPECT_EQ(form.filterHeader()->filterText(setDate), ">= '01.04.2024' and <= '01.04.2024'");
+    EXPECT_EQ(form.dsMain()->recordCount(), 3);
+    EXPECT_TRUE(form.setFilterText("Name_DevType", "Манометр"));
+    const int both = form.dsMain()->recordCount();
+    EXPECT_LE(both, 3);
+
+    EXPECT_FALSE(form.setFilterText("SetDate", "< 'yesterday'"));
+    EXPECT_FALSE(form.filterHeader()->cellError(setDate).isEmpty());
+    EXPECT_EQ(form.dsMain()->recordCount(), both); // the previous condition stays
+    EXPECT_FALSE(form.setFilterText("NoSuchColumn", "1"));
+
+    form.clearFilterRow();
+    EXPECT_EQ(form.dsMain()->sql(), "select * from Pasport\rWHERE\r1=1");
+    EXPECT_EQ(form.dsMain()->recordCount(), 7);
+    EXPECT_TRUE(form.filterHeader()->filterText(setDate).isEmpty());
+    EXPECT_TRUE(form.filterHeader()->cellError(setDate).isEmpty());
+}
+
 TEST_F(FilterRowTest, AColumnTheTableDoesNotHaveGivesAnErrorAndAnEmptyList)
 {
     TPasportListForm form;
