@@ -1,0 +1,117 @@
+// The due services on the big plant: the list as instrel-due reads and writes it, and the counts of
+// the start-up reminder, each against SQLite's C API running the same statement on the same file in
+// the same run.
+#include "BenchSupport.h"
+
+#include "data/Clock.h"
+#include "data/Dataset.h"
+#include "data/DatasetModel.h"
+#include "data/SqlConnection.h"
+#include "data/SqlValue.h"
+#include "devices/rules/DueList.h"
+#include "devices/rules/DueRule.h"
+#include "tables/GridSnapshot.h"
+#include "tables/export/TextExporter.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <numeric>
+#include <sqlite3.h>
+
+namespace {
+
+bool failed = false;
+
+void fail(const QString& what)
+{
+    std::printf("FAIL: %s\n", qPrintable(what));
+    failed = true;
+}
+
+// The engine's own run of a statement with one date bound: every column of every row read.
+qint64 rawRead(sqlite3* db, const QByteArray& sql, const QList<QDate>& days, quint64* checksum)
+{
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &stmt, nullptr) != SQLITE_OK) {
+        fail(QStringLiteral("raw statement: ") + QString::fromUtf8(sqlite3_errmsg(db)));
+        return 0;
+    }
+    for (int i = 0; i < days.size(); ++i) {
+        const QByteArray day = SqlValue::dateText(days[i]).toUtf8();
+        sqlite3_bind_text(stmt, i + 1, day.constData(), int(day.size()), SQLITE_TRANSIENT);
+    }
+    qint64 rows = 0;
+    const int columns = sqlite3_column_count(stmt);
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        ++rows;
+        for (int c = 0; c < columns; ++c) {
+            const unsigned char* text = sqlite3_column_text(stmt, c);
+            *checksum += text ? text[0] + quint64(sqlite3_column_bytes(stmt, c)) : 0;
+        }
+    }
+    sqlite3_finalize(stmt);
+    return rows;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QString file = bench::bigPlant();
+    const QDate today = Clock::today();
+    const int horizon = DueRule::DefaultHorizon;
+    const int runs = 5;
+
+    SqlConnection connection;
+    connection.setDatabaseFile(file);
+    connection.open();
+    sqlite3* raw = nullptr;
+    if (sqlite3_open_v2(QFile::encodeName(file).constData(), &raw, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+        std::printf("FAIL: the raw side cannot open %s\n", qPrintable(file));
+        return 1;
+    }
+    const QDate limit = DueRule::dueLimit(today, horizon);
+    quint64 checksum = 0;
+
+    // The list: read, laid out as the schedule's columns and written as text, as instrel-due does.
+    const QByteArray listSql = connection.translate(DueList::listStatement()).toUtf8();
+    qint64 rawRows = rawRead(raw, listSql, {limit}, &checksum); // warms the cache for both sides
+    qint64 ourRows = 0;
+    qint64 written = 0;
+    const double ours = bench::medianMs(runs, [&] {
+        const auto dataset = DueList(connection, today, horizon).open();
+        DatasetModel model(dataset.get());
+        std::vector<int> columns(size_t(model.columnCount()));
+        std::iota(columns.begin(), columns.end(), 0);
+        std::vector<int> rows(size_t(model.rowCount()));
+        std::iota(rows.begin(), rows.end(), 0);
+        QByteArray text;
+        QBuffer buffer(&text);
+        buffer.open(QIODevice::WriteOnly);
+        if (!TextExporter().write(GridSnapshot(&model, std::move(columns), std::move(rows)), buffer))
+            fail(QStringLiteral("the list was not written"));
+        ourRows = dataset->recordCount();
+        written = text.size();
+    });
+    const double rawMs = bench::medianMs(runs, [&] { rawRows = rawRead(raw, listSql, {limit}, &checksum); });
+    std::printf("due within %d days of %s: %lld services (raw %lld), %lld bytes of text\n", horizon,
+                qPrintable(today.toString(Qt::ISODate)), (long long)ourRows, (long long)rawRows, (long long)written);
+    if (ourRows != rawRows || ourRows == 0 || written == 0)
+        fail(QStringLiteral("the list and the engine disagree, or nothing is due on the big plant"));
+    bench::report("due list, read and written as text", ours, rawMs, 1.5);
+
+    // The counts behind the start-up notice.
+    const QByteArray countSql = connection.translate(DueList::countStatement()).toUtf8();
+    DueList::Counts counts;
+    const double oursCount = bench::medianMs(runs, [&] { counts = DueList(connection, today, horizon).count(); });
+    const double rawCount = bench::medianMs(runs, [&] { rawRead(raw, countSql, {today, limit}, &checksum); });
+    std::printf("overdue %lld, due soon %lld\n", (long long)counts.overdue, (long long)counts.dueSoon);
+    if (counts.overdue + counts.dueSoon != ourRows)
+        fail(QStringLiteral("the counts do not add up to the list"));
+    bench::report("start-up counts", oursCount, rawCount, 1.5);
+
+    sqlite3_close(raw);
+    std::printf("checksum %llu\n", (unsigned long long)checksum);
+    return failed ? 1 : 0;
+}
