@@ -114,7 +114,7 @@ TEST(InstallTest, InstallsProgramToolHelpSkinsDesktopEntryAndIcon)
     install.start(INSTREL_CMAKE_COMMAND, {"--install", INSTREL_BINARY_DIR, "--prefix", prefix.path()});
     ASSERT_TRUE(install.waitForFinished(120000));
     ASSERT_EQ(install.exitCode(), 0) << install.readAllStandardError().toStdString();
-    for (const char* file : {"bin/instrel", "bin/instrel-initdb", "share/instrel/help/index.html",
+    for (const char* file : {"bin/instrel", "bin/instrel-initdb", "bin/instrel-due", "share/instrel/help/index.html",
                              "share/instrel/skins/Neutral.qss", "share/instrel/skins/Dark.qss",
                              "share/applications/instrel.desktop", "share/icons/hicolor/scalable/apps/instrel.svg"})
         EXPECT_TRUE(QFileInfo::exists(prefix.file(file))) << file;
