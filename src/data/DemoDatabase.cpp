@@ -125,6 +125,8 @@ void writeDeviceEdgeCases(SqlConnection& db, const PlantCatalogue& c)
     };
     rename(QStringLiteral("ЩИТ-12"), 10);
     rename(QStringLiteral("щит-12"), 11);
+}
+
 // The labour reports' choices: a seventh staff category, so that the categories are chosen, and a
 // crew doing six services, so that the services are chosen. The water crew also adjusts and
 // calibrates its vacuum gauges and verifies them itself; the new youngest grade does that work.
