@@ -47,7 +47,8 @@
 namespace {
 
 // Words a Russian user reads as they stand.
-const QStringList kNames = {"SQL", "Instrel", "Excel", "RTF", "HTML", "PDF", "CSV", "STOP"};
+// "ID" labels a device's number in the database and reads the same in both languages.
+const QStringList kNames = {"SQL", "Instrel", "Excel", "RTF", "HTML", "PDF", "CSV", "STOP", "ID"};
 
 QString plain(const QString& text)
 {

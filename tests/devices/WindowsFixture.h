@@ -3,9 +3,11 @@
 #include "DevicesFixture.h"
 
 #include "app/Application.h"
+#include "app/DueReminder.h"
 #include "app/MainFrm.h"
 #include "app/WindowRegistry.h"
 #include "data/Dataset.h"
+#include "devices/rules/DueRule.h"
 #include "tables/BaseFrm.h"
 
 #include <QAction>
@@ -23,6 +25,8 @@ protected:
         DevicesFixture::SetUp();
         plant();
         registerProgramWindows();
+        // The start-up reminder of due services would take the focus from the windows under test.
+        DueReminder::setHorizon(DueRule::Off);
         main = std::make_unique<TMainForm>();
         main->resize(1280, 800);
         main->show();
