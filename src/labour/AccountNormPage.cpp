@@ -7,6 +7,7 @@
 #include "labour/ListCombos.h"
 #include "labour/rules/NormStateCount.h"
 #include "tables/CellEditorDelegate.h"
+#include "tables/EnterToNextCell.h"
 #include "tables/FieldBinder.h"
 #include "text/StrList.h"
 
@@ -113,6 +114,7 @@ void TAccountForm::buildNormPage()
     cellEditors(m_gridNormState)
         ->setLookupColumns(QStringLiteral("Cathegory"), {{QStringLiteral("Cathegory"), Text(Str::AccountColCategory)},
                                                          {QStringLiteral("Name_Cathegory"), Text(Str::AccountColCategoryName)}});
+    EnterToNextCell::install(m_gridNormState);
     m_normSplitter->addWidget(m_gridNormState);
     m_normSplitter->setStretchFactor(1, 1);
     layout->addWidget(m_normSplitter, 1);

@@ -110,6 +110,42 @@ TEST_F(AccountGridsTest, NormGridTakesAFigure)
     EXPECT_DOUBLE_EQ(number(QStringLiteral("select ExtPlanPC from NormState where ICrew = %1").arg(crew1)), 12.5);
 }
 
+TEST_F(AccountGridsTest, EnterInTheNormGridMovesToTheNextCell)
+{
+    for (qint64 grade : {grade4, grade5})
+        run(QStringLiteral("insert into NormState (ICrew, ICathegory, PlanHour) values (%1, %2, 100)").arg(crew1).arg(grade));
+    openPage(2);
+    chooseCrew("editCrewDep3", crew1);
+    Dataset* norms = ds("dsNormState");
+    ASSERT_EQ(norms->recordCount(), 2);
+    QTableView* view = grid("DBGridEh1");
+    const auto at = [&] { return std::pair(view->currentIndex().row(), view->currentIndex().column()); };
+
+    // A figure confirmed with Enter is stored and the next cell is current, not being edited.
+    norms->first();
+    typeInto("DBGridEh1", "ExtPlanPC", "12,5");
+    EXPECT_EQ(at(), std::pair(0, norms->fieldIndex("ExtPlan")));
+    EXPECT_EQ(QApplication::focusWidget(), view);
+    EXPECT_DOUBLE_EQ(norms->value("ExtPlanPC").toDouble(), 12.5);
+
+    // From the last cell of a row to the first of the next, hidden columns passed over; the last
+    // cell of the last row stays where it is.
+    view->setFocus();
+    view->setCurrentIndex(view->model()->index(0, norms->fieldIndex("Required")));
+    QTest::keyClick(view, Qt::Key_Return);
+    EXPECT_EQ(at(), std::pair(1, norms->fieldIndex("Cathegory")));
+    EXPECT_EQ(norms->recNo(), 2);
+    view->setCurrentIndex(view->model()->index(1, norms->fieldIndex("Required")));
+    QTest::keyClick(view, Qt::Key_Enter, Qt::KeypadModifier);
+    EXPECT_EQ(at(), std::pair(1, norms->fieldIndex("Required")));
+    EXPECT_EQ(norms->recordCount(), 2);
+    chooseCrew("editCrewDep3", crew2);
+    EXPECT_DOUBLE_EQ(number(QStringLiteral("select ExtPlanPC from NormState where ICrew = %1 and ICathegory = %2")
+                                .arg(crew1)
+                                .arg(grade4)),
+                     12.5);
+}
+
 TEST_F(AccountGridsTest, CrewPageListEditorsChooseFromTheirListAndJumpToIt)
 {
     const qint64 day = insert("insert into WorkDayLenth (Name_WorkDayLenth, Lenth) values ('8 ч', 8)");
