@@ -13,6 +13,7 @@
 #include "support/TempDir.h"
 #include "support/TestDatabase.h"
 #include "tables/FilterHeader.h"
+#include "text/StrList.h"
 #include "tables/GridPrinter.h"
 
 #include <QAbstractButton>
@@ -197,6 +198,23 @@ TEST_F(ReportFormTest, ThePivotCountsWhatTheListShows)
     EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join("\n").toStdString();
     EXPECT_EQ(pivotTotal(form), 0);
     swap(form);
+}
+
+TEST_F(ReportFormTest, APivotThatCannotBeReadSaysSoAndGoesBackToTheList)
+{
+    TReportForm* form = open();
+    go(form, "2025");
+    ASSERT_GT(form->dsMain()->recordCount(), 0);
+    // A view that lost its columns, as in a file changed by hand: the list still reads it.
+    dm->ADOConnection()->execute("drop view YearReportView;");
+    dm->ADOConnection()->execute("create view YearReportView as select * from YearReport;");
+    swap(form);
+    EXPECT_FALSE(form->isFormView());
+    EXPECT_EQ(messages.texts(), QStringList{Text(Str::PlanChooseGroupRow)});
+    ASSERT_FALSE(messages.shown().isEmpty());
+    EXPECT_EQ(messages.shown().first().kind, MessageService::Kind::Error);
+    EXPECT_FALSE(form->c1()->isActive());
+    EXPECT_EQ(form->pivotModel()->rowCount(), 0);
 }
 
 TEST_F(ReportFormTest, ChartPrintIsOnePageWithItsTextsAndClosingEmptiesThePlan)

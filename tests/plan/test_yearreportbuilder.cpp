@@ -166,6 +166,8 @@ TEST_F(YearReportBuilderTest, ChildGeneratesUntilKilled)
     // Work on the parent's file, not this fixture's own.
     dm.reset();
     QDir::setCurrent(qEnvironmentVariable("INSTREL_PLAN_CHILD"));
+    // This process is killed, so its own folder would outlive it.
+    QDir(dir.path()).removeRecursively();
     dm = std::make_unique<TDM>();
     YearReportBuilder builder(*connection());
     builder.setProgress([](int done, int) {
