@@ -33,6 +33,13 @@ void DueReminder::setHorizon(int days)
 {
     FormSettings settings(kSection);
     settings.setValue(kKey, DueRule::validHorizon(days));
+    emit changes().horizonChanged(DueRule::validHorizon(days));
+}
+
+DueReminder& DueReminder::changes()
+{
+    static DueReminder notifier;
+    return notifier;
 }
 
 QMenu* DueReminder::addHorizonMenu(QMenu* options)

@@ -19,6 +19,13 @@ public:
     // when nothing (or nothing sensible) is stored.
     static int horizon();
     static void setHorizon(int days);
+    // Tells windows that mark due services when the user chooses another horizon.
+    static DueReminder& changes();
+
+signals:
+    void horizonChanged(int days);
+
+public:
 
     // Adds the submenu of horizons to `options`, the stored one checked.
     QMenu* addHorizonMenu(QMenu* options);

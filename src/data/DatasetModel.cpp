@@ -82,9 +82,28 @@ QVariant DatasetModel::data(const QModelIndex& index, int role) const
         const bool number = type == QMetaType::Int || type == QMetaType::LongLong || type == QMetaType::Double;
         return QVariant::fromValue(Qt::AlignVCenter | (number ? Qt::AlignRight : Qt::AlignLeft));
     }
+    case Qt::BackgroundRole:
+    case Qt::ForegroundRole:
+    case Qt::FontRole:
+    case Qt::DecorationRole:
+    case Qt::ToolTipRole:
+        return m_cellStyle ? m_cellStyle(index.row(), index.column(), role) : QVariant();
     default:
         return {};
     }
+}
+
+void DatasetModel::setCellStyle(CellStyle style)
+{
+    m_cellStyle = std::move(style);
+    restyle();
+}
+
+void DatasetModel::restyle()
+{
+    if (m_rows > 0 && m_columns > 0)
+        emit dataChanged(index(0, 0), index(m_rows - 1, m_columns - 1),
+                         {Qt::BackgroundRole, Qt::ForegroundRole, Qt::FontRole, Qt::DecorationRole, Qt::ToolTipRole});
 }
 
 QVariant DatasetModel::headerData(int section, Qt::Orientation orientation, int role) const

@@ -2,6 +2,7 @@
 
 #include <QAbstractTableModel>
 #include <QPointer>
+#include <functional>
 
 class Dataset;
 
@@ -22,11 +23,20 @@ public:
     // Field labels or visibility changed: views re-read the titles.
     void refreshHeaders();
 
+    // How a cell looks beyond its text (background, foreground, font, decoration, tip): asked for
+    // those roles while the view paints, so it must decide from values the dataset already holds.
+    // An invalid QVariant leaves the view's own look. Empty: no styling.
+    using CellStyle = std::function<QVariant(int row, int column, int role)>;
+    void setCellStyle(CellStyle style);
+    // The style's outcome changed for every row (a new colour, a new day): views repaint.
+    void restyle();
+
 private:
     void resetRows();
     void resetAll();
 
     QPointer<Dataset> m_dataset;
+    CellStyle m_cellStyle;
     int m_rows = 0;
     int m_columns = 0;
 };

@@ -9,6 +9,8 @@
 #include "data/MessageService.h"
 #include "data/WaitCursor.h"
 #include "devices/DeviceLogPage.h"
+#include "devices/DueLegend.h"
+#include "devices/DueMarks.h"
 #include "devices/TypeFrm.h"
 #include "devices/rules/DeviceRecordRules.h"
 #include "devices/rules/ServiceDates.h"
@@ -421,6 +423,9 @@ QWidget* TDeviceForm::createInformationPage()
                                         {QStringLiteral("Name_Crew"), caption(Str::ColCrew)},
                                         {QStringLiteral("Name_Reps"), caption(Str::ColFullServiceName)},
                                         {QStringLiteral("Short_Reps"), caption(Str::ColShortServiceName)}});
+    auto* legend = new DueLegend(this);
+    addStatusWidget(legend);
+    DueMarks::attach(m_gridService, QStringLiteral("NextRep"), legend);
     layout->addWidget(m_gridService, 7, 0, 1, 4);
     layout->setRowStretch(7, 1);
 

@@ -1104,6 +1104,11 @@ void TBaseForm::updateStatusBar()
 
 Dataset* TBaseForm::navigationDataset() const { return m_navigationDataset ? m_navigationDataset.data() : m_dsMain; }
 
+void TBaseForm::addStatusWidget(QWidget* widget)
+{
+    m_statusBar->addPermanentWidget(widget);
+}
+
 void TBaseForm::setNavigationDataset(Dataset* dataset) { m_navigationDataset = dataset; }
 
 QString TBaseForm::statusText() const { return m_statusLabel->text(); }

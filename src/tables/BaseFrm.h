@@ -62,7 +62,8 @@ class QTreeWidgetItem;
 //   place `tag` (up to 20), bindButton() lets a base button serve another action. Each of them lays
 //   the box out anew on the next idle step.
 // - setNavigationDataset(): First, Prior, Next, Last and the status bar follow another dataset (a
-//   page's list); nullptr gives them back to dsMain.
+//   page's list); nullptr gives them back to dsMain. addStatusWidget() keeps a window's own widget
+//   (a legend) at the right end of the status bar.
 // - FormActivate() runs each time the window becomes the active child window: the base re-queries
 //   dsMain keeping the row number and lays the buttons out again. An override calls the base first.
 // - Find (the window's and the main window's) searches the grid that has the focus, a page's grid
@@ -176,6 +177,8 @@ protected:
     void bindButton(const QString& buttonName, const QString& actionName);
     QAbstractButton* button(const QString& buttonName) const;
     void setNavigationDataset(Dataset* dataset);
+    // A widget kept at the right end of the status bar (a legend, an indicator); the window owns it.
+    void addStatusWidget(QWidget* widget);
     void ArrangeButtons();
     void setPageHandlers(QWidget* page, Handler onShow, Handler onHide);
     void ReopenPage();

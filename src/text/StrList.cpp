@@ -661,6 +661,10 @@ constexpr Entry entries[] = {
     {Str::DueNoticeText, u"Overdue services: %d.\rDue within %d days: %d.",
      u"Просрочено обслуживаний: %d.\rВ ближайшие %d дн.: %d."},
     {Str::DueNoticeShow, u"Show them", u"Показать"},
+    {Str::DueLegendOverdue, u"Overdue", u"Просрочено"},
+    {Str::DueLegendDueSoon, u"Due within %d days", u"Срок в ближайшие %d дн."},
+    {Str::DueLegendHint, u"Rows are marked by their next date; the horizon is set under Options",
+     u"Строки отмечены по дате следующего обслуживания; срок напоминания задаётся в меню Настройка"},
 
 
     // Database files the program cannot use, and statements it will not send

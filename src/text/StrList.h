@@ -551,6 +551,10 @@ enum class Str : int {
     DueNoticeCaption,
     DueNoticeText, // overdue, days, due soon
     DueNoticeShow,
+    // The legend of the due marks in a window's status bar
+    DueLegendOverdue,
+    DueLegendDueSoon, // days
+    DueLegendHint,
 
     // Database files the program cannot use, and statements it will not send (the program's own messages)
     FileInUse,          // %s path
