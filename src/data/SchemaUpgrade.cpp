@@ -12,7 +12,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <sqlite3.h>
 
 #ifndef INSTREL_PRODUCT_VERSION
 #error "INSTREL_PRODUCT_VERSION must be defined by the build"
@@ -448,8 +447,7 @@ void SchemaUpgrade::foldWriteAheadLog()
     // Everything committed must be in the main file before it is copied (a write-ahead log, if the
     // file uses one, is folded in first; for other files this does nothing). Done before the write
     // lock is taken, as the engine folds nothing while a transaction is open.
-    if (sqlite3* db = m_connection.handle())
-        sqlite3_wal_checkpoint_v2(db, nullptr, SQLITE_CHECKPOINT_TRUNCATE, nullptr, nullptr);
+    m_connection.flushCommitted();
 }
 
 bool SchemaUpgrade::makeBackup()

@@ -3,9 +3,10 @@
 #include <QString>
 #include <QStringList>
 #include <QVariantList>
+#include <memory>
 
 class SqlConnection;
-struct sqlite3_stmt;
+class SqlPreparedStatement;
 
 // One of the program's statements prepared once and run for many rows (the yearly plan's inserts,
 // batches): translated once and shown in the SQL monitor once, not per row. Values go through the
@@ -19,15 +20,12 @@ public:
     SqlCommand& operator=(const SqlCommand&) = delete;
 
     // The parameters as spelled in the statement, in order of first appearance.
-    const QStringList& paramNames() const { return m_names; }
+    const QStringList& paramNames() const;
     // Runs once with `values` for paramNames() in their order (missing ones are NULL); returns the
     // number of rows changed. Throws DatabaseError with the engine's text.
     int run(const QVariantList& values);
 
 private:
     SqlConnection& m_connection;
-    QString m_sent;
-    sqlite3_stmt* m_stmt = nullptr;
-    QStringList m_names;
-    QList<int> m_slotOfIndex; // for each engine parameter index - 1, its place in m_names
+    std::unique_ptr<SqlPreparedStatement> m_statement;
 };

@@ -1,105 +1,14 @@
 #include "data/SqlConnection.h"
 
-#include "data/DatabaseFileError.h"
-#include "data/JetDialect.h"
 #include "data/ResultSet.h"
 #include "data/SqlValue.h"
-#include "text/StrList.h"
+#include "data/SqliteEngine.h"
 
-#include <QDir>
-#include <QFile>
-#include <QFileInfo>
-#include <QSqlDatabase>
-#include <QSqlDriver>
-#include <QSqlError>
-#include <QUrl>
-#include <QUuid>
-#include <sqlite3.h>
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
+#include <QDateTime>
 
-namespace {
-
-const char* const kDriver = "QSQLITE";
-
-QString howToCreate(const QString& path)
+SqlConnection::SqlConnection(QObject* parent)
+    : QObject(parent), m_fileName(QStringLiteral("Device.db")), m_engine(std::make_unique<SqliteEngine>(m_fileName))
 {
-    QFileInfo info(path);
-    QString text = QStringLiteral("Создайте базу данных командой «instrel-initdb --demo %1» (демонстрационная) "
-                                  "или «instrel-initdb --empty %1» (пустая).")
-                       .arg(info.fileName());
-    // The tool never overwrites a file: one that is in the way has to go first.
-    if (info.exists())
-        text = QStringLiteral("Переместите файл «%1» в другой каталог или переименуйте его, затем ").arg(info.fileName()) +
-               text.left(1).toLower() + text.mid(1);
-    if (QFileInfo::exists(info.dir().filePath(QStringLiteral("Device.mdb"))))
-        text += QStringLiteral("\nФайл Device.mdb в этом каталоге — база данных старого формата; "
-                               "программа не открывает его напрямую.");
-    return text;
-}
-
-QString whereText(const QString& path)
-{
-    QFileInfo info(path);
-    return QStringLiteral("Файл «%1» в каталоге «%2»").arg(info.fileName(), QDir::toNativeSeparators(info.absolutePath()));
-}
-
-bool looksLikeSqliteFile(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return true; // let the engine report why it cannot be read
-    const QByteArray header = file.read(16);
-    return header == QByteArray("SQLite format 3\0", 16);
-}
-
-// Binds parameters by name, ignoring letter case (the program's texts spell names as they like).
-void bindParams(sqlite3_stmt* stmt, const SqlParams& a, const SqlParams& b)
-{
-    const int count = sqlite3_bind_parameter_count(stmt);
-    for (int i = 1; i <= count; ++i) {
-        const char* raw = sqlite3_bind_parameter_name(stmt, i);
-        if (!raw)
-            continue;
-        const QString name = QString::fromUtf8(raw + 1);
-        const SqlParam* found = nullptr;
-        for (const SqlParams* list : {&a, &b})
-            for (const SqlParam& p : *list)
-                if (!found && p.name.compare(name, Qt::CaseInsensitive) == 0)
-                    found = &p;
-        if (!found)
-            continue; // unbound parameters are NULL
-        SqlConnection::bindValue(stmt, i, found->value);
-    }
-}
-
-// The rows of a query are large and short-lived: a window re-reads its 100,000 devices each time it
-// is activated. By default the C library hands such blocks back to the system when they are freed,
-// and the next read then pays a page fault for every 4 KB it writes, which costs more than the
-// engine's own work on the rows. Freed memory is kept in the process for the next read instead.
-void keepFreedMemoryForTheNextRead()
-{
-#ifdef __GLIBC__
-    static const bool done = [] {
-        mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
-        mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
-        return true;
-    }();
-    Q_UNUSED(done);
-#endif
-}
-
-struct Statement {
-    sqlite3_stmt* stmt = nullptr;
-    ~Statement() { sqlite3_finalize(stmt); }
-};
-
-} // namespace
-
-SqlConnection::SqlConnection(QObject* parent) : QObject(parent), m_fileName(QStringLiteral("Device.db"))
-{
-    m_qtConnectionName = QStringLiteral("instrel-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
 }
 
 SqlConnection::~SqlConnection() { close(); }
@@ -108,88 +17,22 @@ void SqlConnection::setDatabaseFile(const QString& fileName)
 {
     close();
     m_fileName = fileName;
+    m_engine = std::make_unique<SqliteEngine>(fileName);
 }
 
-bool SqlConnection::isOpen() const { return m_db != nullptr; }
+bool SqlConnection::isOpen() const { return m_engine->isOpen(); }
 
-QString SqlConnection::resolvedPath() const { return QFileInfo(m_fileName).absoluteFilePath(); }
+void SqlConnection::open() { m_engine->open(); }
 
-void SqlConnection::open()
-{
-    if (m_db)
-        return;
-    keepFreedMemoryForTheNextRead();
-    const QString path = resolvedPath();
-    QFileInfo info(path);
-    if (!info.exists())
-        throw DatabaseError(QStringLiteral("%1 не найден: база данных не открыта.\n%2")
-                                .arg(whereText(path), howToCreate(path)));
-    if (!info.isFile() || !looksLikeSqliteFile(path))
-        throw DatabaseError(FormatText(Str::FileNotDatabase, QDir::toNativeSeparators(path)) + QLatin1Char('\n') +
-                            howToCreate(path));
-    if (!QSqlDatabase::isDriverAvailable(QString::fromLatin1(kDriver)))
-        throw DatabaseError(QStringLiteral("Драйвер SQLite для Qt не установлен (пакет libqt6sql6-sqlite)."));
-
-    QSqlDatabase db = QSqlDatabase::addDatabase(QString::fromLatin1(kDriver), m_qtConnectionName);
-    // mode=rw: the engine must never create the file, whatever happens between the check and here.
-    db.setConnectOptions(QStringLiteral("QSQLITE_OPEN_URI;QSQLITE_BUSY_TIMEOUT=5000"));
-    db.setDatabaseName(QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded) + QStringLiteral("?mode=rw"));
-    if (!db.open()) {
-        const QString reason = db.lastError().driverText() + QLatin1Char(' ') + db.lastError().databaseText();
-        db = QSqlDatabase();
-        QSqlDatabase::removeDatabase(m_qtConnectionName);
-        throw DatabaseError(QStringLiteral("%1 не удалось открыть: %2").arg(whereText(path), reason.trimmed()));
-    }
-    m_db = *static_cast<sqlite3* const*>(db.driver()->handle().constData());
-    SqliteExtensions::registerAll(m_db);
-    // A file with the right header can still be damaged, or held by another program: read its
-    // catalogue before trusting it, and say which of the two it is.
-    char* error = nullptr;
-    if (sqlite3_exec(m_db, "select count(*) from sqlite_master", nullptr, nullptr, &error) != SQLITE_OK) {
-        const QString reason = QString::fromUtf8(error ? error : "");
-        const int code = sqlite3_extended_errcode(m_db);
-        sqlite3_free(error);
-        db = QSqlDatabase(); // the last handle, so that close() can remove the connection
-        close();
-        if (DatabaseFileError::causeOf(code) == DatabaseFileError::Cause::InUse)
-            throw DatabaseError(DatabaseFileError::text(DatabaseFileError::Cause::InUse, path), {}, code);
-        throw DatabaseError(FormatText(Str::FileNotDatabase, QDir::toNativeSeparators(path)) + QLatin1Char(' ') + reason +
-                                QLatin1Char('\n') + DatabaseFileError::restoreAdvice(path),
-                            {}, code);
-    }
-}
-
-void SqlConnection::close()
-{
-    if (!m_db && !QSqlDatabase::contains(m_qtConnectionName))
-        return;
-    m_db = nullptr;
-    {
-        QSqlDatabase db = QSqlDatabase::database(m_qtConnectionName, false);
-        db.close();
-    }
-    QSqlDatabase::removeDatabase(m_qtConnectionName);
-}
+void SqlConnection::close() { m_engine->close(); }
 
 SqlConnection::TableInfo SqlConnection::tableInfo(const QString& table)
 {
     open();
-    TableInfo info;
-    sqlite3_stmt* stmt = nullptr;
-    const QByteArray sql = "PRAGMA table_info(" + SqlValue::quoted(table).toUtf8() + ")";
-    if (sqlite3_prepare_v2(m_db, sql.constData(), -1, &stmt, nullptr) == SQLITE_OK) {
-        while (sqlite3_step(stmt) == SQLITE_ROW) {
-            const QString name = QString::fromUtf8(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1)));
-            info.columns.append(name);
-            if (sqlite3_column_int(stmt, 5) == 1)
-                info.primaryKey = name;
-        }
-    }
-    sqlite3_finalize(stmt);
-    return info;
+    return m_engine->tableInfo(table);
 }
 
-QString SqlConnection::translate(const QString& statement) const { return JetDialect::toSqlite(statement); }
+QString SqlConnection::translate(const QString& statement) const { return m_engine->translate(statement); }
 
 QString SqlConnection::monitorText(const QVariant& value)
 {
@@ -223,37 +66,13 @@ void SqlConnection::report(const QString& sent, const SqlParams& datasetParams, 
     emit willExecute(lines);
 }
 
-namespace {
-sqlite3_stmt* prepare(sqlite3* db, const QString& sent)
-{
-    const QByteArray utf8 = sent.toUtf8();
-    sqlite3_stmt* stmt = nullptr;
-    if (sqlite3_prepare_v2(db, utf8.constData(), int(utf8.size()) + 1, &stmt, nullptr) != SQLITE_OK) {
-        sqlite3_finalize(stmt);
-        throw DatabaseError(QString::fromUtf8(sqlite3_errmsg(db)), sent, sqlite3_extended_errcode(db));
-    }
-    if (!stmt) // only blanks or a lone ";"
-        throw DatabaseError(QStringLiteral("Пустой запрос."), sent);
-    return stmt;
-}
-} // namespace
-
 std::unique_ptr<ResultSet> SqlConnection::select(const QString& statement, const SqlParams& datasetParams,
                                                  const SqlParams& commandParams)
 {
     open();
     const QString sent = translate(statement);
     report(sent, datasetParams, commandParams);
-    Statement s{prepare(m_db, sent)};
-    bindParams(s.stmt, datasetParams, commandParams);
-    auto rows = std::make_unique<ResultSet>();
-    rows->defineColumns(s.stmt);
-    int rc;
-    while ((rc = sqlite3_step(s.stmt)) == SQLITE_ROW)
-        rows->appendFromStatement(s.stmt);
-    if (rc != SQLITE_DONE)
-        throw DatabaseError(QString::fromUtf8(sqlite3_errmsg(m_db)), sent, sqlite3_extended_errcode(m_db));
-    return rows;
+    return m_engine->select(sent, datasetParams, commandParams);
 }
 
 int SqlConnection::execute(const QString& statement, const SqlParams& params)
@@ -261,14 +80,7 @@ int SqlConnection::execute(const QString& statement, const SqlParams& params)
     open();
     const QString sent = translate(statement);
     report(sent, {}, params);
-    Statement s{prepare(m_db, sent)};
-    bindParams(s.stmt, params, {});
-    int rc;
-    while ((rc = sqlite3_step(s.stmt)) == SQLITE_ROW) {
-    }
-    if (rc != SQLITE_DONE)
-        throw DatabaseError(QString::fromUtf8(sqlite3_errmsg(m_db)), sent, sqlite3_extended_errcode(m_db));
-    return sqlite3_changes(m_db);
+    return m_engine->execute(sent, params);
 }
 
 QVariant SqlConnection::scalar(const QString& statement, const SqlParams& params)
@@ -279,46 +91,21 @@ QVariant SqlConnection::scalar(const QString& statement, const SqlParams& params
     return rows->value(0, 0);
 }
 
-void SqlConnection::bindValue(sqlite3_stmt* stmt, int index, const QVariant& given)
-{
-    const QVariant value = SqlValue::toStorage(given);
-    if (value.isNull()) {
-        sqlite3_bind_null(stmt, index);
-        return;
-    }
-    switch (value.typeId()) {
-    case QMetaType::Int:
-    case QMetaType::UInt:
-    case QMetaType::LongLong:
-    case QMetaType::ULongLong:
-    case QMetaType::Bool:
-    case QMetaType::Short:
-    case QMetaType::UShort:
-        sqlite3_bind_int64(stmt, index, value.toLongLong());
-        break;
-    case QMetaType::Double:
-    case QMetaType::Float:
-        sqlite3_bind_double(stmt, index, value.toDouble());
-        break;
-    case QMetaType::QByteArray: {
-        const QByteArray bytes = value.toByteArray();
-        sqlite3_bind_blob(stmt, index, bytes.constData(), int(bytes.size()), SQLITE_TRANSIENT);
-        break;
-    }
-    default: {
-        const QByteArray utf8 = value.toString().toUtf8();
-        sqlite3_bind_text(stmt, index, utf8.constData(), int(utf8.size()), SQLITE_TRANSIENT);
-    }
-    }
-}
-
-qint64 SqlConnection::lastInsertId() const { return m_db ? sqlite3_last_insert_rowid(m_db) : 0; }
+qint64 SqlConnection::lastInsertId() const { return m_engine->lastInsertId(); }
 
 void SqlConnection::begin() { execute(QStringLiteral("BEGIN")); }
-void SqlConnection::beginWrite() { execute(QStringLiteral("BEGIN IMMEDIATE")); }
+void SqlConnection::beginWrite() { execute(m_engine->beginWriteStatement()); }
 void SqlConnection::commit() { execute(QStringLiteral("COMMIT")); }
 void SqlConnection::rollback()
 {
-    if (m_db && !sqlite3_get_autocommit(m_db))
+    if (inTransaction())
         execute(QStringLiteral("ROLLBACK"));
+}
+
+bool SqlConnection::inTransaction() const { return m_engine->isOpen() && m_engine->inTransaction(); }
+
+void SqlConnection::flushCommitted()
+{
+    if (m_engine->isOpen())
+        m_engine->flushCommitted();
 }

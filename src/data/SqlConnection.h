@@ -1,6 +1,7 @@
 #pragma once
 
 #include "data/DatabaseError.h"
+#include "data/SqlEngine.h"
 
 #include <QList>
 #include <QObject>
@@ -10,24 +11,17 @@
 
 class ResultSet;
 struct sqlite3;
-struct sqlite3_stmt;
-
-// A named value bound to a statement. `name` is spelled as in the statement text, without the colon.
-struct SqlParam {
-    QString name;
-    QVariant value;
-};
-using SqlParams = QList<SqlParam>;
 
 // The one connection of the program. Statements are given in the Jet dialect the program's code is
 // written in; the connection translates them for the engine, reports each one (as sent) through
 // `willExecute` before it runs, and throws DatabaseError with the engine's text on failure.
 //
-// The embedded engine is SQLite. The connection never creates a database file: opening a missing
-// file fails with a message that names the file and says how to create one; an existing file that
-// is not a database, is damaged or is held by another program fails with a message naming that cause
-// (and never with advice to create a file that is there). The engine's result code travels with
-// every DatabaseError, so callers can tell those causes apart later too.
+// The engine sits behind SqlEngine; the embedded one, a SQLite file (SqliteEngine), is the default.
+// The connection never creates a database file: opening a missing file fails with a message that
+// names the file and says how to create one; an existing file that is not a database, is damaged or
+// is held by another program fails with a message naming that cause (and never with advice to create
+// a file that is there). The engine's result code travels with every DatabaseError, so callers can
+// tell those causes apart later too.
 class SqlConnection : public QObject {
     Q_OBJECT
 public:
@@ -63,27 +57,27 @@ public:
     void beginWrite();
     void commit();
     void rollback();
+    // Whether a transaction is open (also one the engine began or ended by itself).
+    bool inTransaction() const;
+    // Makes everything committed part of a copy of the database (see SqlEngine::flushCommitted).
+    void flushCommitted();
 
     // The columns of a table (or view) as the catalogue lists them, and its primary key column (empty
     // for a view or a table without one). Reading the catalogue is not one of the program's
     // statements, so it does not reach the monitor.
-    struct TableInfo {
-        QStringList columns;
-        QString primaryKey;
-    };
+    using TableInfo = SqlTableInfo;
     TableInfo tableInfo(const QString& table);
 
     // The statement as it is sent to the engine.
     QString translate(const QString& statement) const;
 
-    // Raw engine handle, for registering functions and for benchmarks; nullptr while closed.
-    sqlite3* handle() const { return m_db; }
+    // The embedded engine's raw handle, for registering functions, generators and benchmarks;
+    // nullptr while closed and for any other engine.
+    sqlite3* handle() const { return m_engine->sqliteHandle(); }
 
     // Text of a value the way the monitor shows it: "Null" for null, dates and numbers in the
     // program's format.
     static QString monitorText(const QVariant& value);
-    // A value in the storage form (SqlValue) bound at `index` (from 1) of a prepared statement.
-    static void bindValue(sqlite3_stmt* stmt, int index, const QVariant& value);
 
 signals:
     // Emitted before every statement with the lines the SQL monitor shows, in order.
@@ -92,11 +86,9 @@ signals:
 private:
     friend class Transaction;
     friend class SqlCommand;
-    QString resolvedPath() const;
     void report(const QString& sent, const SqlParams& datasetParams, const SqlParams& commandParams);
 
     QString m_fileName;
-    QString m_qtConnectionName;
-    sqlite3* m_db = nullptr;
+    std::unique_ptr<SqlEngine> m_engine;
     int m_transactionDepth = 0; // open Transaction scopes
 };

@@ -2,15 +2,13 @@
 
 #include "data/SqlConnection.h"
 
-#include <sqlite3.h>
-
 Transaction::Transaction(SqlConnection& connection, std::function<void()> afterRollback)
     : m_connection(connection), m_afterRollback(std::move(afterRollback))
 {
     m_connection.open();
     m_level = m_connection.m_transactionDepth + 1;
     // A transaction begun outside the scopes (the database tool's begin()) counts as an outer one.
-    const bool outer = m_level == 1 && sqlite3_get_autocommit(m_connection.handle());
+    const bool outer = m_level == 1 && !m_connection.inTransaction();
     if (outer) {
         m_connection.execute(QStringLiteral("BEGIN"));
     } else {
@@ -51,9 +49,8 @@ void Transaction::rollback()
         return;
     m_open = false;
     m_connection.m_transactionDepth = m_level - 1;
-    sqlite3* db = m_connection.handle();
     // Some errors (a full disk, an interrupted statement) end the engine's transaction by itself.
-    const bool engineStillInside = db && !sqlite3_get_autocommit(db);
+    const bool engineStillInside = m_connection.inTransaction();
     if (engineStillInside) {
         if (m_savepoint.isEmpty()) {
             m_connection.execute(QStringLiteral("ROLLBACK"));
