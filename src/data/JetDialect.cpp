@@ -21,7 +21,7 @@
 // rendered back to text, expanding Jet's functions on the way. Tokens no rule touches are written
 // back exactly as they came, so a statement that needs nothing comes back unchanged.
 //
-// What differs per engine is gathered in `Target`; SQLite is the one target today.
+// What differs per engine is gathered in `Target`: SQLite, and PostgreSQL for a plant on a server.
 
 namespace {
 
@@ -63,18 +63,40 @@ bool isNamePart(QChar c)
 struct Target {
     virtual ~Target() = default;
     virtual QString dateLiteral(const QDateTime& moment) const = 0;
+    // A name Jet writes in brackets (`body` without them).
+    virtual QString bracketName(const QString& body) const = 0;
+    // A plain word (keyword, type or name) as this engine spells it.
+    virtual QString word(const QString& text) const { return text; }
     virtual QString limit(const QString& count) const = 0;
     virtual QString identityColumn() const = 0;
     virtual QString concat() const = 0;
+    virtual QString iif(const QString& condition, const QString& whenTrue, const QString& whenFalse) const
+    {
+        return QStringLiteral("CASE WHEN %1 THEN %2 ELSE %3 END").arg(condition, whenTrue, whenFalse);
+    }
     // Today at midnight, moved by `days` (may be empty).
     virtual QString today(const QString& days) const = 0;
     virtual QString now(const QString& days) const = 0;
+    // Jet's Year, Month or Day (`unit` is "year", "month" or "day") as an integer.
     virtual QString datePart(const QString& unit, const QString& value) const = 0;
+    // A number truncated toward zero to an integer.
+    virtual QString wholeNumber(const QString& value) const = 0;
     virtual QString addMonths(const QString& months, const QString& value) const = 0;
     virtual QString addSeconds(const QString& seconds, const QString& value) const = 0;
     // `expression` built over names that stand for `date` and `count`, each evaluated once.
     virtual QString computedOnce(const QString& date, const QString& count,
                                  const std::function<QString(const QString&, const QString&)>& expression) const = 0;
+    // Jet sorts NULLs first and returns grouped rows in the order of their keys; an engine that does
+    // neither by itself is told so in every ORDER BY and GROUP BY.
+    virtual bool needsNullsFirst() const { return false; }
+    // Jet's DROP VIEW takes the views built on it along; an engine that refuses is told to.
+    virtual bool needsCascadingViewDrop() const { return false; }
+    // Words (lower case) that make a statement worth translating besides the common ones.
+    virtual const QStringList& triggerWords() const
+    {
+        static const QStringList none;
+        return none;
+    }
 };
 
 struct SqliteTarget final : Target {
@@ -82,6 +104,7 @@ struct SqliteTarget final : Target {
     {
         return SqlValue::quoted(SqlValue::dateTimeText(moment));
     }
+    QString bracketName(const QString& body) const override { return QLatin1Char('[') + body + QLatin1Char(']'); }
     QString limit(const QString& count) const override { return QStringLiteral(" LIMIT ") + count; }
     QString identityColumn() const override { return QStringLiteral("INTEGER PRIMARY KEY AUTOINCREMENT"); }
     QString concat() const override { return QStringLiteral("||"); }
@@ -94,16 +117,20 @@ struct SqliteTarget final : Target {
     {
         return QStringLiteral("datetime('now','localtime'%1)").arg(dayModifier(days));
     }
-    // "%Y" / "%m" / "%d" as an integer, like Jet's Year/Month/Day.
     QString datePart(const QString& unit, const QString& value) const override
     {
-        return QStringLiteral("CAST(strftime('%1', %2) AS INTEGER)").arg(unit, value);
+        const QString format = unit == QLatin1String("year")    ? QStringLiteral("%Y")
+                               : unit == QLatin1String("month") ? QStringLiteral("%m")
+                                                                : QStringLiteral("%d");
+        return QStringLiteral("CAST(strftime('%1', %2) AS INTEGER)").arg(format, value);
     }
+    // SQLite's CAST to an integer truncates toward zero.
+    QString wholeNumber(const QString& value) const override { return QStringLiteral("CAST(%1 AS INTEGER)").arg(value); }
     // Keeps the day of the month, lowered to the last day of the target month (31 January + 1 month
     // is 28/29 February), and keeps the time: SQLite's own '+N months' would overflow into March.
     QString addMonths(const QString& months, const QString& value) const override
     {
-        const QString day = datePart(QStringLiteral("%d"), value);
+        const QString day = datePart(QStringLiteral("day"), value);
         const QString lastDay = QStringLiteral("CAST(strftime('%d', %1, 'start of month', (%2 + 1) || ' months', "
                                                "'-1 days') AS INTEGER)")
                                     .arg(value, months);
@@ -127,6 +154,86 @@ private:
     static QString dayModifier(const QString& days)
     {
         return days.isEmpty() ? QString() : QStringLiteral(",'%1 days'").arg(days);
+    }
+};
+
+// PostgreSQL folds unquoted names to lower case, so objects are created unquoted and a bracketed
+// name becomes a quoted lower-case one. Dates are timestamps without time zone, whole seconds.
+struct PostgresTarget final : Target {
+    QString dateLiteral(const QDateTime& moment) const override
+    {
+        return QStringLiteral("TIMESTAMP ") + SqlValue::quoted(SqlValue::dateTimeText(moment));
+    }
+    // Folded as the engine folds an unquoted name: ASCII letters only.
+    QString bracketName(const QString& body) const override
+    {
+        QString name = body;
+        for (QChar& c : name)
+            if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+                c = QChar(c.unicode() + ('a' - 'A'));
+        return QLatin1Char('"') + name.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+    }
+    QString word(const QString& text) const override
+    {
+        // Jet's LIKE ignores letter case; the column type of Jet's dates.
+        if (text.compare(QLatin1String("like"), Qt::CaseInsensitive) == 0)
+            return QStringLiteral("ILIKE");
+        if (text.compare(QLatin1String("datetime"), Qt::CaseInsensitive) == 0)
+            return QStringLiteral("timestamp(0)");
+        return text;
+    }
+    QString limit(const QString& count) const override { return QStringLiteral(" LIMIT ") + count; }
+    QString identityColumn() const override { return QStringLiteral("integer GENERATED BY DEFAULT AS IDENTITY PRIMARY KEY"); }
+    QString concat() const override { return QStringLiteral("||"); }
+    // Both branches must have one type: a text literal against a number column is refused otherwise.
+    QString iif(const QString& condition, const QString& whenTrue, const QString& whenFalse) const override
+    {
+        if (whenTrue.startsWith(QLatin1Char('\'')))
+            return QStringLiteral("CASE WHEN %1 THEN %2 ELSE CAST(%3 AS text) END").arg(condition, whenTrue, whenFalse);
+        return Target::iif(condition, whenTrue, whenFalse);
+    }
+    // Jet's Date() is the local day: the session's time zone is the client's.
+    QString today(const QString& days) const override
+    {
+        return days.isEmpty() ? QStringLiteral("CAST(CURRENT_DATE AS timestamp(0))")
+                              : QStringLiteral("CAST(CURRENT_DATE %1 AS timestamp(0))").arg(days);
+    }
+    QString now(const QString& days) const override
+    {
+        return days.isEmpty() ? QStringLiteral("LOCALTIMESTAMP(0)")
+                              : QStringLiteral("(LOCALTIMESTAMP(0) %1 * interval '1 day')").arg(days);
+    }
+    QString datePart(const QString& unit, const QString& value) const override
+    {
+        return QStringLiteral("CAST(date_part('%1', CAST(%2 AS timestamp)) AS smallint)").arg(unit, value);
+    }
+    // A cast to an integer rounds here; Jet's interval update moves by whole months.
+    QString wholeNumber(const QString& value) const override
+    {
+        return QStringLiteral("CAST(trunc(%1) AS integer)").arg(value);
+    }
+    // The engine's month arithmetic already lowers 31 January + 1 month to the last of February.
+    QString addMonths(const QString& months, const QString& value) const override
+    {
+        return QStringLiteral("(CAST(%1 AS timestamp(0)) + make_interval(months => %2))").arg(value, months);
+    }
+    QString addSeconds(const QString& seconds, const QString& value) const override
+    {
+        return QStringLiteral("(CAST(%1 AS timestamp(0)) + make_interval(secs => %2))").arg(value, seconds);
+    }
+    // The date and the count appear once in the expression already.
+    QString computedOnce(const QString& date, const QString& count,
+                         const std::function<QString(const QString&, const QString&)>& expression) const override
+    {
+        return expression(date, count);
+    }
+    bool needsNullsFirst() const override { return true; }
+    bool needsCascadingViewDrop() const override { return true; }
+    const QStringList& triggerWords() const override
+    {
+        static const QStringList words{QStringLiteral("order"), QStringLiteral("group"), QStringLiteral("like"),
+                                       QStringLiteral("datetime"), QStringLiteral("drop")};
+        return words;
     }
 };
 
@@ -260,12 +367,10 @@ private:
             return push(Kind::Bracket, m_s.size());
         const QString body = m_s.mid(m_pos + 1, close - m_pos - 1);
         const QStringList parts = body.split(QLatin1Char('.'));
-        if (parts.size() == 1)
-            return push(Kind::Bracket, close + 1);
         for (qsizetype i = 0; i < parts.size(); ++i) {
             if (i > 0)
                 m_tokens.push_back({Kind::Symbol, QStringLiteral(".")});
-            m_tokens.push_back({Kind::Bracket, QLatin1Char('[') + parts[i] + QLatin1Char(']')});
+            m_tokens.push_back({Kind::Bracket, m_target.bracketName(parts[i])});
         }
         m_pos = close + 1;
     }
@@ -501,6 +606,258 @@ void rewriteSetQualifiers(TokenList& list)
 }
 
 // ---------------------------------------------------------------------------------------------------
+// Rules that add tokens (for engines that need them), applied before the list is paired up.
+
+// Tokens to add before given positions, gathered first and applied in one pass, so that the rules
+// cost the same however many clauses a statement has.
+class Insertions {
+public:
+    void add(size_t before, Tokens tokens) { m_items.push_back({before, m_items.size(), std::move(tokens)}); }
+    bool isEmpty() const { return m_items.empty(); }
+
+    Tokens appliedTo(Tokens tokens)
+    {
+        std::sort(m_items.begin(), m_items.end(),
+                  [](const Item& a, const Item& b) { return a.before != b.before ? a.before < b.before : a.order < b.order; });
+        Tokens out;
+        out.reserve(tokens.size() + m_items.size() * 4);
+        size_t next = 0;
+        for (size_t i = 0; i <= tokens.size(); ++i) {
+            for (; next < m_items.size() && m_items[next].before == i; ++next)
+                for (Token& t : m_items[next].tokens)
+                    out.push_back(std::move(t));
+            if (i < tokens.size())
+                out.push_back(std::move(tokens[i]));
+        }
+        return out;
+    }
+
+private:
+    struct Item {
+        size_t before;
+        size_t order;
+        Tokens tokens;
+    };
+    std::vector<Item> m_items;
+};
+
+Tokens words(std::initializer_list<const char*> list)
+{
+    Tokens out;
+    for (const char* w : list) {
+        out.push_back({Kind::Space, QStringLiteral(" ")});
+        out.push_back({Kind::Word, QString::fromLatin1(w)});
+    }
+    return out;
+}
+
+// Jet sorts NULLs before every value and returns grouped rows in the order of their keys. For an
+// engine that does neither, every ORDER BY key is told where NULLs go, and a GROUP BY without an
+// ORDER BY gets one over its keys. Works per SELECT: a parenthesised group is a frame of its own.
+class NullOrdering {
+public:
+    explicit NullOrdering(const Tokens& tokens) : m_t(tokens) {}
+
+    Insertions run()
+    {
+        m_frames.assign(1, Frame{});
+        for (size_t i = 0; i < m_t.size(); ++i) {
+            const Token& t = m_t[i];
+            if (isBlank(t))
+                continue;
+            if (isSymbol(t, "(")) {
+                m_frames.push_back(Frame{});
+            } else if (isSymbol(t, ")")) {
+                finish(m_frames.back(), i);
+                if (m_frames.size() > 1)
+                    m_frames.pop_back();
+                else
+                    m_frames.back() = Frame{};
+            } else if (isSymbol(t, ";")) {
+                while (m_frames.size() > 1) {
+                    finish(m_frames.back(), i);
+                    m_frames.pop_back();
+                }
+                finish(m_frames.back(), i);
+                m_frames.back() = Frame{};
+            } else if (t.kind == Kind::Word) {
+                word(i);
+            }
+        }
+        while (!m_frames.empty()) {
+            finish(m_frames.back(), m_t.size());
+            m_frames.pop_back();
+        }
+        return std::move(m_insertions);
+    }
+
+private:
+    static constexpr size_t npos = size_t(-1);
+    struct Frame {
+        size_t groupFrom = npos, groupEnd = npos;
+        size_t orderFrom = npos, orderEnd = npos;
+        size_t selectEnd = npos; // a LIMIT or UNION that ends the clauses before the frame does
+    };
+
+    size_t nextSignificant(size_t i) const
+    {
+        for (++i; i < m_t.size(); ++i)
+            if (!isBlank(m_t[i]))
+                return i;
+        return npos;
+    }
+
+    void word(size_t i)
+    {
+        Frame& f = m_frames.back();
+        const Token& t = m_t[i];
+        const size_t after = nextSignificant(i);
+        const bool by = after != npos && isWord(m_t[after], "by");
+        if (isWord(t, "group") && by) {
+            f.groupFrom = after + 1;
+        } else if (isWord(t, "order") && by) {
+            endClause(f.groupEnd, f.groupFrom, i);
+            f.orderFrom = after + 1;
+        } else if (isWord(t, "having")) {
+            endClause(f.groupEnd, f.groupFrom, i);
+        } else if (isWord(t, "union")) {
+            finish(f, i);
+            f = Frame{};
+        } else if (isWord(t, "limit")) {
+            endClause(f.groupEnd, f.groupFrom, i);
+            endClause(f.orderEnd, f.orderFrom, i);
+            if (f.selectEnd == npos)
+                f.selectEnd = i;
+        }
+    }
+
+    static void endClause(size_t& end, size_t from, size_t at)
+    {
+        if (from != npos && end == npos)
+            end = at;
+    }
+
+    // The keys of a list between `from` and `end`: top-level comma-separated ranges.
+    std::vector<std::pair<size_t, size_t>> keys(size_t from, size_t end) const
+    {
+        std::vector<std::pair<size_t, size_t>> out;
+        int depth = 0;
+        size_t start = from;
+        for (size_t k = from; k < end; ++k) {
+            if (isSymbol(m_t[k], "("))
+                ++depth;
+            else if (isSymbol(m_t[k], ")"))
+                --depth;
+            else if (depth == 0 && isSymbol(m_t[k], ",")) {
+                out.emplace_back(start, k);
+                start = k + 1;
+            }
+        }
+        out.emplace_back(start, end);
+        return out;
+    }
+
+    // The last significant token in [from, end), npos when there is none.
+    size_t lastSignificant(size_t from, size_t end) const
+    {
+        for (size_t k = end; k > from; --k)
+            if (!isBlank(m_t[k - 1]))
+                return k - 1;
+        return npos;
+    }
+
+    void finish(const Frame& f, size_t frameEnd)
+    {
+        if (f.orderFrom != npos) {
+            for (const auto& [from, end] : keys(f.orderFrom, f.orderEnd != npos ? f.orderEnd : frameEnd)) {
+                const size_t last = lastSignificant(from, end);
+                if (last == npos || mentionsNulls(from, end))
+                    continue;
+                m_insertions.add(last + 1, isWord(m_t[last], "desc") ? words({"NULLS", "LAST"}) : words({"NULLS", "FIRST"}));
+            }
+            return;
+        }
+        if (f.groupFrom == npos)
+            return;
+        const size_t selectEnd = f.selectEnd != npos ? f.selectEnd : frameEnd;
+        const size_t at = lastSignificant(f.groupFrom, selectEnd);
+        if (at == npos)
+            return;
+        Tokens order = words({"ORDER", "BY"});
+        bool first = true;
+        for (const auto& [from, end] : keys(f.groupFrom, f.groupEnd != npos ? f.groupEnd : selectEnd)) {
+            const size_t last = lastSignificant(from, end);
+            if (last == npos)
+                continue;
+            if (!first)
+                order.push_back({Kind::Symbol, QStringLiteral(",")});
+            first = false;
+            order.push_back({Kind::Space, QStringLiteral(" ")});
+            size_t k = from;
+            while (isBlank(m_t[k]))
+                ++k;
+            for (; k <= last; ++k)
+                order.push_back(m_t[k]);
+            for (Token& w : words({"NULLS", "FIRST"}))
+                order.push_back(std::move(w));
+        }
+        if (!first)
+            m_insertions.add(at + 1, std::move(order));
+    }
+
+    bool mentionsNulls(size_t from, size_t end) const
+    {
+        for (size_t k = from; k < end; ++k)
+            if (isWord(m_t[k], "nulls"))
+                return true;
+        return false;
+    }
+
+    const Tokens& m_t;
+    std::vector<Frame> m_frames;
+    Insertions m_insertions;
+};
+
+// "drop view X": Jet drops the views built on X along with it; an engine that refuses while others
+// depend on X is told to take them too, and a view not there is no error.
+void cascadeViewDrops(const Tokens& t, Insertions& insertions)
+{
+    const auto nextSignificant = [&](size_t i) {
+        for (++i; i < t.size(); ++i)
+            if (!isBlank(t[i]))
+                return i;
+        return t.size();
+    };
+    bool statementStart = true;
+    for (size_t i = 0; i < t.size(); ++i) {
+        if (isBlank(t[i]))
+            continue;
+        const bool starts = statementStart;
+        statementStart = isSymbol(t[i], ";");
+        if (!starts || !isWord(t[i], "drop"))
+            continue;
+        const size_t view = nextSignificant(i);
+        if (view == t.size() || !isWord(t[view], "view"))
+            continue;
+        const size_t name = nextSignificant(view);
+        if (name == t.size() || isWord(t[name], "if") || (t[name].kind != Kind::Word && t[name].kind != Kind::Bracket))
+            continue;
+        insertions.add(view + 1, words({"IF", "EXISTS"}));
+        insertions.add(name + 1, words({"CASCADE"}));
+    }
+}
+
+Tokens withEngineClauses(Tokens tokens, const Target& target)
+{
+    Insertions insertions;
+    if (target.needsNullsFirst())
+        insertions = NullOrdering(tokens).run();
+    if (target.needsCascadingViewDrop())
+        cascadeViewDrops(tokens, insertions);
+    return insertions.isEmpty() ? std::move(tokens) : insertions.appliedTo(std::move(tokens));
+}
+
+// ---------------------------------------------------------------------------------------------------
 // Rendering with function expansion.
 //
 // Every token is rendered once, into one output text: a group is rendered where it stands, and the
@@ -537,6 +894,8 @@ public:
             }
             if (isSymbol(t, "+") && nextToText(i, begin, end))
                 out += m_target.concat();
+            else if (t.kind == Kind::Word)
+                out += m_target.word(t.text);
             else
                 out += t.text;
             ++i;
@@ -669,15 +1028,12 @@ private:
                                   size_t& resume) const
     {
         if (name == QLatin1String("iif") && args.size() == 3)
-            return QStringLiteral("CASE WHEN %1 THEN %2 ELSE %3 END").arg(args[0], args[1], args[2]);
+            return m_target.iif(args[0], args[1], args[2]);
         if (name == QLatin1String("isnull") && args.size() == 1)
             return QStringLiteral("(%1 IS NULL)").arg(args[0]);
         if (args.size() == 1 &&
             (name == QLatin1String("year") || name == QLatin1String("month") || name == QLatin1String("day")))
-            return m_target.datePart(name == QLatin1String("year")    ? QStringLiteral("%Y")
-                                     : name == QLatin1String("month") ? QStringLiteral("%m")
-                                                                      : QStringLiteral("%d"),
-                                     args[0]);
+            return m_target.datePart(name, args[0]);
         if (args.isEmpty() && (name == QLatin1String("date") || name == QLatin1String("now"))) {
             const QString days = dayOffset(close, end, resume);
             return name == QLatin1String("date") ? m_target.today(days) : m_target.now(days);
@@ -720,7 +1076,7 @@ private:
         if (unitText.size() < 3 || !unitText.startsWith(QLatin1Char('\'')) || !unitText.endsWith(QLatin1Char('\'')))
             return std::nullopt;
         const QString unit = unitText.mid(1, unitText.size() - 2).toLower();
-        const QString count = QStringLiteral("CAST(%1 AS INTEGER)").arg(args[1]);
+        const QString count = m_target.wholeNumber(args[1]);
         const QString& value = args[2];
         static const QHash<QString, int> months{
             {QStringLiteral("m"), 1}, {QStringLiteral("q"), 3}, {QStringLiteral("yyyy"), 12}};
@@ -756,7 +1112,7 @@ constexpr int kMaxNesting = 200;
 
 QString translate(const QString& statement, const Target& target)
 {
-    TokenList list(Tokenizer(statement, target).run());
+    TokenList list(withEngineClauses(Tokenizer(statement, target).run(), target));
     if (list.matchParentheses() > kMaxNesting)
         throw DatabaseError(FormatText(Str::StatementTooDeep, kMaxNesting), statement);
     rewriteIdentity(list, target);
@@ -789,12 +1145,15 @@ qsizetype skipInert(QStringView text, qsizetype i)
     return end;
 }
 
-bool isTriggerWord(QStringView word)
+bool isTriggerWord(QStringView word, const Target& target)
 {
     static const char* const words[] = {"top",  "iif",   "isnull", "dateadd", "date",   "now",
                                         "year", "month", "day",    "delete",  "update", "identity"};
     for (const char* candidate : words)
         if (word.compare(QLatin1String(candidate), Qt::CaseInsensitive) == 0)
+            return true;
+    for (const QString& candidate : target.triggerWords())
+        if (word.compare(candidate, Qt::CaseInsensitive) == 0)
             return true;
     return false;
 }
@@ -802,7 +1161,7 @@ bool isTriggerWord(QStringView word)
 // Whether any rule could apply: looks for the characters and words the rules start from, outside
 // literals and comments, without building tokens. Most statements the program builds in bulk
 // (inserts of values) have none and skip the tokenizer altogether.
-bool mayNeedTranslation(QStringView text)
+bool mayNeedTranslation(QStringView text, const Target& target)
 {
     static const QString triggers = QStringLiteral("\"[#&+");
     qsizetype i = 0;
@@ -823,12 +1182,45 @@ bool mayNeedTranslation(QStringView text)
         qsizetype end = i;
         while (end < text.size() && isNamePart(text[end]))
             ++end;
-        if (isTriggerWord(text.mid(i, end - i)))
+        if (isTriggerWord(text.mid(i, end - i), target))
             return true;
         i = end;
     }
     return false;
 }
+
+// Translations remembered by text, per target.
+class TranslationCache {
+public:
+    explicit TranslationCache(const Target& target) : m_target(target) {}
+
+    QString translated(const QString& jetStatement)
+    {
+        constexpr qsizetype kCacheLimit = 20000;   // built statements differ by their values
+        constexpr qsizetype kLongestCached = 4096; // a few long texts must not hold on to memory
+        if (!mayNeedTranslation(jetStatement, m_target))
+            return jetStatement;
+        {
+            QMutexLocker lock(&m_mutex);
+            const auto found = m_cache.constFind(jetStatement);
+            if (found != m_cache.constEnd())
+                return found.value();
+        }
+        const QString result = translate(jetStatement, m_target);
+        if (jetStatement.size() > kLongestCached)
+            return result;
+        QMutexLocker lock(&m_mutex);
+        if (m_cache.size() >= kCacheLimit)
+            m_cache.clear();
+        m_cache.insert(jetStatement, result);
+        return result;
+    }
+
+private:
+    const Target& m_target;
+    QMutex m_mutex;
+    QHash<QString, QString> m_cache;
+};
 
 } // namespace
 
@@ -837,27 +1229,15 @@ namespace JetDialect {
 QString toSqlite(const QString& jetStatement)
 {
     static const SqliteTarget target;
-    static QMutex mutex;
-    static QHash<QString, QString> cache;
-    constexpr qsizetype kCacheLimit = 20000; // built statements differ by their values
-    constexpr qsizetype kLongestCached = 4096; // a few long texts must not hold on to memory
+    static TranslationCache cache(target);
+    return cache.translated(jetStatement);
+}
 
-    if (!mayNeedTranslation(jetStatement))
-        return jetStatement;
-    {
-        QMutexLocker lock(&mutex);
-        const auto found = cache.constFind(jetStatement);
-        if (found != cache.constEnd())
-            return found.value();
-    }
-    const QString sqlite = translate(jetStatement, target);
-    if (jetStatement.size() > kLongestCached)
-        return sqlite;
-    QMutexLocker lock(&mutex);
-    if (cache.size() >= kCacheLimit)
-        cache.clear();
-    cache.insert(jetStatement, sqlite);
-    return sqlite;
+QString toPostgres(const QString& jetStatement)
+{
+    static const PostgresTarget target;
+    static TranslationCache cache(target);
+    return cache.translated(jetStatement);
 }
 
 } // namespace JetDialect

@@ -12,8 +12,14 @@ struct sqlite3;
 //
 // The work and the text produced are proportional to the statement's length. A statement whose
 // parentheses nest more than 200 deep is refused with a DatabaseError that says so.
+//
+// toPostgres does the same for PostgreSQL: bracketed names become quoted lower-case names (objects
+// are created unquoted, so their names fold to lower case), dates become TIMESTAMP literals, LIKE
+// ignores case, every ORDER BY key puts NULLs first as Jet does (NULLS LAST after DESC), a GROUP BY
+// without ORDER BY is ordered by its keys, and DROP VIEW takes the views built on it along.
 namespace JetDialect {
 QString toSqlite(const QString& jetStatement);
+QString toPostgres(const QString& jetStatement);
 }
 
 // Functions and collations registered on every SQLite connection the program opens. They serve
