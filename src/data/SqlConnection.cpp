@@ -1,5 +1,6 @@
 #include "data/SqlConnection.h"
 
+#include "data/PostgresEngine.h"
 #include "data/ResultSet.h"
 #include "data/SqlValue.h"
 #include "data/SqliteEngine.h"
@@ -17,7 +18,16 @@ void SqlConnection::setDatabaseFile(const QString& fileName)
 {
     close();
     m_fileName = fileName;
+    m_server.clear();
     m_engine = std::make_unique<SqliteEngine>(fileName);
+}
+
+void SqlConnection::setServer(const QString& connectionString)
+{
+    close();
+    m_fileName.clear();
+    m_server = connectionString;
+    m_engine = std::make_unique<PostgresEngine>(connectionString);
 }
 
 bool SqlConnection::isOpen() const { return m_engine->isOpen(); }

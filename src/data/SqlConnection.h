@@ -16,7 +16,8 @@ struct sqlite3;
 // written in; the connection translates them for the engine, reports each one (as sent) through
 // `willExecute` before it runs, and throws DatabaseError with the engine's text on failure.
 //
-// The engine sits behind SqlEngine; the embedded one, a SQLite file (SqliteEngine), is the default.
+// The engine sits behind SqlEngine: the embedded one, a SQLite file (SqliteEngine), is the default;
+// a plant shared by several planners lives on a PostgreSQL server (PostgresEngine).
 // The connection never creates a database file: opening a missing file fails with a message that
 // names the file and says how to create one; an existing file that is not a database, is damaged or
 // is held by another program fails with a message naming that cause (and never with advice to create
@@ -30,7 +31,13 @@ public:
 
     // A bare file name is taken in the current directory at the moment of opening.
     void setDatabaseFile(const QString& fileName);
+    // The file, empty when the database is on a server.
     QString databaseFile() const { return m_fileName; }
+    // A plant's database on a PostgreSQL server instead of a file: a libpq connection string
+    // ("host=… dbname=… user=…" or a postgresql:// address), without the password.
+    void setServer(const QString& connectionString);
+    // The connection string, empty for a file.
+    QString server() const { return m_server; }
 
     bool isOpen() const;
     // Opens on demand; every statement calls it first.
@@ -89,6 +96,7 @@ private:
     void report(const QString& sent, const SqlParams& datasetParams, const SqlParams& commandParams);
 
     QString m_fileName;
+    QString m_server;
     std::unique_ptr<SqlEngine> m_engine;
     int m_transactionDepth = 0; // open Transaction scopes
 };

@@ -3,7 +3,7 @@
 // Every statement the program runs, in the Jet dialect its code is written in: the schema upgrade
 // word for word, the fixed queries of every window, and the statements the windows build by
 // concatenation, instantiated here with realistic values by the same rules. The keys and names used
-// refer to the fixture rows of test_statement_corpus.cpp. The texts keep their odd blanks on purpose:
+// refer to the fixture rows below. The texts keep their odd blanks on purpose:
 // they are what the engine receives.
 
 #include "data/SqlConnection.h"
@@ -24,6 +24,84 @@ inline QString s(const char* utf8)
 inline QString n(qint64 value)
 {
     return QString::number(value);
+}
+
+// ---------------------------------------------------------------------------------------------------
+// Fixture.
+
+// The rows every test starts from. Keys are given so the tests can name them; device 77, refusal 55
+// and type 99 do not exist, on purpose.
+inline QStringList fixtureRows()
+{
+    return {
+        s("insert into Depart (ID_Depart, Name_Depart) values (1, 'Цех КИП'), (2, 'Лаборатория')"),
+        s("insert into Crew (ID_Crew, Name_Crew, IDepart) values (1, 'Бригада 1', 1), (2, 'Бригада 2', 2), "
+          "(3, 'Бригада без подразделения', null)"),
+        s("insert into Location (ID_Location, Name_Location) values (1, 'Котельная'), (2, 'Насосная')"),
+        s("insert into LocSet (ID_LocSet, Name_LocSet, ILocation) values (1, 'Щит 1', 1), (2, 'Щит 2', 1), "
+          "(3, 'Узел учёта', 2)"),
+        s("insert into State (ID_State, Name_State) values (1, 'В работе'), (2, 'В ремонте')"),
+        s("insert into System (ID_System, Name_System) values (1, 'АСУ ТП')"),
+        s("insert into Class (ID_Class, Name_Class) values (1, 'Давление')"),
+        s("insert into Mere (ID_Mere, Name_Mere) values (1, 'Избыточное давление')"),
+        s("insert into Dest (ID_Dest, Name_Dest) values (1, 'Контроль')"),
+        s("insert into Naim (ID_Naim, Name_Naim) values (1, 'Манометр показывающий')"),
+        s("insert into Marg (ID_Marg, Name_Marg) values (1, '0-10 МПа')"),
+        s("insert into Scale (ID_Scale, Name_Scale) values (1, 'Круговая')"),
+        s("insert into Grade (ID_Grade, Name_Grade) values (1, 'МПа')"),
+        s("insert into Prec (ID_Prec, Name_Prec) values (1, 1.5)"),
+        s("insert into Maker (ID_Maker, Name_Maker) values (1, 'Приборный завод')"),
+        s("insert into Construct (ID_Construct, Name_Construct) values (1, 'Корпусной')"),
+        s("insert into DevType (ID_DevType, INaim, Name_DevType, Mark_DevType, IPrec, IConstruct, IMaker, Srok, "
+          "Otkaz) values (1, 1, 'Манометр', 'МП-100', 1, 1, 1, 10, 5000), (2, null, 'Термометр', 'ТС-1', null, null, "
+          "null, null, null), (3, null, 'Расходомер', null, null, null, null, null, null)"),
+        s("insert into Reps (ID_Reps, Name_Reps, Short_Reps) values (1, 'Поверка', 'П'), (2, 'Калибровка', 'К'), "
+          "(3, 'Техническое обслуживание', 'ТО')"),
+        s("insert into Device (ID_Device, IDevType, ANumber, ZNumber, ILocation, ILocSet, IState, ISystem, IClass, "
+          "IMere, IDest, IMarg, IScale, IGrade, SetDate, SetPlace, ChangeDate) values "
+          "(1, 1, 'A-1', 'Z-001', 1, 1, 1, 1, 1, 1, 1, 1, 1, 1, '2004-03-05 00:00:00', 'у входа', "
+          "'2025-01-10 09:00:00'), "
+          "(2, 1, 'a-1', 'Z-002', 1, 2, 2, null, null, null, null, null, null, null, '2004-03-05 10:00:00', '', null), "
+          "(3, 2, 'O''Neil; --', 'Z-003', 2, 3, 1, null, null, null, null, null, null, null, '2010-01-31 00:00:00', "
+          "null, null), "
+          "(4, null, null, null, null, null, null, null, null, null, null, null, null, null, null, null, null), "
+          "(5, 99, '', 'Z-005', null, null, null, null, null, null, null, null, null, null, null, null, null)"),
+        s("insert into DevCrew (ID_DevCrew, IDevice, ICrew) values (1, 1, 1), (2, 1, 2), (3, 2, 1), (4, 3, 3), "
+          "(5, 77, 1)"),
+        s("insert into DevRep (ID_DevRep, IDevType, ICrew, IRep, R_No, RT_Mon, RT, RT_PC, RCount) values "
+          "(1, 1, 1, 1, 1, 1, 12, 0.5, 60), (2, 1, 1, 2, 2, 2.15, null, null, null), (3, 1, 2, 1, 1, 12, 1, 2, null), "
+          "(4, 2, 3, 3, 1, 6, 2, 1, null), (5, 2, 1, 3, 1, 3, 4, 1.5, null)"),
+        s("insert into NextRep (ID_NextRep, IDevice, IDevRep, LastRep, NextRep) values "
+          "(1, 1, 1, '2005-01-31 00:00:00', null), (2, 2, 1, '2004-01-31 00:00:00', '2004-02-29 00:00:00'), "
+          "(3, 1, 2, '2005-03-10 14:30:00', null), (4, 3, 5, null, null), (5, 77, 1, '2005-01-01 00:00:00', null)"),
+        s("insert into Cathegory (ID_Cathegory, Name_Cathegory, Cathegory) values (1, 'Слесарь КИП 3 разряда', 3), "
+          "(2, 'Слесарь КИП 5 разряда', 5), (3, 'Инженер', null)"),
+        s("insert into RepCath (ID_RepCath, IDevRep, ICathegory, [Value]) values (1, 1, 1, 600), (2, 1, 2, 1158.8), "
+          "(3, 3, 1, 10)"),
+        s("insert into DevTypeCount (ID_DevTypeCount, IDevType, ICrew, [Count]) values (1, 1, 1, 10), "
+          "(2, 2, 1, null), (3, 99, 1, 4), (4, 1, 2, 0)"),
+        s("insert into WorkDayLenth (ID_WorkDayLenth, Name_WorkDayLenth, [Lenth]) values (1, 'Восьмичасовой', 8)"),
+        s("insert into DayFund (ID_DayFund, Name_DayFund, DayFundNum) values (1, '2025 год', 250)"),
+        s("insert into LostDayUsed (ID_LostDayUsed, Name_LostDayUsed, LostDayUsed) values (1, 'Основной', 24)"),
+        s("insert into LostDayMiscPC (ID_LostDayMiscPC, Name_LostDayMiscPC, LostDayMiscPC) values (1, 'Прочие', 4)"),
+        s("insert into CrewList (ID_CrewList, ICrew, ICathegory, ProfNum, ProfNaimen, IWorkDayLenth, SmenaNum, "
+          "IDayFundNom, ILostDayUsed, LostDayUsedPC, ILostDayMiscPC, LostDaySumPC, DayFundRez, DayFundP1E, Tarif, "
+          "[No]) values (1, 1, 1, 2, 'Слесарь', 1, 1, 1, 1, 8, 1, 12, 220, 1760, 100.5, 1), "
+          "(2, 1, 1, 1, 'Слесарь-ремонтник', 1, 1, 1, 1, 8, 1, 12, 220, 1700, 90, 2)"),
+        s("insert into NormState (ID_NormState, ICrew, ICathegory, PlanHour) values (1, 1, 1, 0)"),
+        s("insert into RefusalGroupNaimen (ID_GroupNaimen, Name_GroupNaimen) values (1, 'Механические')"),
+        s("insert into RefusalNaimen (ID_Naimen, Name_Naimen, IGroupNaimen) values (1, 'Заедание стрелки', 1)"),
+        s("insert into Document (ID_Document, Name_Document, RegNumber) values (1, 'Акт', '№ 12/5')"),
+        s("insert into Dimention (ID_Dimention, Name_Dimention) values (1, 'МПа')"),
+        s("insert into RefusalParam (ID_Param, Name_Param, IDimention) values (1, 'Давление', 1)"),
+        s("insert into Refusal (ID_Refusal, NDate, IGroupNaimen, INaimen, ExectNaimen, BriefCase, [Action], NCount, "
+          "IDocument, IDevice, Podpis) values (1, '2025-02-01 08:00:00', 1, 1, 'Стрелка не возвращается', 'Износ', "
+          "'Замена механизма', 1, 1, 1, 'Иванов'), (2, '2025-02-02 00:00:00', 1, 1, null, null, null, 1, null, 77, "
+          "null)"),
+        s("insert into RefusParamValue (ID_RefParVal, IRefusal, IParam, [Value]) values (1, 1, 1, '2.5'), "
+          "(2, 2, 1, '3'), (3, 55, 1, '1')"),
+        s("insert into Complect (ID_Complect, IRoot, IDevice) values (1, 0, 1), (2, 1, 2), (3, 2, 3), (4, 0, 3)"),
+    };
 }
 
 // ---------------------------------------------------------------------------------------------------

@@ -1,0 +1,432 @@
+#include "data/PostgresEngine.h"
+
+#include "data/DatabaseError.h"
+#include "data/JetDialect.h"
+#include "data/ResultSet.h"
+#include "data/SqlValue.h"
+
+#include <QByteArray>
+#include <QDateTime>
+#include <QTimeZone>
+#include <cmath>
+#include <libpq-fe.h>
+#include <vector>
+
+namespace {
+
+// Type identifiers of the server's built-in types (fixed in its catalogue).
+enum : Oid {
+    kBool = 16,
+    kInt8 = 20,
+    kInt2 = 21,
+    kInt4 = 23,
+    kText = 25,
+    kFloat4 = 700,
+    kFloat8 = 701,
+    kBpchar = 1042,
+    kVarchar = 1043,
+    kDate = 1082,
+    kTimestamp = 1114,
+    kTimestampTz = 1184,
+    kNumeric = 1700,
+};
+
+ResultSet::ColumnType columnType(Oid type)
+{
+    switch (type) {
+    case kBool:
+    case kInt2:
+    case kInt4:
+    case kInt8:
+        return ResultSet::ColumnType::Integer;
+    case kFloat4:
+    case kFloat8:
+    case kNumeric:
+        return ResultSet::ColumnType::Real;
+    case kDate:
+    case kTimestamp:
+    case kTimestampTz:
+        return ResultSet::ColumnType::DateTime;
+    case kText:
+    case kBpchar:
+    case kVarchar:
+        return ResultSet::ColumnType::Text;
+    default:
+        return ResultSet::ColumnType::Variant;
+    }
+}
+
+// A cell of a text-format result as the value the program reads. Decimals are rounded to the six
+// places of the columns that hold them, as the embedded engine's values are.
+QVariant cellValue(Oid type, const char* text, int length)
+{
+    switch (type) {
+    case kBool:
+        return qint64(text[0] == 't' ? 1 : 0);
+    case kInt2:
+    case kInt4:
+    case kInt8:
+        return QByteArray::fromRawData(text, length).toLongLong();
+    case kFloat4:
+    case kFloat8:
+        return QByteArray::fromRawData(text, length).toDouble();
+    case kNumeric:
+        return std::round(QByteArray::fromRawData(text, length).toDouble() * 1e6) / 1e6;
+    default:
+        return QString::fromUtf8(text, length);
+    }
+}
+
+// A bound value as the text the server is sent; a null QByteArray for NULL.
+QByteArray parameterText(const QVariant& given)
+{
+    const QVariant value = SqlValue::toStorage(given);
+    if (value.isNull())
+        return {};
+    switch (value.typeId()) {
+    case QMetaType::Bool:
+        return value.toBool() ? "1" : "0";
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return QByteArray::number(value.toDouble(), 'g', 17);
+    default:
+        return value.toString().toUtf8();
+    }
+}
+
+// The values for a statement's numbered parameters, found by name (letter case ignored) in the given
+// lists; missing ones are NULL.
+struct ParameterValues {
+    std::vector<QByteArray> texts;
+    std::vector<const char*> pointers;
+
+    ParameterValues(const QStringList& names, const SqlParams& first, const SqlParams& second)
+    {
+        texts.reserve(size_t(names.size()));
+        for (const QString& name : names) {
+            const SqlParam* found = nullptr;
+            for (const SqlParams* list : {&first, &second})
+                for (const SqlParam& p : *list)
+                    if (!found && p.name.compare(name, Qt::CaseInsensitive) == 0)
+                        found = &p;
+            texts.push_back(found ? parameterText(found->value) : QByteArray());
+        }
+        for (const QByteArray& t : texts)
+            pointers.push_back(t.isNull() ? nullptr : t.constData());
+    }
+    ParameterValues(const QStringList& names, const QVariantList& values)
+    {
+        for (qsizetype i = 0; i < names.size(); ++i)
+            texts.push_back(i < values.size() ? parameterText(values[i]) : QByteArray());
+        for (const QByteArray& t : texts)
+            pointers.push_back(t.isNull() ? nullptr : t.constData());
+    }
+};
+
+struct Result {
+    PGresult* res = nullptr;
+    ~Result() { PQclear(res); }
+};
+
+QString serverText(const char* text) { return QString::fromUtf8(text ? text : "").trimmed(); }
+
+// Throws the server's error for a result that is not a success.
+void check(pg_conn* conn, PGresult* res, const QString& sent)
+{
+    const ExecStatusType status = res ? PQresultStatus(res) : PGRES_FATAL_ERROR;
+    if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
+        return;
+    const QString message = res ? serverText(PQresultErrorMessage(res)) : serverText(PQerrorMessage(conn));
+    throw DatabaseError(message.isEmpty() ? serverText(PQerrorMessage(conn)) : message, sent);
+}
+
+std::unique_ptr<ResultSet> rowsOf(PGresult* res)
+{
+    auto rows = std::make_unique<ResultSet>();
+    const int columns = PQnfields(res);
+    for (int c = 0; c < columns; ++c)
+        rows->addColumn(QString::fromUtf8(PQfname(res, c)), columnType(PQftype(res, c)));
+    const int count = PQntuples(res);
+    for (int r = 0; r < count; ++r) {
+        const int row = rows->appendRow();
+        for (int c = 0; c < columns; ++c)
+            if (!PQgetisnull(res, r, c))
+                rows->setValue(row, c, cellValue(PQftype(res, c), PQgetvalue(res, r, c), PQgetlength(res, r, c)));
+    }
+    return rows;
+}
+
+int changedRows(PGresult* res)
+{
+    const char* tuples = PQcmdTuples(res);
+    return tuples && *tuples ? std::atoi(tuples) : 0;
+}
+
+class PostgresPreparedStatement final : public SqlPreparedStatement {
+public:
+    PostgresPreparedStatement(pg_conn* conn, const QString& sent, const QString& name) : m_conn(conn), m_sent(sent)
+    {
+        const PostgresEngine::Numbered numbered = PostgresEngine::numberParameters(sent);
+        m_names = numbered.names;
+        m_name = name.toUtf8();
+        Result r{PQprepare(m_conn, m_name.constData(), numbered.text.toUtf8().constData(), int(m_names.size()), nullptr)};
+        check(m_conn, r.res, m_sent);
+    }
+    ~PostgresPreparedStatement() override
+    {
+        if (PQstatus(m_conn) == CONNECTION_OK)
+            PQclear(PQexec(m_conn, ("DEALLOCATE " + m_name).constData()));
+    }
+
+    const QStringList& paramNames() const override { return m_names; }
+
+    int run(const QVariantList& values) override
+    {
+        const ParameterValues params(m_names, values);
+        Result r{PQexecPrepared(m_conn, m_name.constData(), int(params.pointers.size()), params.pointers.data(), nullptr,
+                                nullptr, 0)};
+        check(m_conn, r.res, m_sent);
+        return changedRows(r.res);
+    }
+
+private:
+    pg_conn* m_conn;
+    QString m_sent;
+    QByteArray m_name;
+    QStringList m_names;
+};
+
+bool isNameStart(QChar c) { return c.isLetter() || c == QLatin1Char('_'); }
+bool isNamePart(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
+
+// The message for a server that cannot be reached or refuses the session, with what libpq said.
+QString notReachedText(const QString& connectionString, const QString& reason)
+{
+    return QStringLiteral("Не удалось подключиться к серверу базы данных «%1»: %2").arg(connectionString, reason);
+}
+
+} // namespace
+
+PostgresEngine::PostgresEngine(const QString& connectionString) : m_connectionString(connectionString) {}
+
+PostgresEngine::~PostgresEngine() { close(); }
+
+void PostgresEngine::open()
+{
+    if (m_conn)
+        return;
+    pg_conn* conn = PQconnectdb(m_connectionString.toUtf8().constData());
+    if (PQstatus(conn) != CONNECTION_OK) {
+        const QString reason = serverText(PQerrorMessage(conn));
+        PQfinish(conn);
+        throw DatabaseError(notReachedText(m_connectionString, reason));
+    }
+    // Dates travel as wall-clock text in one form.
+    Result r{PQexec(conn, "SET client_encoding = 'UTF8'; SET DateStyle = 'ISO, YMD'; "
+                          "SET client_min_messages = 'warning'")};
+    if (PQresultStatus(r.res) != PGRES_COMMAND_OK) {
+        const QString reason = serverText(PQresultErrorMessage(r.res));
+        PQfinish(conn);
+        throw DatabaseError(notReachedText(m_connectionString, reason));
+    }
+    // Jet's Date() is the client's day. A zone the server does not know leaves the server's own.
+    const QByteArray zone = QTimeZone::systemTimeZoneId();
+    if (!zone.isEmpty()) {
+        char* quoted = PQescapeLiteral(conn, zone.constData(), size_t(zone.size()));
+        if (quoted) {
+            PQclear(PQexec(conn, (QByteArray("SET TimeZone = ") + quoted).constData()));
+            PQfreemem(quoted);
+        }
+    }
+    m_conn = conn;
+}
+
+void PostgresEngine::close()
+{
+    if (!m_conn)
+        return;
+    PQfinish(m_conn);
+    m_conn = nullptr;
+}
+
+QString PostgresEngine::translate(const QString& jetStatement) const { return JetDialect::toPostgres(jetStatement); }
+
+namespace {
+
+// Whether a statement begins, ends or marks a transaction itself.
+bool controlsTransaction(const QString& sent)
+{
+    const QString first = sent.trimmed().section(QLatin1Char(' '), 0, 0).section(QLatin1Char(';'), 0, 0).toLower();
+    static const QStringList words{QStringLiteral("begin"),    QStringLiteral("start"),   QStringLiteral("commit"),
+                                   QStringLiteral("end"),      QStringLiteral("rollback"), QStringLiteral("savepoint"),
+                                   QStringLiteral("release"),  QStringLiteral("abort")};
+    return words.contains(first);
+}
+
+} // namespace
+
+template <typename Run> auto PostgresEngine::statementScope(const QString& sent, Run run)
+{
+    // The server spoils a whole transaction at its first failed statement, while the embedded engine
+    // undoes only that statement and the program goes on (probes, optional indexes, a refused row
+    // in a larger step). A savepoint around each statement inside a transaction gives the same.
+    const bool guarded = PQtransactionStatus(m_conn) == PQTRANS_INTRANS && !controlsTransaction(sent);
+    if (guarded)
+        PQclear(PQexec(m_conn, "SAVEPOINT instrel_statement"));
+    try {
+        auto result = run();
+        if (guarded)
+            PQclear(PQexec(m_conn, "RELEASE SAVEPOINT instrel_statement"));
+        return result;
+    } catch (const DatabaseError&) {
+        if (guarded)
+            PQclear(PQexec(m_conn, "ROLLBACK TO SAVEPOINT instrel_statement; RELEASE SAVEPOINT instrel_statement"));
+        throw;
+    }
+}
+
+std::unique_ptr<ResultSet> PostgresEngine::select(const QString& sent, const SqlParams& first, const SqlParams& second)
+{
+    return statementScope(sent, [&] {
+        const Numbered numbered = numberParameters(sent);
+        const ParameterValues params(numbered.names, first, second);
+        Result r{PQexecParams(m_conn, numbered.text.toUtf8().constData(), int(params.pointers.size()), nullptr,
+                              params.pointers.data(), nullptr, nullptr, 0)};
+        check(m_conn, r.res, sent);
+        return rowsOf(r.res);
+    });
+}
+
+int PostgresEngine::execute(const QString& sent, const SqlParams& params)
+{
+    return statementScope(sent, [&] {
+        const Numbered numbered = numberParameters(sent);
+        Result r{numbered.names.isEmpty()
+                     // Without parameters a text may hold several statements (a schema, a session setting).
+                     ? PQexec(m_conn, sent.toUtf8().constData())
+                     : nullptr};
+        if (!numbered.names.isEmpty()) {
+            const ParameterValues values(numbered.names, params, {});
+            r.res = PQexecParams(m_conn, numbered.text.toUtf8().constData(), int(values.pointers.size()), nullptr,
+                                 values.pointers.data(), nullptr, nullptr, 0);
+        }
+        check(m_conn, r.res, sent);
+        // A transaction the server had already given up ends in a rollback even when asked to commit.
+        if (QByteArray(PQcmdStatus(r.res)) == "ROLLBACK" && sent.trimmed().startsWith(QLatin1String("COMMIT"), Qt::CaseInsensitive))
+            throw DatabaseError(QStringLiteral("Транзакция была прервана сервером и отменена."), sent);
+        return changedRows(r.res);
+    });
+}
+
+std::unique_ptr<SqlPreparedStatement> PostgresEngine::prepare(const QString& sent)
+{
+    return std::make_unique<PostgresPreparedStatement>(m_conn, sent,
+                                                       QStringLiteral("instrel_%1").arg(++m_preparedCount));
+}
+
+qint64 PostgresEngine::lastInsertId() const
+{
+    if (!m_conn)
+        return 0;
+    // lastval() fails in a transaction already in error, and before any identity was given: a
+    // savepoint keeps either from spoiling the caller's transaction.
+    const bool inside = inTransaction();
+    if (inside)
+        PQclear(PQexec(m_conn, "SAVEPOINT instrel_lastval"));
+    Result r{PQexec(m_conn, "SELECT lastval()")};
+    const bool ok = PQresultStatus(r.res) == PGRES_TUPLES_OK && PQntuples(r.res) == 1;
+    const qint64 id = ok ? QByteArray(PQgetvalue(r.res, 0, 0)).toLongLong() : 0;
+    if (inside)
+        PQclear(PQexec(m_conn, ok ? "RELEASE SAVEPOINT instrel_lastval"
+                                  : "ROLLBACK TO SAVEPOINT instrel_lastval; RELEASE SAVEPOINT instrel_lastval"));
+    return id;
+}
+
+bool PostgresEngine::inTransaction() const
+{
+    if (!m_conn)
+        return false;
+    const PGTransactionStatusType status = PQtransactionStatus(m_conn);
+    return status == PQTRANS_INTRANS || status == PQTRANS_INERROR || status == PQTRANS_ACTIVE;
+}
+
+SqlTableInfo PostgresEngine::tableInfo(const QString& table)
+{
+    SqlTableInfo info;
+    // Objects are created unquoted, so their names are the lower-case ones.
+    const QByteArray name = table.toLower().toUtf8();
+    const char* values[] = {name.constData()};
+    Result columns{PQexecParams(m_conn,
+                                "SELECT attname FROM pg_attribute WHERE attrelid = to_regclass($1) AND attnum > 0 "
+                                "AND NOT attisdropped ORDER BY attnum",
+                                1, nullptr, values, nullptr, nullptr, 0)};
+    if (PQresultStatus(columns.res) == PGRES_TUPLES_OK)
+        for (int r = 0; r < PQntuples(columns.res); ++r)
+            info.columns.append(QString::fromUtf8(PQgetvalue(columns.res, r, 0)));
+    Result key{PQexecParams(m_conn,
+                            "SELECT a.attname FROM pg_index i JOIN pg_attribute a ON a.attrelid = i.indrelid AND "
+                            "a.attnum = ANY(i.indkey) WHERE i.indrelid = to_regclass($1) AND i.indisprimary",
+                            1, nullptr, values, nullptr, nullptr, 0)};
+    if (PQresultStatus(key.res) == PGRES_TUPLES_OK && PQntuples(key.res) == 1)
+        info.primaryKey = QString::fromUtf8(PQgetvalue(key.res, 0, 0));
+    return info;
+}
+
+PostgresEngine::Numbered PostgresEngine::numberParameters(const QString& statement)
+{
+    Numbered out;
+    out.text.reserve(statement.size());
+    const qsizetype n = statement.size();
+    qsizetype i = 0;
+    const auto copyUntil = [&](qsizetype end) {
+        out.text += QStringView(statement).mid(i, end - i);
+        i = end;
+    };
+    while (i < n) {
+        const QChar c = statement[i];
+        const QChar next = i + 1 < n ? statement[i + 1] : QChar();
+        if (c == QLatin1Char('\'') || c == QLatin1Char('"')) {
+            qsizetype end = i + 1;
+            while (end < n) {
+                if (statement[end] == c) {
+                    if (end + 1 < n && statement[end + 1] == c) {
+                        end += 2;
+                        continue;
+                    }
+                    ++end;
+                    break;
+                }
+                ++end;
+            }
+            copyUntil(std::min(end, n));
+        } else if (c == QLatin1Char('-') && next == QLatin1Char('-')) {
+            qsizetype end = i;
+            while (end < n && statement[end] != QLatin1Char('\n') && statement[end] != QLatin1Char('\r'))
+                ++end;
+            copyUntil(end);
+        } else if (c == QLatin1Char('/') && next == QLatin1Char('*')) {
+            const qsizetype close = statement.indexOf(QLatin1String("*/"), i + 2);
+            copyUntil(close < 0 ? n : close + 2);
+        } else if (c == QLatin1Char(':') && next == QLatin1Char(':')) {
+            copyUntil(i + 2); // a cast
+        } else if (c == QLatin1Char(':') && isNameStart(next)) {
+            qsizetype end = i + 1;
+            while (end < n && isNamePart(statement[end]))
+                ++end;
+            const QString name = statement.mid(i + 1, end - i - 1);
+            qsizetype number = -1;
+            for (qsizetype k = 0; k < out.names.size() && number < 0; ++k)
+                if (out.names[k].compare(name, Qt::CaseInsensitive) == 0)
+                    number = k;
+            if (number < 0) {
+                number = out.names.size();
+                out.names.append(name);
+            }
+            out.text += QLatin1Char('$') + QString::number(number + 1);
+            i = end;
+        } else {
+            copyUntil(i + 1);
+        }
+    }
+    return out;
+}

@@ -1,0 +1,128 @@
+// The connection on a PostgreSQL server: the program's statements, values and transactions behave as
+// on the embedded engine (names ignoring case, Jet's NULL order, dates as local wall-clock moments,
+// decimals at six places, nested scopes), in a database of its own on the test server.
+#include "data/DatabaseError.h"
+#include "data/InitialSchema.h"
+#include "data/PostgresEngine.h"
+#include "data/ResultSet.h"
+#include "data/SqlCommand.h"
+#include "data/SqlConnection.h"
+#include "data/Transaction.h"
+#include "support/QtPrinters.h"
+#include "support/TestServer.h"
+
+#include <QDateTime>
+#include <gtest/gtest.h>
+
+namespace {
+
+QString s(const char* utf8) { return QString::fromUtf8(utf8); }
+
+TEST(PostgresEngine, NumbersParametersOutsideLiteralsNamesCommentsAndCasts)
+{
+    const auto numbered = PostgresEngine::numberParameters(
+        s("select :a, ':b', \"c:d\", x::integer, :A, :b_2 -- :c\n/* :d */ from T where 'it''s :e' = :b_2"));
+    EXPECT_EQ(numbered.text,
+              s("select $1, ':b', \"c:d\", x::integer, $1, $2 -- :c\n/* :d */ from T where 'it''s :e' = $2"));
+    EXPECT_EQ(numbered.names, (QStringList{"a", "b_2"}));
+}
+
+TEST(PostgresEngine, AServerThatCannotBeReachedIsNamedInTheMessage)
+{
+    SqlConnection db;
+    db.setServer(s("host=127.0.0.1 port=1 dbname=plant connect_timeout=5"));
+    try {
+        db.open();
+        FAIL() << "opened";
+    } catch (const DatabaseError& e) {
+        EXPECT_TRUE(e.message().contains(s("port=1 dbname=plant"))) << e.message().toStdString();
+    }
+    EXPECT_FALSE(db.isOpen());
+}
+
+class PostgresEngineTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        INSTREL_REQUIRE_TEST_SERVER();
+        scratch = std::make_unique<TestServer::ScratchDatabase>();
+        ASSERT_FALSE(scratch->connectionString().isEmpty()) << scratch->error().toStdString();
+        db.setServer(scratch->connectionString());
+        InitialSchema::create(db);
+    }
+    void TearDown() override { db.close(); }
+
+    std::unique_ptr<TestServer::ScratchDatabase> scratch;
+    SqlConnection db;
+};
+
+TEST_F(PostgresEngineTest, RowsAndValuesComeBackAsTheEmbeddedEngineGivesThem)
+{
+    db.execute(s("insert into Depart (Name_Depart) values (:Name)"), {{"NAME", s("Цех КИП")}});
+    EXPECT_EQ(db.lastInsertId(), 1);
+    db.execute(s("insert into Depart (Name_Depart) values (:Name)"), {{"name", s("Лаборатория")}});
+    EXPECT_EQ(db.lastInsertId(), 2);
+
+    const QDateTime set(QDate(2024, 3, 5), QTime(14, 5));
+    db.execute(s("insert into Device (ANumber, InputDate) values (:a, :d)"), {{"a", s("Манометр-1")}, {"d", set}});
+    db.execute(s("insert into Device (ANumber, InputDate) values (:a, :d)"), {{"a", s("b-2")}, {"d", QVariant()}});
+    db.execute(s("insert into Device (ANumber) values (null)"));
+    db.execute(s("insert into Prec (Name_Prec) values (:p)"), {{"p", 2.15}});
+
+    const auto rows = db.select(s("select ID_Device, InputDate, ANumber from Device where ID_Device = :id"), {},
+                                {{"ID", 1}});
+    ASSERT_EQ(rows->rowCount(), 1);
+    EXPECT_EQ(rows->indexOf(s("ANumber")), 2);
+    EXPECT_EQ(rows->value(0, 0).toLongLong(), 1);
+    EXPECT_EQ(rows->value(0, 1).toDateTime(), set);
+    EXPECT_EQ(rows->value(0, 2).toString(), s("Манометр-1"));
+    EXPECT_EQ(db.scalar(s("select Name_Prec from Prec")).toDouble(), 2.15);
+
+    // Jet's order: NULLs first, also for grouped rows; LIKE without regard to case, Cyrillic too.
+    const auto ordered = db.select(s("select ANumber from Device order by ANumber"));
+    ASSERT_EQ(ordered->rowCount(), 3);
+    EXPECT_TRUE(ordered->isNull(0, 0));
+    const auto grouped = db.select(s("select ANumber, count(*) from Device group by ANumber"));
+    ASSERT_EQ(grouped->rowCount(), 3);
+    EXPECT_TRUE(grouped->isNull(0, 0));
+    EXPECT_EQ(db.scalar(s("select count(*) from Device where ANumber Like 'МАН%' or ANumber Like 'B%'")).toInt(), 2);
+
+    // Jet's date functions and literals.
+    EXPECT_EQ(db.scalar(s("select count(*) from Device where InputDate = #03/05/2024 14:05:00#")).toInt(), 1);
+    EXPECT_EQ(db.scalar(s("select count(*) from Device where InputDate < Date() - 31")).toInt(), 1);
+    EXPECT_EQ(db.scalar(s("select DateAdd('m', 1.9, #01/31/2024#)")).toDateTime(),
+              QDateTime(QDate(2024, 2, 29), QTime(0, 0)));
+    EXPECT_EQ(db.scalar(s("select Year(InputDate) from Device where ID_Device = 1")).toInt(), 2024);
+
+    const SqlConnection::TableInfo info = db.tableInfo(s("Device"));
+    EXPECT_EQ(info.primaryKey.toLower(), s("id_device"));
+    EXPECT_TRUE(info.columns.contains(s("anumber"), Qt::CaseInsensitive));
+}
+
+TEST_F(PostgresEngineTest, ScopesNestAndAFailedStatementUndoesOnlyItsOwnScope)
+{
+    {
+        Transaction outer(db);
+        db.execute(s("insert into State (Name_State) values ('В работе')"));
+        {
+            Transaction inner(db);
+            db.execute(s("insert into State (Name_State) values ('В ремонте')"));
+            EXPECT_THROW(db.execute(s("insert into NoSuchTable values (1)")), DatabaseError);
+        }
+        // The server refuses every statement of a transaction in error until its scope is undone.
+        db.execute(s("insert into State (Name_State) values ('Списан')"));
+        outer.commit();
+    }
+    EXPECT_FALSE(db.inTransaction());
+    const auto rows = db.select(s("select Name_State from State order by ID_State"));
+    ASSERT_EQ(rows->rowCount(), 2);
+    EXPECT_EQ(rows->value(1, 0).toString(), s("Списан"));
+
+    SqlCommand insert(db, s("insert into Grade (Name_Grade) values (:name)"));
+    EXPECT_EQ(insert.paramNames(), QStringList{"name"});
+    for (const char* name : {"МПа", "кПа", "Па"})
+        EXPECT_EQ(insert.run({s(name)}), 1);
+    EXPECT_EQ(db.scalar(s("select count(*) from Grade")).toInt(), 3);
+}
+
+} // namespace
