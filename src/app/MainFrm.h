@@ -63,6 +63,10 @@ public:
     // Re-evaluates every command's enabling; runs whenever the application goes idle.
     void updateActions();
 
+    // The services schedule narrowed to what is overdue or due within the reminder horizon (the
+    // start-up notice's button).
+    void openDueSchedule();
+
 protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -73,8 +77,6 @@ private:
     void createMenus();
     void createToolBar();
     void FormFirstShow();
-    // The services schedule narrowed to what is overdue or due within the reminder horizon.
-    void openDueSchedule();
     void loadSettings();
     void saveSettings();
     void sComboTableChange(int index);

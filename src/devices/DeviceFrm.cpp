@@ -707,6 +707,19 @@ bool TDeviceForm::LocateDevice(const QVariant& id)
     return found;
 }
 
+bool TDeviceForm::ShowService(const QVariant& id)
+{
+    if (!isFormView() && !InstrelApplication::guarded([this] { Swap(); }))
+        return false;
+    if (!isFormView())
+        return false;
+    FormPanel()->setCurrentIndex(0); // its services list opens with the page
+    bool found = false;
+    InstrelApplication::guarded([&] { found = dsNextRep->isActive() && dsNextRep->locate(QStringLiteral("ID_NextRep"), id); });
+    m_gridService->setFocus();
+    return found;
+}
+
 void TDeviceForm::jumpToType(const QString& editor)
 {
     auto* types = qobject_cast<TTypeForm*>(WindowJumps::openWindow(this, QStringLiteral("TTypeForm")));

@@ -30,6 +30,10 @@ public:
 
     // For other windows: moves the list to the device `id`; false when it is not listed.
     Q_INVOKABLE bool LocateDevice(const QVariant& id);
+    // For other windows: the form view's page "Information" on the current device's service `id`
+    // (a next-service row), with the focus in its services grid; false when the device has no such
+    // service listed (the view and page are shown all the same).
+    Q_INVOKABLE bool ShowService(const QVariant& id);
 
     // The size the window opens with when nothing is stored: a page's editors and grids without scrolling.
     QSize sizeHint() const override;

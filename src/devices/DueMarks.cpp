@@ -29,7 +29,15 @@ DueMarks::DueMarks(QAbstractItemView* view, DatasetModel* model, const QString& 
     legend->setHorizon(m_horizon);
     connect(legend, &DueLegend::colorsChanged, model, &DatasetModel::restyle);
     connect(&DueReminder::changes(), &DueReminder::horizonChanged, this, &DueMarks::setHorizon);
-    model->setCellStyle([this](int row, int column, int role) { return style(row, column, role); });
+    setShown(true);
+}
+
+void DueMarks::setShown(bool shown)
+{
+    if (shown)
+        m_model->setCellStyle([this](int row, int column, int role) { return style(row, column, role); });
+    else
+        m_model->setCellStyle({});
 }
 
 QString DueMarks::symbol(DueRule::State state)

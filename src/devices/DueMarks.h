@@ -28,6 +28,8 @@ public:
     DueRule::State stateOfRow(int row) const;
     int horizon() const { return m_horizon; }
     void setHorizon(int days);
+    // Paints the marks or leaves the grid plain.
+    void setShown(bool shown);
 
 private:
     DueMarks(QAbstractItemView* view, DatasetModel* model, const QString& nextDateField, DueLegend* legend);

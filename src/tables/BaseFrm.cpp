@@ -37,6 +37,7 @@
 #include <QStatusBar>
 #include <QTabWidget>
 #include <QTableView>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
@@ -549,6 +550,10 @@ void TBaseForm::bindMainDataset(const QString& mainQuery)
 
     m_dsMain->setSql(MainQueryText::anchoredQuery(mainQuery));
     m_dsMain->open();
+    // Until the program next waits for events nothing can have changed the rows just read, so the
+    // first showing, which normally reads them again, need not (300,000 rows take a while).
+    m_mainJustRead = true;
+    QTimer::singleShot(0, this, [this] { m_mainJustRead = false; });
     syncColumnVisibility();
     syncGridCurrent();
 }
@@ -1155,8 +1160,9 @@ void TBaseForm::showEvent(QShowEvent* event)
         m_shown = true;
         attachToSubWindow();
         FormSettings settings(QString::fromLatin1(metaObject()->className()));
+        const QString statement = m_dsMain ? m_dsMain->sql() : QString();
         loadSettings(settings);
-        if (m_dsMain)
+        if (m_dsMain && !(m_mainJustRead && m_dsMain->isActive() && m_dsMain->sql() == statement))
             RequeryKeepRow();
     }
     // Commands must be usable as soon as the window shows: the manager opens a window and swaps

@@ -257,6 +257,7 @@ private:
     QStringList m_groupFields;
     bool m_complectVisible = false;
     bool m_buttonsArranged = false;
+    bool m_mainJustRead = false;
     bool m_shown = false;
     bool m_syncingCurrent = false;
     int m_lastColumn = -1;

@@ -665,6 +665,19 @@ constexpr Entry entries[] = {
     {Str::DueLegendDueSoon, u"Due within %d days", u"Срок в ближайшие %d дн."},
     {Str::DueLegendHint, u"Rows are marked by their next date; the horizon is set under Options",
      u"Строки отмечены по дате следующего обслуживания; срок напоминания задаётся в меню Настройка"},
+    {Str::DueFilterOverdue, u"Overdue", u"Просроченные"},
+    {Str::DueFilterOverdueHint, u"Overdue|Show the services whose next date has passed",
+     u"Просроченные|Показать обслуживания, дата следующего обслуживания которых прошла"},
+    {Str::DueFilterSoon, u"Next %d days", u"Ближайшие %d дней"},
+    {Str::DueFilterSoonHint, u"Due soon|Show the services due from today to the end of the reminder horizon",
+     u"Ближайшие|Показать обслуживания, срок которых наступает сегодня или в ближайшие дни"},
+    {Str::DueFilterAll, u"All", u"Все"},
+    {Str::DueFilterAllHint, u"All services|Show every service again", u"Все обслуживания|Снова показать все обслуживания"},
+    {Str::NextRepDeviceNotListed,
+     u"The device of this service is not listed in the Devices window: a filter hides it or it has been deleted.",
+     u"Устройство этого обслуживания не показано в окне «Паспорта»: его скрывает фильтр или оно удалено."},
+    {Str::NextRepServiceNotListed, u"This service is no longer listed for the device: it may have been deleted.",
+     u"Это обслуживание больше не числится за устройством: возможно, оно удалено."},
 
 
     // Database files the program cannot use, and statements it will not send

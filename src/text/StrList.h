@@ -555,6 +555,15 @@ enum class Str : int {
     DueLegendOverdue,
     DueLegendDueSoon, // days
     DueLegendHint,
+    // The schedule's due commands, and its jump to the device window
+    DueFilterOverdue,
+    DueFilterOverdueHint,
+    DueFilterSoon, // days
+    DueFilterSoonHint,
+    DueFilterAll,
+    DueFilterAllHint,
+    NextRepDeviceNotListed,
+    NextRepServiceNotListed,
 
     // Database files the program cannot use, and statements it will not send (the program's own messages)
     FileInUse,          // %s path
