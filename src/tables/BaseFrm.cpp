@@ -248,6 +248,8 @@ QWidget* TBaseForm::buildGridPanel()
     connect(m_grid->horizontalScrollBar(), &QScrollBar::valueChanged, m_filterHeader, &FilterHeader::adjustPositions);
     connect(m_filterHeader, &FilterHeader::filterChanged, this, &TBaseForm::applyFilterCell);
     connect(m_filterHeader, &FilterHeader::valuePicked, this, &TBaseForm::applyFilterValue);
+    connect(m_filterHeader, &FilterHeader::valuesWanted, this,
+            [this](int column) { InstrelApplication::guarded([&] { fillFilterValues(column); }); });
     connect(m_filterHeader, &QHeaderView::sectionClicked, this, &TBaseForm::titleClicked);
     m_filterHeader->setDecoration([this](QPainter* painter, const QRect& rect, int section) {
         if (!m_dsMain || section < 0 || section >= m_dsMain->fieldCount())
@@ -542,11 +544,7 @@ void TBaseForm::bindMainDataset(const QString& mainQuery)
     connect(m_dsMain, &Dataset::rowsReplaced, this, &TBaseForm::syncGridCurrent);
     connect(m_dsMain, &Dataset::controlsEnabled, this, &TBaseForm::syncGridCurrent);
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current, const QModelIndex& previous) {
-                gridCurrentChanged(current);
-                if (current.column() != previous.column())
-                    gridColumnChanged(current.column(), previous.column());
-            });
+            [this](const QModelIndex& current, const QModelIndex&) { gridCurrentChanged(current); });
 
     m_dsMain->setSql(MainQueryText::anchoredQuery(mainQuery));
     m_dsMain->open();
@@ -1044,10 +1042,10 @@ bool TBaseForm::setColumnFilter(const QString& field, const QString& text)
     return true;
 }
 
-void TBaseForm::gridColumnChanged(int column, int previous)
+// Read when the user is about to use the cell, never while moving about the list: a column's values
+// are a scan of the whole table.
+void TBaseForm::fillFilterValues(int column)
 {
-    if (previous >= 0)
-        m_filterHeader->clearValues(previous);
     if (!m_dsMain || column < 0 || column >= m_dsMain->fieldCount())
         return;
     const Field& field = *m_dsMain->fields()[size_t(column)];

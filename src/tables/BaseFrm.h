@@ -234,7 +234,7 @@ private:
     void showFilterError(int column, const QString& error);
     // Re-runs dsMain with the filter row's conditions at its anchor line.
     void requeryFiltered();
-    void gridColumnChanged(int column, int previous);
+    void fillFilterValues(int column);
     void addGroupNodes(const std::vector<GroupNode>& nodes, QTreeWidgetItem* parent);
     // The client filter of a node: its own column first, then its ancestors'.
     QString groupNodeFilter(const QTreeWidgetItem* item) const;

@@ -2,6 +2,7 @@
 
 #include <QAbstractItemView>
 #include <QComboBox>
+#include <QEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QScrollBar>
@@ -9,6 +10,24 @@
 #include <QStyleOptionHeader>
 #include <algorithm>
 #include <QTimer>
+
+namespace {
+
+// Asks for its entries just before its list opens.
+class FilterCombo : public QComboBox {
+public:
+    FilterCombo(QWidget* parent, std::function<void()> wanted) : QComboBox(parent), m_wanted(std::move(wanted)) {}
+    void showPopup() override
+    {
+        m_wanted();
+        QComboBox::showPopup();
+    }
+
+private:
+    std::function<void()> m_wanted;
+};
+
+} // namespace
 
 FilterHeader::FilterHeader(QWidget* parent) : QHeaderView(Qt::Horizontal, parent), m_debounce(new QTimer(this))
 {
@@ -89,9 +108,10 @@ void FilterHeader::generateFilters(int count)
     m_pending.clear();
     m_errors.clear();
     for (int column = 0; column < count; ++column) {
-        auto* combo = new QComboBox(this);
+        auto* combo = new FilterCombo(this, [this, column] { emit valuesWanted(column); });
         combo->setObjectName(QStringLiteral("Filter%1").arg(column));
         combo->setEditable(true);
+        combo->lineEdit()->installEventFilter(this);
         combo->setInsertPolicy(QComboBox::NoInsert);
         combo->setFrame(false);
         connect(combo->lineEdit(), &QLineEdit::textEdited, this, [this, column] { textEdited(column); });
@@ -107,6 +127,16 @@ void FilterHeader::generateFilters(int count)
 }
 
 QComboBox* FilterHeader::editor(int column) const { return m_editors.value(column); }
+
+// A cell taking the focus gets its column's values, for the list and for completing what is typed.
+bool FilterHeader::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::FocusIn)
+        for (int column = 0; column < m_editors.size(); ++column)
+            if (m_editors[column]->lineEdit() == watched)
+                emit valuesWanted(column);
+    return QHeaderView::eventFilter(watched, event);
+}
 
 QString FilterHeader::filterText(int column) const
 {

@@ -15,8 +15,10 @@ class QTimer;
 // picking a value from a drop-down applies at once. The header knows nothing of SQL: it emits
 // filterChanged(column, text) for what was typed and valuePicked(column, value) for a value taken
 // from the list (a value, not an expression), and the window turns them into its query. The window
-// also fills a column's drop-down with the column's values when the column is entered (setValues),
-// and marks a cell whose text it cannot use (setCellError) instead of interrupting the typing.
+// also fills a column's drop-down with the column's values when the user is about to use it: the
+// header asks with valuesWanted(column) when the cell takes the focus or its list is opened, so that
+// moving about a large list never pays for reading a column's values. It marks a cell whose text it
+// cannot use (setCellError) instead of interrupting the typing.
 class FilterHeader : public QHeaderView {
     Q_OBJECT
 public:
@@ -66,8 +68,11 @@ public:
 signals:
     void filterChanged(int column, const QString& text);
     void valuePicked(int column, const QVariant& value);
+    // The cell of `column` is about to be used: the window answers with setValues (or leaves it).
+    void valuesWanted(int column);
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void updateGeometries() override;
     void paintSection(QPainter* painter, const QRect& rect, int logicalIndex) const override;
 
