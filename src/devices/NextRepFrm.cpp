@@ -18,6 +18,7 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QScrollArea>
 #include <QTabWidget>
 #include <QTableView>
@@ -115,9 +116,16 @@ void TNextRepForm::createDueCommands()
     add("ShowOverdue", Str::DueFilterOverdue, Str::DueFilterOverdueHint, [this] { ShowOverdue(); }, active, 10);
     QAction* soon = add("ShowDueSoon", Str::DueFilterSoon, Str::DueFilterSoonHint, [this] { ShowDueSoon(); },
                         [this] { return dsMain()->isActive() && m_marks->horizon() != DueRule::Off; }, 11);
-    add("ShowAll", Str::DueFilterAll, Str::DueFilterAllHint, [this] { ShowAll(); }, active, 12);
+    QAction* all = add("ShowAll", Str::DueFilterAll, Str::DueFilterAllHint, [this] { ShowAll(); }, active, 12);
+    if (auto* menu = findChild<QMenu*>(QStringLiteral("PopupMenu1"))) {
+        menu->addSeparator();
+        menu->addActions({action(QStringLiteral("ShowOverdue")), soon, all});
+    }
+    // The button of the box is narrow: it shows the short caption, the menu the full one.
     const auto name = [soon](int days) {
-        soon->setText(FormatText(Str::DueFilterSoon, days == DueRule::Off ? DueRule::DefaultHorizon : days));
+        const int shown = days == DueRule::Off ? DueRule::DefaultHorizon : days;
+        soon->setText(FormatText(Str::DueFilterSoon, shown));
+        soon->setIconText(FormatText(Str::DueFilterSoonButton, shown));
     };
     name(m_marks->horizon());
     connect(&DueReminder::changes(), &DueReminder::horizonChanged, soon, name);

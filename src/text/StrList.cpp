@@ -669,6 +669,7 @@ constexpr Entry entries[] = {
     {Str::DueFilterOverdueHint, u"Overdue|Show the services whose next date has passed",
      u"Показать просроченные обслуживания"},
     {Str::DueFilterSoon, u"Next %d days", u"Ближайшие %d дней"},
+    {Str::DueFilterSoonButton, u"Next %d d.", u"Ближ. %d дн."},
     {Str::DueFilterSoonHint, u"Due soon|Show the services due from today to the end of the reminder horizon",
      u"Показать обслуживания, срок которых наступает сегодня или в ближайшие дни"},
     {Str::DueFilterAll, u"All", u"Все"},

@@ -559,6 +559,7 @@ enum class Str : int {
     DueFilterOverdue,
     DueFilterOverdueHint,
     DueFilterSoon, // days
+    DueFilterSoonButton, // days
     DueFilterSoonHint,
     DueFilterAll,
     DueFilterAllHint,
