@@ -17,6 +17,7 @@
 #include <QCoreApplication>
 #include <numeric>
 #include <sqlite3.h>
+#include <string>
 
 namespace {
 
@@ -48,6 +49,56 @@ qint64 rawRead(sqlite3* db, const QByteArray& sql, const QList<QDate>& days, qui
             const unsigned char* text = sqlite3_column_text(stmt, c);
             *checksum += text ? text[0] + quint64(sqlite3_column_bytes(stmt, c)) : 0;
         }
+    }
+    sqlite3_finalize(stmt);
+    return rows;
+}
+
+// A stored date ("YYYY-MM-DD..." text) laid out day first, as the list shows it; other text as it is,
+// tabs and line breaks made spaces so that each row stays one line.
+void appendCell(std::string& out, const unsigned char* text, int bytes)
+{
+    const auto digit = [&](int i) { return text[i] >= '0' && text[i] <= '9'; };
+    if (bytes >= 10 && text[4] == '-' && text[7] == '-' && digit(0) && digit(3) && digit(6) && digit(9)) {
+        const char day[10] = {char(text[8]), char(text[9]), '.', char(text[5]), char(text[6]), '.',
+                              char(text[0]), char(text[1]), char(text[2]), char(text[3])};
+        out.append(day, sizeof day);
+        return;
+    }
+    for (int i = 0; i < bytes; ++i) {
+        const char c = char(text[i]);
+        out.push_back(c == '\t' || c == '\n' || c == '\r' ? ' ' : c);
+    }
+}
+
+// The engine's run of the list statement written as tab-separated text, a title line first, the
+// same layout our writer produces.
+qint64 rawReadAndWrite(sqlite3* db, const QByteArray& sql, const QDate& limit, std::string* text)
+{
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db, sql.constData(), int(sql.size()), &stmt, nullptr) != SQLITE_OK) {
+        fail(QStringLiteral("raw statement: ") + QString::fromUtf8(sqlite3_errmsg(db)));
+        return 0;
+    }
+    const QByteArray day = SqlValue::dateText(limit).toUtf8();
+    sqlite3_bind_text(stmt, 1, day.constData(), int(day.size()), SQLITE_TRANSIENT);
+    text->clear();
+    const int columns = sqlite3_column_count(stmt);
+    for (int c = 0; c < columns; ++c) {
+        if (c > 0)
+            text->push_back('\t');
+        text->append(sqlite3_column_name(stmt, c));
+    }
+    text->append("\r\n");
+    qint64 rows = 0;
+    while (sqlite3_step(stmt) == SQLITE_ROW) {
+        ++rows;
+        for (int c = 0; c < columns; ++c) {
+            if (c > 0)
+                text->push_back('\t');
+            appendCell(*text, sqlite3_column_text(stmt, c), sqlite3_column_bytes(stmt, c));
+        }
+        text->append("\r\n");
     }
     sqlite3_finalize(stmt);
     return rows;
@@ -94,10 +145,12 @@ int main(int argc, char** argv)
         ourRows = dataset->recordCount();
         written = text.size();
     });
-    const double rawMs = bench::medianMs(runs, [&] { rawRows = rawRead(raw, listSql, {limit}, &checksum); });
-    std::printf("due within %d days of %s: %lld services (raw %lld), %lld bytes of text\n", horizon,
-                qPrintable(today.toString(Qt::ISODate)), (long long)ourRows, (long long)rawRows, (long long)written);
-    if (ourRows != rawRows || ourRows == 0 || written == 0)
+    std::string rawText;
+    const double rawMs = bench::medianMs(runs, [&] { rawRows = rawReadAndWrite(raw, listSql, limit, &rawText); });
+    std::printf("due within %d days of %s: %lld services (raw %lld), %lld bytes of text (raw %lld)\n", horizon,
+                qPrintable(today.toString(Qt::ISODate)), (long long)ourRows, (long long)rawRows, (long long)written,
+                (long long)rawText.size());
+    if (ourRows != rawRows || ourRows == 0 || written == 0 || rawText.empty())
         fail(QStringLiteral("the list and the engine disagree, or nothing is due on the big plant"));
     bench::report("due list, read and written as text", ours, rawMs, 1.5);
 
