@@ -274,6 +274,8 @@ constexpr Entry entries[] = {
     {Str::KitHintAdd, u"Add kit", u"Добавить комплект"},
     {Str::KitHintDelete, u"Delete kit", u"Удалить комплект"},
     {Str::KitHintClose, u"Close window", u"Закрыть окно комплектов"},
+    {Str::KitCycle, u"The kits are damaged: the entries %s lie under themselves. Kits cannot be shown or changed until these rows of Complect are corrected.",
+     u"Комплекты повреждены: записи %s входят сами в себя. Показать или изменить комплекты нельзя, пока эти строки Complect не исправлены."},
 
     // Device types window
     {Str::TypeColDesign, u"Design", u"Конструкция"},

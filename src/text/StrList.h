@@ -241,6 +241,7 @@ enum class Str : int {
     KitHintAdd,
     KitHintDelete,
     KitHintClose,
+    KitCycle,
 
     // Device types window
     TypeColDesign,
