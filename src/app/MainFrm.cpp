@@ -8,6 +8,7 @@
 #include "app/StoredGeometry.h"
 #include "tables/FormSettings.h"
 #include "data/DMFrm.h"
+#include "data/DatabaseChoice.h"
 #include "data/MessageService.h"
 #include "data/Dataset.h"
 #include "data/DatasetModel.h"
@@ -682,7 +683,12 @@ THelpForm* TMainForm::helpForm() const { return m_help; }
 QString TMainForm::databasePath() const
 {
     const TDM* dm = TDM::instance();
-    return dm ? QFileInfo(dm->ADOConnection()->databaseFile()).absoluteFilePath() : QString();
+    if (!dm)
+        return {};
+    const SqlConnection* connection = dm->ADOConnection();
+    if (!connection->server().isEmpty())
+        return DatabaseChoice::shownName(connection->server());
+    return QFileInfo(connection->databaseFile()).absoluteFilePath();
 }
 
 void TMainForm::HelpAbout1Execute()

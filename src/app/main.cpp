@@ -8,6 +8,8 @@
 #include "app/MainFrm.h"
 #include "app/WindowRegistry.h"
 #include "data/DMFrm.h"
+#include "data/DatabaseChoice.h"
+#include "tables/FormSettings.h"
 #include "data/MessageService.h"
 #include "text/StrList.h"
 
@@ -77,6 +79,10 @@ int main(int argc, char** argv)
 
     TMainForm mainForm;
     TDM dm;
+    // A server named on the command line or in the settings file replaces the Device.db file.
+    const QString server = DatabaseChoice::serverOf(argumentsOf(argc, argv), FormSettings::defaultFileName());
+    if (!server.isEmpty())
+        dm.ADOConnection()->setServer(server);
     guard.attach(&mainForm);
     // A STOP from a later start ends the program without asking; the child windows still store
     // their pending edits and settings on the way out.

@@ -1,5 +1,6 @@
 #include "data/PostgresEngine.h"
 
+#include "data/DatabaseChoice.h"
 #include "data/DatabaseError.h"
 #include "data/JetDialect.h"
 #include "data/ResultSet.h"
@@ -202,7 +203,7 @@ bool isNamePart(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_');
 // The message for a server that cannot be reached or refuses the session, with what libpq said.
 QString notReachedText(const QString& connectionString, const QString& reason)
 {
-    return QStringLiteral("Не удалось подключиться к серверу базы данных «%1»: %2").arg(connectionString, reason);
+    return QStringLiteral("Не удалось подключиться к серверу базы данных «%1»: %2").arg(DatabaseChoice::shownName(connectionString), reason);
 }
 
 } // namespace

@@ -592,7 +592,7 @@ constexpr Entry entries[] = {
     {Str::FontSample, u"Sample", u"Образец"},
     {Str::FontSampleText, u"Manometer MP-100, 0.5 MPa", u"Манометр МП-100, 0…1,6 МПа"},
     {Str::CommandLineUsage,
-     u"Usage: %s [/STOP] [--help] [--version]\n"
+     u"Usage: %s [/STOP] [--database=<connection string>] [--help] [--version]\n"
      u"\n"
      u"Instrel %s keeps the devices, services and labour plans of one plant.\n"
      u"It works in the current folder and looks there for:\n"
@@ -604,13 +604,16 @@ constexpr Entry entries[] = {
      u"\n"
      u"Only one copy of the program runs at a time: a second start brings the running one to the front.\n"
      u"  /STOP, -STOP  (any letter case) make the running copy quit;\n"
+     u"  --database=<connection string>  work on a PostgreSQL server instead of Device.db\n"
+     u"                (\"host=… port=… dbname=… user=…\"; also [Database] Connection= in Device.ini;\n"
+     u"                the password comes from ~/.pgpass or PGPASSWORD);\n"
      u"  --help        show this text;\n"
      u"  --version     show the program's version.\n"
      u"\n"
      u"To create a database in the current folder:\n"
      u"  instrel-initdb --demo Device.db    a demo plant to try the program on;\n"
      u"  instrel-initdb --empty Device.db   an empty database for your own plant.\n",
-     u"Использование: %s [/STOP] [--help] [--version]\n"
+     u"Использование: %s [/STOP] [--database=<строка подключения>] [--help] [--version]\n"
      u"\n"
      u"Instrel %s ведёт паспорта приборов, обслуживания и планы работ одного предприятия.\n"
      u"Программа работает в текущем каталоге и ищет в нём:\n"
@@ -622,6 +625,9 @@ constexpr Entry entries[] = {
      u"\n"
      u"Одновременно работает одна копия программы: повторный запуск выводит её окно на передний план.\n"
      u"  /STOP, -STOP  (в любом регистре) завершить работающую копию;\n"
+     u"  --database=<строка подключения>  работать с сервером PostgreSQL вместо Device.db\n"
+     u"                (\"host=… port=… dbname=… user=…\"; или [Database] Connection= в Device.ini;\n"
+     u"                пароль берётся из ~/.pgpass или PGPASSWORD);\n"
      u"  --help        показать эту справку;\n"
      u"  --version     показать версию программы.\n"
      u"\n"
