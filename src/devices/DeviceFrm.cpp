@@ -11,6 +11,7 @@
 #include "devices/DeviceLogPage.h"
 #include "devices/DueLegend.h"
 #include "devices/DueMarks.h"
+#include "devices/KitPanel.h"
 #include "devices/TypeFrm.h"
 #include "devices/rules/DeviceRecordRules.h"
 #include "devices/rules/ServiceDates.h"
@@ -85,6 +86,7 @@ TDeviceForm::TDeviceForm(QWidget* parent) : TBaseForm(mainQuery(), parent)
     createDatasets();
     setUpMainView();
     createPages();
+    createKitPanel();
 
     setCommand(QStringLiteral("Insert2"), [this] { Insert2Execute(); }, [this] { return dsMain()->isActive(); });
     setCommand(QStringLiteral("Same"), [this] { SameExecute(); },
@@ -845,6 +847,27 @@ void TDeviceForm::DeleteInterval()
 }
 
 // ---------------------------------------------------------------- going to a field, settings
+
+void TDeviceForm::createKitPanel()
+{
+    m_kits = new KitPanel(*this, *complectTree());
+    KitPanel* kits = m_kits;
+    m_kits->addTools(
+        addCommand(QStringLiteral("ShowKit"), QStringLiteral("!"), Text(Str::KitHintShow), [kits] { kits->ShowKit(); },
+                   [kits] { return kits->hasNode(); }),
+        addCommand(QStringLiteral("AddComplect"), QStringLiteral("<"), Text(Str::KitHintAdd),
+                   [kits] { kits->AddComplect(); }, [kits] { return kits->canAdd(); }),
+        addCommand(QStringLiteral("DelComplect"), QStringLiteral("x"), Text(Str::KitHintDelete),
+                   [kits] { kits->DelComplect(); }, [kits] { return kits->hasKitNode(); }));
+}
+
+void TDeviceForm::setComplectVisible(bool visible)
+{
+    TBaseForm::setComplectVisible(visible);
+    BuildKitTree();
+}
+
+void TDeviceForm::BuildKitTree() { m_kits->BuildKitTree(); }
 
 QSize TDeviceForm::sizeHint() const { return QSize(1040, 680); }
 

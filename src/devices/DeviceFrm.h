@@ -11,6 +11,7 @@ class DeviceIntervalRules;
 class DeviceLogPage;
 class DeviceRecordRules;
 class FieldBinder;
+class KitPanel;
 class LookupEditor;
 class QComboBox;
 class QGridLayout;
@@ -38,6 +39,9 @@ public:
     // The size the window opens with when nothing is stored: a page's editors and grids without scrolling.
     QSize sizeHint() const override;
     void GoToField(const QString& fieldName) override;
+    // The kit panel: the flag as the base keeps it, then the tree built anew (or all devices again).
+    void setComplectVisible(bool visible) override;
+    virtual void BuildKitTree();
     void FormActivate() override;
     void saveSettings(FormSettings& settings) const override;
     void loadSettings(const FormSettings& settings) override;
@@ -66,6 +70,7 @@ private:
     void createRowDatasets();
     void setUpMainView();
     void createPages();
+    void createKitPanel();
     QWidget* createInformationPage();
     QWidget* createExtendedPage();
     QWidget* lookupBox(const char* name, Dataset* list, const char* key, const char* display, const char* field,
@@ -110,6 +115,7 @@ private:
     DatasetGrid* m_gridInterval = nullptr;
     QList<DeviceLogPage*> m_logPages;
     DeviceRecordRules* m_recordRules = nullptr;
+    KitPanel* m_kits = nullptr;
     DeviceIntervalRules* m_intervalRules = nullptr;
     LookupEditor* m_editLocSet = nullptr;
     QHash<QString, QPair<int, QWidget*>> m_editorsByField; // lower-case field -> page, editor

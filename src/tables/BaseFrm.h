@@ -71,7 +71,8 @@ class QTreeWidgetItem;
 // - Print prints the main grid; the main window's Preview prints the focused grid instead, unless
 //   the window sets the dynamic property "PreviewRunsPrint" (true): then Preview runs Print.
 // - setColumnFilter() narrows the main view through its filter row, for windows opened on a subset.
-// - Override GoToField (double click or Enter in the grid), setComplectVisible (kit tree) and, where
+// - Override GoToField (double click or Enter in the grid), setComplectVisible (kit tree, filled
+//   through complectTree(); call the base, which keeps the flag and its stored text) and, where
 //   a window keeps more settings, saveSettings/loadSettings (call the base to keep its list).
 //
 // Idle-time work (command enabling, button layout, group box, status bar) runs in updateOnIdle(),
@@ -116,6 +117,10 @@ public:
     // Empties every filter cell and lists all rows again.
     void clearFilterRow();
     QTreeWidget* groupTree() const { return m_groupTree; }
+    // The kit tree of the panel on the left (the panel shows while ComplectVisible is set and the
+    // table view shows). Its parent is the box GroupBox2, laid out top to bottom, where a window that
+    // uses the panel puts its tools over the tree.
+    QTreeWidget* complectTree() const { return m_complectTree; }
     QString statusText() const;
     const SortMarkers& sortMarkers() const { return m_sortMarkers; }
     // Field name of the grid's current column; empty when there is none.
