@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QBoxLayout>
 #include <QGroupBox>
+#include <QHeaderView>
 #include <QToolBar>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -20,6 +21,10 @@ KitPanel::KitPanel(TBaseForm& form, QTreeWidget& tree) : QObject(&form), m_form(
 {
     setObjectName(QStringLiteral("KitPanel"));
     m_tree.setSelectionMode(QAbstractItemView::SingleSelection);
+    // A node's text is read whole (type, model and both numbers): the tree scrolls sideways instead
+    // of cutting it short.
+    m_tree.header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    m_tree.header()->setStretchLastSection(false);
     if (auto* box = qobject_cast<QGroupBox*>(m_tree.parentWidget()))
         box->setTitle(Text(Str::KitList));
 }
@@ -29,6 +34,8 @@ void KitPanel::addTools(QAction* showKit, QAction* addComplect, QAction* delComp
     auto* strip = new QToolBar(m_tree.parentWidget());
     strip->setObjectName(QStringLiteral("KitTools"));
     strip->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    strip->setMovable(false);
+    strip->setFloatable(false);
     strip->addAction(showKit);
     strip->addAction(addComplect);
     strip->addAction(delComplect);
