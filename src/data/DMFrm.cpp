@@ -2,6 +2,7 @@
 
 #include "data/Dataset.h"
 #include "data/MessageService.h"
+#include "data/ResultSet.h"
 #include "data/WaitCursor.h"
 #include "text/StrList.h"
 
@@ -55,29 +56,71 @@ void TDM::ADOConnectionWillExecute(const QStringList& lines)
 
 void TDM::LogStatement(const QString& line) { emit statementLogged(line); }
 
+namespace {
+
+// The texts of a column each once, compared without regard to letter case, the first spelling kept.
+class DistinctTexts {
+public:
+    DistinctTexts(QStringList& target, int clear, int limit) : m_target(target), m_limit(limit == 0 ? 10000 : limit)
+    {
+        if (clear == 1)
+            target.clear();
+        for (const QString& text : std::as_const(target))
+            m_seen.insert(text.toCaseFolded());
+    }
+    bool full() const { return m_added >= m_limit; }
+    void add(const QString& text)
+    {
+        if (full())
+            return;
+        const qsizetype before = m_seen.size();
+        m_seen.insert(text.toCaseFolded());
+        if (m_seen.size() == before)
+            return;
+        m_target.append(text);
+        ++m_added;
+    }
+
+private:
+    QStringList& m_target;
+    QSet<QString> m_seen;
+    int m_limit;
+    int m_added = 0;
+};
+
+} // namespace
+
 void TDM::FillDistinctValues(Dataset& query, const QString& fieldName, QStringList& target, int clear, int limit)
 {
     WaitCursor wait;
     const int remembered = query.recNo();
     query.disableControls();
-    if (clear == 1)
-        target.clear();
-    if (limit == 0)
-        limit = 10000;
+    DistinctTexts texts(target, clear, limit);
     const int index = query.fieldIndex(query.fieldByName(fieldName).name());
-    QSet<QString> seen;
-    for (const QString& text : std::as_const(target))
-        seen.insert(text.toCaseFolded());
-    int added = 0;
-    for (int row = 0; row < query.recordCount() && added < limit && index >= 0; ++row) {
-        const QString text = query.displayText(row, index);
-        if (!seen.contains(text.toCaseFolded())) {
-            seen.insert(text.toCaseFolded());
-            target.append(text);
-            ++added;
-        }
-    }
+    for (int row = 0; row < query.recordCount() && !texts.full() && index >= 0; ++row)
+        texts.add(query.displayText(row, index));
     if (remembered > 0)
         query.setRecNo(remembered);
     query.enableControls();
+}
+
+void TDM::FillDistinctValues(const QString& statement, const QString& fieldName, QStringList& target, int clear,
+                             int limit)
+{
+    WaitCursor wait;
+    DistinctTexts texts(target, clear, limit);
+    if (texts.full())
+        return;
+    int column = -1;
+    QByteArray text;
+    m_connection->readRows(statement, {}, [&](const ResultSet& rows) {
+        if (column < 0 && (column = rows.indexOf(fieldName)) < 0)
+            throw DatabaseError(QStringLiteral("Поле «%1» не найдено.").arg(fieldName));
+        for (int row = 0; row < rows.rowCount() && !texts.full(); ++row) {
+            text.truncate(0);
+            rows.appendDisplayText(row, column, QString(), text);
+            texts.add(QString::fromUtf8(text));
+        }
+        return !texts.full();
+    });
 }

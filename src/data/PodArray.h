@@ -58,6 +58,8 @@ public:
         m_size += count;
     }
     void clear() { PodArray().swap(*this); }
+    // Empty, the block kept for the values that come next.
+    void truncate() { m_size = 0; }
 
 private:
     // At least `needed` elements, at least double the capacity, at least a page.

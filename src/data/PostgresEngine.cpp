@@ -298,6 +298,14 @@ std::unique_ptr<ResultSet> PostgresEngine::select(const QString& sent, const Sql
     });
 }
 
+void PostgresEngine::selectForward(const QString& sent, const SqlParams& params, const SqlRowBatches& take)
+{
+    // The server sends a result whole: one batch.
+    const std::unique_ptr<ResultSet> rows = select(sent, params, {});
+    if (rows->rowCount() > 0)
+        take(*rows);
+}
+
 int PostgresEngine::execute(const QString& sent, const SqlParams& params)
 {
     return statementScope(sent, [&] {

@@ -23,6 +23,7 @@ public:
     QString translate(const QString& jetStatement) const override;
 
     std::unique_ptr<ResultSet> select(const QString& sent, const SqlParams& first, const SqlParams& second) override;
+    void selectForward(const QString& sent, const SqlParams& params, const SqlRowBatches& take) override;
     int execute(const QString& sent, const SqlParams& params) override;
     std::unique_ptr<SqlPreparedStatement> prepare(const QString& sent) override;
     qint64 lastInsertId() const override;

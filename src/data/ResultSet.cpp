@@ -278,6 +278,22 @@ struct ResultSet::Column {
         typePending = false;
     }
 
+    void emptyRows()
+    {
+        ints.truncate();
+        reals.truncate();
+        nulls.truncate();
+        ids.truncate();
+        bytes.truncate();
+        starts.truncate();
+        variants.clear();
+        lastId = 0;
+        rankValid = false;
+        distinct = true;
+        std::vector<size_t>().swap(entryHashes);
+        std::vector<quint32>().swap(hashSlots);
+    }
+
     void set(int row, const QVariant& value, int rowCount)
     {
         rankValid = false;
@@ -412,15 +428,20 @@ void ResultSet::momentParts(int row, int c, int parts[6]) const
 
 void ResultSet::appendDisplayText(int row, int c, const Field& field, QByteArray& out) const
 {
+    appendDisplayText(row, c, field.displayFormat(), out);
+}
+
+void ResultSet::appendDisplayText(int row, int c, const QString& displayFormat, QByteArray& out) const
+{
     const Column& column = col(c);
     if (column.isNull(row))
         return;
     const size_t r = size_t(row);
     switch (column.info.type) {
     case ColumnType::Integer:
-        return Field::appendInteger(out, column.ints[r], field.displayFormat());
+        return Field::appendInteger(out, column.ints[r], displayFormat);
     case ColumnType::Real:
-        return Field::appendNumber(out, column.reals[r], field.displayFormat());
+        return Field::appendNumber(out, column.reals[r], displayFormat);
     case ColumnType::DateTime: {
         int part[6];
         momentParts(row, c, part);
@@ -432,7 +453,7 @@ void ResultSet::appendDisplayText(int row, int c, const Field& field, QByteArray
         return;
     }
     case ColumnType::Variant:
-        out += field.displayText(column.variants[r]).toUtf8();
+        out += Field::formatValue(column.variants[r], displayFormat).toUtf8();
         return;
     }
 }
@@ -613,6 +634,13 @@ void ResultSet::defineColumns(sqlite3_stmt* stmt)
         col(c).info.declaredType = declaredType;
         col(c).undeclared = col(c).typePending = declaredType.isEmpty();
     }
+}
+
+void ResultSet::startBatch()
+{
+    m_rowCount = 0;
+    for (auto& column : m_columns)
+        column->emptyRows();
 }
 
 void ResultSet::appendFromStatement(sqlite3_stmt* stmt)

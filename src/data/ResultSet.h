@@ -52,6 +52,8 @@ public:
     // The cell as `field` shows it (Field::displayText of its value), appended as UTF-8 without a
     // QVariant or a QString: exports of many rows.
     void appendDisplayText(int row, int col, const Field& field, QByteArray& out) const;
+    // The same for a cell shown without a field: `displayFormat` as Field::displayFormat.
+    void appendDisplayText(int row, int col, const QString& displayFormat, QByteArray& out) const;
     // For the same readers: the value of a non-null Integer or Real cell, and the year, month, day,
     // hour, minute and second of a non-null DateTime cell.
     double number(int row, int col) const;
@@ -73,6 +75,10 @@ public:
     // Building from a prepared statement (the connection's job).
     void defineColumns(sqlite3_stmt* stmt);
     void appendFromStatement(sqlite3_stmt* stmt);
+    // Empties the rows for the next batch of a statement read front to back, keeping the columns and
+    // the types they have taken, so that every batch reads its values as one whole set would. A batch
+    // is read once: its texts are kept as they come, without a dictionary to share them.
+    void startBatch();
     // Building by hand (tests, computed tables).
     void addColumn(const QString& name, ColumnType type);
 

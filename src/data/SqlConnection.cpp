@@ -85,6 +85,14 @@ std::unique_ptr<ResultSet> SqlConnection::select(const QString& statement, const
     return m_engine->select(sent, datasetParams, commandParams);
 }
 
+void SqlConnection::readRows(const QString& statement, const SqlParams& params, const RowBatches& take)
+{
+    open();
+    const QString sent = translate(statement);
+    report(sent, {}, params);
+    m_engine->selectForward(sent, params, take);
+}
+
 int SqlConnection::execute(const QString& statement, const SqlParams& params)
 {
     open();

@@ -49,6 +49,15 @@ public:
     // values of a command (logged as "name = value").
     std::unique_ptr<ResultSet> select(const QString& statement, const SqlParams& datasetParams = {},
                                       const SqlParams& commandParams = {});
+    // Runs a statement that returns rows and hands them to `take` a batch at a time, front to back,
+    // without keeping them: for read-only lists that are written out or reduced as they come (the list
+    // a tool prints, the distinct values of a pick-list), where a Dataset's stored rows, row order,
+    // current row and events would cost more than the work itself. Every batch is the same ResultSet
+    // refilled, its rows numbered from 0, its columns and their types those select() gives; it is
+    // only valid during the call. `take` returns false to stop, and the rest is never read. Shown in
+    // the SQL monitor like select(); an error of the engine, or one `take` throws, ends the reading.
+    using RowBatches = SqlRowBatches;
+    void readRows(const QString& statement, const SqlParams& params, const RowBatches& take);
     // Runs a statement that returns no rows; returns the number of rows changed.
     int execute(const QString& statement, const SqlParams& params = {});
     // First column of the first row, or a null QVariant when there is no row.

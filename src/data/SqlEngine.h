@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QVariant>
 #include <QVariantList>
+#include <functional>
 #include <memory>
 
 class ResultSet;
@@ -16,6 +17,9 @@ struct SqlParam {
     QVariant value;
 };
 using SqlParams = QList<SqlParam>;
+
+// Takes one batch of a statement's rows read front to back; returns false to stop reading.
+using SqlRowBatches = std::function<bool(const ResultSet& batch)>;
 
 // The columns of a table (or view) as the catalogue lists them, and its primary key column (empty
 // for a view or a table without one).
@@ -54,6 +58,9 @@ public:
 
     virtual std::unique_ptr<ResultSet> select(const QString& sent, const SqlParams& first,
                                               const SqlParams& second) = 0;
+    // The rows of `sent` handed to `take` a batch at a time in one ResultSet refilled for each
+    // (see SqlConnection::readRows). An engine that cannot step through rows hands them all at once.
+    virtual void selectForward(const QString& sent, const SqlParams& params, const SqlRowBatches& take) = 0;
     virtual int execute(const QString& sent, const SqlParams& params) = 0;
     virtual std::unique_ptr<SqlPreparedStatement> prepare(const QString& sent) = 0;
     virtual qint64 lastInsertId() const = 0;

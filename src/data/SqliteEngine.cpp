@@ -245,6 +245,30 @@ std::unique_ptr<ResultSet> SqliteEngine::select(const QString& sent, const SqlPa
     return rows;
 }
 
+void SqliteEngine::selectForward(const QString& sent, const SqlParams& params, const SqlRowBatches& take)
+{
+    // Small enough to stay in the processor's caches while the taker reads it.
+    constexpr int kBatchRows = 512;
+    Statement s{prepareStatement(m_db, sent)};
+    bindParams(s.stmt, params, {});
+    ResultSet rows;
+    rows.defineColumns(s.stmt);
+    rows.startBatch();
+    int rc;
+    while ((rc = sqlite3_step(s.stmt)) == SQLITE_ROW) {
+        rows.appendFromStatement(s.stmt);
+        if (rows.rowCount() == kBatchRows) {
+            if (!take(rows))
+                return;
+            rows.startBatch();
+        }
+    }
+    if (rc != SQLITE_DONE)
+        throwEngineError(m_db, sent);
+    if (rows.rowCount() > 0)
+        take(rows);
+}
+
 int SqliteEngine::execute(const QString& sent, const SqlParams& params)
 {
     Statement s{prepareStatement(m_db, sent)};

@@ -4,14 +4,18 @@
 #include "app/DueReminder.h"
 #include "data/Clock.h"
 #include "data/Dataset.h"
+#include "data/DatasetModel.h"
 #include "data/SqlConnection.h"
 #include "devices/rules/DueList.h"
 #include "devices/rules/DueRule.h"
 #include "support/TempDir.h"
+#include "tables/GridSnapshot.h"
+#include "tables/export/TextExporter.h"
 #include "support/TestDatabase.h"
 #include "text/StrList.h"
 
 #include <QAction>
+#include <QBuffer>
 #include <QCoreApplication>
 #include <QFile>
 #include <QMenu>
@@ -19,6 +23,7 @@
 #include <QPushButton>
 #include <QProcess>
 #include <gtest/gtest.h>
+#include <numeric>
 
 #ifndef INSTREL_DUE_PATH
 #error "INSTREL_DUE_PATH must name the due-list tool"
@@ -150,6 +155,36 @@ TEST_F(DueFileTest, ListAndCountsTakeWholeDays)
     EXPECT_EQ(counts.overdue, 1);
     EXPECT_EQ(counts.dueSoon, 2);
     EXPECT_EQ(DueList(db, today, DueRule::Off).count().dueSoon, 0);
+}
+
+// The tool writes the list as it reads it, without a dataset; what it writes is the schedule's text
+// export of the same rows, to the byte: times beside dates, decimal commas, a tab or line break in a
+// number made a blank, empty cells for nulls.
+TEST_F(DueFileTest, ListingIsTheTextExportOfTheSameRows)
+{
+    SqlConnection db;
+    db.setDatabaseFile(file);
+    db.execute(QStringLiteral("update DevRep set RT_Mon = 2.15;"));
+    db.execute(QStringLiteral("update Device set ANumber = 'Tab' || char(9) || 'and' || char(13, 10) || 'break' where ID_Device = 2;"));
+    db.execute(QStringLiteral("update NextRep set LastRep = '2025-03-30 02:30:00' where IDevice = 1;"));
+    const DueList due(db, today, 30);
+    const auto dataset = due.open();
+    DatasetModel model(dataset.get());
+    std::vector<int> columns(size_t(model.columnCount())), rows(size_t(model.rowCount()));
+    std::iota(columns.begin(), columns.end(), 0);
+    std::iota(rows.begin(), rows.end(), 0);
+    QByteArray exported;
+    QBuffer buffer(&exported);
+    buffer.open(QIODevice::WriteOnly);
+    ASSERT_TRUE(TextExporter().write(GridSnapshot(&model, std::move(columns), std::move(rows)), buffer));
+
+    const DueList::Listing listing = due.listing();
+    EXPECT_EQ(listing.text, exported);
+    EXPECT_TRUE(listing.text.contains("Tab and  break\t")) << listing.text.toStdString();
+    EXPECT_TRUE(listing.text.contains("\t2,15\r\n"));
+    EXPECT_EQ(listing.rows, 3);
+    EXPECT_EQ(listing.overdue, 1);
+    EXPECT_EQ(due.listingOf(*dataset->rows()).text, exported);
 }
 
 TEST_F(DueFileTest, ToolPrintsTheScheduleColumnsAndSaysSomethingIsDue)

@@ -9,10 +9,9 @@
 #include "devices/rules/DueRule.h"
 #include "tables/GridSnapshot.h"
 #include "tables/SaveSelectedRows.h"
-#include "tables/export/TextExporter.h"
 #include "text/StrList.h"
 
-#include <QBuffer>
+#include <QIODevice>
 #include <numeric>
 #include <sqlite3.h>
 
@@ -93,35 +92,39 @@ int DueCommand::list(const Options& options)
     // Nothing this tool runs may change the file, whatever a statement turns out to do.
     sqlite3_exec(connection.handle(), "pragma query_only = 1", nullptr, nullptr, nullptr);
 
-    const QDate today = Clock::today();
-    const DueList due(connection, today, options.days);
-    const auto dataset = due.open();
-    DatasetModel model(dataset.get());
-    const GridSnapshot grid = snapshotOf(model);
-
-    QString error;
-    if (!options.csvFile.isEmpty() && !exportGridToFile(grid, options.csvFile, ExportFormat::Csv, &error))
-        return fail(FormatText(Str::DueNotWritten, options.csvFile, error));
-    if (!options.xlsxFile.isEmpty() && !exportGridToFile(grid, options.xlsxFile, ExportFormat::Excel, &error))
-        return fail(FormatText(Str::DueNotWritten, options.xlsxFile, error));
-
-    if (grid.rowCount() > 0) {
-        QByteArray table;
-        QBuffer buffer(&table);
-        buffer.open(QIODevice::WriteOnly);
-        TextExporter().write(grid, buffer);
-        m_out << QString::fromUtf8(table);
+    const DueList due(connection, Clock::today(), options.days);
+    DueList::Listing listing;
+    if (options.csvFile.isEmpty() && options.xlsxFile.isEmpty()) {
+        listing = due.listing();
+    } else {
+        // The files and the text from one reading, so that they list the same services.
+        const auto dataset = due.open();
+        DatasetModel model(dataset.get());
+        const GridSnapshot grid = snapshotOf(model);
+        QString error;
+        if (!options.csvFile.isEmpty() && !exportGridToFile(grid, options.csvFile, ExportFormat::Csv, &error))
+            return fail(FormatText(Str::DueNotWritten, options.csvFile, error));
+        if (!options.xlsxFile.isEmpty() && !exportGridToFile(grid, options.xlsxFile, ExportFormat::Excel, &error))
+            return fail(FormatText(Str::DueNotWritten, options.xlsxFile, error));
+        listing = due.listingOf(*dataset->rows());
     }
-    qint64 overdue = 0;
-    for (int row = 0; row < dataset->recordCount(); ++row)
-        if (DueRule::stateOf(dataset->valueAt(row, dataset->fieldIndex(QStringLiteral("NextRep"))).toDateTime(),
-                             today, options.days) == DueRule::State::Overdue)
-            ++overdue;
-    const qint64 dueSoon = dataset->recordCount() - overdue;
-    m_out << (options.days == DueRule::Off ? FormatText(Str::DueSummaryOverdue, overdue)
-                                           : FormatText(Str::DueSummary, overdue, options.days, dueSoon))
+    if (listing.rows > 0)
+        writeText(listing.text);
+    const qint64 dueSoon = listing.rows - listing.overdue;
+    m_out << (options.days == DueRule::Off ? FormatText(Str::DueSummaryOverdue, listing.overdue)
+                                           : FormatText(Str::DueSummary, listing.overdue, options.days, dueSoon))
           << Qt::endl;
-    return dataset->isEmpty() ? NothingDue : SomethingDue;
+    return listing.rows == 0 ? NothingDue : SomethingDue;
+}
+
+void DueCommand::writeText(const QByteArray& utf8)
+{
+    // Straight to the device when there is one: the list is already the bytes the stream would write.
+    m_out.flush();
+    if (QIODevice* device = m_out.device())
+        device->write(utf8);
+    else
+        m_out << QString::fromUtf8(utf8);
 }
 
 int DueCommand::usage(const QString& problem)

@@ -25,6 +25,7 @@ private:
 
     int parse(const QStringList& arguments, Options& options);
     int list(const Options& options);
+    void writeText(const QByteArray& utf8);
     int usage(const QString& problem);
     int fail(const QString& problem);
 

@@ -43,22 +43,72 @@ QString DueList::countStatement()
                           "from nextrepview where NextRep < :Limit;");
 }
 
+QVariant DueList::limit() const { return QVariant(DueRule::dueLimit(m_today, m_horizonDays)); }
+
 std::unique_ptr<Dataset> DueList::open() const
 {
     auto dataset = std::make_unique<Dataset>(&m_connection);
     dataset->setSql(listStatement());
-    dataset->setParam(QStringLiteral("Limit"), QVariant(DueRule::dueLimit(m_today, m_horizonDays)));
+    dataset->setParam(QStringLiteral("Limit"), limit());
     dataset->open();
     for (const auto& [name, title] : kColumns)
         dataset->fieldByName(QString::fromLatin1(name)).setLabel(Text(title));
     return dataset;
 }
 
+DueList::Listing DueList::listing() const
+{
+    Listing listing = startListing();
+    m_connection.readRows(listStatement(), {{QStringLiteral("Limit"), limit()}}, [&](const ResultSet& rows) {
+        appendLines(rows, listing);
+        return true;
+    });
+    return listing;
+}
+
+DueList::Listing DueList::listingOf(const ResultSet& rows) const
+{
+    Listing listing = startListing();
+    appendLines(rows, listing);
+    return listing;
+}
+
+DueList::Listing DueList::startListing() const
+{
+    Listing listing;
+    QStringList titles;
+    for (const auto& [name, title] : kColumns)
+        titles.append(Text(title));
+    listing.text = titles.join(QLatin1Char('\t')).toUtf8() + "\r\n";
+    return listing;
+}
+
+void DueList::appendLines(const ResultSet& rows, Listing& listing) const
+{
+    const int nextDate = rows.indexOf(QStringLiteral("NextRep"));
+    QByteArray& out = listing.text;
+    for (int row = 0; row < rows.rowCount(); ++row) {
+        for (int column = 0; column < rows.columnCount(); ++column) {
+            if (column > 0)
+                out += '\t';
+            const qsizetype start = out.size();
+            rows.appendDisplayText(row, column, QString(), out);
+            // Bytes of a tab or a line break never occur inside a longer UTF-8 character.
+            for (qsizetype i = start; i < out.size(); ++i)
+                if (out[i] == '\t' || out[i] == '\n' || out[i] == '\r')
+                    out[i] = ' ';
+        }
+        out += "\r\n";
+        if (DueRule::stateOf(rows.date(row, nextDate), m_today, m_horizonDays) == DueRule::State::Overdue)
+            ++listing.overdue;
+    }
+    listing.rows += rows.rowCount();
+}
+
 DueList::Counts DueList::count() const
 {
     const auto rows = m_connection.select(countStatement(), {},
-                                          {{QStringLiteral("Today"), QVariant(m_today)},
-                                           {QStringLiteral("Limit"), QVariant(DueRule::dueLimit(m_today, m_horizonDays))}});
+                                          {{QStringLiteral("Today"), QVariant(m_today)}, {QStringLiteral("Limit"), limit()}});
     if (rows->rowCount() == 0 || rows->isNull(0, 0))
         return {};
     const qint64 due = rows->value(0, 0).toLongLong();
