@@ -82,6 +82,13 @@ TEST_F(PostgresEngineTest, RowsAndValuesComeBackAsTheEmbeddedEngineGivesThem)
     const auto ordered = db.select(s("select ANumber from Device order by ANumber"));
     ASSERT_EQ(ordered->rowCount(), 3);
     EXPECT_TRUE(ordered->isNull(0, 0));
+    QStringList forward; // read front to back, the same rows in the same order
+    db.readRows(s("select ANumber from Device order by ANumber"), {}, [&](const ResultSet& batch) {
+        for (int r = 0; r < batch.rowCount(); ++r)
+            forward << (batch.isNull(r, 0) ? s("NULL") : batch.value(r, 0).toString());
+        return true;
+    });
+    EXPECT_EQ(forward, QStringList({s("NULL"), s("b-2"), s("Манометр-1")}));
     const auto grouped = db.select(s("select ANumber, count(*) from Device group by ANumber"));
     ASSERT_EQ(grouped->rowCount(), 3);
     EXPECT_TRUE(grouped->isNull(0, 0));
