@@ -39,6 +39,7 @@
 #include <QListView>
 #include <QPlainTextEdit>
 #include <QScrollArea>
+#include <QStringListModel>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
@@ -605,23 +606,24 @@ void TDeviceForm::focusChanged(QWidget* old, QWidget* now)
 }
 
 // The numbers already in use, each once whatever its letter case, offered when a number editor is
-// entered; the editor still takes any new number.
+// entered; the editor still takes any new number. Read front to back only until the list is full, and
+// handed to the editor as one list rather than item by item, so that entering the editor on a plant of
+// 100,000 devices does not hold up the window.
 void TDeviceForm::fillPickList(QComboBox* editor, const QString& column)
 {
     TDM* dm = TDM::instance();
     if (!dm)
         return;
-    Dataset* qry = dm->qry();
     QStringList values;
-    qry->close();
-    qry->setSql(DeviceRecordRules::pickListStatement(column));
-    qry->open();
-    dm->FillDistinctValues(*qry, column, values, 1, 0);
-    qry->close();
+    dm->FillDistinctValues(DeviceRecordRules::pickListStatement(column), column, values, 1, 0);
     const QString typed = editor->currentText();
     const QSignalBlocker block(editor);
-    editor->clear();
-    editor->addItems(values);
+    auto* numbers = qobject_cast<QStringListModel*>(editor->model());
+    if (!numbers) {
+        numbers = new QStringListModel(editor);
+        editor->setModel(numbers); // the combo's own model goes with it
+    }
+    numbers->setStringList(values);
     editor->setCurrentIndex(-1);
     editor->setEditText(typed);
 }

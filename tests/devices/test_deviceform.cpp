@@ -221,6 +221,11 @@ TEST_F(DeviceFormTest, NumberPickListHoldsEachNumberOnceIgnoringCase)
     QTest::keyClicks(number->lineEdit(), "O'Neil; --"); // a new number is taken as typed
     ds(form, "dsDevice")->post();
     EXPECT_EQ(scalar("select ANumber from Device where ID_Device = 1").toString(), "O'Neil; --");
+
+    child<QLineEdit>(form, "editSetDate")->setFocus(); // entered again: read again
+    number->setFocus();
+    EXPECT_NE(number->findText("O'Neil; --"), -1);
+    EXPECT_EQ(number->currentText(), "O'Neil; --");
 }
 
 TEST_F(DeviceFormTest, LogPagesShowAllAndClear)
