@@ -2,6 +2,7 @@
 
 #include "data/DMFrm.h"
 #include "data/ResultSet.h"
+#include "data/RowConflict.h"
 #include "data/SqlValue.h"
 #include "data/Transaction.h"
 #include "data/WaitCursor.h"
@@ -746,12 +747,71 @@ void Dataset::postEdit()
     if (assignments.isEmpty())
         return;
     params.append({QStringLiteral("OLD_") + key, m_original.value(keyColumn)});
+    Transaction transaction(*m_connection);
+    requireUnchangedSince(m_original, true);
     const int changed = m_connection->execute(
         QStringLiteral("update %1 set %2 where %3 = :OLD_%4")
             .arg(bracketed(updateTable()), assignments.join(QStringLiteral(", ")), bracketed(key), key),
         params);
     if (changed == 0)
         throw DatabaseError(rowGoneText());
+    transaction.commit();
+}
+
+const Field* Dataset::dataFieldOfColumn(int storeColumn) const
+{
+    for (const auto& f : m_fields)
+        if (f->kind() == Field::Kind::Data && f->column() == storeColumn)
+            return f.get();
+    return nullptr;
+}
+
+void Dataset::requireUnchangedSince(const QVector<QVariant>& startedFrom, bool beforeSave)
+{
+    const QString key = keyField();
+    const int keyColumn = storeColumn(key);
+    QStringList names;
+    QList<int> columns;
+    for (const QString& column : tableColumns()) {
+        const int c = storeColumn(column);
+        if (c >= 0 && c != keyColumn) {
+            names.append(bracketed(column));
+            columns.append(c);
+        }
+    }
+    if (columns.isEmpty())
+        return; // only the key: the write itself finds out whether the row is still there
+    QString sql = QStringLiteral("select %1 from %2 where %3 = :OLD_%4")
+                      .arg(names.join(QStringLiteral(", ")), bracketed(updateTable()), bracketed(key), key);
+    if (!m_connection->server().isEmpty())
+        sql += QStringLiteral(" for update");
+    const auto stored = m_connection->select(sql, {}, {{QStringLiteral("OLD_") + key, startedFrom.value(keyColumn)}});
+    if (stored->rowCount() == 0)
+        throw DatabaseError(rowGoneText());
+
+    const int store = m_order[size_t(m_current)];
+    QList<RowConflict::ChangedColumn> changes;
+    for (int i = 0; i < columns.size(); ++i) {
+        const int c = columns[i];
+        const QVariant now = stored->value(0, i);
+        if (RowConflict::sameStoredValue(now, startedFrom.value(c)))
+            continue;
+        const Field* f = dataFieldOfColumn(c);
+        QString shown = f ? f->displayText(now) : now.toString();
+        if (shown.isEmpty())
+            shown = QStringLiteral("(пусто)");
+        changes.append({f ? f->label() : unbracketed(names[i]), shown});
+        const bool typedByUser = beforeSave && !RowConflict::sameStoredValue(m_rows->value(store, c), m_original.value(c));
+        if (beforeSave)
+            m_original[c] = now;
+        if (!typedByUser)
+            m_rows->setValue(store, c, now);
+    }
+    if (changes.isEmpty())
+        return;
+    notifyChanged(m_current);
+    throw DatabaseError(beforeSave ? RowConflict::changedBeforeSaveText(changes)
+                                   : RowConflict::changedBeforeDeleteText(changes));
 }
 
 void Dataset::cancel()
@@ -819,11 +879,17 @@ void Dataset::deleteCurrentRow()
     if (keyColumn < 0)
         throw DatabaseError(QStringLiteral("В наборе данных нет ключа «%1».").arg(key));
     const int row = m_current;
+    QVector<QVariant> shown;
+    for (int c = 0; c < m_rows->columnCount(); ++c)
+        shown.append(m_rows->value(m_order[size_t(row)], c));
+    Transaction transaction(*m_connection);
+    requireUnchangedSince(shown, false);
     const int changed = m_connection->execute(
         QStringLiteral("delete from %1 where %2 = :OLD_%3").arg(bracketed(updateTable()), bracketed(key), key),
-        {{QStringLiteral("OLD_") + key, m_rows->value(m_order[size_t(row)], keyColumn)}});
+        {{QStringLiteral("OLD_") + key, shown.value(keyColumn)}});
     if (changed == 0)
         throw DatabaseError(rowGoneText());
+    transaction.commit();
     markRemoved(m_order[size_t(row)]);
     m_order.erase(m_order.begin() + row);
     m_current = std::min(row, recordCount() - 1);

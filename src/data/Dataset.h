@@ -200,6 +200,12 @@ private:
     void postEdit();
     void writeRow();
     void deleteCurrentRow();
+    // Stops a write when the row is gone or another user changed it since `startedFrom` (its values
+    // by store column) was read. Before a save the user's own changes stay and the other columns take
+    // what is stored, so that a second save writes over on purpose; before a delete the row shows
+    // what is stored. On a server the row stays locked until the write's transaction ends.
+    void requireUnchangedSince(const QVector<QVariant>& startedFrom, bool beforeSave);
+    const Field* dataFieldOfColumn(int storeColumn) const;
     void restoreRow(int row, int storeRow);
 
     SqlConnection* m_connection = nullptr;
