@@ -1,6 +1,7 @@
 #include "data/SchemaUpgrade.h"
 
 #include "data/Clock.h"
+#include "data/DatabaseChoice.h"
 #include "data/DatabaseError.h"
 #include "data/DatabaseFileError.h"
 #include "data/MessageService.h"
@@ -10,7 +11,11 @@
 #include "data/SqlValue.h"
 #include "text/StrList.h"
 
+#include <QDir>
 #include <QFile>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QFileInfo>
 
 #ifndef INSTREL_PRODUCT_VERSION
@@ -316,10 +321,22 @@ void SchemaUpgrade::UpgradeSchema(const QString& storedVersion, bool storeVersio
                              QStringLiteral(" where ID_Info = 2;"));
 }
 
+bool SchemaUpgrade::onServer() const { return !m_connection.server().isEmpty(); }
+
+QString SchemaUpgrade::databaseName() const
+{
+    return onServer() ? DatabaseChoice::shownName(m_connection.server()) : m_connection.databaseFile();
+}
+
 bool SchemaUpgrade::takeWriteLock()
 {
     try {
         m_connection.beginWrite();
+        if (onServer()) {
+            // Two programs starting together on one server upgrade one after the other.
+            m_connection.execute(QStringLiteral("LOCK TABLE info IN EXCLUSIVE MODE"));
+            return true;
+        }
         // The lock alone does not reveal a read-only file or folder: the engine finds those at the
         // first page it writes. Writing a header field back with its own value makes it write one
         // (and open its journal beside the file) before the user is told anything.
@@ -335,6 +352,8 @@ bool SchemaUpgrade::takeWriteLock()
 
 bool SchemaUpgrade::isIntact()
 {
+    if (onServer())
+        return true; // the server looks after its own pages
     // An upgrade would write its new objects over broken pages and report success; the quick check
     // reads every page once, which is cheap beside the upgrade itself.
     QString found;
@@ -349,7 +368,7 @@ bool SchemaUpgrade::isIntact()
     } catch (const DatabaseError& e) {
         found = e.message();
     }
-    QString text = DatabaseFileError::text(DatabaseFileError::Cause::Damaged, m_connection.databaseFile(), found) +
+    QString text = DatabaseFileError::text(DatabaseFileError::Cause::Damaged, databaseName(), found) +
                    QLatin1Char('\n') + Text(Str::UpgradeNotRun);
     if (!m_backupPath.isEmpty())
         text += QLatin1Char('\n') + backupLine(m_backupPath);
@@ -372,7 +391,7 @@ QString SchemaUpgrade::causeText(const DatabaseError& error) const
     // put in words when it has a cause the user can act on.
     if (error.statement().isEmpty())
         return error.message();
-    return DatabaseFileError::text(DatabaseFileError::causeOf(error), m_connection.databaseFile(), error.message());
+    return DatabaseFileError::text(DatabaseFileError::causeOf(error), databaseName(), error.message());
 }
 
 void SchemaUpgrade::runSteps()
@@ -406,12 +425,29 @@ void SchemaUpgrade::runSteps()
 bool SchemaUpgrade::probeFails(const QString& probe)
 {
     // Any error counts, not only a missing table or column: the probe's rows are never looked at.
+    return !runsWithoutError(probe, true);
+}
+
+bool SchemaUpgrade::runsWithoutError(const QString& statement, bool returnsRows, QString* error)
+{
+    const bool guarded = onServer();
+    if (guarded)
+        m_connection.execute(QStringLiteral("SAVEPOINT instrel_probe"));
     try {
-        m_connection.select(probe);
+        if (returnsRows)
+            m_connection.select(statement);
+        else
+            m_connection.execute(statement);
+    } catch (const DatabaseError& e) {
+        if (error)
+            *error = e.message();
+        if (guarded)
+            m_connection.execute(QStringLiteral("ROLLBACK TO SAVEPOINT instrel_probe"));
         return false;
-    } catch (const DatabaseError&) {
-        return true;
     }
+    if (guarded)
+        m_connection.execute(QStringLiteral("RELEASE SAVEPOINT instrel_probe"));
+    return true;
 }
 
 void SchemaUpgrade::runAll(const QStringList& statements)
@@ -422,14 +458,12 @@ void SchemaUpgrade::runAll(const QStringList& statements)
 
 void SchemaUpgrade::replaceView(const QString& dropStatement, const QString& createStatement)
 {
-    try {
-        m_connection.execute(dropStatement);
-    } catch (const DatabaseError& e) {
-        // A view not there yet is what a first upgrade meets. Anything else (a file that cannot be
-        // written, a table of that name) would only resurface as a misleading "already exists".
-        if (!e.message().startsWith(QLatin1String("no such view")))
-            throw;
-    }
+    // A view not there yet is what a first upgrade meets. Anything else (a file that cannot be
+    // written, a table of that name) would only resurface as a misleading "already exists".
+    QString error;
+    if (!runsWithoutError(dropStatement, false, &error) && !error.startsWith(QLatin1String("no such view")) &&
+        !(onServer() && error.contains(QLatin1String("does not exist"))))
+        throw DatabaseError(error, dropStatement);
     m_connection.execute(createStatement);
 }
 
@@ -450,8 +484,40 @@ void SchemaUpgrade::foldWriteAheadLog()
     m_connection.flushCommitted();
 }
 
+bool SchemaUpgrade::makeServerBackup()
+{
+    const QString dump = QStandardPaths::findExecutable(QStringLiteral("pg_dump"));
+    if (dump.isEmpty())
+        return Messages::confirm(QStringLiteral("Копия базы данных %1 перед преобразованием не сделана: программа "
+                                                "pg_dump не найдена. Преобразовать базу данных без копии?")
+                                     .arg(databaseName()));
+    static const QRegularExpression nameInString(QStringLiteral("dbname\\s*=\\s*'?([^' ]+)|^postgres(?:ql)?://[^/]*/([^?]+)"));
+    const auto match = nameInString.match(m_connection.server());
+    QString base = match.hasMatch() ? match.captured(1) + match.captured(2) : QStringLiteral("server");
+    base.replace(QRegularExpression(QStringLiteral("[^\\w.-]")), QStringLiteral("_"));
+    const QString stamp = Clock::now().toString(QStringLiteral("yyyy-MM-dd_HHmmss"));
+    QString target = QDir::current().absoluteFilePath(base + QLatin1Char('.') + stamp + QStringLiteral(".sql"));
+    for (int n = 2; QFileInfo::exists(target); ++n)
+        target = QDir::current().absoluteFilePath(base + QLatin1Char('.') + stamp + QLatin1Char('-') +
+                                                  QString::number(n) + QStringLiteral(".sql"));
+    QProcess process;
+    process.start(dump, {QStringLiteral("--dbname=") + m_connection.server(), QStringLiteral("--file=") + target});
+    const bool done = process.waitForFinished(-1) && process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
+    if (!done) {
+        QFile::remove(target);
+        const QString reason = QString::fromLocal8Bit(process.readAllStandardError()).trimmed();
+        Messages::error(FormatText(Str::UpgradeCopyFailed, databaseName(), target,
+                                   reason.isEmpty() ? process.errorString() : reason));
+        return false;
+    }
+    m_backupPath = target;
+    return true;
+}
+
 bool SchemaUpgrade::makeBackup()
 {
+    if (onServer())
+        return makeServerBackup();
     const QString source = QFileInfo(m_connection.databaseFile()).absoluteFilePath();
     const QString stamp = Clock::now().toString(QStringLiteral("yyyy-MM-dd_HHmmss"));
     QString target = source + QLatin1Char('.') + stamp + QStringLiteral(".bak");

@@ -60,7 +60,14 @@ public:
     static QStringList viewNames();
 
 private:
+    bool onServer() const;
+    // The database as messages name it: the file, or the server without any password.
+    QString databaseName() const;
     bool takeWriteLock();
+    bool makeServerBackup();
+    // Runs `statement`; false when it fails. On a server a failed statement would end the whole
+    // transaction, so it runs behind a savepoint there.
+    bool runsWithoutError(const QString& statement, bool returnsRows, QString* error = nullptr);
     bool isIntact();
     void foldWriteAheadLog();
     bool makeBackup();

@@ -4,9 +4,12 @@
 #include "PrintingMessages.h"
 
 #include "data/BigPlantDatabase.h"
+#include "data/DatabaseChoice.h"
 #include "data/DatabaseError.h"
 #include "data/DemoDatabase.h"
 #include "data/InitialSchema.h"
+#include "data/PlantCopy.h"
+#include "data/ResultSet.h"
 #include "data/SchemaUpgrade.h"
 #include "data/SqlConnection.h"
 #include "text/StrList.h"
@@ -23,6 +26,10 @@ const char* const kUsage =
     "  --demo ФАЙЛ     создать демонстрационную базу данных\n"
     "  --big ФАЙЛ      создать базу данных крупного предприятия (100 000 устройств)\n"
     "  --upgrade ФАЙЛ  преобразовать существующую базу данных до версии программы\n"
+    "  --copy ОТКУДА КУДА  перенести предприятие из файла на сервер или с сервера в файл (вместе с ключами);\n"
+    "                  КУДА — новый файл или пустая база данных на сервере\n"
+    "Вместо ФАЙЛА можно указать строку подключения к серверу PostgreSQL (\"host=… dbname=… user=…\"\n"
+    "или postgresql://…): база данных на сервере заполняется, только если в ней ещё нет таблиц.\n"
     "Существующий файл не перезаписывается. Код завершения: 0 — успех, 1 — ошибка, 2 — неверные аргументы.\n";
 
 } // namespace
@@ -33,6 +40,8 @@ int InitDbCommand::run(const QStringList& arguments)
         m_out << QString::fromUtf8(kUsage);
         return Success;
     }
+    if (arguments.size() == 3 && arguments[0] == QLatin1String("--copy"))
+        return copy(arguments[1], arguments[2]);
     if (arguments.size() != 2)
         return usage(arguments.isEmpty() ? QStringLiteral("не указаны режим и файл")
                                          : QStringLiteral("ожидаются два аргумента: режим и файл"));
@@ -41,12 +50,13 @@ int InitDbCommand::run(const QStringList& arguments)
     if (file.isEmpty() || file.startsWith(QLatin1String("--")))
         return usage(QStringLiteral("не указан файл"));
 
+    const auto make = [&](Mode mode) { return namesServer(file) ? createOnServer(mode, file) : create(mode, file); };
     if (option == QLatin1String("--empty"))
-        return create(Mode::Empty, file);
+        return make(Mode::Empty);
     if (option == QLatin1String("--demo"))
-        return create(Mode::Demo, file);
+        return make(Mode::Demo);
     if (option == QLatin1String("--big"))
-        return create(Mode::Big, file);
+        return make(Mode::Big);
     if (option == QLatin1String("--upgrade"))
         return upgrade(file);
     return usage(QStringLiteral("неизвестный режим «%1»").arg(option));
@@ -87,17 +97,8 @@ int InitDbCommand::create(Mode mode, const QString& file)
     try {
         SqlConnection connection;
         connection.setDatabaseFile(newFile.workingPath());
-        InitialSchema::create(connection);
-        if (mode != Mode::Empty) {
-            // A file made here has no copy to keep and nobody to warn.
-            SchemaUpgrade upgrade(connection, ReadProgramVersion(), {.backup = false, .announce = false});
-            if (upgrade.CheckSchemaVersion() != SchemaUpgrade::Outcome::Upgraded)
-                return fail(QStringLiteral("база данных не преобразована; файл «%1» не создан.").arg(file));
-            if (mode == Mode::Demo)
-                DemoDatabase::fill(connection);
-            else
-                BigPlantDatabase::fill(connection);
-        }
+        if (!build(mode, connection))
+            return fail(QStringLiteral("база данных не преобразована; файл «%1» не создан.").arg(file));
         connection.close();
     } catch (const DatabaseError& e) {
         return fail(QStringLiteral("%1\nФайл «%2» не создан.").arg(e.message(), file));
@@ -105,39 +106,245 @@ int InitDbCommand::create(Mode mode, const QString& file)
     if (!newFile.publish(error))
         return fail(error);
 
-    const QString kind = mode == Mode::Empty  ? QStringLiteral("пустая база данных без записи о версии")
-                         : mode == Mode::Demo ? QStringLiteral("демонстрационная база данных версии %1").arg(ReadProgramVersion())
-                                              : QStringLiteral("база данных крупного предприятия версии %1").arg(ReadProgramVersion());
     m_out << QStringLiteral("Создан файл «%1»: %2 (%3 с).")
-                 .arg(target.absoluteFilePath(), kind, QString::number(timer.elapsed() / 1000.0, 'f', 1))
+                 .arg(target.absoluteFilePath(), kindText(mode), QString::number(timer.elapsed() / 1000.0, 'f', 1))
           << Qt::endl;
     return Success;
 }
 
+bool InitDbCommand::namesServer(const QString& target)
+{
+    return target.startsWith(QLatin1String("postgres://")) || target.startsWith(QLatin1String("postgresql://")) ||
+           target.contains(QLatin1Char('='));
+}
+
+bool InitDbCommand::build(Mode mode, SqlConnection& connection)
+{
+    InitialSchema::create(connection);
+    if (mode == Mode::Empty)
+        return true;
+    // A database made here has no copy to keep and nobody to warn.
+    SchemaUpgrade upgrade(connection, ReadProgramVersion(), {.backup = false, .announce = false});
+    if (upgrade.CheckSchemaVersion() != SchemaUpgrade::Outcome::Upgraded)
+        return false;
+    if (mode == Mode::Demo)
+        DemoDatabase::fill(connection);
+    else
+        BigPlantDatabase::fill(connection);
+    return true;
+}
+
+int InitDbCommand::createOnServer(Mode mode, const QString& connectionString)
+{
+    const QString shown = DatabaseChoice::shownName(connectionString);
+    QElapsedTimer timer;
+    timer.start();
+    PrintingMessages messages(m_out, m_err);
+    SqlConnection connection;
+    connection.setServer(connectionString);
+    bool started = false;
+    try {
+        const int tables = connection.scalar(QStringLiteral(
+            "select count(*) from information_schema.tables where table_schema = current_schema()")).toInt();
+        if (tables > 0)
+            return fail(QStringLiteral("в базе данных «%1» уже есть таблицы (%2); она не изменена. Укажите пустую базу данных.")
+                            .arg(shown)
+                            .arg(tables));
+        started = true;
+        if (mode == Mode::Empty) {
+            InitialSchema::create(connection);
+        } else {
+            // The generators write through the embedded engine: the plant is made in a file that is
+            // never published and moved onto the server from there.
+            NewDatabaseFile scratch(QDir::temp().absoluteFilePath(QStringLiteral("instrel-initdb-plant.db")));
+            QString error;
+            if (!scratch.create(error))
+                return fail(error);
+            SqlConnection file;
+            file.setDatabaseFile(scratch.workingPath());
+            if (!build(mode, file) || !copyPlant(file, connection)) {
+                emptyAgain(connection);
+                return fail(QStringLiteral("база данных «%1» не заполнена и оставлена пустой.").arg(shown));
+            }
+            file.close();
+        }
+        connection.close();
+    } catch (const DatabaseError& e) {
+        if (started)
+            emptyAgain(connection);
+        return fail(QStringLiteral("%1\nБаза данных «%2» %3.")
+                        .arg(e.message(), shown, started ? QStringLiteral("оставлена пустой") : QStringLiteral("не изменена")));
+    }
+    m_out << QStringLiteral("Заполнена база данных «%1»: %2 (%3 с).")
+                 .arg(shown, kindText(mode), QString::number(timer.elapsed() / 1000.0, 'f', 1))
+          << Qt::endl;
+    return Success;
+}
+
+void InitDbCommand::emptyAgain(SqlConnection& connection)
+{
+    // The database held no tables before: everything in it now is ours to take away again.
+    try {
+        connection.rollback();
+        const auto objects = connection.select(QStringLiteral(
+            "select table_name, table_type from information_schema.tables where table_schema = current_schema() "
+            "order by table_type desc"));
+        for (int row = 0; row < objects->rowCount(); ++row) {
+            const bool view = objects->value(row, 1).toString() == QLatin1String("VIEW");
+            connection.execute(QStringLiteral("drop %1 if exists [%2] cascade")
+                                   .arg(view ? QStringLiteral("view") : QStringLiteral("table"), objects->value(row, 0).toString()));
+        }
+    } catch (const DatabaseError& e) {
+        m_err << QStringLiteral("Ошибка: не удалось убрать начатое: ") << e.message() << Qt::endl;
+    }
+}
+
+QString InitDbCommand::kindText(Mode mode)
+{
+    return mode == Mode::Empty  ? QStringLiteral("пустая база данных без записи о версии")
+           : mode == Mode::Demo ? QStringLiteral("демонстрационная база данных версии %1").arg(ReadProgramVersion())
+                                : QStringLiteral("база данных крупного предприятия версии %1").arg(ReadProgramVersion());
+}
+
 int InitDbCommand::upgrade(const QString& file)
 {
+    const bool server = namesServer(file);
     const QFileInfo target(file);
-    if (!target.exists())
+    if (!server && !target.exists())
         return fail(QStringLiteral("файл «%1» не найден.").arg(target.absoluteFilePath()));
+    const QString shown = server ? DatabaseChoice::shownName(file) : target.absoluteFilePath();
 
     PrintingMessages messages(m_out, m_err);
     SqlConnection connection;
-    connection.setDatabaseFile(target.absoluteFilePath());
+    if (server)
+        connection.setServer(file);
+    else
+        connection.setDatabaseFile(target.absoluteFilePath());
     SchemaUpgrade upgrade(connection);
     const SchemaUpgrade::Outcome outcome = upgrade.CheckSchemaVersion();
     connection.close();
     switch (outcome) {
     case SchemaUpgrade::Outcome::UpToDate:
         m_out << QStringLiteral("База данных «%1» уже в версии %2; ничего не изменено.")
-                     .arg(target.absoluteFilePath(), ReadProgramVersion())
+                     .arg(shown, ReadProgramVersion())
               << Qt::endl;
         return Success;
     case SchemaUpgrade::Outcome::Upgraded:
         m_out << QStringLiteral("База данных «%1» преобразована до версии %2.")
-                     .arg(target.absoluteFilePath(), ReadProgramVersion())
+                     .arg(shown, ReadProgramVersion())
               << Qt::endl;
         return Success;
     default:
         return Failure; // the upgrade has printed why
     }
+}
+
+bool InitDbCommand::copyPlant(SqlConnection& source, SqlConnection& target)
+{
+    InitialSchema::create(target);
+    SchemaUpgrade upgrade(target, ReadProgramVersion(), {.backup = false, .announce = false});
+    if (upgrade.CheckSchemaVersion() != SchemaUpgrade::Outcome::Upgraded)
+        return false;
+    QElapsedTimer timer;
+    timer.start();
+    const QList<PlantCopy::TableResult> results = PlantCopy(source, target).run();
+    bool same = true;
+    for (const PlantCopy::TableResult& table : results) {
+        m_out << QStringLiteral("%1: строк %2, контрольная сумма %3")
+                     .arg(table.table)
+                     .arg(table.targetRows)
+                     .arg(table.targetSum, 16, 16, QLatin1Char('0'));
+        if (!table.same()) {
+            same = false;
+            m_out << QStringLiteral(" — НЕ СОВПАДАЕТ: в источнике строк %1, контрольная сумма %2")
+                         .arg(table.sourceRows)
+                         .arg(table.sourceSum, 16, 16, QLatin1Char('0'));
+        }
+        m_out << Qt::endl;
+    }
+    if (!same) {
+        m_err << QStringLiteral("Ошибка: копия отличается от источника.") << Qt::endl;
+        return false;
+    }
+    m_out << QStringLiteral("Перенесено таблиц: %1 (%2 с); строки и контрольные суммы совпадают.")
+                 .arg(results.size())
+                 .arg(QString::number(timer.elapsed() / 1000.0, 'f', 1))
+          << Qt::endl;
+    return true;
+}
+
+int InitDbCommand::copy(const QString& from, const QString& to)
+{
+    PrintingMessages messages(m_out, m_err);
+    const bool fromServer = namesServer(from);
+    const bool toServer = namesServer(to);
+    const QString shownFrom = fromServer ? DatabaseChoice::shownName(from) : QFileInfo(from).absoluteFilePath();
+    const QString shownTo = toServer ? DatabaseChoice::shownName(to) : QFileInfo(to).absoluteFilePath();
+    if (!fromServer && !QFileInfo::exists(from))
+        return fail(QStringLiteral("файл «%1» не найден.").arg(shownFrom));
+    SqlConnection source;
+    if (fromServer)
+        source.setServer(from);
+    else
+        source.setDatabaseFile(QFileInfo(from).absoluteFilePath());
+    try {
+        const QString version = source.scalar(QStringLiteral("select Info_name from info where id_info = 2")).toString();
+        if (version != ReadProgramVersion())
+            return fail(QStringLiteral("база данных «%1» в версии «%2», а не %3; сначала преобразуйте её: instrel-initdb "
+                                       "--upgrade %4")
+                            .arg(shownFrom, version, ReadProgramVersion(), fromServer ? QStringLiteral("\"…\"") : from));
+    } catch (const DatabaseError& e) {
+        return fail(e.message());
+    }
+
+    if (toServer) {
+        SqlConnection target;
+        target.setServer(to);
+        bool started = false;
+        try {
+            const int tables = target.scalar(QStringLiteral(
+                "select count(*) from information_schema.tables where table_schema = current_schema()")).toInt();
+            if (tables > 0)
+                return fail(QStringLiteral("в базе данных «%1» уже есть таблицы (%2); она не изменена. Укажите пустую базу "
+                                           "данных.")
+                                .arg(shownTo)
+                                .arg(tables));
+            started = true;
+            if (!copyPlant(source, target)) {
+                emptyAgain(target);
+                return fail(QStringLiteral("предприятие не перенесено; база данных «%1» оставлена пустой.").arg(shownTo));
+            }
+        } catch (const DatabaseError& e) {
+            if (started)
+                emptyAgain(target);
+            return fail(QStringLiteral("%1\nПредприятие не перенесено; база данных «%2» %3.")
+                            .arg(e.message(), shownTo,
+                                 started ? QStringLiteral("оставлена пустой") : QStringLiteral("не изменена")));
+        }
+        m_out << QStringLiteral("Предприятие перенесено из «%1» в «%2».").arg(shownFrom, shownTo) << Qt::endl;
+        return Success;
+    }
+
+    const QFileInfo target(to);
+    if (!target.absoluteDir().exists())
+        return fail(QStringLiteral("каталог «%1» не существует.").arg(target.absolutePath()));
+    if (target.exists() || target.isSymLink())
+        return fail(QStringLiteral("файл «%1» уже существует; он не перезаписан.").arg(shownTo));
+    NewDatabaseFile newFile(to);
+    QString error;
+    if (!newFile.create(error))
+        return fail(error);
+    try {
+        SqlConnection file;
+        file.setDatabaseFile(newFile.workingPath());
+        if (!copyPlant(source, file))
+            return fail(QStringLiteral("предприятие не перенесено; файл «%1» не создан.").arg(shownTo));
+        file.close();
+    } catch (const DatabaseError& e) {
+        return fail(QStringLiteral("%1\nПредприятие не перенесено; файл «%2» не создан.").arg(e.message(), shownTo));
+    }
+    if (!newFile.publish(error))
+        return fail(error);
+    m_out << QStringLiteral("Предприятие перенесено из «%1» в «%2».").arg(shownFrom, shownTo) << Qt::endl;
+    return Success;
 }

@@ -3,6 +3,8 @@
 #include <QStringList>
 #include <QTextStream>
 
+class SqlConnection;
+
 // The database tool: creates an empty, a demonstration or a large database file, or brings an
 // existing one up to the program's version with the program's own upgrade.
 //
@@ -10,8 +12,13 @@
 //   instrel-initdb --demo FILE      an empty file, upgraded, with a demonstration plant
 //   instrel-initdb --big FILE       an empty file, upgraded, with a plant of 100,000 devices
 //   instrel-initdb --upgrade FILE   the upgrade the program runs at start-up
+//   instrel-initdb --copy FROM TO   a plant moved between a file and a server, keys kept
 //
 // A new file is never written over an existing one and never left half-written.
+//
+// In place of FILE a PostgreSQL connection string ("host=… dbname=… user=…" or a postgresql://
+// address) names a database on a server: it is filled only when it holds no tables yet, and what
+// was made is removed again when filling it fails.
 class InitDbCommand {
 public:
     enum ExitCode { Success = 0, Failure = 1, Usage = 2 };
@@ -25,7 +32,19 @@ private:
     enum class Mode { Empty, Demo, Big, Upgrade };
 
     int create(Mode mode, const QString& file);
+    int createOnServer(Mode mode, const QString& connectionString);
     int upgrade(const QString& file);
+    static bool namesServer(const QString& target);
+    // Runs the steps shared by a file and a server: the schema, its upgrade and the plant.
+    bool build(Mode mode, SqlConnection& connection);
+    // Takes away everything a failed fill made in a server database that held no tables.
+    void emptyAgain(SqlConnection& connection);
+    static QString kindText(Mode mode);
+    int copy(const QString& from, const QString& to);
+    // Gives `target` the program's schema and moves the plant into it; prints each table's count
+    // and checksum. False (with the reason printed) when the schema could not be made or the copy
+    // differs from the source.
+    bool copyPlant(SqlConnection& source, SqlConnection& target);
     int usage(const QString& problem);
     int fail(const QString& text);
 
