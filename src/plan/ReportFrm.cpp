@@ -7,6 +7,7 @@
 #include "data/Dataset.h"
 #include "data/MessageService.h"
 #include "data/ResultSet.h"
+#include "data/SessionTables.h"
 #include "plan/ChartPagePrinter.h"
 #include "plan/PivotModel.h"
 #include "plan/ServiceChart.h"
@@ -76,7 +77,13 @@ const ColumnLabel kLabels[] = {
 
 } // namespace
 
-TReportForm::TReportForm(QWidget* parent) : TBaseForm(mainQuery(), parent)
+QString TReportForm::mainQueryOnOwnPlan()
+{
+    SessionTables::prepareYearPlan(*TDM::instance()->ADOConnection());
+    return mainQuery();
+}
+
+TReportForm::TReportForm(QWidget* parent) : TBaseForm(mainQueryOnOwnPlan(), parent)
 {
     setObjectName(QStringLiteral("ReportForm"));
     setWindowTitle(withoutAccelerator(Text(Str::WinServiceReports)));

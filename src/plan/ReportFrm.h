@@ -29,6 +29,8 @@ public:
     explicit TReportForm(QWidget* parent = nullptr);
 
     static QString mainQuery() { return QStringLiteral("select * from YearReportView;"); }
+    // mainQuery(), once this session's own plan is ready to be read.
+    static QString mainQueryOnOwnPlan();
 
     // GO: reads the year, generates the plan, re-reads the list and its grouping tree.
     void btnGoClick();

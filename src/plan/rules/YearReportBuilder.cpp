@@ -3,6 +3,7 @@
 #include "data/Clock.h"
 #include "data/MessageService.h"
 #include "data/ResultSet.h"
+#include "data/SessionTables.h"
 #include "data/SqlCommand.h"
 #include "data/SqlConnection.h"
 #include "data/Transaction.h"
@@ -55,6 +56,7 @@ bool YearReportBuilder::BuildYearReport(int year)
         return false;
     }
 
+    SessionTables::prepareYearPlan(m_connection);
     const std::unique_ptr<ResultSet> rows = m_connection.select(
         QStringLiteral("select IDevice, IRep, LastRep, NextRep, RT_Mon, ID_NextRep from nextrepview;"));
     Transaction transaction(m_connection);

@@ -1,0 +1,64 @@
+// Two planners on one server each keep their own yearly plan: one's generating or emptying it
+// leaves the other's as it was, and the view over it shows each his own rows.
+#include "data/InitialSchema.h"
+#include "data/SchemaUpgrade.h"
+#include "data/SessionTables.h"
+#include "data/SqlConnection.h"
+#include "support/MessageRecorder.h"
+#include "support/TestServer.h"
+
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+class SessionTablesTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        INSTREL_REQUIRE_TEST_SERVER();
+        scratch = std::make_unique<TestServer::ScratchDatabase>();
+        ASSERT_FALSE(scratch->connectionString().isEmpty()) << scratch->error().toStdString();
+        for (SqlConnection* planner : {&first, &second})
+            planner->setServer(scratch->connectionString());
+        InitialSchema::create(first);
+        MessageRecorder messages;
+        ASSERT_EQ(SchemaUpgrade(first, ReadProgramVersion(), {.backup = false, .announce = false}).CheckSchemaVersion(),
+                  SchemaUpgrade::Outcome::Upgraded);
+        first.execute("insert into Reps (ID_Reps, Short_Reps, Name_Reps) values (1, 'ТО', 'Техническое обслуживание')");
+        first.execute("insert into Device (ID_Device, ANumber) values (1, 'A-1')");
+        first.execute("insert into Device (ID_Device, ANumber) values (2, 'A-2')");
+    }
+
+    int planRows(SqlConnection& planner) { return planner.scalar("select count(*) from YearReportView").toInt(); }
+
+    std::unique_ptr<TestServer::ScratchDatabase> scratch;
+    SqlConnection first, second;
+};
+
+TEST_F(SessionTablesTest, EachPlannerGeneratesAndEmptiesOnlyHisOwnPlan)
+{
+    for (SqlConnection* planner : {&first, &second}) {
+        SessionTables::prepareYearPlan(*planner);
+        SessionTables::prepareYearPlan(*planner); // a second window of the same session
+    }
+    first.execute("insert into YearReport (IDevice, repdate, IRep) values (1, '2027-03-01 00:00:00', 1)");
+    first.execute("insert into YearReport (IDevice, repdate, IRep) values (2, '2027-04-01 00:00:00', 1)");
+    second.execute("insert into YearReport (IDevice, repdate, IRep) values (2, '2027-05-01 00:00:00', 1)");
+    EXPECT_EQ(planRows(first), 2);
+    EXPECT_EQ(planRows(second), 1);
+
+    second.execute("Delete from YearReport;");
+    EXPECT_EQ(planRows(second), 0);
+    EXPECT_EQ(planRows(first), 2) << "the other planner's plan is untouched";
+
+    // The shared table itself holds nobody's plan, and a session's plan ends with it.
+    SqlConnection third;
+    third.setServer(scratch->connectionString());
+    EXPECT_EQ(third.scalar("select count(*) from YearReport").toInt(), 0);
+    first.close();
+    SessionTables::prepareYearPlan(first);
+    EXPECT_EQ(planRows(first), 0);
+}
+
+} // namespace
