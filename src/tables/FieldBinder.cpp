@@ -209,8 +209,9 @@ void FieldBinder::show(const Binding& binding)
     } else if (auto* lookup = qobject_cast<LookupEditor*>(editor)) {
         lookup->setKeyValue(value);
     } else if (auto* combo = qobject_cast<QComboBox*>(editor)) {
-        int index = combo->findData(value);
-        if (index < 0)
+        // Items without data match a null value: an empty field must not show the first item.
+        int index = value.isNull() ? -1 : combo->findData(value);
+        if (index < 0 && !value.isNull())
             index = combo->findText(value.toString());
         combo->setCurrentIndex(index);
         if (combo->isEditable())

@@ -116,3 +116,25 @@ TEST_F(FieldBinderTest, TextEditorsKeepWithinTheColumnSize)
     EXPECT_EQ(location.toPlainText(), QString(60, QChar(u'ц')));
     EXPECT_EQ(place.text(), QString(60, QChar(u'ц')));
 }
+
+// A pick-list's items carry no data, and an item without data matches a null value: a device without
+// a number showed the list's first number, which a later save would have stored as its own.
+TEST_F(FieldBinderTest, AnEmptyValueShowsNoItemOfAPickList)
+{
+    connection().execute("update Pasport set ANumber = NULL where ID_Device = 2;");
+    ds->requery();
+    QComboBox number;
+    number.setEditable(true);
+    number.addItems({"A-1", "A-3"});
+    FieldBinder binder(ds.get());
+    binder.bind(&number, "ANumber");
+    EXPECT_EQ(number.currentText(), "A-1");
+
+    ds->setRecNo(2);
+    EXPECT_EQ(number.currentIndex(), -1);
+    EXPECT_EQ(number.currentText(), "");
+    ds->edit();
+    ds->setValue("Price", 11);
+    ds->post();
+    EXPECT_TRUE(connection().scalar("select ANumber from Pasport where ID_Device = 2;").isNull());
+}
