@@ -17,8 +17,10 @@ enum LinkedPage {
     PageClass = 2,
     PageCrew = 3,
     PageConstruct = 4,
+    PageDocument = 6,
     PageGrade = 7,
     PageLocation = 8,
+    PageMalfunctionGroups = 9, // groups and, beside them, their names
     PageMaker = 10,
     PageMere = 11,
     PageMarg = 13,

@@ -5,6 +5,7 @@
 #include "labour/AccountFrm.h"
 #include "plan/ReportFrm.h"
 #include "devices/DeviceFrm.h"
+#include "devices/MalfunctionFrm.h"
 #include "devices/NextRepFrm.h"
 #include "devices/TypeFrm.h"
 #include "tables/SpravFrm.h"
@@ -18,4 +19,5 @@ void registerProgramWindows()
     TMainForm::registerWindow(QStringLiteral("TTypeForm"), [] { return new TTypeForm; });
     TMainForm::registerWindow(QStringLiteral("TDeviceForm"), [] { return new TDeviceForm; });
     TMainForm::registerWindow(QStringLiteral("TNextRepForm"), [] { return new TNextRepForm; });
+    TMainForm::registerWindow(QStringLiteral("TMalfunctionForm"), [] { return new TMalfunctionForm; });
 }

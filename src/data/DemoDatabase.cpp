@@ -156,6 +156,18 @@ void writeReportChoices(SqlConnection& db)
     }
 }
 
+// A malfunction noted before anyone knew which device it was or how to classify it: the malfunction
+// window lists it with empty device and classification columns.
+void writeUnassignedMalfunction(SqlConnection& db)
+{
+    db.execute(QStringLiteral("insert into Refusal (NDate, ExectNaimen, BriefCase, NCount, Podpis) values (:At, "
+                              ":Note, :Reason, 1, :Sign);"),
+               {{"At", Clock::now().addDays(-1).addSecs(-2 * 3600)},
+                {"Note", QStringLiteral("Течь импульсной линии у щита, прибор не установлен")},
+                {"Reason", QStringLiteral("Уточняется")},
+                {"Sign", QStringLiteral("Дежурный")}});
+}
+
 } // namespace
 
 void DemoDatabase::fill(SqlConnection& connection)
@@ -169,6 +181,7 @@ void DemoDatabase::fill(SqlConnection& connection)
         writeDeviceEdgeCases(connection, catalogue);
         catalogue.writeLabour(connection);
         writeReportChoices(connection);
+        writeUnassignedMalfunction(connection);
         connection.commit();
     } catch (...) {
         connection.rollback();

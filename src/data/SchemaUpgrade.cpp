@@ -144,15 +144,18 @@ const Step kSteps[] = {
       "Pasport.Name_Dest, Pasport.Name_State, Pasport.Name_Marg, Pasport.Name_Scale, Pasport.Name_Grade, "
       "Pasport.Name_Naim, Pasport.Name_Prec, Pasport.Comments FROM (yearreport LEFT JOIN reps ON "
       "yearreport.IRep = reps.ID_Reps) INNER JOIN Pasport ON yearreport.IDevice = Pasport.ID_Device;"}},
-    // 19
+    // 19. The device's numbers and type come from Device and DevType themselves, as Pasport has them:
+    // the same rows, but a left join onto the Pasport view would make SQLite build all of Pasport
+    // (every device of the plant) for each reading of the malfunction list, even of one device's.
     {StepKind::View, "drop view Refusals;",
-     {"create view Refusals as SELECT Refusal.ID_Refusal, Refusal.IDevice, Pasport.ANumber, "
-      "Pasport.ZNumber, Pasport.Name_DevType, Pasport.Mark_DevType, Refusal.NDate, Refusal.Action, "
+     {"create view Refusals as SELECT Refusal.ID_Refusal, Refusal.IDevice, Device.ANumber, "
+      "Device.ZNumber, DevType.Name_DevType, DevType.Mark_DevType, Refusal.NDate, Refusal.Action, "
       "RefusalGroupNaimen.Name_GroupNaimen, RefusalNaimen.Name_Naimen, Refusal.ExectNaimen, "
-      "Refusal.BriefCase, Refusal.NCount, Document.Name_Document, Refusal.Podpis FROM (((Refusal LEFT JOIN "
+      "Refusal.BriefCase, Refusal.NCount, Document.Name_Document, Refusal.Podpis FROM ((((Refusal LEFT JOIN "
       "RefusalGroupNaimen ON Refusal.IGroupNaimen = RefusalGroupNaimen.ID_GroupNaimen) LEFT JOIN "
       "RefusalNaimen ON Refusal.INaimen = RefusalNaimen.ID_Naimen) LEFT JOIN Document ON Refusal.IDocument "
-      "= Document.ID_Document) LEFT JOIN Pasport ON Refusal.IDevice = Pasport.ID_Device;"}},
+      "= Document.ID_Document) LEFT JOIN Device ON Refusal.IDevice = Device.ID_Device) LEFT JOIN DevType ON "
+      "Device.IDevType = DevType.ID_DevType;"}},
     // 20
     {StepKind::Probe, "select top 1 * from RepCath;",
      {"create table RepCath ( ID_RepCath int IDENTITY UNIQUE PRIMARY KEY, IDevRep int null, ICathegory int "

@@ -59,6 +59,19 @@ QString GridFooter::sumText(const QString& field) const
     return Field::formatValue(sum(field), f ? f->displayFormat() : QString());
 }
 
+void GridFooter::setCountedFields(const QStringList& fields)
+{
+    m_counted = fields;
+    update();
+}
+
+QString GridFooter::cellText(const QString& field) const
+{
+    if (m_counted.contains(field))
+        return QString::number(m_dataset && m_dataset->isActive() ? m_dataset->recordCount() : 0);
+    return sumText(field);
+}
+
 QSize GridFooter::sizeHint() const { return {100, fontMetrics().height() + 8}; }
 
 void GridFooter::paintEvent(QPaintEvent*)
@@ -74,12 +87,12 @@ void GridFooter::paintEvent(QPaintEvent*)
     painter.setPen(palette().color(QPalette::WindowText));
     const QHeaderView* header = m_grid->horizontalHeader();
     const int offset = m_grid->verticalHeader()->isVisible() ? m_grid->verticalHeader()->width() : 0;
-    for (const QString& name : m_fields) {
+    for (const QString& name : m_fields + m_counted) {
         const int column = m_dataset->fieldIndex(name);
         if (column < 0 || header->isSectionHidden(column))
             continue;
         const QRect cell(offset + m_grid->frameWidth() + header->sectionViewportPosition(column), 0,
                          header->sectionSize(column), height());
-        painter.drawText(cell.adjusted(3, 0, -3, 0), Qt::AlignRight | Qt::AlignVCenter, sumText(name));
+        painter.drawText(cell.adjusted(3, 0, -3, 0), Qt::AlignRight | Qt::AlignVCenter, cellText(name));
     }
 }

@@ -149,8 +149,31 @@ void LookupEditor::userActivated(int row)
     emit keyChosen(key);
 }
 
+void LookupEditor::setSortableByTitles()
+{
+    QHeaderView* header = m_table->horizontalHeader();
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(-1, Qt::AscendingOrder);
+    connect(header, &QHeaderView::sortIndicatorChanged, this, &LookupEditor::sortBy);
+}
+
+void LookupEditor::sortBy(int column, Qt::SortOrder order)
+{
+    if (!m_list || !m_list->isActive() || column < 0 || column >= m_list->fieldCount() ||
+        m_list->fields()[size_t(column)]->kind() != Field::Kind::Data)
+        return;
+    const QString field = m_list->fields()[size_t(column)]->name();
+    m_list->setSort(order == Qt::DescendingOrder ? field + QStringLiteral(" DESC") : field);
+}
+
 void LookupEditor::showPopup()
 {
+    if (m_popupWidth) {
+        m_table->setMinimumWidth(std::max(m_popupWidth(), 0));
+        QComboBox::showPopup();
+        return;
+    }
     // As wide as its columns, so that no title or name is cut; never narrower than the box.
     m_table->resizeColumnsToContents();
     int width = 2 * m_table->frameWidth() + m_table->verticalScrollBar()->sizeHint().width();

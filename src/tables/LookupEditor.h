@@ -4,6 +4,7 @@
 #include <QList>
 #include <QPointer>
 #include <QVariant>
+#include <functional>
 
 class Dataset;
 class QTableView;
@@ -40,6 +41,12 @@ public:
     void setKeyValue(const QVariant& key);
 
     QTableView* tableView() const { return m_table; }
+    // A click on a title of the pop-up sorts the list dataset in memory by that column, ascending,
+    // then descending on the next click.
+    void setSortableByTitles();
+    // The pop-up's width, asked each time it drops down (a rule of the window's layout); without one
+    // it is as wide as its columns.
+    void setPopupWidth(std::function<int()> width) { m_popupWidth = std::move(width); }
 
     void showPopup() override;
     void hidePopup() override;
@@ -56,6 +63,7 @@ private:
     void rebuildColumns();
     void showKey();
     void userActivated(int row);
+    void sortBy(int column, Qt::SortOrder order);
     static bool sameKey(const QVariant& a, const QVariant& b);
 
     QPointer<Dataset> m_list;
@@ -67,4 +75,5 @@ private:
     ListModel* m_model = nullptr;
     QVariant m_key;
     bool m_showing = false;
+    std::function<int()> m_popupWidth;
 };

@@ -687,6 +687,10 @@ constexpr Entry entries[] = {
      u"Устройство этого обслуживания не показано в окне «Паспорта»: его скрывает фильтр или оно удалено."},
     {Str::NextRepServiceNotListed, u"This service is no longer listed for the device: it may have been deleted.",
      u"Это обслуживание больше не числится за устройством: возможно, оно удалено."},
+    {Str::MalfunctionDeviceNotListed,
+     u"The device of this malfunction is not listed in the Devices window: a filter hides it or it has been deleted.",
+     u"Устройство этой неисправности не показано в окне «Паспорта»: его скрывает фильтр или оно удалено."},
+    {Str::MalfunctionWithoutDevice, u"This malfunction has no device.", u"У этой неисправности не указано устройство."},
 
 
     // Database files the program cannot use, and statements it will not send

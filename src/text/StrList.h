@@ -566,6 +566,8 @@ enum class Str : int {
     DueFilterAllHint,
     NextRepDeviceNotListed,
     NextRepServiceNotListed,
+    MalfunctionDeviceNotListed,
+    MalfunctionWithoutDevice,
 
     // Database files the program cannot use, and statements it will not send (the program's own messages)
     FileInUse,          // %s path

@@ -132,6 +132,25 @@ TEST_F(SchemaViewsTest, ThePlanListsOnlyDevicesThatExistWithYearAndMonthAsNumber
     EXPECT_TRUE(rows->isNull(1, 2)) << "a missing service leaves its columns empty";
 }
 
+// The malfunction list takes the device's numbers and type as the passport shows them: every entry
+// once, with or without a device, a typed one, one without a type, one whose type or device is gone.
+TEST_F(SchemaViewsTest, EveryMalfunctionIsListedWithItsDeviceAsThePassportShowsIt)
+{
+    const qint64 typed = insertDevice("200", 1);
+    const qint64 untyped = insertDevice("201", QVariant());
+    const qint64 dangling = insertDevice("202", 999);
+    db.execute("insert into Refusal (IDevice, NCount) values (:A, 1), (:B, 1), (:C, 1), (null, 1), (9999, 1);",
+               {{"A", typed}, {"B", untyped}, {"C", dangling}});
+    const QString passportForm =
+        "select Refusal.ID_Refusal, Refusal.IDevice, Pasport.ANumber, Pasport.ZNumber, Pasport.Name_DevType, "
+        "Pasport.Mark_DevType from Refusal left join Pasport on Refusal.IDevice = Pasport.ID_Device";
+    const QString listed = "select ID_Refusal, IDevice, ANumber, ZNumber, Name_DevType, Mark_DevType from Refusals";
+    EXPECT_EQ(count("select count(*) from Refusals"), 5);
+    EXPECT_EQ(count("select count(*) from (" + passportForm + " except " + listed + ")"), 0);
+    EXPECT_EQ(count("select count(*) from (" + listed + " except " + passportForm + ")"), 0);
+    EXPECT_EQ(db.scalar("select Name_DevType from Refusals where IDevice = :A", {{"A", typed}}).toString(), "Манометр");
+}
+
 TEST_F(SchemaViewsTest, EveryTypeIsInTheLabourListAndATypeWithoutServiceRowsOnlyOnce)
 {
     db.execute("insert into DevType (Name_DevType) values ('Без обслуживаний');");
