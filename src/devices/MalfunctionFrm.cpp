@@ -172,6 +172,7 @@ void TMalfunctionForm::setUpMainView()
         columns.append({QString::fromLatin1(column.field), caption(column.title)});
     GridColumns::show(*grid(), *dsMain(), columns);
     GridColumns::widenToTitles(*grid());
+    grid()->resizeColumnToContents(dsMain()->fieldIndex(QStringLiteral("NDate"))); // a date with its time
     // Hidden, but titled for the table properties, where they can be shown.
     if (Field* id = dsMain()->field(kEntryKey))
         id->setLabel(caption(Str::MalfunctionColId));
@@ -528,6 +529,8 @@ void TMalfunctionForm::DeleteParam()
 }
 
 // ---------------------------------------------------------------- going to a field, settings
+
+QSize TMalfunctionForm::sizeHint() const { return QSize(960, 560); }
 
 void TMalfunctionForm::GoToField(const QString& fieldName)
 {

@@ -25,6 +25,9 @@ public:
     explicit TMalfunctionForm(QWidget* parent = nullptr);
     ~TMalfunctionForm() override;
 
+    // The size the window opens with when nothing is stored: the list's main columns and the
+    // entry's editors without scrolling.
+    QSize sizeHint() const override;
     void GoToField(const QString& fieldName) override;
     void FormActivate() override;
     void saveSettings(FormSettings& settings) const override;

@@ -169,18 +169,17 @@ void LookupEditor::sortBy(int column, Qt::SortOrder order)
 
 void LookupEditor::showPopup()
 {
+    m_table->resizeColumnsToContents();
     if (m_popupWidth) {
         m_table->setMinimumWidth(std::max(m_popupWidth(), 0));
-        QComboBox::showPopup();
-        return;
+    } else {
+        // As wide as its columns, so that no title or name is cut; never narrower than the box.
+        int width = 2 * m_table->frameWidth() + m_table->verticalScrollBar()->sizeHint().width();
+        for (int c = 0; c < m_table->model()->columnCount(); ++c)
+            if (!m_table->isColumnHidden(c))
+                width += std::max(m_table->columnWidth(c), m_table->horizontalHeader()->sectionSizeHint(c));
+        m_table->setMinimumWidth(std::max(width, this->width()));
     }
-    // As wide as its columns, so that no title or name is cut; never narrower than the box.
-    m_table->resizeColumnsToContents();
-    int width = 2 * m_table->frameWidth() + m_table->verticalScrollBar()->sizeHint().width();
-    for (int c = 0; c < m_table->model()->columnCount(); ++c)
-        if (!m_table->isColumnHidden(c))
-            width += std::max(m_table->columnWidth(c), m_table->horizontalHeader()->sectionSizeHint(c));
-    m_table->setMinimumWidth(std::max(width, this->width()));
     QComboBox::showPopup();
 }
 

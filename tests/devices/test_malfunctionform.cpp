@@ -257,6 +257,14 @@ TEST_F(MalfunctionFormTest, NamesFollowTheGroupAndListsAreSortedByName)
     EXPECT_EQ(entry->value("INaimen").toInt(), 1);
     entry->post();
     EXPECT_EQ(count("select INaimen from Refusal where ID_Refusal = 1"), 1);
+
+    // Closing the group drop-down goes on to the names.
+    auto* group = child<LookupEditor>(form, "editGroup");
+    group->showPopup();
+    group->hidePopup();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(name->view()->isVisible());
+    name->hidePopup();
 }
 
 TEST_F(MalfunctionFormTest, ActivationReopensThePagesListsAndGoToFieldStoresFirst)
