@@ -172,7 +172,10 @@ void TMalfunctionForm::setUpMainView()
         columns.append({QString::fromLatin1(column.field), caption(column.title)});
     GridColumns::show(*grid(), *dsMain(), columns);
     GridColumns::widenToTitles(*grid());
-    grid()->resizeColumnToContents(dsMain()->fieldIndex(QStringLiteral("NDate"))); // a date with its time
+    // A date with its time; measured on a sample text, not on the rows, which may be thousands.
+    const int date = dsMain()->fieldIndex(QStringLiteral("NDate"));
+    grid()->setColumnWidth(date, std::max(grid()->columnWidth(date),
+                                          grid()->fontMetrics().horizontalAdvance(QStringLiteral("00.00.0000 00:00:00")) + 16));
     // Hidden, but titled for the table properties, where they can be shown.
     if (Field* id = dsMain()->field(kEntryKey))
         id->setLabel(caption(Str::MalfunctionColId));
