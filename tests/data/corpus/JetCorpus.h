@@ -242,13 +242,14 @@ inline QList<UpgradeStep> upgradeSteps()
         {19,
          UpgradeStep::View,
          "drop view Refusals;",
-         {"create view Refusals as SELECT Refusal.ID_Refusal, Refusal.IDevice, Pasport.ANumber, Pasport.ZNumber, "
-          "Pasport.Name_DevType, Pasport.Mark_DevType, Refusal.NDate, Refusal.Action, "
-          "RefusalGroupNaimen.Name_GroupNaimen, RefusalNaimen.Name_Naimen, Refusal.ExectNaimen, Refusal.BriefCase, "
-          "Refusal.NCount, Document.Name_Document, Refusal.Podpis FROM (((Refusal LEFT JOIN RefusalGroupNaimen ON "
-          "Refusal.IGroupNaimen = RefusalGroupNaimen.ID_GroupNaimen) LEFT JOIN RefusalNaimen ON Refusal.INaimen = "
-          "RefusalNaimen.ID_Naimen) LEFT JOIN Document ON Refusal.IDocument = Document.ID_Document) LEFT JOIN Pasport "
-          "ON Refusal.IDevice = Pasport.ID_Device;"}},
+         {"create view Refusals as SELECT Refusal.ID_Refusal, Refusal.IDevice, Device.ANumber, "
+          "Device.ZNumber, DevType.Name_DevType, DevType.Mark_DevType, Refusal.NDate, Refusal.Action, "
+          "RefusalGroupNaimen.Name_GroupNaimen, RefusalNaimen.Name_Naimen, Refusal.ExectNaimen, "
+          "Refusal.BriefCase, Refusal.NCount, Document.Name_Document, Refusal.Podpis FROM ((((Refusal LEFT JOIN "
+          "RefusalGroupNaimen ON Refusal.IGroupNaimen = RefusalGroupNaimen.ID_GroupNaimen) LEFT JOIN "
+          "RefusalNaimen ON Refusal.INaimen = RefusalNaimen.ID_Naimen) LEFT JOIN Document ON Refusal.IDocument "
+          "= Document.ID_Document) LEFT JOIN Device ON Refusal.IDevice = Device.ID_Device) LEFT JOIN DevType ON "
+          "Device.IDevType = DevType.ID_DevType;"}},
         {20,
          UpgradeStep::Probe,
          "select top 1 * from RepCath;",
