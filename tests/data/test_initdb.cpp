@@ -1,5 +1,6 @@
 // The database tool as a user runs it: what it creates, what it refuses, and its exit codes.
 #include "data/SqlConnection.h"
+#include "support/InitDbTool.h"
 #include "support/TempDir.h"
 #include "support/TestDatabase.h"
 #include "support/QtPrinters.h"
@@ -10,28 +11,7 @@
 #include <QProcess>
 #include <gtest/gtest.h>
 
-#ifndef INSTREL_INITDB_PATH
-#error "INSTREL_INITDB_PATH must name the database tool"
-#endif
-
 namespace {
-
-struct ToolRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-ToolRun initdb(const QStringList& arguments, const QString& workingDirectory)
-{
-    QProcess process;
-    process.setWorkingDirectory(workingDirectory);
-    process.start(QStringLiteral(INSTREL_INITDB_PATH), arguments);
-    EXPECT_TRUE(process.waitForFinished(120000)) << arguments.join(' ').toStdString();
-    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
 
 QByteArray contents(const QString& path)
 {

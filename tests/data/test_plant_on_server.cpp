@@ -1,11 +1,12 @@
 // A plant on a PostgreSQL server, made and moved with the database tool as a user runs it: a demo
-// plant filled into an empty server database, upgraded there, copied back into a file and compared
-// row by row with the same plant made as a file; a database that is not empty is refused.
+// plant filled into an empty server database and upgraded there, a plant copied onto the server and
+// back compared row by row with itself; a database that is not empty is refused.
 #include "data/PlantCopy.h"
 #include "data/ResultSet.h"
 #include "data/SchemaUpgrade.h"
 #include "data/SqlConnection.h"
 #include "support/QtPrinters.h"
+#include "support/InitDbTool.h"
 #include "support/TempDir.h"
 #include "support/TestServer.h"
 
@@ -13,27 +14,7 @@
 #include <QProcess>
 #include <gtest/gtest.h>
 
-#ifndef INSTREL_INITDB_PATH
-#error "INSTREL_INITDB_PATH must name the database tool"
-#endif
-
 namespace {
-
-struct ToolRun {
-    int exitCode = -1;
-    QString out;
-    QString err;
-};
-
-ToolRun initdb(const QStringList& arguments, const QString& workingDirectory)
-{
-    QProcess process;
-    process.setWorkingDirectory(workingDirectory);
-    process.start(QStringLiteral(INSTREL_INITDB_PATH), arguments);
-    EXPECT_TRUE(process.waitForFinished(300000)) << arguments.join(' ').toStdString();
-    return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
-            QString::fromUtf8(process.readAllStandardError())};
-}
 
 // Every row of every table in a form both engines give alike, sorted, so that two plants compare
 // row by row whatever order the engines return them in.
