@@ -3,6 +3,7 @@
 #include "data/DMFrm.h"
 #include "data/ResultSet.h"
 #include "data/RowConflict.h"
+#include "data/RowIdentity.h"
 #include "data/SqlValue.h"
 #include "data/Transaction.h"
 #include "data/WaitCursor.h"
@@ -323,9 +324,11 @@ void Dataset::requery()
 void Dataset::requeryKeepRow()
 {
     const int row = recNo();
+    const QVariant identity = RowIdentity::toKeep(*this, keyField());
     requery();
     if (row > 1)
         setRecNo(std::min(row, recordCount()));
+    RowIdentity::returnTo(*this, keyField(), identity);
 }
 
 // ---------------------------------------------------------------- rows and navigation

@@ -61,7 +61,8 @@ public:
     void setActive(bool active) { active ? open() : close(); }
     // Re-runs the statement; the first row becomes current.
     void requery();
-    // Re-runs the statement and returns to the same row number (or the last row when fewer remain).
+    // Re-runs the statement and returns to the same row number (or the last row when fewer remain);
+    // on a server to the same row by its key (RowIdentity) while it is still listed.
     void requeryKeepRow();
 
     State state() const { return m_state; }

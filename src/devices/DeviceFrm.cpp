@@ -83,6 +83,7 @@ TDeviceForm::TDeviceForm(QWidget* parent) : TBaseForm(mainQuery(), parent)
 {
     setObjectName(QStringLiteral("DeviceForm"));
     dsMain()->setObjectName(QStringLiteral("dsPasport"));
+    setRowIdentityField(QStringLiteral("ID_Device"));
     setWindowTitle(caption(Str::WinDevices));
     createDatasets();
     setUpMainView();

@@ -76,6 +76,7 @@ TMalfunctionForm::TMalfunctionForm(QWidget* parent) : TBaseForm(mainQuery(), par
 {
     setObjectName(QStringLiteral("MalfunctionForm"));
     dsMain()->setObjectName(QStringLiteral("dsRefusals"));
+    setRowIdentityField(QStringLiteral("ID_Refusal"));
     setWindowTitle(caption(Str::WinMalfunctions));
     createDatasets();
     setUpMainView();

@@ -52,6 +52,7 @@ TNextRepForm::TNextRepForm(QWidget* parent) : TBaseForm(mainQuery(), parent)
 {
     setObjectName(QStringLiteral("NextRepForm"));
     dsMain()->setObjectName(QStringLiteral("dsService"));
+    setRowIdentityField(QStringLiteral("ID_NextRep"));
     setWindowTitle(withoutAccelerator(Text(Str::WinServices)));
     setUpMainView();
     createEditors();

@@ -64,6 +64,7 @@ TTypeForm::TTypeForm(QWidget* parent) : TBaseForm(mainQuery(), parent)
 {
     setObjectName(QStringLiteral("TypeForm"));
     dsMain()->setObjectName(QStringLiteral("dsType"));
+    setRowIdentityField(QStringLiteral("ID_DevType"));
     setWindowTitle(withoutAccelerator(Text(Str::WinTypes)));
     createDatasets();
     setUpMainView();

@@ -103,6 +103,7 @@ QLabel* newLabel(const QString& name, const QString& text, QWidget* parent)
 TAccountForm::TAccountForm(QWidget* parent) : TBaseForm(mainQuery(), parent)
 {
     dsMain()->setObjectName(QStringLiteral("dsAccount"));
+    setRowIdentityField(QStringLiteral("ID_RepCath"));
     setWindowTitle(withoutAccelerator(Text(Str::WinAmountPerUnit)));
     createDatasets();
     createCommands();

@@ -5,6 +5,7 @@
 #include "app/Application.h"
 #include "app/StoredGeometry.h"
 #include "data/Dataset.h"
+#include "data/RowIdentity.h"
 #include "data/MessageService.h"
 #include "data/WaitCursor.h"
 #include "tables/CurrentRowDelegate.h"
@@ -634,6 +635,7 @@ void TBaseForm::RequeryKeepRow()
         return;
     WaitCursor wait;
     const int row = m_dsMain->recNo();
+    const QVariant identity = RowIdentity::toKeep(*m_dsMain, m_rowIdentityField);
     m_dsMain->disableControls();
     struct Enable {
         Dataset* ds;
@@ -645,6 +647,7 @@ void TBaseForm::RequeryKeepRow()
         m_dsMain->open();
     m_dsMain->first();
     m_dsMain->moveBy(row - 1);
+    RowIdentity::returnTo(*m_dsMain, m_rowIdentityField, identity);
 }
 
 // ---------------------------------------------------------------- commands

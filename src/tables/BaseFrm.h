@@ -135,7 +135,8 @@ public:
 
     // Filters dsMain to the selected node of GroupTree.
     void GroupTreeClick();
-    // Re-runs the main query and returns to the same row number (not the same row).
+    // Re-runs the main query and returns to the same row number (not the same row); on a server, to
+    // the same row by its key (RowIdentity) while it is still listed.
     void RequeryKeepRow();
     // Replaces the main statement (ending on the "1=1" anchor line) and re-opens it with the
     // filter-row conditions applied; resetMainQuery() restores the window's own statement.
@@ -188,6 +189,8 @@ protected:
     void setPageHandlers(QWidget* page, Handler onShow, Handler onHide);
     void ReopenPage();
     void setDeleteDataset(Dataset* dataset) { m_deleteDataset = dataset; }
+    // The column of dsMain that tells its rows apart, for RequeryKeepRow on a server.
+    void setRowIdentityField(const QString& field) { m_rowIdentityField = field; }
 
     QScrollArea* ScrollBox1() const { return m_scrollBox; }
     QTabWidget* FormPanel() const { return m_formPanel; }
@@ -269,6 +272,7 @@ private:
     int m_treeWidth = 0;   // kit tree panel width while it is hidden
     int m_groupHeight = 0; // group box height while it is hidden
     QPointer<Dataset> m_deleteDataset;
+    QString m_rowIdentityField;
     QPointer<Dataset> m_navigationDataset;
     QPointer<QWidget> m_visiblePage;
     bool m_revertingPage = false;

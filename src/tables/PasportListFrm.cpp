@@ -6,6 +6,7 @@ TPasportListForm::TPasportListForm(QWidget* parent) : TBaseForm(createDataset(),
 {
     setObjectName(QStringLiteral("PasportListForm"));
     setWindowTitle(QStringLiteral("Pasport"));
+    setRowIdentityField(QStringLiteral("ID_Device"));
 }
 
 Dataset* TPasportListForm::createDataset()

@@ -1,6 +1,7 @@
 #include "TablesFixture.h"
 
 #include "data/Dataset.h"
+#include "data/SqlConnection.h"
 #include "tables/BaseFrm.h"
 #include "tables/CurrentRowDelegate.h"
 #include "tables/FindDialog.h"
@@ -9,6 +10,7 @@
 #include "tables/MainQueryText.h"
 #include "tables/PasportListFrm.h"
 #include "text/StrList.h"
+#include "support/TestServer.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -232,6 +234,49 @@ TEST_F(BaseFormTest, RequeryKeepRowKeepsTheNumberNotTheRow)
     EXPECT_EQ(form.dsMain()->value("ANumber").toString(), "A-4");
     EXPECT_FALSE(form.dsMain()->controlsDisabled());
     EXPECT_EQ(form.grid()->currentIndex().row(), 2);
+}
+
+// On a server the rows come back in whatever order the server finds them (an updated row moves to the
+// end of its table) and other users insert and delete meanwhile: the list returns to the same device
+// while it is listed, and to the same row number once it is gone.
+TEST(BaseFormOnServer, RequeryKeepRowReturnsToTheSameRow)
+{
+    INSTREL_REQUIRE_TEST_SERVER();
+    TempWorkDir dir;
+    MessageRecorder messages;
+    TestServer::ScratchDatabase scratch;
+    ASSERT_FALSE(scratch.connectionString().isEmpty()) << scratch.error().toStdString();
+    SqlConnection other;
+    other.setServer(scratch.connectionString());
+    other.execute("create table Pasport (ID_Device integer primary key, ANumber varchar(50))");
+    for (int id = 1; id <= 6; ++id)
+        other.execute(QString("insert into Pasport values (%1, 'A-%1')").arg(id));
+    TDM dm;
+    dm.ADOConnection()->setServer(scratch.connectionString());
+    TPasportListForm form;
+    form.dsMain()->setRecNo(3);
+    ASSERT_EQ(form.dsMain()->value("ID_Device").toInt(), 3);
+
+    struct Case {
+        const char* byTheOtherUser;
+        int device; // current afterwards
+    };
+    const Case cases[] = {
+        {"delete from Pasport where ID_Device = 1", 3},
+        {"update Pasport set ANumber = 'A-3 (moved)' where ID_Device = 3", 3},
+        {"update Pasport set ANumber = 'A-2 (moved)' where ID_Device = 2", 3},
+        {"delete from Pasport where ID_Device = 3", 0}, // gone: whatever row has its number now
+    };
+    for (const Case& c : cases) {
+        const int row = form.dsMain()->recNo();
+        other.execute(c.byTheOtherUser);
+        form.RequeryKeepRow();
+        if (c.device != 0)
+            EXPECT_EQ(form.dsMain()->value("ID_Device").toInt(), c.device) << c.byTheOtherUser;
+        else
+            EXPECT_EQ(form.dsMain()->recNo(), row) << c.byTheOtherUser;
+        EXPECT_EQ(form.grid()->currentIndex().row(), form.dsMain()->recNo() - 1) << c.byTheOtherUser;
+    }
 }
 
 TEST_F(BaseFormTest, SwapPostsAPendingEditAndRunsPageHandlers)
