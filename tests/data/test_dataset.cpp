@@ -2,8 +2,10 @@
 #include "data/Dataset.h"
 #include "data/DatasetModel.h"
 #include "data/ResultSet.h"
+#include "support/EngineDatabase.h"
 #include "support/MessageRecorder.h"
 #include "support/SqliteFile.h"
+#include "support/TestDatabase.h"
 #include "support/TempDir.h"
 
 #include <QAbstractItemModelTester>
@@ -14,24 +16,31 @@
 
 namespace {
 
-// Two types, five devices (one without type, one with an empty inventory number), next dates.
-class DatasetTest : public ::testing::Test {
+// Two types, five devices (one without type, one with an empty inventory number), next dates; on
+// each engine.
+class DatasetTest : public OnBothEngines {
 protected:
     void SetUp() override
     {
-        createSqliteFile(dir.file("Device.db"),
-                         {"create table DevType (ID_DevType INTEGER PRIMARY KEY AUTOINCREMENT, Name_DevType varchar(50))",
-                          "create table Device (ID_Device INTEGER PRIMARY KEY AUTOINCREMENT, IDevType int, "
-                          "ANumber varchar(80), ZNumber varchar(80), SetDate datetime, Price decimal(18,6))",
-                          "insert into DevType (Name_DevType) values ('Манометр')",
-                          "insert into DevType (Name_DevType) values ('Термометр')",
-                          "insert into Device (IDevType, ANumber, ZNumber, SetDate, Price) values "
-                          "(1, 'A-1', 'z1', '2024-03-05 00:00:00', 2.15),"
-                          "(1, 'a-2', 'z2', '2024-03-06 00:00:00', 10),"
-                          "(2, 'Б-3', NULL, NULL, NULL),"
-                          "(NULL, '', 'z4', '2024-03-05 00:00:00', 0.5),"
-                          "(2, 'б-5', 'z5', '2025-01-31 14:05:00', 7)"});
-        connection.setDatabaseFile(dir.file("Device.db"));
+        OnBothEngines::SetUp();
+        if (setUpStopped())
+            return;
+        database = makeDatabase(EngineDatabase::Content::Bare, dir.path());
+        ASSERT_TRUE(database->ok());
+        database->connect(connection);
+        for (const char* statement :
+             {"create table DevType (ID_DevType int IDENTITY PRIMARY KEY, Name_DevType varchar(50))",
+              "create table Device (ID_Device int IDENTITY PRIMARY KEY, IDevType int, "
+              "ANumber varchar(80), ZNumber varchar(80), SetDate datetime, Price decimal(18,6))",
+              "insert into DevType (Name_DevType) values ('Манометр')",
+              "insert into DevType (Name_DevType) values ('Термометр')",
+              "insert into Device (IDevType, ANumber, ZNumber, SetDate, Price) values "
+              "(1, 'A-1', 'z1', '2024-03-05 00:00:00', 2.15),"
+              "(1, 'a-2', 'z2', '2024-03-06 00:00:00', 10),"
+              "(2, 'Б-3', NULL, NULL, NULL),"
+              "(NULL, '', 'z4', '2024-03-05 00:00:00', 0.5),"
+              "(2, 'б-5', 'z5', '2025-01-31 14:05:00', 7)"})
+            connection.execute(QString::fromUtf8(statement));
     }
 
     QStringList column(Dataset& ds, const QString& field)
@@ -43,10 +52,11 @@ protected:
     }
 
     TempWorkDir dir;
+    std::unique_ptr<EngineDatabase> database;
     SqlConnection connection;
 };
 
-TEST_F(DatasetTest, OpensFetchesTypedValuesAndNavigates)
+TEST_P(DatasetTest, OpensFetchesTypedValuesAndNavigates)
 {
     Dataset ds(&connection);
     ds.setSql("select * from Device order by ID_Device;");
@@ -73,7 +83,7 @@ TEST_F(DatasetTest, OpensFetchesTypedValuesAndNavigates)
     EXPECT_EQ(ds.recNo(), 1);
 }
 
-TEST_F(DatasetTest, DetailFollowsMasterThroughCaseInsensitiveParameter)
+TEST_P(DatasetTest, DetailFollowsMasterThroughCaseInsensitiveParameter)
 {
     Dataset master(&connection), detail(&connection);
     master.setSql("select * from DevType order by ID_DevType");
@@ -86,7 +96,7 @@ TEST_F(DatasetTest, DetailFollowsMasterThroughCaseInsensitiveParameter)
     EXPECT_EQ(column(detail, "ANumber"), QStringList({"Б-3", "б-5"}));
 }
 
-TEST_F(DatasetTest, MonitorLinesListDatasetParametersInOrder)
+TEST_P(DatasetTest, MonitorLinesListDatasetParametersInOrder)
 {
     Dataset master(&connection), detail(&connection);
     master.setSql("select 1 as A, NULL as B, '' as C");
@@ -105,7 +115,7 @@ TEST_F(DatasetTest, MonitorLinesListDatasetParametersInOrder)
               QStringList({"update Device set ANumber = :N where ID_Device = :K", "N = Null", "K = 1"}));
 }
 
-TEST_F(DatasetTest, InsertEditDeleteWriteThroughTheKey)
+TEST_P(DatasetTest, InsertEditDeleteWriteThroughTheKey)
 {
     Dataset ds(&connection);
     ds.setSql("select * from Device");
@@ -138,7 +148,7 @@ TEST_F(DatasetTest, InsertEditDeleteWriteThroughTheKey)
     EXPECT_EQ(connection.scalar("select count(*) from Device where ID_Device = 2").toInt(), 0);
 }
 
-TEST_F(DatasetTest, MovingEndsAPendingEditAndDropsAnUntouchedNewRow)
+TEST_P(DatasetTest, MovingEndsAPendingEditAndDropsAnUntouchedNewRow)
 {
     Dataset ds(&connection);
     ds.setSql("select * from Device order by ID_Device");
@@ -157,7 +167,7 @@ TEST_F(DatasetTest, MovingEndsAPendingEditAndDropsAnUntouchedNewRow)
     EXPECT_EQ(connection.scalar("select count(*) from Device").toInt(), 6);
 }
 
-TEST_F(DatasetTest, DeletedAndAbandonedRowsStayGoneThroughSortAndFilter)
+TEST_P(DatasetTest, DeletedAndAbandonedRowsStayGoneThroughSortAndFilter)
 {
     Dataset ds(&connection);
     ds.setSql("select * from Device order by ID_Device");
@@ -176,7 +186,7 @@ TEST_F(DatasetTest, DeletedAndAbandonedRowsStayGoneThroughSortAndFilter)
     EXPECT_EQ(column(ds, "ANumber"), QStringList({"A-1"}));
 }
 
-TEST_F(DatasetTest, WritingARowDeletedElsewhereIsReportedNotLost)
+TEST_P(DatasetTest, WritingARowDeletedElsewhereIsReportedNotLost)
 {
     Dataset ds(&connection);
     ds.setSql("select * from Device order by ID_Device");
@@ -190,7 +200,7 @@ TEST_F(DatasetTest, WritingARowDeletedElsewhereIsReportedNotLost)
     EXPECT_EQ(ds.recordCount(), 5);
 }
 
-TEST_F(DatasetTest, DetailFollowsAMasterInsertAndItsPost)
+TEST_P(DatasetTest, DetailFollowsAMasterInsertAndItsPost)
 {
     Dataset master(&connection), detail(&connection);
     master.setSql("select * from DevType order by ID_DevType");
@@ -208,7 +218,7 @@ TEST_F(DatasetTest, DetailFollowsAMasterInsertAndItsPost)
     EXPECT_EQ(column(detail, "ANumber"), QStringList({"Р-1"})); // re-read once the master has its key
 }
 
-TEST_F(DatasetTest, DetailEditIsStoredBeforeItsMasterMovesRereadsOrCloses)
+TEST_P(DatasetTest, DetailEditIsStoredBeforeItsMasterMovesRereadsOrCloses)
 {
     Dataset types(&connection);
     types.setSql("select * from DevType order by ID_DevType;");
@@ -236,7 +246,7 @@ TEST_F(DatasetTest, DetailEditIsStoredBeforeItsMasterMovesRereadsOrCloses)
     EXPECT_EQ(connection.scalar("select count(*) from Device where ANumber = 'new of type 2';").toInt(), 1);
 }
 
-TEST_F(DatasetTest, OpenAnnouncesItsRowsOnceActive)
+TEST_P(DatasetTest, OpenAnnouncesItsRowsOnceActive)
 {
     Dataset ds(&connection);
     ds.setSql("select * from Device;");
@@ -249,7 +259,7 @@ TEST_F(DatasetTest, OpenAnnouncesItsRowsOnceActive)
     EXPECT_EQ(activeWhenHeard, QList<bool>({true, false, true}));
 }
 
-TEST_F(DatasetTest, BeforeHandlersAbandonSilently)
+TEST_P(DatasetTest, BeforeHandlersAbandonSilently)
 {
     Dataset ds(&connection);
     ds.setSql("select * from Device");
@@ -269,7 +279,7 @@ TEST_F(DatasetTest, BeforeHandlersAbandonSilently)
     EXPECT_EQ(ds.value("ANumber").toString(), "A-1");
 }
 
-TEST_F(DatasetTest, RequiredFieldRefusedWithItsLabel)
+TEST_P(DatasetTest, RequiredFieldRefusedWithItsLabel)
 {
     Dataset ds(&connection);
     ds.setSql("select * from DevType");
@@ -328,8 +338,11 @@ TEST(FieldText, NumbersAndMomentsAsTheUserReadsThem)
 
 // SQLite would store any length; the dataset keeps texts within the declared size, counted in
 // characters (50 Cyrillic letters are 100 bytes and fit a varchar(50)).
-TEST_F(DatasetTest, TextLongerThanItsColumnIsRefusedBeforeTheRowChanges)
+TEST_P(DatasetTest, TextLongerThanItsColumnIsRefusedBeforeTheRowChanges)
 {
+    // The server refuses such a text itself, with its own words, when the row is stored.
+    if (onServer())
+        GTEST_SKIP() << "the server's rows do not carry a text column's declared size yet";
     Dataset ds(&connection);
     ds.setSql("select * from DevType");
     ds.open();
@@ -353,7 +366,7 @@ TEST_F(DatasetTest, TextLongerThanItsColumnIsRefusedBeforeTheRowChanges)
               QString(50, QChar(u'ж')));
 }
 
-TEST_F(DatasetTest, ClientFilterTerms)
+TEST_P(DatasetTest, ClientFilterTerms)
 {
     Dataset ds(&connection);
     ds.setSql("select * from Device order by ID_Device");
@@ -384,7 +397,7 @@ TEST_F(DatasetTest, ClientFilterTerms)
     EXPECT_THROW(ds.setFilter("Nope = 1"), DatabaseError);
 }
 
-TEST_F(DatasetTest, SortByListWithNullsFirst)
+TEST_P(DatasetTest, SortByListWithNullsFirst)
 {
     Dataset ds(&connection);
     ds.setSql("select * from Device order by ID_Device");
@@ -400,7 +413,7 @@ TEST_F(DatasetTest, SortByListWithNullsFirst)
     EXPECT_EQ(column(ds, "ANumber"), QStringList({"", "A-1", "a-2", "Б-3", "б-5"}));
 }
 
-TEST_F(DatasetTest, LocateAndRequeryKeepRow)
+TEST_P(DatasetTest, LocateAndRequeryKeepRow)
 {
     Dataset ds(&connection);
     ds.setSql("select * from Device order by ID_Device");
@@ -423,7 +436,7 @@ TEST_F(DatasetTest, LocateAndRequeryKeepRow)
     EXPECT_EQ(ds.recNo(), 3); // fewer rows remain: the last one
 }
 
-TEST_F(DatasetTest, LookupAndCalculatedFields)
+TEST_P(DatasetTest, LookupAndCalculatedFields)
 {
     Dataset types(&connection), ds(&connection);
     types.setSql("select * from DevType");
@@ -437,7 +450,7 @@ TEST_F(DatasetTest, LookupAndCalculatedFields)
     EXPECT_THROW(ds.setValue("TypeName", "x"), DatabaseError);
 }
 
-TEST_F(DatasetTest, ModelFollowsTheDataset)
+TEST_P(DatasetTest, ModelFollowsTheDataset)
 {
     Dataset ds(&connection);
     ds.setSql("select * from Device order by ID_Device");
@@ -465,7 +478,7 @@ TEST_F(DatasetTest, ModelFollowsTheDataset)
     EXPECT_EQ(model.columnCount(), 1);
 }
 
-TEST_F(DatasetTest, FillDistinctValuesKeepsRowAndHonoursClearAndLimit)
+TEST_P(DatasetTest, FillDistinctValuesKeepsRowAndHonoursClearAndLimit)
 {
     TDM dm;
     Dataset ds(&connection);
@@ -481,9 +494,12 @@ TEST_F(DatasetTest, FillDistinctValuesKeepsRowAndHonoursClearAndLimit)
 }
 
 // Columns without a declared type (Year(...), Month(...) of a view) are stored by the type of their
-// first value; each column below reads, row by row, exactly what the engine returned.
-TEST_F(DatasetTest, ColumnsWithoutDeclaredTypeKeepEveryValueAsTheEngineGaveIt)
+// first value in a file; each column below reads, row by row, exactly what the engine returned.
+TEST(DatasetInAFile, ColumnsWithoutDeclaredTypeKeepEveryValueAsTheEngineGaveIt)
 {
+    TempWorkDir dir;
+    SqlConnection connection;
+    connection.setDatabaseFile(TestDatabase::createBlankDatabase(dir.path()));
     const auto rows = connection.select(
         "select column1 as [Year], column2 as LateNull, column3 as IntThenReal, column4 as RealThenInt, "
         "column5 as TextThenInt, column6 as DateThenText, column7 as Texts, column8 as SpacedDate from (values "
@@ -584,7 +600,7 @@ TEST_F(ConnectionTest, EngineErrorsCarryTheEngineText)
 
 } // namespace
 
-TEST_F(DatasetTest, OldValueIsTheValueBeforeEditingBegan)
+TEST_P(DatasetTest, OldValueIsTheValueBeforeEditingBegan)
 {
     Dataset ds(&connection);
     ds.setSql("select * from Device order by ID_Device;");
@@ -601,7 +617,7 @@ TEST_F(DatasetTest, OldValueIsTheValueBeforeEditingBegan)
     ds.cancel();
 }
 
-TEST_F(DatasetTest, AtomicWritesKeepWhatHandlersWroteOnlyWithTheRow)
+TEST_P(DatasetTest, AtomicWritesKeepWhatHandlersWroteOnlyWithTheRow)
 {
     Dataset ds(&connection);
     ds.setSql("select * from Device order by ID_Device;");
@@ -612,7 +628,7 @@ TEST_F(DatasetTest, AtomicWritesKeepWhatHandlersWroteOnlyWithTheRow)
         connection.execute("select * from NoSuchTable"); // the clean-up after the delete fails
     });
     ds.open();
-    connection.execute("create trigger refuse before update on Device begin select raise(abort, 'refused'); end");
+    EngineCatalogue::refuseUpdates(connection, "Device");
     ds.setValue("ANumber", "A-9");
     EXPECT_THROW(ds.post(), DatabaseError);
     EXPECT_TRUE(ds.isEditing());
@@ -626,3 +642,5 @@ TEST_F(DatasetTest, AtomicWritesKeepWhatHandlersWroteOnlyWithTheRow)
     EXPECT_EQ(ds.recNo(), 3);
     EXPECT_EQ(ds.value("ANumber").toString(), "Б-3");
 }
+
+INSTREL_ON_BOTH_ENGINES(DatasetTest);
