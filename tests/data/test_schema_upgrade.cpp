@@ -7,6 +7,7 @@
 #include "data/SchemaUpgrade.h"
 #include "data/SqlConnection.h"
 #include "data/SqlValue.h"
+#include "support/EngineDatabase.h"
 #include "support/TempDir.h"
 #include "support/TestDatabase.h"
 #include "text/StrList.h"
@@ -16,6 +17,7 @@
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -74,10 +76,17 @@ QByteArray fileHash(const QString& path)
     return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
 }
 
-class SchemaUpgradeTest : public ::testing::Test {
+using Content = EngineDatabase::Content;
+
+// On each engine: a file beside which the copy is made, or a server database dumped into the
+// current folder.
+class SchemaUpgradeTest : public OnBothEngines {
 protected:
     void SetUp() override
     {
+        OnBothEngines::SetUp();
+        if (setUpStopped())
+            return;
         Clock::fix(QDateTime(QDate(2025, 3, 10), QTime(14, 5, 0)));
         m_language = languageIndex();
         setLanguageIndex(1);
@@ -88,61 +97,98 @@ protected:
         Clock::fix({});
     }
 
-    // A second connection, as another program would open the file.
-    static QVariant scalar(const QString& path, const QString& statement)
+    // A database of the test's own on its engine; `name` tells files apart.
+    const EngineDatabase& make(Content content, const QString& name = QStringLiteral("Device.db"))
+    {
+        m_databases.push_back(makeDatabase(content, dir.path(), name));
+        EXPECT_TRUE(m_databases.back()->ok());
+        return *m_databases.back();
+    }
+
+    // A second connection, as another program would open the database.
+    static QVariant scalar(const EngineDatabase& db, const QString& statement)
     {
         SqlConnection c;
-        c.setDatabaseFile(path);
+        db.connect(c);
         return c.scalar(statement);
     }
-    static void execute(const QString& path, const QString& statement)
+    static void execute(const EngineDatabase& db, const QString& statement)
     {
         SqlConnection c;
-        c.setDatabaseFile(path);
+        db.connect(c);
         c.execute(statement);
     }
-    static bool hasTable(const QString& path, const QString& name)
+    static bool hasTable(const EngineDatabase& db, const QString& name)
     {
-        return scalar(path, QStringLiteral("select count(*) from sqlite_master where type = 'table' and name = '%1'")
-                                .arg(name))
-                   .toInt() == 1;
+        SqlConnection c;
+        db.connect(c);
+        return EngineCatalogue::hasTable(c, name);
     }
-    static bool hasColumn(const QString& path, const QString& table, const QString& column)
+    static bool hasColumn(const EngineDatabase& db, const QString& table, const QString& column)
     {
-        return scalar(path, QStringLiteral("select count(*) from pragma_table_info('%1') where name = '%2'")
-                                .arg(table, column))
-                   .toInt() == 1;
+        SqlConnection c;
+        db.connect(c);
+        return EngineCatalogue::hasColumn(c, table, column);
     }
-    static QVariant storedVersion(const QString& path)
+    static QVariant storedVersion(const EngineDatabase& db)
     {
-        return scalar(path, QStringLiteral("select Info_name from info where id_info = 2;"));
+        return scalar(db, QStringLiteral("select Info_name from info where id_info = 2;"));
+    }
+    // What the database holds before the upgrade, to compare its copy with.
+    QByteArray contentsBefore(const EngineDatabase& db) const
+    {
+        return onServer() ? QByteArray() : fileHash(db.location());
+    }
+    // The copy made at the fixed clock's moment: beside the file, or a dump in the current folder.
+    QString copyOf(const EngineDatabase& db, const QString& suffix = QString()) const
+    {
+        const QString stamp = QStringLiteral(".2025-03-10_140500") + suffix;
+        return onServer() ? QDir(dir.path()).absoluteFilePath(db.serverDatabaseName() + stamp + QStringLiteral(".sql"))
+                          : db.location() + stamp + QStringLiteral(".bak");
+    }
+    // The copy holds the database as it was before anything changed: the same file, or a dump of
+    // the tables without any the upgrade creates.
+    void expectCopyOfTheDatabaseBefore(const QString& copy, const QByteArray& before) const
+    {
+        if (!onServer()) {
+            EXPECT_EQ(fileHash(copy), before);
+            return;
+        }
+        QFile dump(copy);
+        ASSERT_TRUE(dump.open(QIODevice::ReadOnly)) << copy.toStdString();
+        const QString text = QString::fromUtf8(dump.readAll()).toLower();
+        EXPECT_TRUE(text.contains("create table public.device ")) << copy.toStdString();
+        EXPECT_FALSE(text.contains("edithist")) << copy.toStdString();
     }
     QStringList backups() const
     {
-        return QDir(dir.path()).entryList({QStringLiteral("*.bak")}, QDir::Files, QDir::Name);
+        return QDir(dir.path()).entryList({QStringLiteral("*.bak"), QStringLiteral("*.sql")}, QDir::Files, QDir::Name);
     }
     QString backupLine(const QString& path) const
     {
         return QStringLiteral("Копия базы данных до преобразования: ") + path;
     }
+    // The statement that takes the right to write before anything is announced.
+    QString writeLock() const { return onServer() ? QStringLiteral("BEGIN") : QStringLiteral("BEGIN IMMEDIATE"); }
 
     TempWorkDir dir;
 
 private:
     int m_language = 1;
+    std::vector<std::unique_ptr<EngineDatabase>> m_databases;
 };
 
-TEST_F(SchemaUpgradeTest, WithoutVersionRowTheRowIsWrittenFirstThenTheWarningWithAnEmptyVersionThenEveryStep)
+TEST_P(SchemaUpgradeTest, WithoutVersionRowTheRowIsWrittenFirstThenTheWarningWithAnEmptyVersionThenEveryStep)
 {
-    const QString path = TestDatabase::createEmptyDatabase(dir.path());
-    const QByteArray before = fileHash(path);
+    const EngineDatabase& path = make(Content::Empty);
+    const QByteArray before = contentsBefore(path);
     SqlConnection connection;
-    connection.setDatabaseFile(path);
+    path.connect(connection);
     Trace trace(connection);
 
     EXPECT_EQ(SchemaUpgrade(connection).CheckSchemaVersion(), SchemaUpgrade::Outcome::Upgraded);
 
-    const QString backup = path + QStringLiteral(".2025-03-10_140500.bak");
+    const QString backup = copyOf(path);
     const QString warning = QStringLiteral("WARNING Текущая версия базы данных версии  будет преобразована до версии "
                                            "2.4.\n") + backupLine(backup);
     const QString insert =
@@ -150,7 +196,7 @@ TEST_F(SchemaUpgradeTest, WithoutVersionRowTheRowIsWrittenFirstThenTheWarningWit
     ASSERT_GE(trace.events.size(), 4);
     EXPECT_EQ(trace.events[0], "SQL " + connection.translate("select Info_name from info where id_info = 2;"));
     // The write lock first, then the row, then the warning, and nothing changed in between.
-    const int lock = trace.indexOf("SQL BEGIN IMMEDIATE");
+    const int lock = trace.indexOf("SQL " + writeLock());
     const int row = trace.indexOf(insert);
     const int announced = trace.indexOf(warning);
     EXPECT_EQ(lock, 1);
@@ -172,14 +218,14 @@ TEST_F(SchemaUpgradeTest, WithoutVersionRowTheRowIsWrittenFirstThenTheWarningWit
 
     // The copy is the file as it was before anything changed.
     ASSERT_EQ(backups(), QStringList{QFileInfo(backup).fileName()});
-    EXPECT_EQ(fileHash(backup), before);
+    expectCopyOfTheDatabaseBefore(backup, before);
 }
 
-TEST_F(SchemaUpgradeTest, SameVersionRunsNothingButTheVersionQuery)
+TEST_P(SchemaUpgradeTest, SameVersionRunsNothingButTheVersionQuery)
 {
-    const QString path = TestDatabase::createUpgradedEmptyDatabase(dir.path());
+    const EngineDatabase& path = make(Content::UpgradedEmpty);
     SqlConnection connection;
-    connection.setDatabaseFile(path);
+    path.connect(connection);
     Trace trace(connection);
 
     EXPECT_EQ(SchemaUpgrade(connection).CheckSchemaVersion(), SchemaUpgrade::Outcome::UpToDate);
@@ -188,14 +234,14 @@ TEST_F(SchemaUpgradeTest, SameVersionRunsNothingButTheVersionQuery)
     EXPECT_TRUE(backups().isEmpty());
 }
 
-TEST_F(SchemaUpgradeTest, OlderVersionWithEveryTableWarnsPassesEveryProbeRecreatesTheTenViewsAndStoresTheVersion)
+TEST_P(SchemaUpgradeTest, OlderVersionWithEveryTableWarnsPassesEveryProbeRecreatesTheTenViewsAndStoresTheVersion)
 {
-    const QString path = TestDatabase::createUpgradedEmptyDatabase(dir.path());
+    const EngineDatabase& path = make(Content::UpgradedEmpty);
     execute(path, "update info set Info_name = '2.3' where ID_Info = 2;");
     execute(path, "insert into Crew (Name_Crew) values ('Бригада');");
     execute(path, "insert into DevRep (IDevType, IRep) values (1, 1);");
     SqlConnection connection;
-    connection.setDatabaseFile(path);
+    path.connect(connection);
     Trace trace(connection);
 
     EXPECT_EQ(SchemaUpgrade(connection).CheckSchemaVersion(), SchemaUpgrade::Outcome::Upgraded);
@@ -204,7 +250,7 @@ TEST_F(SchemaUpgradeTest, OlderVersionWithEveryTableWarnsPassesEveryProbeRecreat
     EXPECT_EQ(trace.messages[0].first, MessageService::Kind::Warning);
     EXPECT_EQ(trace.messages[0].second,
               "Текущая версия базы данных версии 2.3 будет преобразована до версии 2.4.\n" +
-                  backupLine(path + ".2025-03-10_140500.bak"));
+                  backupLine(copyOf(path)));
 
     // Every probe passed: nothing was created, altered, inserted or deleted.
     const QStringList sent = trace.statements();
@@ -216,11 +262,11 @@ TEST_F(SchemaUpgradeTest, OlderVersionWithEveryTableWarnsPassesEveryProbeRecreat
     }
     EXPECT_EQ(sent.filter(QRegularExpression("LIMIT 1", QRegularExpression::CaseInsensitiveOption)).size(), 23);
 
-    // Each view dropped and created again, in order.
+    // Each view dropped (where it is there, on the server) and created again, in order.
     QStringList viewStatements;
     for (const QString& statement : sent)
         if (statement.startsWith("drop view") || statement.startsWith("create view"))
-            viewStatements.append(statement.section(' ', 0, 2).remove(';'));
+            viewStatements.append(QString(statement).remove("IF EXISTS ", Qt::CaseInsensitive).section(' ', 0, 2).remove(';'));
     QStringList expected;
     for (const QString& view : SchemaUpgrade::viewNames())
         expected << "drop view " + view << "create view " + view;
@@ -234,16 +280,16 @@ TEST_F(SchemaUpgradeTest, OlderVersionWithEveryTableWarnsPassesEveryProbeRecreat
     EXPECT_EQ(scalar(path, "select count(*) from DevRep").toInt(), 1);
 }
 
-TEST_F(SchemaUpgradeTest, TheVersionComparisonIsExact)
+TEST_P(SchemaUpgradeTest, TheVersionComparisonIsExact)
 {
     // Each of these differs from "2.4" and so starts an upgrade, which stores "2.4".
     const QStringList differing = {"2.4 ", " 2.4", "2.40", "", "No version"};
     for (const QString& stored : differing) {
         const QString file = QStringLiteral("v%1.db").arg(differing.indexOf(stored));
-        const QString path = TestDatabase::createUpgradedEmptyDatabase(dir.path(), file);
+        const EngineDatabase& path = make(Content::UpgradedEmpty, file);
         execute(path, "update info set Info_name = " + SqlValue::quoted(stored) + " where ID_Info = 2;");
         SqlConnection connection;
-        connection.setDatabaseFile(path);
+        path.connect(connection);
         Trace trace(connection);
 
         EXPECT_EQ(SchemaUpgrade(connection).CheckSchemaVersion(), SchemaUpgrade::Outcome::Upgraded) << file.toStdString();
@@ -254,9 +300,9 @@ TEST_F(SchemaUpgradeTest, TheVersionComparisonIsExact)
     }
 }
 
-TEST_F(SchemaUpgradeTest, TheFirstUpgradeCopiesEachServiceRowOncePerCrewAndDropsTheRowsWithoutCrew)
+TEST_P(SchemaUpgradeTest, TheFirstUpgradeCopiesEachServiceRowOncePerCrewAndDropsTheRowsWithoutCrew)
 {
-    const QString path = TestDatabase::createEmptyDatabase(dir.path());
+    const EngineDatabase& path = make(Content::Empty);
     execute(path, "insert into Crew (Name_Crew) values ('Первая');");
     execute(path, "insert into Crew (Name_Crew) values ('Вторая');");
     for (int i = 1; i <= 3; ++i)
@@ -267,7 +313,7 @@ TEST_F(SchemaUpgradeTest, TheFirstUpgradeCopiesEachServiceRowOncePerCrewAndDrops
                           .arg(i));
     execute(path, "insert into NextRep (IDevice, IDevRep) values (7, 2);");
     SqlConnection connection;
-    connection.setDatabaseFile(path);
+    path.connect(connection);
     Trace trace(connection);
 
     EXPECT_EQ(SchemaUpgrade(connection).CheckSchemaVersion(), SchemaUpgrade::Outcome::Upgraded);
@@ -279,7 +325,7 @@ TEST_F(SchemaUpgradeTest, TheFirstUpgradeCopiesEachServiceRowOncePerCrewAndDrops
     EXPECT_TRUE(sent.contains(connection.translate("delete from devrep where isnull(icrew);")));
 
     SqlConnection check;
-    check.setDatabaseFile(path);
+    path.connect(check);
     const auto rows = check.select("select ID_DevRep, ICrew, IDevType, IRep, R_No, RT_Mon, RT, RT_PC, RCount from DevRep "
                                    "order by IDevType, ICrew");
     ASSERT_EQ(rows->rowCount(), 6);
@@ -302,20 +348,20 @@ TEST_F(SchemaUpgradeTest, TheFirstUpgradeCopiesEachServiceRowOncePerCrewAndDrops
     check.execute("update info set Info_name = '2.3' where ID_Info = 2;");
     check.close();
     SqlConnection again;
-    again.setDatabaseFile(path);
+    path.connect(again);
     EXPECT_EQ(SchemaUpgrade(again).CheckSchemaVersion(), SchemaUpgrade::Outcome::Upgraded);
     EXPECT_EQ(again.scalar("select count(*) from DevRep").toInt(), 6);
     EXPECT_EQ(again.scalar("select count(*) from Victim").toInt(), 3);
 }
 
-TEST_F(SchemaUpgradeTest, TheExpansionAlsoCopiesRowsThatAlreadyHaveACrew)
+TEST_P(SchemaUpgradeTest, TheExpansionAlsoCopiesRowsThatAlreadyHaveACrew)
 {
-    const QString path = TestDatabase::createEmptyDatabase(dir.path());
+    const EngineDatabase& path = make(Content::Empty);
     execute(path, "insert into Crew (Name_Crew) values ('Первая');");
     execute(path, "insert into Crew (Name_Crew) values ('Вторая');");
     execute(path, "insert into DevRep (IDevType, ICrew, IRep) values (5, 1, 1);");
     SqlConnection connection;
-    connection.setDatabaseFile(path);
+    path.connect(connection);
 
     EXPECT_EQ(SchemaUpgrade(connection).CheckSchemaVersion(), SchemaUpgrade::Outcome::Upgraded);
 
@@ -325,12 +371,12 @@ TEST_F(SchemaUpgradeTest, TheExpansionAlsoCopiesRowsThatAlreadyHaveACrew)
     EXPECT_EQ(connection.scalar("select min(ID_DevRep) from DevRep").toInt(), 1);
 }
 
-TEST_F(SchemaUpgradeTest, OnlyTheMissingDeviceColumnIsAdded)
+TEST_P(SchemaUpgradeTest, OnlyTheMissingDeviceColumnIsAdded)
 {
-    const QString path = TestDatabase::createEmptyDatabase(dir.path());
+    const EngineDatabase& path = make(Content::Empty);
     execute(path, "alter table device add column ChangeDate datetime null;");
     SqlConnection connection;
-    connection.setDatabaseFile(path);
+    path.connect(connection);
     Trace trace(connection);
 
     EXPECT_EQ(SchemaUpgrade(connection).CheckSchemaVersion(), SchemaUpgrade::Outcome::Upgraded);
@@ -340,7 +386,7 @@ TEST_F(SchemaUpgradeTest, OnlyTheMissingDeviceColumnIsAdded)
     EXPECT_TRUE(hasColumn(path, "Device", "SetDate"));
 }
 
-TEST_F(SchemaUpgradeTest, KindsOfEditAreStoredInTheLanguageInUse)
+TEST_P(SchemaUpgradeTest, KindsOfEditAreStoredInTheLanguageInUse)
 {
     const struct {
         int language;
@@ -351,9 +397,9 @@ TEST_F(SchemaUpgradeTest, KindsOfEditAreStoredInTheLanguageInUse)
     };
     for (const auto& c : cases) {
         setLanguageIndex(c.language);
-        const QString path = TestDatabase::createEmptyDatabase(dir.path(), QStringLiteral("lang%1.db").arg(c.language));
+        const EngineDatabase& path = make(Content::Empty, QStringLiteral("lang%1.db").arg(c.language));
         SqlConnection connection;
-        connection.setDatabaseFile(path);
+        path.connect(connection);
         Trace trace(connection);
         EXPECT_EQ(SchemaUpgrade(connection).CheckSchemaVersion(), SchemaUpgrade::Outcome::Upgraded);
 
@@ -372,21 +418,21 @@ TEST_F(SchemaUpgradeTest, KindsOfEditAreStoredInTheLanguageInUse)
 
 // Making the view "CrewDevTypeView" impossible to create (a table holds its name) stops the upgrade
 // late, after tables, columns and views have already been changed.
-QString prepareLateFailure(const QString& path)
+const EngineDatabase& prepareLateFailure(const EngineDatabase& db)
 {
     SqlConnection c;
-    c.setDatabaseFile(path);
+    db.connect(c);
     c.execute("create table CrewDevTypeView ( x int null );");
-    return path;
+    return db;
 }
 
-TEST_F(SchemaUpgradeTest, AFailingStatementEndsTheUpgradeUndoesItKeepsTheOldVersionAndNamesTheCopy)
+TEST_P(SchemaUpgradeTest, AFailingStatementEndsTheUpgradeUndoesItKeepsTheOldVersionAndNamesTheCopy)
 {
-    const QString path = prepareLateFailure(TestDatabase::createEmptyDatabase(dir.path()));
+    const EngineDatabase& path = prepareLateFailure(make(Content::Empty));
     execute(path, "insert into info ( Id_info, Info_name ) values ( 2, '2.3' );");
-    const QByteArray before = fileHash(path);
+    const QByteArray before = contentsBefore(path);
     SqlConnection connection;
-    connection.setDatabaseFile(path);
+    path.connect(connection);
     Trace trace(connection);
 
     EXPECT_EQ(SchemaUpgrade(connection).CheckSchemaVersion(), SchemaUpgrade::Outcome::Failed);
@@ -394,8 +440,8 @@ TEST_F(SchemaUpgradeTest, AFailingStatementEndsTheUpgradeUndoesItKeepsTheOldVers
     ASSERT_EQ(trace.messages.size(), 2);
     EXPECT_EQ(trace.messages[1].first, MessageService::Kind::Error);
     const QString error = trace.messages[1].second;
-    EXPECT_TRUE(error.contains("CrewDevTypeView")) << error.toStdString();
-    const QString backup = path + ".2025-03-10_140500.bak";
+    EXPECT_TRUE(error.contains("CrewDevTypeView", Qt::CaseInsensitive)) << error.toStdString();
+    const QString backup = copyOf(path);
     EXPECT_TRUE(error.contains(backup)) << error.toStdString();
     // Nothing after the failing step ran.
     const QStringList sent = trace.statements();
@@ -406,13 +452,17 @@ TEST_F(SchemaUpgradeTest, AFailingStatementEndsTheUpgradeUndoesItKeepsTheOldVers
     EXPECT_EQ(storedVersion(path).toString(), "2.3");
     EXPECT_FALSE(hasTable(path, "EditHist"));
     EXPECT_FALSE(hasColumn(path, "Device", "SetDate"));
-    EXPECT_EQ(scalar(path, "select count(*) from sqlite_master where name = 'Pasport'").toInt(), 0);
-    EXPECT_EQ(fileHash(backup), before);
+    {
+        SqlConnection c;
+        path.connect(c);
+        EXPECT_FALSE(EngineCatalogue::hasView(c, "Pasport"));
+    }
+    expectCopyOfTheDatabaseBefore(backup, before);
 
     // The next start repeats the upgrade from its first step.
     execute(path, "drop table CrewDevTypeView;");
     SqlConnection next;
-    next.setDatabaseFile(path);
+    path.connect(next);
     EXPECT_EQ(SchemaUpgrade(next).CheckSchemaVersion(), SchemaUpgrade::Outcome::Upgraded);
     EXPECT_EQ(next.scalar("select Info_name from info where id_info = 2;").toString(), "2.4");
     EXPECT_EQ(backups().size(), 2);
@@ -420,11 +470,11 @@ TEST_F(SchemaUpgradeTest, AFailingStatementEndsTheUpgradeUndoesItKeepsTheOldVers
 
 // The first version row is written before the upgrade; when the upgrade fails it is taken back too,
 // so that the next start tries again instead of taking the unchanged file for an up-to-date one.
-TEST_F(SchemaUpgradeTest, AFailedFirstUpgradeTakesBackTheVersionRowWrittenBeforeIt)
+TEST_P(SchemaUpgradeTest, AFailedFirstUpgradeTakesBackTheVersionRowWrittenBeforeIt)
 {
-    const QString path = prepareLateFailure(TestDatabase::createEmptyDatabase(dir.path()));
+    const EngineDatabase& path = prepareLateFailure(make(Content::Empty));
     SqlConnection connection;
-    connection.setDatabaseFile(path);
+    path.connect(connection);
     Trace trace(connection);
 
     EXPECT_EQ(SchemaUpgrade(connection).CheckSchemaVersion(), SchemaUpgrade::Outcome::Failed);
@@ -437,7 +487,10 @@ TEST_F(SchemaUpgradeTest, AFailedFirstUpgradeTakesBackTheVersionRowWrittenBefore
     EXPECT_EQ(trace.messages[1].first, MessageService::Kind::Error);
 }
 
-TEST_F(SchemaUpgradeTest, WithoutACopyNothingIsChanged)
+// A copy that cannot be made in a file's folder; the file system decides, so this is about files.
+class SchemaUpgradeOfAFile : public SchemaUpgradeTest {};
+
+TEST_P(SchemaUpgradeOfAFile, WithoutACopyNothingIsChanged)
 {
     // A name so long that the copy's name exceeds what the file system allows.
     const QString name = QString(240, QLatin1Char('d')) + QStringLiteral(".db");
@@ -459,19 +512,25 @@ TEST_F(SchemaUpgradeTest, WithoutACopyNothingIsChanged)
     EXPECT_TRUE(backups().isEmpty());
 }
 
-TEST_F(SchemaUpgradeTest, AFailingVersionQueryIsReportedAndNothingElseRuns)
+TEST_P(SchemaUpgradeTest, AFailingVersionQueryIsReportedAndNothingElseRuns)
 {
-    const QString blank = TestDatabase::createBlankDatabase(dir.path(), "blank.db");
-    const struct {
-        QString path;
+    // A database without the program's objects, and one that is not there.
+    const EngineDatabase& blank = make(Content::Bare, "blank.db");
+    struct Case {
+        std::function<void(SqlConnection&)> connect;
         QString engineText;
-    } cases[] = {
-        {blank, "no such table: info"},
-        {dir.file("missing.db"), "missing.db"},
+    };
+    const QString missingDatabase = QStringLiteral("instrel_test_missing");
+    const QList<Case> cases = {
+        {[&](SqlConnection& c) { blank.connect(c); },
+         onServer() ? QStringLiteral("relation \"info\" does not exist") : QStringLiteral("no such table: info")},
+        onServer() ? Case{[&](SqlConnection& c) { c.setServer(TestServer::connectionString() + " dbname=" + missingDatabase); },
+                          missingDatabase}
+                   : Case{[&](SqlConnection& c) { c.setDatabaseFile(dir.file("missing.db")); }, "missing.db"},
     };
     for (const auto& c : cases) {
         SqlConnection connection;
-        connection.setDatabaseFile(c.path);
+        c.connect(connection);
         Trace trace(connection);
         EXPECT_EQ(SchemaUpgrade(connection).CheckSchemaVersion(), SchemaUpgrade::Outcome::NotChecked);
         ASSERT_EQ(trace.messages.size(), 1);
@@ -483,19 +542,22 @@ TEST_F(SchemaUpgradeTest, AFailingVersionQueryIsReportedAndNothingElseRuns)
     EXPECT_TRUE(backups().isEmpty());
 }
 
-TEST_F(SchemaUpgradeTest, TwoUpgradesInOneSecondKeepBothCopies)
+TEST_P(SchemaUpgradeTest, TwoUpgradesInOneSecondKeepBothCopies)
 {
-    const QString path = TestDatabase::createEmptyDatabase(dir.path());
+    const EngineDatabase& path = make(Content::Empty);
     for (int run = 0; run < 2; ++run) {
         execute(path, "delete from info;");
         SqlConnection connection;
-        connection.setDatabaseFile(path);
+        path.connect(connection);
         EXPECT_EQ(SchemaUpgrade(connection).CheckSchemaVersion(), SchemaUpgrade::Outcome::Upgraded);
     }
     const QStringList copies = backups();
     EXPECT_EQ(copies.size(), 2);
-    EXPECT_TRUE(copies.contains("Device.db.2025-03-10_140500.bak"));
-    EXPECT_TRUE(copies.contains("Device.db.2025-03-10_140500-2.bak"));
+    EXPECT_TRUE(copies.contains(QFileInfo(copyOf(path)).fileName()));
+    EXPECT_TRUE(copies.contains(QFileInfo(copyOf(path, "-2")).fileName()));
 }
 
 } // namespace
+
+INSTREL_ON_BOTH_ENGINES(SchemaUpgradeTest);
+INSTANTIATE_TEST_SUITE_P(, SchemaUpgradeOfAFile, ::testing::Values(Engine::Sqlite), engineTestName);
