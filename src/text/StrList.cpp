@@ -210,6 +210,7 @@ constexpr Entry entries[] = {
 
     // Device passport window
     {Str::DeviceColChangeDate, u"Change date", u"Дата изменения"},
+    {Str::DeviceColChangedBy, u"Changed by", u"Изменил"},
     {Str::DeviceServicesLabel, u"Services", u"Обслуживания"},
     {Str::DeviceLogClear, u"Clear", u"Очистить"},
     {Str::DeviceLogConfirmClear, u"Confirm clearing?", u"Подтверждаете очистку?"},

@@ -187,6 +187,7 @@ enum class Str : int {
 
     // Device passport window (logs, next-service dates, kit panel)
     DeviceColChangeDate,
+    DeviceColChangedBy, // who made the change a log entry records
     DeviceServicesLabel,
     DeviceLogClear,
     DeviceLogConfirmClear,
