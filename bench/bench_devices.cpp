@@ -10,6 +10,7 @@
 #include "data/DMFrm.h"
 #include "data/Dataset.h"
 #include "data/JetDialect.h"
+#include "data/LogAuthor.h"
 #include "data/MessageService.h"
 #include "data/ResultSet.h"
 #include "data/SqlConnection.h"
@@ -154,7 +155,7 @@ void saveRaw(const Raw& raw, const Move& move)
     raw.exec(DeviceLogs::pruneStatement(DeviceLogs::Log::Move, today));
     raw.exec(DeviceLogs::moveLogInsert(move.device, QDateTime::currentDateTime(),
                                        {location, place, state, setPlace, setDate},
-                                       {location, move.place, state, setPlace, setDate}));
+                                       {location, move.place, state, setPlace, setDate}, LogAuthor::loginName()));
     raw.exec(QStringLiteral("update Device set ILocSet = %1, ChangeDate = '%2' where ID_Device = %3")
                  .arg(move.place)
                  .arg(now)
@@ -162,7 +163,7 @@ void saveRaw(const Raw& raw, const Move& move)
     raw.exec(QStringLiteral("COMMIT"));
     raw.exec(DeviceLogs::pruneStatement(DeviceLogs::Log::Edit, today));
     raw.exec(DeviceLogs::editLogInsert(move.device, DeviceLogs::EditKind::Edited, QDateTime::currentDateTime(),
-                                       values("ANumber"), values("ZNumber")));
+                                       values("ANumber"), values("ZNumber"), LogAuthor::loginName()));
 }
 
 void benchSave(SqlConnection& ours, const Raw& raw)
@@ -296,7 +297,7 @@ void benchDelete(SqlConnection& ours, const Raw& raw)
                            .arg(id));
         raw.exec(DeviceLogs::pruneStatement(DeviceLogs::Log::Edit, QDate::currentDate()));
         raw.exec(DeviceLogs::editLogInsert(id, DeviceLogs::EditKind::Deleted, QDateTime::currentDateTime(),
-                                           QStringLiteral("DEL"), QString()));
+                                           QStringLiteral("DEL"), QString(), LogAuthor::loginName()));
         raw.exec(QStringLiteral("delete from Device where ID_Device = %1").arg(id));
         for (const QString& statement : DeviceRecordRules::cleanUpStatements())
             raw.exec(statement);

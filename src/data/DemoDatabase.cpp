@@ -168,6 +168,21 @@ void writeUnassignedMalfunction(SqlConnection& db)
                 {"Sign", QStringLiteral("Дежурный")}});
 }
 
+// The plant's planners as the logs name them, one after another by device or service row, so that
+// every log page shows several.
+void writeLogAuthors(SqlConnection& db)
+{
+    const char* const planners[] = {"ivanova_tn", "petrov_sa", "kip_master"};
+    const auto spread = [&](const QString& table, const QString& key) {
+        for (int n = 0; n < 3; ++n)
+            db.execute(QStringLiteral("update %1 set ChangedBy = :Name where %2 % 3 = %3;").arg(table, key).arg(n),
+                       {{"Name", QString::fromLatin1(planners[n])}});
+    };
+    spread(QStringLiteral("EditHist"), QStringLiteral("IDevice"));
+    spread(QStringLiteral("MovHist"), QStringLiteral("IDevice"));
+    spread(QStringLiteral("RepHist"), QStringLiteral("INextRep"));
+}
+
 } // namespace
 
 void DemoDatabase::fill(SqlConnection& connection)
@@ -182,6 +197,7 @@ void DemoDatabase::fill(SqlConnection& connection)
         catalogue.writeLabour(connection);
         writeReportChoices(connection);
         writeUnassignedMalfunction(connection);
+        writeLogAuthors(connection);
         connection.commit();
     } catch (...) {
         connection.rollback();

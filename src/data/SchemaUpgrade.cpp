@@ -234,6 +234,30 @@ const Step kSteps[] = {
       "JOIN Pasport ON Complect.IDevice = Pasport.ID_Device;"}},
 };
 
+// The three device logs, each with the view that shows it, in the order the steps create them.
+struct LogAndView {
+    const char* table;
+    const char* view;
+};
+const LogAndView kLogs[] = {{"EditHist", "EditHistView"}, {"MovHist", "MovHistView"}, {"RepHist", "RepHistView"}};
+
+QString createStatementOf(const QString& dropStatement)
+{
+    for (const Step& step : kSteps)
+        if (step.kind == StepKind::View && dropStatement == QLatin1String(step.lead))
+            return QString::fromLatin1(step.statements[0]);
+    return {};
+}
+
+// The view as its step creates it, with the author column added last: readers of "select *" find
+// every other column where it was.
+QString withAuthorColumn(const QString& createStatement, const QString& table)
+{
+    const int from = int(createStatement.indexOf(QLatin1String(" FROM ")));
+    return createStatement.left(from) + QStringLiteral(", ") + table + QStringLiteral(".ChangedBy") +
+           createStatement.mid(from);
+}
+
 QString backupLine(const QString& path) { return FormatText(Str::UpgradeBackupLine, path); }
 
 QString viewNameOf(const QString& dropStatement)
@@ -422,7 +446,22 @@ void SchemaUpgrade::runSteps()
             break;
         }
     }
+    addLogAuthorColumn();
     SchemaIndexes::create(m_connection);
+}
+
+void SchemaUpgrade::addLogAuthorColumn()
+{
+    for (const LogAndView& log : kLogs) {
+        const QString table = QString::fromLatin1(log.table);
+        if (probeFails(QStringLiteral("select top 1 ChangedBy from ") + table + QLatin1Char(';')))
+            m_connection.execute(QStringLiteral("alter table ") + table +
+                                 QStringLiteral(" add column ChangedBy varchar(50) null;"));
+    }
+    for (const LogAndView& log : kLogs) {
+        const QString drop = QStringLiteral("drop view ") + QString::fromLatin1(log.view) + QLatin1Char(';');
+        replaceView(drop, withAuthorColumn(createStatementOf(drop), QString::fromLatin1(log.table)));
+    }
 }
 
 bool SchemaUpgrade::probeFails(const QString& probe)

@@ -53,10 +53,17 @@ public:
     // DatabaseError on.
     void UpgradeSchema(const QString& storedVersion, bool storeVersion);
 
+    // The column naming who made each entry of the three device logs (EditHist, MovHist, RepHist),
+    // and the logs' views created again with it as their last column. Every upgrade ends with it;
+    // LogAuthor runs it on its own for a file already at this version but made without the column.
+    // Probes and views as in the steps; the first statement that fails passes its DatabaseError on.
+    void addLogAuthorColumn();
+
     // The copy made before the last upgrade; empty when none was made.
     QString backupPath() const { return m_backupPath; }
 
-    // The names of the views every upgrade drops and creates again, in the order it creates them.
+    // The names of the views every upgrade drops and creates again, in the order it first creates
+    // them (the logs' views are created once more at the end, with the author column).
     static QStringList viewNames();
 
 private:

@@ -2,6 +2,7 @@
 
 #include "app/Application.h"
 #include "data/Dataset.h"
+#include "data/LogAuthor.h"
 #include "data/MessageService.h"
 #include "tables/DatasetGrid.h"
 #include "tables/FieldBinder.h"
@@ -27,19 +28,22 @@ struct ColumnText {
     Str title;
 };
 
-// The columns each log shows, in order.
+// The columns each log shows, in order. The author is last; a log without that column (a file the
+// program may not extend) shows the others.
 const ColumnText kEditColumns[] = {{"IDevice", Str::ColDeviceId},
                                    {"ANumber", Str::ColAccessCode},
                                    {"ZNumber", Str::ColManufactureCode},
                                    {"Victim", Str::DeviceColEditKind},
-                                   {"ChangeDate", Str::DeviceColChangeDate}};
+                                   {"ChangeDate", Str::DeviceColChangeDate},
+                                   {"ChangedBy", Str::DeviceColChangedBy}};
 const ColumnText kServiceColumns[] = {
     {"IDevice", Str::ColDeviceId},           {"Name_DevType", Str::ColType},
     {"Mark_DevType", Str::ColModel},         {"ZNumber", Str::ColManufactureCode},
     {"ANumber", Str::ColAccessCode},         {"Name_Reps", Str::ColFullServiceName},
     {"Short_Reps", Str::ColShortServiceName}, {"LastDate", Str::DeviceColLastDateBefore},
     {"ExpectedDate", Str::DeviceColNextDateBefore}, {"NewDate", Str::DeviceColLastDateAfter},
-    {"NextDate", Str::DeviceColNextDateAfter}, {"ChangeDate", Str::DeviceColChangeDate}};
+    {"NextDate", Str::DeviceColNextDateAfter}, {"ChangeDate", Str::DeviceColChangeDate},
+    {"ChangedBy", Str::DeviceColChangedBy}};
 const ColumnText kMoveColumns[] = {
     {"IDevice", Str::ColDeviceId},           {"Name_DevType", Str::ColType},
     {"Mark_DevType", Str::ColModel},         {"ZNumber", Str::ColManufactureCode},
@@ -49,7 +53,8 @@ const ColumnText kMoveColumns[] = {
     {"NewState", Str::DeviceColNextState},   {"LastSetDate", Str::DeviceColLastSetupDate},
     {"NewSetDate", Str::DeviceColNextSetupDate}, {"LastSetPlace", Str::DeviceColLastExtPlace},
     {"NewSetPlace", Str::DeviceColNextExtPlace}, {"ChangeDate", Str::DeviceColChangeDate},
-    {"Sign", Str::ColSign},                  {"Comments", Str::ColComments}};
+    {"Sign", Str::ColSign},                  {"Comments", Str::ColComments},
+    {"ChangedBy", Str::DeviceColChangedBy}};
 
 QString caption(Str text, bool colon = false)
 {
@@ -89,6 +94,11 @@ DeviceLogPage::DeviceLogPage(Log log, Dataset* mainView, QWidget* parent)
         m_splitter->setStretchFactor(0, 1);
         layout->addWidget(m_splitter);
     }
+    // A file made before the logs named their author gets the column when its logs are first read.
+    m_dataset->beforeOpen.connect([](Dataset& ds) {
+        if (ds.connection())
+            LogAuthor::ensureColumn(*ds.connection());
+    });
     m_dataset->afterOpen.connect([this](Dataset&) { setColumns(); });
 }
 

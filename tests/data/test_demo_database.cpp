@@ -135,6 +135,9 @@ TEST_F(DemoDatabaseTest, LogsStayBelowTheSizeThatStartsPruningAndKeepADeletedDev
         const int rows = count(QStringLiteral("select count(*) from ") + log);
         EXPECT_GT(rows, 100) << log;
         EXPECT_LE(rows, 1000) << log;
+        // Every entry names one of several planners.
+        EXPECT_EQ(count(QStringLiteral("select count(*) from %1 where ChangedBy is null").arg(log)), 0) << log;
+        EXPECT_GT(count(QStringLiteral("select count(distinct ChangedBy) from %1View").arg(log)), 1) << log;
     }
     EXPECT_EQ(count("select count(*) from EditHist where IVictim = 1"), count("select count(*) from Device") + 1);
     const int gone = count("select IDevice from EditHist where IVictim = 3");

@@ -8,6 +8,7 @@
 #include "support/QtPrinters.h"
 #include "support/InitDbTool.h"
 #include "support/TempDir.h"
+#include "support/TestDatabase.h"
 #include "support/TestServer.h"
 
 #include <QDir>
@@ -92,6 +93,23 @@ TEST_F(PlantOnServerTest, APlantCopiedOntoTheServerAndBackEqualsItselfRowByRow)
     const qint64 highest = onServer.scalar("select max(ID_Device) from Device").toLongLong();
     onServer.execute("insert into Device (ANumber) values ('новый')");
     EXPECT_EQ(onServer.lastInsertId(), highest + 1);
+}
+
+TEST_F(PlantOnServerTest, AFileWhoseLogsHaveNoAuthorColumnIsCopiedOntoOneThatHas)
+{
+    ASSERT_EQ(initdb({"--demo", "demo.db"}, dir.path()).exitCode, 0);
+    TestDatabase::removeLogAuthorColumn(dir.file("demo.db"));
+    const ToolRun run = initdb({"--copy", "demo.db", scratch->connectionString()}, dir.path());
+    ASSERT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+    SqlConnection demo, onServer;
+    demo.setDatabaseFile(dir.file("demo.db"));
+    onServer.setServer(scratch->connectionString());
+    for (const QString log : {"EditHist", "MovHist", "RepHist"}) {
+        const int rows = demo.scalar("select count(*) from " + log).toInt();
+        EXPECT_GT(rows, 0) << log.toStdString();
+        EXPECT_EQ(onServer.scalar("select count(*) from " + log + " where ChangedBy is null").toInt(), rows)
+            << log.toStdString();
+    }
 }
 
 TEST_F(PlantOnServerTest, ADemoPlantIsFilledIntoAnEmptyServerDatabaseOnly)

@@ -1,5 +1,6 @@
 #include "WindowsFixture.h"
 
+#include "data/LogAuthor.h"
 #include "devices/DeviceFrm.h"
 #include "devices/TypeFrm.h"
 #include "tables/DatasetGrid.h"
@@ -336,6 +337,62 @@ TEST_F(DeviceFormTest, EllipsisButtonsLandOnTheirPageAndKey)
     EXPECT_EQ(types->dsMain()->value("ID_DevType").toInt(), 1);
     EXPECT_TRUE(types->isFormView());
     EXPECT_EQ(QApplication::focusWidget(), types->findChild<QWidget*>("editPrec"));
+}
+
+// The titles of a grid's shown columns, left to right.
+static QStringList shownTitles(DatasetGrid* grid)
+{
+    QStringList titles;
+    const QHeaderView* header = grid->horizontalHeader();
+    for (int visual = 0; visual < header->count(); ++visual) {
+        const int section = header->logicalIndex(visual);
+        if (!header->isSectionHidden(section))
+            titles << grid->model()->headerData(section, Qt::Horizontal).toString();
+    }
+    return titles;
+}
+
+TEST_F(DeviceFormTest, AFileMadeWithoutTheAuthorColumnGetsItAtTheFirstSaveAndTheLogsShowWhoSaved)
+{
+    TestDatabase::removeLogAuthorColumn(dir.file("Device.db"));
+    TDeviceForm* form = devices();
+    ASSERT_TRUE(form->LocateDevice(1));
+    showPage(form, 0);
+    Dataset* device = ds(form, "dsDevice");
+    device->edit();
+    device->setValue("ILocSet", 2);
+    device->post();
+
+    const QString login = LogAuthor::loginName();
+    ASSERT_FALSE(login.isEmpty());
+    for (const auto& [page, grid] : {std::pair{2, "gridMovHist"}, std::pair{4, "gridEditHist"}}) {
+        showPage(form, page);
+        auto* shown = child<DatasetGrid>(form, grid);
+        EXPECT_EQ(shownTitles(shown).last(), "Изменил") << grid;
+        const int author = shown->dataset()->fieldIndex("ChangedBy");
+        ASSERT_GE(author, 0) << grid;
+        EXPECT_EQ(shown->model()->index(0, author).data().toString(), login) << grid;
+    }
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('\n').toStdString();
+}
+
+TEST_F(DeviceFormTest, LogsOfAFileThatCannotTakeTheAuthorColumnAreShownWithoutIt)
+{
+    TestDatabase::removeLogAuthorColumn(dir.file("Device.db"));
+    run("insert into EditHist (IDevice, IVictim, ChangeDate) values (1, 2, '2025-06-01 00:00:00')");
+    run("PRAGMA query_only = 1"); // as a file the user may only read
+    TDeviceForm* form = devices();
+    ASSERT_TRUE(form->LocateDevice(1));
+    for (const auto& [page, grid] : {std::pair{2, "gridMovHist"}, std::pair{3, "gridRepHist"}, std::pair{4, "gridEditHist"}}) {
+        showPage(form, page);
+        auto* shown = child<DatasetGrid>(form, grid);
+        EXPECT_TRUE(shown->dataset()->isActive()) << grid;
+        EXPECT_FALSE(shownTitles(shown).contains("Изменил")) << grid;
+        EXPECT_EQ(shownTitles(shown).last(), page == 2 ? "Комментарий" : "Дата изменения") << grid;
+    }
+    EXPECT_EQ(ds(form, "dsEditHist")->recordCount(), 1);
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join('\n').toStdString();
+    run("PRAGMA query_only = 0");
 }
 
 TEST_F(DeviceFormTest, GridLayoutsAndLogPanelsAreKept)

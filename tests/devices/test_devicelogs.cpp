@@ -1,7 +1,16 @@
 #include "DevicesFixture.h"
 
 #include "data/Dataset.h"
+#include "data/InitialSchema.h"
+#include "data/SchemaUpgrade.h"
+#include "data/SqlValue.h"
+#include "data/Transaction.h"
 #include "devices/rules/DeviceLogs.h"
+#include "support/TestServer.h"
+
+#include <QCoreApplication>
+#include <pwd.h>
+#include <unistd.h>
 
 using namespace DeviceLogs;
 
@@ -9,6 +18,42 @@ namespace {
 QDateTime at(int y, int m, int d, int h = 0, int min = 0, int s = 0)
 {
     return QDateTime(QDate(y, m, d), QTime(h, min, s));
+}
+
+QString loginName() { return QString::fromLocal8Bit(getpwuid(geteuid())->pw_name); }
+
+// Device 1 with next-service row 1: what each log's view needs to show an entry.
+const char* const kLogFixture[] = {"insert into Device (ID_Device, ANumber) values (1, 'A-1')",
+                                   "insert into NextRep (ID_NextRep, IDevice) values (1, 1)"};
+
+// Each writer once, and where its view shows who wrote the entry.
+struct AuthorCase {
+    const char* log;
+    void (*write)(SqlConnection&);
+    const char* author;
+};
+const AuthorCase kAuthorCases[] = {
+    {"edit log", [](SqlConnection& c) { writeEditLog(c, 1, EditKind::Edited, "A-1", "Z-1"); },
+     "select ChangedBy from EditHistView where IDevice = 1"},
+    {"service log", [](SqlConnection& c) { writeServiceLog(c, 1, {}, {at(2025, 6, 15), QVariant()}); },
+     "select ChangedBy from RepHistView where IDevice = 1"},
+    {"move log",
+     [](SqlConnection& c) { writeMoveLog(c, 1, {}, {qlonglong(1), QVariant(), QVariant(), QVariant(), QVariant()}); },
+     "select ChangedBy from MovHistView where IDevice = 1"},
+};
+
+void expectEachWriterRecords(SqlConnection& connection, const QString& author)
+{
+    for (const AuthorCase& c : kAuthorCases) {
+        SCOPED_TRACE(c.log);
+        c.write(connection);
+        EXPECT_EQ(connection.scalar(QString::fromLatin1(c.author)), QVariant(author));
+    }
+}
+
+bool hasAuthorColumn(SqlConnection& connection, const QString& table)
+{
+    return connection.tableInfo(table).columns.contains("ChangedBy", Qt::CaseInsensitive);
 }
 
 class DeviceLogsTest : public DevicesFixture {
@@ -34,6 +79,13 @@ TEST_F(DeviceLogsTest, StatementTextsQuoteEveryValueThroughTheOneWriter)
     EXPECT_EQ(serviceLogInsert(12, now, {at(2025, 1, 1), QVariant()}, {at(2025, 6, 15), at(2025, 8, 30, 8, 0)}),
               "insert into RepHist (inextrep,changedate,lastdate,expecteddate,newdate,nextdate) values "
               "(12,'2025-06-15 10:30:05','2025-01-01 00:00:00',null,'2025-06-15 00:00:00','2025-08-30 08:00:00');");
+    // The author last, through the same writer; no name is stored as null.
+    EXPECT_EQ(editLogInsert(7, EditKind::Added, now, "A", "Z", QString("o'neil")),
+              "insert into EditHist (idevice,ivictim,changedate,anumber,znumber,changedby) values "
+              "(7,1,'2025-06-15 10:30:05','A','Z','o''neil');");
+    EXPECT_EQ(serviceLogInsert(12, now, {}, {}, QString()),
+              "insert into RepHist (inextrep,changedate,lastdate,expecteddate,newdate,nextdate,changedby) values "
+              "(12,'2025-06-15 10:30:05',null,null,null,null,null);");
     const Placement before{qlonglong(1), qlonglong(2), QVariant(), "у входа", at(2024, 3, 5)};
     const Placement after{qlonglong(2), QVariant(), qlonglong(1), "шкаф 'Б' %1", at(2024, 3, 5)};
     EXPECT_EQ(moveLogInsert(3, now, before, after),
@@ -131,4 +183,114 @@ TEST_F(DeviceLogsTest, NotesGoToExactlyOneMatchingEntry)
     entries.setValue("Sign", "Петров");
     EXPECT_THROW(entries.post(), DatabaseError);
     EXPECT_EQ(count("select count(*) from MovHist where Sign = 'Петров'"), 0);
+}
+
+TEST_F(DeviceLogsTest, EachWriterRecordsTheLoginNameOnAFile)
+{
+    for (const char* statement : kLogFixture)
+        run(statement);
+    expectEachWriterRecords(connection(), loginName());
+}
+
+TEST_F(DeviceLogsTest, AFileMadeWithoutTheAuthorColumnGetsItWithTheFirstEntryThatIsKept)
+{
+    TestDatabase::removeLogAuthorColumn(dir.file("Device.db"));
+    for (const char* statement : kLogFixture)
+        run(statement);
+    {
+        // The save that wrote the first entry fails: the column goes with it, and the next save
+        // must not count on it.
+        Transaction undone(connection());
+        writeEditLog(connection(), 1, EditKind::Edited, "A-1", "Z-1");
+    }
+    EXPECT_FALSE(hasAuthorColumn(connection(), "EditHist"));
+    {
+        Transaction kept(connection());
+        writeEditLog(connection(), 1, EditKind::Edited, "A-1", "Z-1");
+        kept.commit();
+    }
+    for (const QString& log : {"EditHist", "MovHist", "RepHist", "EditHistView", "MovHistView", "RepHistView"})
+        EXPECT_TRUE(hasAuthorColumn(connection(), log)) << log.toStdString();
+    EXPECT_EQ(scalar("select ChangedBy from EditHistView"), QVariant(loginName()));
+    // The views keep every other column where it was.
+    const QStringList columns = connection().tableInfo("MovHistView").columns;
+    EXPECT_EQ(columns.indexOf("Comments"), 17);
+    EXPECT_EQ(columns.last(), "ChangedBy");
+    EXPECT_TRUE(messages.texts().isEmpty());
+}
+
+namespace {
+
+// A plant on the server, written by a planner whose database user name holds a quote and who may
+// read and write the plant's rows but not change its tables.
+class DeviceLogsOnServerTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        INSTREL_REQUIRE_TEST_SERVER();
+        scratch = std::make_unique<TestServer::ScratchDatabase>();
+        ASSERT_FALSE(scratch->connectionString().isEmpty()) << scratch->error().toStdString();
+        db.setServer(scratch->connectionString());
+        InitialSchema::create(db);
+        ASSERT_EQ(SchemaUpgrade(db, ReadProgramVersion(), {.backup = false, .announce = false}).CheckSchemaVersion(),
+                  SchemaUpgrade::Outcome::Upgraded);
+        for (const char* statement : kLogFixture)
+            db.execute(statement);
+        planner = QString("planner o'neil %1").arg(QCoreApplication::applicationPid());
+    }
+    void TearDown() override
+    {
+        if (!actingAsPlanner)
+            return;
+        db.execute("reset role");
+        onPlanner("drop owned by %I");
+        onPlanner("drop role %I");
+    }
+
+    // `command` with the planner's name where %I stands, quoted by the server itself.
+    void onPlanner(const QString& command)
+    {
+        db.execute("DO $body$ BEGIN EXECUTE format('" + command + "', " + SqlValue::quoted(planner) + "); END $body$");
+    }
+    void actAsPlanner()
+    {
+        onPlanner("create role %I");
+        actingAsPlanner = true;
+        onPlanner("grant select, insert, update, delete on all tables in schema public to %I");
+        onPlanner("grant usage on all sequences in schema public to %I");
+        db.execute("select set_config('role', " + SqlValue::quoted(planner) + ", false)");
+    }
+
+    std::unique_ptr<TestServer::ScratchDatabase> scratch;
+    SqlConnection db;
+    QString planner;
+    bool actingAsPlanner = false;
+    MessageRecorder messages;
+};
+
+} // namespace
+
+TEST_F(DeviceLogsOnServerTest, EachWriterRecordsTheDatabaseUserAsItIsSpelt)
+{
+    actAsPlanner();
+    expectEachWriterRecords(db, planner);
+}
+
+TEST_F(DeviceLogsOnServerTest, APlannerWhoMayNotAddTheColumnWritesTheLogsWithoutIt)
+{
+    for (const char* log : {"EditHist", "MovHist", "RepHist"})
+        db.execute(QString("alter table %1 drop column ChangedBy cascade").arg(log));
+    actAsPlanner();
+    {
+        // As a save does: inside its transaction, which the refused change must not spoil.
+        Transaction save(db);
+        for (const AuthorCase& c : kAuthorCases)
+            c.write(db);
+        save.commit();
+    }
+    for (const char* log : {"EditHist", "MovHist", "RepHist"}) {
+        EXPECT_EQ(db.scalar(QString("select count(*) from %1").arg(log)).toInt(), 1) << log;
+        EXPECT_FALSE(hasAuthorColumn(db, log)) << log;
+    }
+    EXPECT_TRUE(messages.texts().isEmpty());
 }

@@ -20,4 +20,8 @@ QString createUpgradedEmptyDatabase(const QString& directory, const QString& fil
 // per process and day and copied, so it is cheap to ask for in every test.
 QString createDemoDatabase(const QString& directory, const QString& fileName = QStringLiteral("Device.db"));
 
+// Takes the author column out of the three device logs and their views, as a file of the program's
+// version looks when a build without that column made it.
+void removeLogAuthorColumn(const QString& path);
+
 } // namespace TestDatabase

@@ -2,6 +2,7 @@
 
 #include "data/Clock.h"
 #include "data/Dataset.h"
+#include "data/LogAuthor.h"
 #include "data/SqlConnection.h"
 #include "data/SqlValue.h"
 
@@ -32,9 +33,15 @@ QString dateOrNull(const QVariant& value)
 QString moment(const QDateTime& now) { return SqlValue::quoted(SqlValue::dateTimeText(now)); }
 
 // "insert into T (columns) values (a,b,...);" by concatenation: a value that holds "%1" stays as typed.
-QString insertText(const QString& head, const QStringList& values)
+QString insertText(const char* table, const char* columns, QStringList values, const Author& author)
 {
-    return head + QStringLiteral(" values (") + values.join(QLatin1Char(',')) + QStringLiteral(");");
+    QString names = QString::fromLatin1(columns);
+    if (author) {
+        names += QStringLiteral(",changedby");
+        values.append(author->isEmpty() ? QStringLiteral("null") : SqlValue::quoted(*author));
+    }
+    return QStringLiteral("insert into ") + QLatin1String(table) + QStringLiteral(" (") + names +
+           QStringLiteral(") values (") + values.join(QLatin1Char(',')) + QStringLiteral(");");
 }
 
 } // namespace
@@ -58,19 +65,21 @@ QString deviceEntriesStatement(Log log)
 }
 
 QString editLogInsert(qint64 device, EditKind kind, const QDateTime& now, const QVariant& aNumber,
-                      const QVariant& zNumber)
+                      const QVariant& zNumber, const Author& author)
 {
-    return insertText(QStringLiteral("insert into EditHist (idevice,ivictim,changedate,anumber,znumber)"),
+    return insertText("EditHist", "idevice,ivictim,changedate,anumber,znumber",
                       {QString::number(device), QString::number(int(kind)), moment(now),
-                       SqlValue::quoted(aNumber.toString()), SqlValue::quoted(zNumber.toString())});
+                       SqlValue::quoted(aNumber.toString()), SqlValue::quoted(zNumber.toString())},
+                      author);
 }
 
 QString serviceLogInsert(qint64 nextRep, const QDateTime& now, const ServiceDatesPair& before,
-                         const ServiceDatesPair& after)
+                         const ServiceDatesPair& after, const Author& author)
 {
-    return insertText(QStringLiteral("insert into RepHist (inextrep,changedate,lastdate,expecteddate,newdate,nextdate)"),
+    return insertText("RepHist", "inextrep,changedate,lastdate,expecteddate,newdate,nextdate",
                       {QString::number(nextRep), moment(now), dateOrNull(before.lastRep), dateOrNull(before.nextRep),
-                       dateOrNull(after.lastRep), dateOrNull(after.nextRep)});
+                       dateOrNull(after.lastRep), dateOrNull(after.nextRep)},
+                      author);
 }
 
 QString moveValueText(const QVariant& value)
@@ -91,36 +100,42 @@ bool placementDiffers(const Placement& before, const Placement& after)
            differs(before.setDate, after.setDate);
 }
 
-QString moveLogInsert(qint64 device, const QDateTime& now, const Placement& before, const Placement& after)
+QString moveLogInsert(qint64 device, const QDateTime& now, const Placement& before, const Placement& after,
+                      const Author& author)
 {
-    return insertText(QStringLiteral("insert into MovHist (idevice,changedate,ilastlocation,inewlocation,ilastlocset,"
-                                     "inewlocset,ilaststate,inewstate,lastsetplace,newsetplace,lastsetdate,newsetdate)"),
+    return insertText("MovHist",
+                      "idevice,changedate,ilastlocation,inewlocation,ilastlocset,inewlocset,ilaststate,inewstate,"
+                      "lastsetplace,newsetplace,lastsetdate,newsetdate",
                       {QString::number(device), moment(now), moveValueText(before.location),
                        moveValueText(after.location), moveValueText(before.locSet), moveValueText(after.locSet),
                        moveValueText(before.state), moveValueText(after.state), moveValueText(before.setPlace),
-                       moveValueText(after.setPlace), moveValueText(before.setDate), moveValueText(after.setDate)});
+                       moveValueText(after.setPlace), moveValueText(before.setDate), moveValueText(after.setDate)},
+                      author);
 }
 
 void writeEditLog(SqlConnection& connection, qint64 device, EditKind kind, const QVariant& aNumber,
                   const QVariant& zNumber)
 {
+    const Author author = LogAuthor::forNewEntry(connection);
     connection.execute(pruneStatement(Log::Edit, Clock::today()));
-    connection.execute(editLogInsert(device, kind, Clock::now(), aNumber, zNumber));
+    connection.execute(editLogInsert(device, kind, Clock::now(), aNumber, zNumber, author));
 }
 
 void writeServiceLog(SqlConnection& connection, qint64 nextRep, const ServiceDatesPair& before,
                      const ServiceDatesPair& after)
 {
+    const Author author = LogAuthor::forNewEntry(connection);
     connection.execute(pruneStatement(Log::Service, Clock::today()));
-    connection.execute(serviceLogInsert(nextRep, Clock::now(), before, after));
+    connection.execute(serviceLogInsert(nextRep, Clock::now(), before, after, author));
 }
 
 bool writeMoveLog(SqlConnection& connection, qint64 device, const Placement& before, const Placement& after)
 {
     if (!placementDiffers(before, after))
         return false;
+    const Author author = LogAuthor::forNewEntry(connection);
     connection.execute(pruneStatement(Log::Move, Clock::today()));
-    connection.execute(moveLogInsert(device, Clock::now(), before, after));
+    connection.execute(moveLogInsert(device, Clock::now(), before, after, author));
     return true;
 }
 

@@ -3,6 +3,7 @@
 #include <QDateTime>
 #include <QString>
 #include <QVariant>
+#include <optional>
 
 class Dataset;
 class SqlConnection;
@@ -28,9 +29,13 @@ QString clearStatement(Log log);
 QString allEntriesStatement(Log log);
 QString deviceEntriesStatement(Log log);
 
+// Who made the change, when the log has a column for it (see LogAuthor); an empty name is stored as
+// null.
+using Author = std::optional<QString>;
+
 // The numbers are always quoted: an empty number is stored as an empty text.
 QString editLogInsert(qint64 device, EditKind kind, const QDateTime& now, const QVariant& aNumber,
-                      const QVariant& zNumber);
+                      const QVariant& zNumber, const Author& author = std::nullopt);
 
 // The last and next service dates of a next-service row.
 struct ServiceDatesPair {
@@ -38,7 +43,7 @@ struct ServiceDatesPair {
     QVariant nextRep;
 };
 QString serviceLogInsert(qint64 nextRep, const QDateTime& now, const ServiceDatesPair& before,
-                         const ServiceDatesPair& after);
+                         const ServiceDatesPair& after, const Author& author = std::nullopt);
 
 // The five watched attributes of a device.
 struct Placement {
@@ -53,10 +58,12 @@ struct Placement {
 QString moveValueText(const QVariant& value);
 // Whether any of the five differs, compared as the log writes them.
 bool placementDiffers(const Placement& before, const Placement& after);
-QString moveLogInsert(qint64 device, const QDateTime& now, const Placement& before, const Placement& after);
+QString moveLogInsert(qint64 device, const QDateTime& now, const Placement& before, const Placement& after,
+                      const Author& author = std::nullopt);
 
-// The writers: prune, then insert, with Clock's moment as the change date. The move log writes (and
-// prunes) only when something moved; it says whether it wrote.
+// The writers: prune, then insert, with Clock's moment as the change date and the connection's user
+// as the author. The move log writes (and prunes) only when something moved; it says whether it
+// wrote.
 void writeEditLog(SqlConnection& connection, qint64 device, EditKind kind, const QVariant& aNumber,
                   const QVariant& zNumber);
 void writeServiceLog(SqlConnection& connection, qint64 nextRep, const ServiceDatesPair& before,
@@ -65,7 +72,8 @@ bool writeMoveLog(SqlConnection& connection, qint64 device, const Placement& bef
 
 // The move log has no key: the sign and the notes typed into an entry shown through MovHistView are
 // written to exactly one MovHist row whose stored columns equal those of the entry as it was read
-// (nulls matching nulls). False when no row matches any more (cleared or pruned meanwhile).
+// (nulls matching nulls). False when no row matches any more (cleared or pruned meanwhile). The
+// entry keeps the author who made it.
 bool writeMoveNotes(SqlConnection& connection, const Dataset& entry);
 
 } // namespace DeviceLogs

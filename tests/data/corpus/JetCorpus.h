@@ -337,6 +337,47 @@ inline QList<UpgradeStep> upgradeSteps()
          {"create view ComplectView as SELECT Complect.ID_Complect, Complect.IRoot, Complect.IDevice, "
           "Pasport.Name_DevType, Pasport.Mark_DevType, Pasport.ANumber, Pasport.ZNumber FROM Complect Left JOIN "
           "Pasport ON Complect.IDevice = Pasport.ID_Device;"}},
+        // Who made each log entry, and the logs' views again with that column last.
+        {34,
+         UpgradeStep::Probe,
+         "select top 1 ChangedBy from EditHist;",
+         {"alter table EditHist add column ChangedBy varchar(50) null;"}},
+        {35,
+         UpgradeStep::Probe,
+         "select top 1 ChangedBy from MovHist;",
+         {"alter table MovHist add column ChangedBy varchar(50) null;"}},
+        {36,
+         UpgradeStep::Probe,
+         "select top 1 ChangedBy from RepHist;",
+         {"alter table RepHist add column ChangedBy varchar(50) null;"}},
+        {37,
+         UpgradeStep::View,
+         "drop view EditHistView;",
+         {"create view EditHistView as SELECT EditHist.IDevice, EditHist.ANumber, EditHist.ZNumber, Victim.Victim, "
+          "EditHist.ChangeDate, EditHist.ChangedBy FROM EditHist LEFT JOIN Victim ON EditHist.IVictim = Victim.Code;"}},
+        {38,
+         UpgradeStep::View,
+         "drop view MovHistView;",
+         {"create view MovHistView as SELECT MovHist.IDevice, DevType.Name_DevType, DevType.Mark_DevType, "
+          "Device.ZNumber, Device.ANumber, Location.Name_Location AS LastLocation, LocSet.Name_LocSet AS LastLocSet, "
+          "State.Name_State AS LastState, Location_1.Name_Location AS NewLocation, LocSet_1.Name_LocSet AS NewLocSet, "
+          "State_1.Name_State AS NewState, MovHist.LastSetDate, MovHist.LastSetPlace, MovHist.NewSetDate, "
+          "MovHist.NewSetPlace, MovHist.ChangeDate, MovHist.Sign, MovHist.Comments, MovHist.ChangedBy FROM "
+          "((((((MovHist LEFT JOIN (Device LEFT JOIN DevType ON Device.IDevType = DevType.ID_DevType) ON "
+          "MovHist.IDevice = Device.ID_Device) LEFT JOIN Location ON MovHist.ILastLocation = Location.ID_Location) "
+          "LEFT JOIN LocSet ON MovHist.ILastLocSet = LocSet.ID_LocSet) LEFT JOIN State ON MovHist.ILastState = "
+          "State.ID_State) LEFT JOIN Location AS Location_1 ON MovHist.INewLocation = Location_1.ID_Location) LEFT "
+          "JOIN LocSet AS LocSet_1 ON MovHist.INewLocSet = LocSet_1.ID_LocSet) LEFT JOIN State AS State_1 ON "
+          "MovHist.INewState = State_1.ID_State;"}},
+        {39,
+         UpgradeStep::View,
+         "drop view RepHistView;",
+         {"create view RepHistView as SELECT NextRep.IDevice, DevType.Name_DevType, DevType.Mark_DevType, "
+          "Device.ZNumber, Device.ANumber, Reps.Name_Reps, Reps.Short_Reps, RepHist.LastDate, RepHist.ExpectedDate, "
+          "RepHist.NewDate, RepHist.NextDate, RepHist.ChangeDate, RepHist.ChangedBy FROM ((((RepHist INNER JOIN "
+          "NextRep ON RepHist.INextRep = NextRep.ID_NextRep) INNER JOIN Device ON NextRep.IDevice = Device.ID_Device) "
+          "LEFT JOIN DevRep ON NextRep.IDevRep = DevRep.ID_DevRep) LEFT JOIN Reps ON DevRep.IRep = Reps.ID_Reps) LEFT "
+          "JOIN DevType ON Device.IDevType = DevType.ID_DevType;"}},
     };
 }
 
@@ -593,6 +634,14 @@ inline QString moveLogInsert(qint64 device, const QDateTime& moment, const QVari
     for (const QVariant& value : pairs)
         text += s(",") + logValue(value);
     return text + s(");");
+}
+
+// A log entry as the logs with an author column take it: that column last, the name quoted.
+inline QString withAuthor(QString logInsert, const QString& author)
+{
+    logInsert.replace(s(") values ("), s(",changedby) values ("));
+    logInsert.chop(2);
+    return logInsert + s(",") + SqlValue::quoted(author) + s(");");
 }
 
 inline QString intervalUseCount(qint64 devRep)
