@@ -675,9 +675,9 @@ TEST_P(StatementCorpus, LogPruneRemovesRowsOlderThan31DaysOnlyBeyond1000Rows)
 TEST_P(StatementCorpus, LogInsertsStoreValuesAsTypedAndViewsShowThem)
 {
     const QDateTime moment(QDate(2025, 3, 10), QTime(14, 22, 5));
-    m_db.execute(corpus::editLogInsert(3, 2, moment, s("O'Neil; --"), s("")));
+    m_db.execute(corpus::withAuthor(corpus::editLogInsert(3, 2, moment, s("O'Neil; --"), s("")), s("o'neil")));
     EXPECT_EQ(rows(corpus::deviceDatasets()[6], {p("ID_Device", 3)}),
-              QStringList{s("3|O'Neil; --||Редакт.|2025-03-10 14:22:05")});
+              QStringList{s("3|O'Neil; --||Редакт.|2025-03-10 14:22:05|o'neil")});
 
     m_db.execute(
         corpus::serviceLogInsert(2, moment, QDate(2004, 1, 31), QDate(2004, 2, 29), QDate(2025, 3, 10), QVariant()));
