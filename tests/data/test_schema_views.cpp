@@ -201,7 +201,7 @@ TEST_F(SchemaViewsTest, EveryViewHasTheColumnsTheWindowsRead)
         const char* view;
         QStringList columns;
     } cases[] = {
-        {"EditHistView", {"IDevice", "ANumber", "ZNumber", "Victim", "ChangeDate"}},
+        {"EditHistView", {"IDevice", "ANumber", "ZNumber", "Victim", "ChangeDate", "ChangedBy"}},
         {"CrewDevTypeView", {"ID_DevCrew", "IDevice", "ICrew", "IDevType"}},
         {"ComplectView", {"ID_Complect", "IRoot", "IDevice", "Name_DevType", "Mark_DevType", "ANumber", "ZNumber"}},
         {"CrewListView",
@@ -210,7 +210,7 @@ TEST_F(SchemaViewsTest, EveryViewHasTheColumnsTheWindowsRead)
         {"MovHistView",
          {"IDevice", "Name_DevType", "Mark_DevType", "ZNumber", "ANumber", "LastLocation", "LastLocSet", "LastState",
           "NewLocation", "NewLocSet", "NewState", "LastSetDate", "LastSetPlace", "NewSetDate", "NewSetPlace",
-          "ChangeDate", "Sign", "Comments"}},
+          "ChangeDate", "Sign", "Comments", "ChangedBy"}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(columnsOf(db, c.view), c.columns) << c.view;
