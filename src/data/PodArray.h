@@ -57,11 +57,6 @@ public:
         std::fill(m_data + m_size, m_data + m_size + count, value);
         m_size += count;
     }
-    void clear() { PodArray().swap(*this); }
-    // Empty, the block kept for the values that come next.
-    void truncate() { m_size = 0; }
-
-private:
     // At least `needed` elements, at least double the capacity, at least a page.
     void reserve(size_t needed)
     {
@@ -72,6 +67,11 @@ private:
         m_data = static_cast<T*>(grown);
         m_capacity = capacity;
     }
+    void clear() { PodArray().swap(*this); }
+    // Empty, the block kept for the values that come next.
+    void truncate() { m_size = 0; }
+
+private:
     void swap(PodArray& other) noexcept
     {
         std::swap(m_data, other.m_data);

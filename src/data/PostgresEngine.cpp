@@ -9,7 +9,6 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QTimeZone>
-#include <cmath>
 #include <libpq-fe.h>
 #include <vector>
 
@@ -32,49 +31,30 @@ enum : Oid {
     kNumeric = 1700,
 };
 
-ResultSet::ColumnType columnType(Oid type)
+ResultSet::SentAs sentAs(Oid type)
 {
     switch (type) {
     case kBool:
+        return ResultSet::SentAs::Bool;
     case kInt2:
     case kInt4:
     case kInt8:
-        return ResultSet::ColumnType::Integer;
+        return ResultSet::SentAs::Integer;
     case kFloat4:
     case kFloat8:
+        return ResultSet::SentAs::Real;
     case kNumeric:
-        return ResultSet::ColumnType::Real;
+        return ResultSet::SentAs::Decimal;
     case kDate:
     case kTimestamp:
     case kTimestampTz:
-        return ResultSet::ColumnType::DateTime;
+        return ResultSet::SentAs::Moment;
     case kText:
     case kBpchar:
     case kVarchar:
-        return ResultSet::ColumnType::Text;
+        return ResultSet::SentAs::Text;
     default:
-        return ResultSet::ColumnType::Variant;
-    }
-}
-
-// A cell of a text-format result as the value the program reads. Decimals are rounded to the six
-// places of the columns that hold them, as the embedded engine's values are.
-QVariant cellValue(Oid type, const char* text, int length)
-{
-    switch (type) {
-    case kBool:
-        return qint64(text[0] == 't' ? 1 : 0);
-    case kInt2:
-    case kInt4:
-    case kInt8:
-        return QByteArray::fromRawData(text, length).toLongLong();
-    case kFloat4:
-    case kFloat8:
-        return QByteArray::fromRawData(text, length).toDouble();
-    case kNumeric:
-        return std::round(QByteArray::fromRawData(text, length).toDouble() * 1e6) / 1e6;
-    default:
-        return QString::fromUtf8(text, length);
+        return ResultSet::SentAs::Other;
     }
 }
 
@@ -146,13 +126,19 @@ std::unique_ptr<ResultSet> rowsOf(PGresult* res)
     auto rows = std::make_unique<ResultSet>();
     const int columns = PQnfields(res);
     for (int c = 0; c < columns; ++c)
-        rows->addColumn(QString::fromUtf8(PQfname(res, c)), columnType(PQftype(res, c)));
+        rows->addColumn(QString::fromUtf8(PQfname(res, c)), sentAs(PQftype(res, c)));
+    std::vector<const char*> cells(size_t(columns), nullptr);
+    std::vector<int> sizes(size_t(columns), 0);
     const int count = PQntuples(res);
+    rows->reserveRows(count);
     for (int r = 0; r < count; ++r) {
-        const int row = rows->appendRow();
-        for (int c = 0; c < columns; ++c)
-            if (!PQgetisnull(res, r, c))
-                rows->setValue(row, c, cellValue(PQftype(res, c), PQgetvalue(res, r, c), PQgetlength(res, r, c)));
+        for (int c = 0; c < columns; ++c) {
+            // Only an empty value may be a NULL.
+            const int size = PQgetlength(res, r, c);
+            cells[size_t(c)] = size == 0 && PQgetisnull(res, r, c) ? nullptr : PQgetvalue(res, r, c);
+            sizes[size_t(c)] = size;
+        }
+        rows->appendFromText(cells.data(), sizes.data());
     }
     return rows;
 }
@@ -216,6 +202,7 @@ void PostgresEngine::open()
 {
     if (m_conn)
         return;
+    ResultSet::keepFreedMemoryForTheNextRead();
     pg_conn* conn = PQconnectdb(m_connectionString.toUtf8().constData());
     if (PQstatus(conn) != CONNECTION_OK) {
         const QString reason = serverText(PQerrorMessage(conn));

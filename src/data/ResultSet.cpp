@@ -7,10 +7,15 @@
 #include <QDateTime>
 #include <QLocale>
 #include <algorithm>
+#include <charconv>
+#include <cmath>
 #include <cstring>
 #include <limits>
 #include <numeric>
 #include <sqlite3.h>
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace {
 
@@ -41,14 +46,72 @@ bool parseStorageDate(const char* s, size_t n, qint64& packed)
 // The storage form exactly as SqlValue::parseDateTime reads it without losing anything: a real date,
 // no fraction of a second, no zone. A column without a declared type is only read as dates while its
 // texts have this form, so that its values are the ones a cell by cell reading would give.
-bool parseExactStorageDate(const char* s, size_t n, qint64& packed)
+bool isRealMoment(qint64 packed)
 {
-    if ((n != 10 && n != 19) || !parseStorageDate(s, n, packed))
-        return false;
     const qint64 time = packed % 1000000;
     const qint64 date = packed / 1000000;
     return QDate::isValid(int(date / 10000), int(date / 100 % 100), int(date % 100)) && time / 10000 < 24 &&
            time / 100 % 100 < 60 && time % 100 < 60;
+}
+
+bool parseExactStorageDate(const char* s, size_t n, qint64& packed)
+{
+    return (n == 10 || n == 19) && parseStorageDate(s, n, packed) && isRealMoment(packed);
+}
+
+// A server's date or moment without a zone: "yyyy-mm-dd" or "yyyy-mm-dd hh:mm:ss" with digits of a
+// fraction of a second, which SqlValue::parseDateTime reads too and packing drops. Anything else (a
+// zone, a year past 9999, "infinity") is left to SqlValue::parseDateTime.
+bool parseSentMoment(const char* s, size_t n, qint64& packed)
+{
+    if (n != 10 && n < 19)
+        return false;
+    if (n > 19) {
+        if (s[19] != '.' || n == 20)
+            return false;
+        for (size_t i = 20; i < n; ++i)
+            if (s[i] < '0' || s[i] > '9')
+                return false;
+    }
+    return parseStorageDate(s, std::min(n, size_t(19)), packed) && isRealMoment(packed);
+}
+
+// A cell a server sent as text as the value a cell by cell reading gives; for what the typed path
+// does not take.
+QVariant sentValue(ResultSet::SentAs sentAs, const char* text, size_t length)
+{
+    const QByteArray bytes = QByteArray::fromRawData(text, qsizetype(length));
+    switch (sentAs) {
+    case ResultSet::SentAs::Bool:
+        return qint64(length > 0 && text[0] == 't' ? 1 : 0);
+    case ResultSet::SentAs::Integer:
+        return bytes.toLongLong();
+    case ResultSet::SentAs::Real:
+        return bytes.toDouble();
+    case ResultSet::SentAs::Decimal:
+        return std::round(bytes.toDouble() * 1e6) / 1e6;
+    default:
+        return QString::fromUtf8(text, qsizetype(length));
+    }
+}
+
+ResultSet::ColumnType columnTypeOf(ResultSet::SentAs sentAs)
+{
+    switch (sentAs) {
+    case ResultSet::SentAs::Integer:
+    case ResultSet::SentAs::Bool:
+        return ResultSet::ColumnType::Integer;
+    case ResultSet::SentAs::Real:
+    case ResultSet::SentAs::Decimal:
+        return ResultSet::ColumnType::Real;
+    case ResultSet::SentAs::Moment:
+        return ResultSet::ColumnType::DateTime;
+    case ResultSet::SentAs::Text:
+        return ResultSet::ColumnType::Text;
+    case ResultSet::SentAs::Other:
+        break;
+    }
+    return ResultSet::ColumnType::Variant;
 }
 
 // Whether SqlValue::parseDateTime might read the text as a date: "YYYY-MM-DD..." or a text that
@@ -95,6 +158,7 @@ struct ResultSet::Column {
     // so every value reads as it came from the engine.
     bool undeclared = false;
     bool typePending = false;
+    ResultSet::SentAs sentAs = ResultSet::SentAs::Other; // for a column read from a server's texts
     mutable std::vector<quint32> rankCache;
     mutable bool rankValid = false;
 
@@ -175,6 +239,27 @@ struct ResultSet::Column {
     {
         const std::string_view v = entry(id);
         return QString::fromUtf8(v.data(), qsizetype(v.size()));
+    }
+
+    void reserve(size_t rows)
+    {
+        switch (info.type) {
+        case ColumnType::Integer:
+        case ColumnType::DateTime:
+            ints.reserve(ints.size() + rows);
+            nulls.reserve(nulls.size() + rows);
+            break;
+        case ColumnType::Real:
+            reals.reserve(reals.size() + rows);
+            nulls.reserve(nulls.size() + rows);
+            break;
+        case ColumnType::Text:
+            ids.reserve(ids.size() + rows);
+            break;
+        case ColumnType::Variant:
+            variants.reserve(variants.size() + rows);
+            break;
+        }
     }
 
     void appendNull()
@@ -292,6 +377,50 @@ struct ResultSet::Column {
         distinct = true;
         std::vector<size_t>().swap(entryHashes);
         std::vector<quint32>().swap(hashSlots);
+    }
+
+    // A value a server sent as text appended in the column's compact form; false for one it does not
+    // take that way (the column has become variants, or the text is not in the usual form).
+    bool appendSent(const char* s, size_t n)
+    {
+        if (info.type == ColumnType::Variant)
+            return false;
+        switch (sentAs) {
+        case ResultSet::SentAs::Integer: {
+            qint64 v;
+            const auto read = std::from_chars(s, s + n, v);
+            if (read.ec != std::errc() || read.ptr != s + n)
+                return false;
+            ints.push_back(v);
+            break;
+        }
+        case ResultSet::SentAs::Bool:
+            ints.push_back(n > 0 && s[0] == 't' ? 1 : 0);
+            break;
+        case ResultSet::SentAs::Real:
+        case ResultSet::SentAs::Decimal: {
+            double v;
+            const auto read = std::from_chars(s, s + n, v);
+            if (read.ec != std::errc() || read.ptr != s + n)
+                return false;
+            reals.push_back(sentAs == ResultSet::SentAs::Decimal ? std::round(v * 1e6) / 1e6 : v);
+            break;
+        }
+        case ResultSet::SentAs::Moment: {
+            qint64 packed;
+            if (!parseSentMoment(s, n, packed))
+                return false;
+            ints.push_back(packed);
+            break;
+        }
+        case ResultSet::SentAs::Text:
+            ids.push_back(intern(s, n));
+            return true;
+        case ResultSet::SentAs::Other:
+            return false;
+        }
+        nulls.push_back(false);
+        return true;
     }
 
     void set(int row, const QVariant& value, int rowCount)
@@ -572,6 +701,22 @@ int ResultSet::appendRow()
     return m_rowCount++;
 }
 
+// The rows of a query are large and short-lived: a window re-reads its 100,000 devices each time it
+// is activated. By default the C library hands such blocks back to the system when they are freed,
+// and the next read then pays a page fault for every 4 KB it writes, which costs more than the
+// engine's own work on the rows. Freed memory is kept in the process for the next read instead.
+void ResultSet::keepFreedMemoryForTheNextRead()
+{
+#ifdef __GLIBC__
+    static const bool done = [] {
+        mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
+        mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
+        return true;
+    }();
+    Q_UNUSED(done);
+#endif
+}
+
 ResultSet::ColumnType ResultSet::typeFromDeclaration(const QString& declaredType)
 {
     const QString t = declaredType.toUpper();
@@ -643,13 +788,48 @@ void ResultSet::startBatch()
         column->emptyRows();
 }
 
-void ResultSet::appendFromStatement(sqlite3_stmt* stmt)
+void ResultSet::reviewSharingAt(int rowCount)
 {
-    const int row = m_rowCount++;
-    if (m_rowCount >= Column::SampleRows && (m_rowCount & (m_rowCount - 1)) == 0)
+    if (rowCount >= Column::SampleRows && (rowCount & (rowCount - 1)) == 0)
         for (auto& column : m_columns)
             if (column->info.type == ColumnType::Text)
                 column->reviewSharing();
+}
+
+void ResultSet::addColumn(const QString& name, SentAs sentAs)
+{
+    addColumn(name, columnTypeOf(sentAs));
+    m_columns.back()->sentAs = sentAs;
+}
+
+void ResultSet::reserveRows(int count)
+{
+    for (auto& column : m_columns)
+        column->reserve(size_t(count));
+}
+
+void ResultSet::appendFromText(const char* const* cells, const int* sizes)
+{
+    const int row = m_rowCount++;
+    reviewSharingAt(m_rowCount);
+    for (int c = 0; c < columnCount(); ++c) {
+        Column& column = col(c);
+        if (!cells[c]) {
+            column.appendNull();
+            continue;
+        }
+        const size_t size = size_t(sizes[c]);
+        if (column.appendSent(cells[c], size))
+            continue;
+        column.appendNull();
+        column.set(row, sentValue(column.sentAs, cells[c], size), m_rowCount);
+    }
+}
+
+void ResultSet::appendFromStatement(sqlite3_stmt* stmt)
+{
+    const int row = m_rowCount++;
+    reviewSharingAt(m_rowCount);
     for (int c = 0; c < columnCount(); ++c) {
         Column& column = col(c);
         // One call into the engine per cell: each sqlite3_column_* call takes the connection's mutex,

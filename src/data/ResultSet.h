@@ -21,6 +21,10 @@ struct sqlite3_stmt;
 class ResultSet {
 public:
     enum class ColumnType { Integer, Real, Text, DateTime, Variant };
+    // How a server sends a column's values as text: integers; "t" or "f"; reals; decimals (kept at
+    // six places, as the columns that hold them are); dates and moments without a zone
+    // ("yyyy-mm-dd[ hh:mm:ss[.ffffff]]"); texts. Anything else is kept as text among variants.
+    enum class SentAs { Integer, Bool, Real, Decimal, Moment, Text, Other };
 
     struct ColumnInfo {
         QString name;
@@ -79,15 +83,27 @@ public:
     // the types they have taken, so that every batch reads its values as one whole set would. A batch
     // is read once: its texts are kept as they come, without a dictionary to share them.
     void startBatch();
+    // Building from rows a server sent as text (the connection's job): a column for each of the
+    // result's, then a row at a time, `cells[c]` the UTF-8 text of column c with `sizes[c]` bytes,
+    // nullptr for NULL. The values, their types and nulls are those the embedded engine gives.
+    void addColumn(const QString& name, SentAs sentAs);
+    // Room for `count` more rows in every column, for a reader that knows how many come: the columns
+    // then never move their values to grow.
+    void reserveRows(int count);
+    void appendFromText(const char* const* cells, const int* sizes);
     // Building by hand (tests, computed tables).
     void addColumn(const QString& name, ColumnType type);
 
     static ColumnType typeFromDeclaration(const QString& declaredType);
+    // Keeps the memory of rows freed in the process for the next read (the engines call it when they
+    // open a database).
+    static void keepFreedMemoryForTheNextRead();
     static qint64 packDateTime(const QDateTime& moment);
     static QDateTime unpackDateTime(qint64 packed);
 
 private:
     struct Column;
+    void reviewSharingAt(int rowCount);
     Column& col(int c) { return *m_columns[size_t(c)]; }
     const Column& col(int c) const { return *m_columns[size_t(c)]; }
 

@@ -16,27 +16,8 @@
 #include <QUrl>
 #include <QUuid>
 #include <sqlite3.h>
-#ifdef __GLIBC__
-#include <malloc.h>
-#endif
 
 namespace {
-
-// The rows of a query are large and short-lived: a window re-reads its 100,000 devices each time it
-// is activated. By default the C library hands such blocks back to the system when they are freed,
-// and the next read then pays a page fault for every 4 KB it writes, which costs more than the
-// engine's own work on the rows. Freed memory is kept in the process for the next read instead.
-void keepFreedMemoryForTheNextRead()
-{
-#ifdef __GLIBC__
-    static const bool done = [] {
-        mallopt(M_MMAP_THRESHOLD, 32 * 1024 * 1024);
-        mallopt(M_TRIM_THRESHOLD, 256 * 1024 * 1024);
-        return true;
-    }();
-    Q_UNUSED(done);
-#endif
-}
 
 const char* const kDriver = "QSQLITE";
 
@@ -176,7 +157,7 @@ void SqliteEngine::open()
 {
     if (m_db)
         return;
-    keepFreedMemoryForTheNextRead();
+    ResultSet::keepFreedMemoryForTheNextRead();
     const QString path = QFileInfo(m_fileName).absoluteFilePath();
     QFileInfo info(path);
     if (!info.exists())

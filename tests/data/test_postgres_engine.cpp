@@ -9,6 +9,8 @@
 #include "data/SqlConnection.h"
 #include "data/Transaction.h"
 #include "support/QtPrinters.h"
+#include "support/TempDir.h"
+#include "support/TestDatabase.h"
 #include "support/TestServer.h"
 
 #include <QDateTime>
@@ -38,6 +40,32 @@ TEST(PostgresEngine, AServerThatCannotBeReachedIsNamedInTheMessage)
         EXPECT_TRUE(e.message().contains(s("port=1 dbname=plant"))) << e.message().toStdString();
     }
     EXPECT_FALSE(db.isOpen());
+}
+
+// Texts outside the usual forms take the careful way: a moment with a zone is moved to local time, a
+// value that is no moment turns its column into variants with the earlier rows kept.
+TEST(PostgresEngine, SentTextsOutsideTheUsualFormsKeepTheirMeaning)
+{
+    ResultSet rows;
+    rows.addColumn(s("Taken"), ResultSet::SentAs::Moment);
+    rows.addColumn(s("Amount"), ResultSet::SentAs::Decimal);
+    const auto append = [&rows](const char* taken, const char* amount) {
+        const char* cells[] = {taken, amount};
+        const int sizes[] = {taken ? int(strlen(taken)) : 0, amount ? int(strlen(amount)) : 0};
+        rows.appendFromText(cells, sizes);
+    };
+    append("2024-03-05 14:05:06+00:00", "2.1500004");
+    append("2024-03-05 14:05:06.5", nullptr);
+    append("infinity", "-0.0000004");
+    ASSERT_EQ(rows.rowCount(), 3);
+    EXPECT_EQ(rows.value(0, 0).toDateTime(),
+              QDateTime(QDate(2024, 3, 5), QTime(14, 5, 6), Qt::UTC).toLocalTime());
+    EXPECT_EQ(rows.value(1, 0).toDateTime(), QDateTime(QDate(2024, 3, 5), QTime(14, 5, 6)));
+    EXPECT_EQ(rows.column(0).type, ResultSet::ColumnType::Variant);
+    EXPECT_EQ(rows.value(2, 0).toString(), s("infinity"));
+    EXPECT_EQ(rows.value(0, 1).toDouble(), 2.15);
+    EXPECT_TRUE(rows.isNull(1, 1));
+    EXPECT_EQ(rows.value(2, 1).toDouble(), 0.0);
 }
 
 class PostgresEngineTest : public ::testing::Test {
@@ -130,6 +158,58 @@ TEST_F(PostgresEngineTest, ScopesNestAndAFailedStatementUndoesOnlyItsOwnScope)
     for (const char* name : {"МПа", "кПа", "Па"})
         EXPECT_EQ(insert.run({s(name)}), 1);
     EXPECT_EQ(db.scalar(s("select count(*) from Grade")).toInt(), 3);
+}
+
+// The server sends every value as text; it must read into the values, types and nulls the embedded
+// engine gives for the same rows, in the forms a reader of those texts could get wrong.
+TEST_F(PostgresEngineTest, TextsTheServerSendsReadAsTheEmbeddedEngineReadsTheSameRows)
+{
+    TempWorkDir dir;
+    SqlConnection file;
+    file.setDatabaseFile(TestDatabase::createBlankDatabase(dir.path()));
+    struct Row {
+        QVariant taken, dated, amount, ratio, flag, note;
+    };
+    const QList<Row> rows{
+        // A fraction of a second (dropped), a leap day, a negative decimal, a real in exponent form,
+        // and a text that looks like a date in a text column.
+        {s("2024-03-05 14:05:06.789"), s("2024-02-29"), -1234.5, 1e-7, true, s("2024-03-05")},
+        {s("1999-12-31 23:59:59"), s("2000-01-01"), 0.000001, -0.5, false, s("Цех КИП\tв \"цеху\"")},
+        {QVariant(), QVariant(), QVariant(), QVariant(), QVariant(), QVariant()},
+        {s("2024-03-05 00:00:00"), s("2024-03-05"), 0.0, 0.0, false, s("")}, // an empty text is no NULL
+    };
+    for (SqlConnection* engine : {&db, &file}) {
+        engine->execute(s("create table Edge (ID integer, Taken timestamp(6), Dated date, Amount numeric(18,6), "
+                          "Ratio double precision, Flag boolean, Note varchar(40))"));
+        for (int i = 0; i < rows.size(); ++i) {
+            const Row& r = rows[i];
+            engine->execute(s("insert into Edge values (:id, :taken, :dated, :amount, :ratio, :flag, :note)"),
+                            {{"id", i + 1}, {"taken", r.taken}, {"dated", r.dated}, {"amount", r.amount},
+                             {"ratio", r.ratio}, {"flag", r.flag}, {"note", r.note}});
+        }
+    }
+    const QString read = s("select * from Edge order by ID");
+    const auto server = db.select(read);
+    const auto embedded = file.select(read);
+    ASSERT_EQ(server->rowCount(), rows.size());
+    ASSERT_EQ(server->columnCount(), embedded->columnCount());
+    for (int c = 0; c < server->columnCount(); ++c) {
+        EXPECT_EQ(server->column(c).type, embedded->column(c).type) << server->column(c).name.toStdString();
+        for (int r = 0; r < server->rowCount(); ++r) {
+            SCOPED_TRACE(server->column(c).name.toStdString() + " row " + std::to_string(r + 1));
+            EXPECT_EQ(server->isNull(r, c), embedded->isNull(r, c));
+            EXPECT_EQ(server->value(r, c), embedded->value(r, c));
+        }
+    }
+    // Not wrong in the same way on both.
+    EXPECT_EQ(server->value(0, 1).toDateTime(), QDateTime(QDate(2024, 3, 5), QTime(14, 5, 6)));
+    EXPECT_EQ(server->value(0, 2).toDateTime(), QDateTime(QDate(2024, 2, 29), QTime(0, 0)));
+    EXPECT_EQ(server->value(0, 3).toDouble(), -1234.5);
+    EXPECT_EQ(server->value(0, 4).toDouble(), 1e-7);
+    EXPECT_EQ(server->value(0, 5).toLongLong(), 1);
+    EXPECT_EQ(server->value(0, 6).toString(), s("2024-03-05"));
+    EXPECT_EQ(server->column(6).type, ResultSet::ColumnType::Text);
+    EXPECT_EQ(server->value(3, 6).toString(), s(""));
 }
 
 } // namespace
