@@ -2,12 +2,11 @@
 
 #include "data/DatabaseError.h"
 #include "data/ResultSet.h"
-#include "data/SqlCommand.h"
 #include "data/SqlConnection.h"
 #include "data/SqlValue.h"
 #include "data/Transaction.h"
 
-#include <QVariantList>
+#include <charconv>
 #include <cmath>
 
 namespace {
@@ -25,16 +24,24 @@ QString columnList(const QStringList& columns)
 }
 
 // One value as both engines give it: a server keeps decimals at six places, a file may hold more.
+void appendDecimal(QByteArray& out, double value)
+{
+    double rounded = std::round(value * 1e6) / 1e6;
+    if (rounded == 0)
+        rounded = 0; // also for -0
+    char digits[400]; // the longest fixed form of a double with six places
+    const auto written = std::to_chars(digits, digits + sizeof digits, rounded, std::chars_format::fixed, 6);
+    out.append(digits, written.ptr - digits);
+}
+
 QByteArray comparable(const QVariant& value)
 {
-    if (value.isNull())
-        return QByteArrayLiteral("\x01");
+    QByteArray out;
     switch (value.typeId()) {
     case QMetaType::Double:
-    case QMetaType::Float: {
-        const double rounded = std::round(value.toDouble() * 1e6) / 1e6;
-        return QByteArray::number(rounded == 0 ? 0.0 : rounded, 'f', 6);
-    }
+    case QMetaType::Float:
+        appendDecimal(out, value.toDouble());
+        return out;
     case QMetaType::Int:
     case QMetaType::UInt:
     case QMetaType::LongLong:
@@ -49,6 +56,35 @@ QByteArray comparable(const QVariant& value)
         return value.toByteArray();
     default:
         return value.toString().toUtf8();
+    }
+}
+
+void appendComparable(QByteArray& out, const ResultSet& rows, int row, int col)
+{
+    if (rows.isNull(row, col)) {
+        out.append('\x01');
+        return;
+    }
+    switch (rows.column(col).type) {
+    case ResultSet::ColumnType::Integer: {
+        char digits[24];
+        const auto written = std::to_chars(digits, digits + sizeof digits, rows.integer(row, col));
+        out.append(digits, written.ptr - digits);
+        out.append(".000000");
+        return;
+    }
+    case ResultSet::ColumnType::Real:
+        return appendDecimal(out, rows.number(row, col));
+    case ResultSet::ColumnType::DateTime:
+        return rows.appendStorageMoment(row, col, out);
+    case ResultSet::ColumnType::Text: {
+        const std::string_view text = rows.utf8(row, col);
+        out.append(text.data(), qsizetype(text.size()));
+        return;
+    }
+    case ResultSet::ColumnType::Variant:
+        out.append(comparable(rows.value(row, col)));
+        return;
     }
 }
 
@@ -122,23 +158,14 @@ void PlantCopy::copyTable(const QString& table, const QStringList& columns, cons
 {
     // What the new schema wrote by itself (version, kinds of edit) gives way to the plant's own rows.
     m_target.execute(QStringLiteral("delete from %1").arg(bracketed(table)));
-    QStringList params;
-    for (int i = 0; i < columns.size(); ++i)
-        params.append(QStringLiteral(":p%1").arg(i));
     const QString order = key.isEmpty() ? QString() : QStringLiteral(" order by %1").arg(bracketed(key));
-    const auto rows = m_source.select(QStringLiteral("select %1 from %2%3").arg(columnList(columns), bracketed(table), order));
-    if (rows->rowCount() == 0)
-        return;
-    SqlCommand insert(m_target, QStringLiteral("insert into %1 (%2) values (%3)")
-                                    .arg(bracketed(table), columnList(columns), params.join(QStringLiteral(", "))));
-    QVariantList values;
-    values.reserve(columns.size());
-    for (int row = 0; row < rows->rowCount(); ++row) {
-        values.clear();
-        for (int c = 0; c < columns.size(); ++c)
-            values.append(rows->value(row, c));
-        insert.run(values);
-    }
+    const std::unique_ptr<SqlBulkLoad> load = m_target.bulkLoad(table, columns);
+    m_source.readRows(QStringLiteral("select %1 from %2%3").arg(columnList(columns), bracketed(table), order), {},
+                      [&load](const ResultSet& rows) {
+                          load->add(rows);
+                          return true;
+                      });
+    load->finish();
 }
 
 void PlantCopy::setIdentityPastHighestKey(const QString& table, const QString& key)
@@ -158,15 +185,25 @@ void PlantCopy::setIdentityPastHighestKey(const QString& table, const QString& k
 
 quint64 PlantCopy::checksum(SqlConnection& connection, const QString& table, const QStringList& columns, qint64* rows)
 {
-    const auto read = connection.select(QStringLiteral("select %1 from %2").arg(columnList(columns), bracketed(table)));
     quint64 sum = 0;
-    for (int row = 0; row < read->rowCount(); ++row) {
-        quint64 hash = 14695981039346656037ULL;
-        for (int c = 0; c < read->columnCount(); ++c)
-            hash = fnv1a(comparable(read->value(row, c)) + '\x1f', hash);
-        sum += hash;
-    }
+    qint64 count = 0;
+    QByteArray cell;
+    connection.readRows(QStringLiteral("select %1 from %2").arg(columnList(columns), bracketed(table)), {},
+                        [&](const ResultSet& read) {
+                            for (int row = 0; row < read.rowCount(); ++row) {
+                                quint64 hash = 14695981039346656037ULL;
+                                for (int c = 0; c < read.columnCount(); ++c) {
+                                    cell.resize(0);
+                                    appendComparable(cell, read, row, c);
+                                    cell.append('\x1f');
+                                    hash = fnv1a(cell, hash);
+                                }
+                                sum += hash;
+                            }
+                            count += read.rowCount();
+                            return true;
+                        });
     if (rows)
-        *rows = read->rowCount();
+        *rows = count;
     return sum;
 }

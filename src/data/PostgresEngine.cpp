@@ -9,6 +9,8 @@
 #include <QByteArray>
 #include <QDateTime>
 #include <QTimeZone>
+#include <charconv>
+#include <cmath>
 #include <libpq-fe.h>
 #include <vector>
 
@@ -183,6 +185,184 @@ private:
     QStringList m_names;
 };
 
+// A name as the translator writes a bracketed one: lower-case letters, quoted.
+QString quotedName(const QString& name)
+{
+    QString lower = name;
+    for (QChar& c : lower)
+        if (c >= QLatin1Char('A') && c <= QLatin1Char('Z'))
+            c = QChar(c.unicode() + ('a' - 'A'));
+    return QLatin1Char('"') + lower.replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+}
+
+// `text` as a field of COPY's text form: the backslash, the field and row separators and the carriage
+// return escaped, so that no text can end a field or a row, or read as NULL (\N).
+void appendCopyField(QByteArray& out, std::string_view text)
+{
+    size_t plain = 0; // start of the bytes not yet appended
+    for (size_t i = 0; i < text.size(); ++i) {
+        const char* escape = text[i] == '\\' ? "\\\\"
+                             : text[i] == '\t' ? "\\t"
+                             : text[i] == '\n' ? "\\n"
+                             : text[i] == '\r' ? "\\r"
+                                               : nullptr;
+        if (!escape)
+            continue;
+        out.append(text.data() + plain, qsizetype(i - plain));
+        out.append(escape, 2);
+        plain = i + 1;
+    }
+    out.append(text.data() + plain, qsizetype(text.size() - plain));
+}
+
+void appendCopyNumber(QByteArray& out, double value)
+{
+    if (std::isnan(value)) {
+        out.append("NaN");
+        return;
+    }
+    if (std::isinf(value)) {
+        out.append(value > 0 ? "Infinity" : "-Infinity");
+        return;
+    }
+    char digits[32];
+    const auto written = std::to_chars(digits, digits + sizeof digits, value); // shortest that reads back
+    out.append(digits, written.ptr - digits);
+}
+
+// One cell in COPY's text form, in the storage form the program binds values in.
+void appendCopyCell(QByteArray& out, const ResultSet& rows, int row, int col)
+{
+    if (rows.isNull(row, col)) {
+        out.append("\\N", 2);
+        return;
+    }
+    switch (rows.column(col).type) {
+    case ResultSet::ColumnType::Integer: {
+        char digits[24];
+        const auto written = std::to_chars(digits, digits + sizeof digits, rows.integer(row, col));
+        out.append(digits, written.ptr - digits);
+        return;
+    }
+    case ResultSet::ColumnType::Real:
+        return appendCopyNumber(out, rows.number(row, col));
+    case ResultSet::ColumnType::DateTime:
+        return rows.appendStorageMoment(row, col, out);
+    case ResultSet::ColumnType::Text:
+        return appendCopyField(out, rows.utf8(row, col));
+    case ResultSet::ColumnType::Variant: {
+        const QByteArray text = parameterText(rows.value(row, col));
+        return appendCopyField(out, std::string_view(text.constData(), size_t(text.size())));
+    }
+    }
+}
+
+class PostgresBulkLoad final : public SqlBulkLoad {
+public:
+    PostgresBulkLoad(pg_conn* conn, const QString& table, const QStringList& columns)
+        : m_conn(conn), m_columnCount(int(columns.size()))
+    {
+        QStringList names;
+        for (const QString& column : columns)
+            names.append(quotedName(column));
+        m_statement = QStringLiteral("COPY %1 (%2) FROM STDIN").arg(quotedName(table), names.join(QStringLiteral(", ")));
+    }
+    ~PostgresBulkLoad() override
+    {
+        if (!m_copying)
+            return;
+        PQputCopyEnd(m_conn, "the load was abandoned");
+        while (PGresult* res = PQgetResult(m_conn))
+            PQclear(res);
+        undo();
+    }
+
+    QString statement() const override { return m_statement; }
+
+    void add(const ResultSet& rows) override
+    {
+        if (rows.columnCount() != m_columnCount)
+            throw DatabaseError(QStringLiteral("Строки для загрузки не совпадают со столбцами таблицы."), m_statement);
+        start();
+        for (int row = 0; row < rows.rowCount(); ++row) {
+            for (int col = 0; col < m_columnCount; ++col) {
+                if (col > 0)
+                    m_block.append('\t');
+                appendCopyCell(m_block, rows, row, col);
+            }
+            m_block.append('\n');
+            if (m_block.size() >= kBlockBytes)
+                send();
+        }
+    }
+
+    void finish() override
+    {
+        start();
+        send();
+        m_copying = false;
+        if (PQputCopyEnd(m_conn, nullptr) != 1)
+            throw DatabaseError(serverText(PQerrorMessage(m_conn)), m_statement);
+        // The server's verdict on the whole load, and nothing after it.
+        Result verdict{PQgetResult(m_conn)};
+        while (PGresult* res = PQgetResult(m_conn))
+            PQclear(res);
+        try {
+            check(m_conn, verdict.res, m_statement);
+        } catch (const DatabaseError&) {
+            undo();
+            throw;
+        }
+        if (m_guarded)
+            PQclear(PQexec(m_conn, "RELEASE SAVEPOINT instrel_statement"));
+    }
+
+private:
+    static constexpr qsizetype kBlockBytes = 256 * 1024;
+
+    void start()
+    {
+        if (m_copying || m_started)
+            return;
+        m_started = true;
+        // Like every statement in a transaction, a refused load undoes only itself.
+        m_guarded = PQtransactionStatus(m_conn) == PQTRANS_INTRANS;
+        if (m_guarded)
+            PQclear(PQexec(m_conn, "SAVEPOINT instrel_statement"));
+        Result r{PQexec(m_conn, m_statement.toUtf8().constData())};
+        if (PQresultStatus(r.res) != PGRES_COPY_IN) {
+            undo();
+            check(m_conn, r.res, m_statement);
+            throw DatabaseError(QStringLiteral("Сервер не начал загрузку строк."), m_statement);
+        }
+        m_copying = true;
+    }
+
+    void undo()
+    {
+        if (m_guarded)
+            PQclear(PQexec(m_conn, "ROLLBACK TO SAVEPOINT instrel_statement; RELEASE SAVEPOINT instrel_statement"));
+        m_guarded = false;
+    }
+
+    void send()
+    {
+        if (m_block.isEmpty())
+            return;
+        if (PQputCopyData(m_conn, m_block.constData(), int(m_block.size())) != 1)
+            throw DatabaseError(serverText(PQerrorMessage(m_conn)), m_statement);
+        m_block.resize(0); // the block's memory kept for the next
+    }
+
+    pg_conn* m_conn;
+    int m_columnCount;
+    QString m_statement;
+    QByteArray m_block;
+    bool m_started = false;
+    bool m_copying = false; // between the server's go-ahead and the end of the data
+    bool m_guarded = false; // a savepoint stands for the load
+};
+
 bool isNameStart(QChar c) { return c.isLetter() || c == QLatin1Char('_'); }
 bool isNamePart(QChar c) { return c.isLetterOrNumber() || c == QLatin1Char('_'); }
 
@@ -318,6 +498,11 @@ std::unique_ptr<SqlPreparedStatement> PostgresEngine::prepare(const QString& sen
 {
     return std::make_unique<PostgresPreparedStatement>(m_conn, sent,
                                                        QStringLiteral("instrel_%1").arg(++m_preparedCount));
+}
+
+std::unique_ptr<SqlBulkLoad> PostgresEngine::bulkLoad(const QString& table, const QStringList& columns)
+{
+    return std::make_unique<PostgresBulkLoad>(m_conn, table, columns);
 }
 
 qint64 PostgresEngine::lastInsertId() const

@@ -555,6 +555,28 @@ void ResultSet::momentParts(int row, int c, int parts[6]) const
     parts[0] = int(packed);
 }
 
+qint64 ResultSet::integer(int row, int c) const { return col(c).ints[size_t(row)]; }
+
+std::string_view ResultSet::utf8(int row, int c) const
+{
+    const Column& column = col(c);
+    return column.entry(column.ids[size_t(row)]);
+}
+
+void ResultSet::appendStorageMoment(int row, int c, QByteArray& out) const
+{
+    qint64 packed = col(c).ints[size_t(row)];
+    char text[] = "0000-00-00 00:00:00";
+    for (int at : {17, 14, 11, 8, 5}) {
+        text[at] = char('0' + packed % 100 / 10);
+        text[at + 1] = char('0' + packed % 10);
+        packed /= 100;
+    }
+    for (int at = 3; at >= 0; --at, packed /= 10)
+        text[at] = char('0' + packed % 10);
+    out.append(text, 19);
+}
+
 void ResultSet::appendDisplayText(int row, int c, const Field& field, QByteArray& out) const
 {
     appendDisplayText(row, c, field.displayFormat(), out);

@@ -62,6 +62,12 @@ public:
     // hour, minute and second of a non-null DateTime cell.
     double number(int row, int col) const;
     void momentParts(int row, int col, int parts[6]) const;
+    // For loaders of many rows, also without a QVariant: the value of a non-null Integer cell, the
+    // UTF-8 bytes of a non-null Text cell (valid while the rows are), and a non-null DateTime cell in
+    // the storage form "yyyy-mm-dd hh:mm:ss" (appended).
+    qint64 integer(int row, int col) const;
+    std::string_view utf8(int row, int col) const;
+    void appendStorageMoment(int row, int col, QByteArray& out) const;
 
     // Orders two rows by one column the way the database orders them: nulls first, texts without
     // regard to letter case (all of Unicode), numbers and dates by value.

@@ -99,6 +99,14 @@ std::unique_ptr<ResultSet> SqlConnection::select(const QString& statement, const
     return m_engine->select(sent, datasetParams, commandParams);
 }
 
+std::unique_ptr<SqlBulkLoad> SqlConnection::bulkLoad(const QString& table, const QStringList& columns)
+{
+    open();
+    auto load = m_engine->bulkLoad(table, columns);
+    report(load->statement(), {}, {});
+    return load;
+}
+
 void SqlConnection::readRows(const QString& statement, const SqlParams& params, const RowBatches& take)
 {
     open();

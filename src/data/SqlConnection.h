@@ -60,6 +60,9 @@ public:
     void readRows(const QString& statement, const SqlParams& params, const RowBatches& take);
     // Runs a statement that returns no rows; returns the number of rows changed.
     int execute(const QString& statement, const SqlParams& params = {});
+    // Starts loading many rows into `table` (its `columns`) inside the open transaction, as fast as
+    // the engine takes them: moving a plant between databases. Shown in the SQL monitor.
+    std::unique_ptr<SqlBulkLoad> bulkLoad(const QString& table, const QStringList& columns);
     // First column of the first row, or a null QVariant when there is no row.
     QVariant scalar(const QString& statement, const SqlParams& params = {});
     // The identity given to the row inserted last.

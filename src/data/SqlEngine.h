@@ -28,6 +28,20 @@ struct SqlTableInfo {
     QString primaryKey;
 };
 
+// Many rows loaded into one table inside the caller's transaction, as fast as the engine takes them
+// (a plant moved between databases). The columns are the ones named when the load began, in order.
+class SqlBulkLoad {
+public:
+    virtual ~SqlBulkLoad() = default;
+    // The statement the load runs, as the SQL monitor shows it.
+    virtual QString statement() const = 0;
+    // Every row of `rows`, whose columns are the load's in the same order. Throws DatabaseError.
+    virtual void add(const ResultSet& rows) = 0;
+    // Ends the load once every row was added; throws DatabaseError with the engine's text when any
+    // row was refused. A load left without finishing is abandoned, and its statement fails.
+    virtual void finish() = 0;
+};
+
 // A statement prepared once by an engine and run many times. Parameter names ignore letter case, as
 // everywhere in the program: ":id" and ":ID" are one parameter.
 class SqlPreparedStatement {
@@ -63,6 +77,8 @@ public:
     virtual void selectForward(const QString& sent, const SqlParams& params, const SqlRowBatches& take) = 0;
     virtual int execute(const QString& sent, const SqlParams& params) = 0;
     virtual std::unique_ptr<SqlPreparedStatement> prepare(const QString& sent) = 0;
+    // Starts loading rows into `table` (its `columns`, as the catalogue names them).
+    virtual std::unique_ptr<SqlBulkLoad> bulkLoad(const QString& table, const QStringList& columns) = 0;
     virtual qint64 lastInsertId() const = 0;
 
     // Whether the engine holds an open transaction (it may end one by itself on some errors).

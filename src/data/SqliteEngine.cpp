@@ -144,6 +144,84 @@ private:
     QList<int> m_slotOfIndex; // for each engine parameter index - 1, its place in m_names
 };
 
+QString quotedName(const QString& name)
+{
+    return QLatin1Char('"') + QString(name).replace(QLatin1Char('"'), QStringLiteral("\"\"")) + QLatin1Char('"');
+}
+
+class SqliteBulkLoad final : public SqlBulkLoad {
+public:
+    SqliteBulkLoad(sqlite3* db, const QString& table, const QStringList& columns) : m_db(db)
+    {
+        QStringList names, placeholders;
+        for (qsizetype i = 0; i < columns.size(); ++i) {
+            names.append(quotedName(columns[i]));
+            placeholders.append(QStringLiteral("?%1").arg(i + 1));
+        }
+        m_statement = QStringLiteral("insert into %1 (%2) values (%3)")
+                          .arg(quotedName(table), names.join(QStringLiteral(", ")), placeholders.join(QStringLiteral(", ")));
+        m_insert.stmt = prepareStatement(m_db, m_statement);
+    }
+
+    QString statement() const override { return m_statement; }
+
+    void add(const ResultSet& rows) override
+    {
+        sqlite3_stmt* stmt = m_insert.stmt;
+        if (rows.columnCount() != sqlite3_bind_parameter_count(stmt))
+            throw DatabaseError(QStringLiteral("Строки для загрузки не совпадают со столбцами таблицы."), m_statement);
+        QByteArray moment;
+        for (int row = 0; row < rows.rowCount(); ++row) {
+            for (int col = 0; col < rows.columnCount(); ++col)
+                bindCell(stmt, rows, row, col, moment);
+            const int rc = sqlite3_step(stmt);
+            sqlite3_reset(stmt);
+            if (rc != SQLITE_DONE)
+                throwEngineError(m_db, m_statement);
+        }
+        sqlite3_clear_bindings(stmt);
+    }
+
+    void finish() override {}
+
+private:
+    // The cell's value bound as its column types it, without a QVariant where the type allows.
+    static void bindCell(sqlite3_stmt* stmt, const ResultSet& rows, int row, int col, QByteArray& moment)
+    {
+        const int slot = col + 1;
+        if (rows.isNull(row, col)) {
+            sqlite3_bind_null(stmt, slot);
+            return;
+        }
+        switch (rows.column(col).type) {
+        case ResultSet::ColumnType::Integer:
+            sqlite3_bind_int64(stmt, slot, rows.integer(row, col));
+            return;
+        case ResultSet::ColumnType::Real:
+            sqlite3_bind_double(stmt, slot, rows.number(row, col));
+            return;
+        case ResultSet::ColumnType::DateTime:
+            moment.resize(0);
+            rows.appendStorageMoment(row, col, moment);
+            sqlite3_bind_text(stmt, slot, moment.constData(), int(moment.size()), SQLITE_TRANSIENT);
+            return;
+        case ResultSet::ColumnType::Text: {
+            const std::string_view text = rows.utf8(row, col);
+            // An empty text has no bytes to point at, and a null pointer would bind NULL.
+            sqlite3_bind_text(stmt, slot, text.empty() ? "" : text.data(), int(text.size()), SQLITE_STATIC);
+            return;
+        }
+        case ResultSet::ColumnType::Variant:
+            SqliteEngine::bindValue(stmt, slot, rows.value(row, col));
+            return;
+        }
+    }
+
+    sqlite3* m_db;
+    QString m_statement;
+    Statement m_insert;
+};
+
 } // namespace
 
 SqliteEngine::SqliteEngine(const QString& fileName)
@@ -265,6 +343,11 @@ int SqliteEngine::execute(const QString& sent, const SqlParams& params)
 std::unique_ptr<SqlPreparedStatement> SqliteEngine::prepare(const QString& sent)
 {
     return std::make_unique<SqlitePreparedStatement>(m_db, sent);
+}
+
+std::unique_ptr<SqlBulkLoad> SqliteEngine::bulkLoad(const QString& table, const QStringList& columns)
+{
+    return std::make_unique<SqliteBulkLoad>(m_db, table, columns);
 }
 
 qint64 SqliteEngine::lastInsertId() const { return m_db ? sqlite3_last_insert_rowid(m_db) : 0; }

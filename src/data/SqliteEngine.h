@@ -25,6 +25,8 @@ public:
     void selectForward(const QString& sent, const SqlParams& params, const SqlRowBatches& take) override;
     int execute(const QString& sent, const SqlParams& params) override;
     std::unique_ptr<SqlPreparedStatement> prepare(const QString& sent) override;
+    // One prepared insert run for each row: in a transaction the engine writes nothing before the end.
+    std::unique_ptr<SqlBulkLoad> bulkLoad(const QString& table, const QStringList& columns) override;
     qint64 lastInsertId() const override;
 
     bool inTransaction() const override;

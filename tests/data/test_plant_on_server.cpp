@@ -112,6 +112,42 @@ TEST_F(PlantOnServerTest, AFileWhoseLogsHaveNoAuthorColumnIsCopiedOntoOneThatHas
     }
 }
 
+// Rows travel to the server as text with separators of their own: texts holding those separators, the
+// escape character, what reads as NULL there, or nothing at all come back exactly, both ways.
+TEST_F(PlantOnServerTest, TextsWithTheLoadsOwnSeparatorsComeBackExactly)
+{
+    const QString server = scratch->connectionString();
+    ASSERT_EQ(initdb({"--demo", "demo.db"}, dir.path()).exitCode, 0);
+    const QList<QVariant> texts{QString("a\tb"),        QString("line 1\nline 2\r\n"), QString("C:\\plant\\new"),
+                                QString("it's \"quoted\""), QString("\\N"),             QString("\\"),
+                                QString(""),              QVariant(),                   QString::fromUtf8("Цех №5 — «КИП»")};
+    QList<qint64> keys;
+    {
+        SqlConnection demo;
+        demo.setDatabaseFile(dir.file("demo.db"));
+        for (const QVariant& text : texts) {
+            demo.execute("insert into Depart (Name_Depart) values (:name)", {{"name", text}});
+            keys.append(demo.lastInsertId());
+        }
+    }
+    ToolRun run = initdb({"--copy", "demo.db", server}, dir.path());
+    ASSERT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+    run = initdb({"--copy", server, "back.db"}, dir.path());
+    ASSERT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+
+    SqlConnection onServer, back;
+    onServer.setServer(server);
+    back.setDatabaseFile(dir.file("back.db"));
+    for (SqlConnection* db : {&onServer, &back}) {
+        for (int i = 0; i < texts.size(); ++i) {
+            const auto rows = db->select("select Name_Depart from Depart where ID_Depart = :id", {}, {{"id", keys[i]}});
+            ASSERT_EQ(rows->rowCount(), 1) << "key " << keys[i];
+            EXPECT_EQ(rows->isNull(0, 0), texts[i].isNull()) << texts[i].toString().toStdString();
+            EXPECT_EQ(rows->value(0, 0).toString(), texts[i].toString());
+        }
+    }
+}
+
 TEST_F(PlantOnServerTest, ADemoPlantIsFilledIntoAnEmptyServerDatabaseOnly)
 {
     const QString server = scratch->connectionString();
