@@ -472,7 +472,7 @@ void TMalfunctionForm::Insert2Execute()
 {
     insertEntry([this] {
         dsRefusal->insert();
-        MalfunctionRules::fillNewEntry(*dsRefusal);
+        MalfunctionRules::fillNewEntry(*dsRefusal, MalfunctionRules::deviceOfFilter(columnFilter(QStringLiteral("IDevice"))));
         return true;
     });
 }

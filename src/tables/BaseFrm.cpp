@@ -1045,6 +1045,12 @@ bool TBaseForm::setColumnFilter(const QString& field, const QString& text)
     return true;
 }
 
+QString TBaseForm::columnFilter(const QString& field) const
+{
+    const int column = m_dsMain ? m_dsMain->fieldIndex(field) : -1;
+    return column < 0 ? QString() : m_filterHeader->filterText(column);
+}
+
 // Read when the user is about to use the cell, never while moving about the list: a column's values
 // are a scan of the whole table.
 void TBaseForm::fillFilterValues(int column)

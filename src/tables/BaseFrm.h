@@ -147,6 +147,8 @@ public:
     // Puts `text` into the filter-row cell of `field` and applies it, as if the user had typed it (a
     // window opened from another one on "its" rows). False when the main view has no such column.
     bool setColumnFilter(const QString& field, const QString& text);
+    // The text in the filter-row cell of `field`; empty when there is none.
+    QString columnFilter(const QString& field) const;
     // The grid of this window that has the keyboard focus (a page's grid too); the main grid when
     // the focus is on no grid of the window.
     QAbstractItemView* focusedGrid() const;

@@ -3,6 +3,7 @@
 #include "app/ManagerFrm.h"
 #include "devices/DeviceFrm.h"
 #include "devices/MalfunctionFrm.h"
+#include "devices/rules/MalfunctionRules.h"
 #include "devices/NextRepFrm.h"
 #include "devices/TypeFrm.h"
 #include "tables/DatasetGrid.h"
@@ -172,6 +173,16 @@ TEST_F(MalfunctionFormTest, TheDeviceWindowNarrowsTheListToItsDeviceAndTheFooter
     EXPECT_EQ(main->findChildWindow("TMalfunctionForm"), form);
     EXPECT_EQ(listed(form), QStringList({"3"}));
     EXPECT_EQ(form->footer()->cellText("NCount"), "1");
+
+    // A new entry in the narrowed list is the device's, so it is listed and current.
+    trigger(form, "Insert2");
+    EXPECT_EQ(scalar("select IDevice from Refusal where ID_Refusal = 5").toInt(), 2);
+    EXPECT_EQ(listed(form), QStringList({"3", "5"}));
+    EXPECT_EQ(form->dsMain()->value("ID_Refusal").toInt(), 5);
+    // A condition typed by the user names no one device: the entry starts without one.
+    EXPECT_TRUE(MalfunctionRules::deviceOfFilter("> 2").isNull());
+    EXPECT_TRUE(MalfunctionRules::deviceOfFilter("").isNull());
+    EXPECT_EQ(MalfunctionRules::deviceOfFilter(" 17 ").toLongLong(), 17);
 }
 
 // "Add" and "Del" wait while a value is being typed; a stored value belongs to the entry shown.

@@ -27,13 +27,22 @@ QString deleteValuesStatement(qint64 entry)
     return QStringLiteral("delete from RefusParamValue where IRefusal = ") + QString::number(entry) + QLatin1Char(';');
 }
 
-void fillNewEntry(Dataset& entry)
+void fillNewEntry(Dataset& entry, const QVariant& device)
 {
     // Seconds only: the stored form of a moment has no fractions.
     const QDateTime now = Clock::now();
     entry.setValue(QStringLiteral("NDate"), QDateTime(now.date(), QTime(now.time().hour(), now.time().minute(),
                                                                         now.time().second())));
     entry.setValue(QStringLiteral("NCount"), 1);
+    if (!device.isNull())
+        entry.setValue(QStringLiteral("IDevice"), device);
+}
+
+QVariant deviceOfFilter(const QString& filterText)
+{
+    bool isNumber = false;
+    const qint64 device = filterText.trimmed().toLongLong(&isNumber);
+    return isNumber ? QVariant(device) : QVariant();
 }
 
 } // namespace MalfunctionRules

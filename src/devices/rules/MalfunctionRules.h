@@ -15,8 +15,13 @@ namespace MalfunctionRules {
 const QStringList& sameColumns();
 QString sameStatement(qint64 entry);
 QString deleteValuesStatement(qint64 entry);
-// A new entry is dated now and counts one malfunction before anything is typed.
-void fillNewEntry(Dataset& entry);
+// A new entry is dated now and counts one malfunction before anything is typed. In a list narrowed
+// to one device it belongs to that device: without it the entry would not be listed, and the user
+// would see nothing happen.
+void fillNewEntry(Dataset& entry, const QVariant& device = {});
+// The device a list narrowed through its IDevice filter cell shows: the cell holding one plain
+// device number (as the device window writes it); null for a blank cell or any other condition.
+QVariant deviceOfFilter(const QString& filterText);
 
 } // namespace MalfunctionRules
 
