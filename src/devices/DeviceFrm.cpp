@@ -656,35 +656,12 @@ bool TDeviceForm::eventFilter(QObject* watched, QEvent* event)
 
 // ---------------------------------------------------------------- device commands
 
-void TDeviceForm::reattachDeviceRecord()
-{
-    dsDevice->setMaster(dsMain());
-    dsDevice->requery();
-}
-
-// The record leaves the list while the new device is made and stored, so that the list moving under
-// it does not take it away; it follows the list again on the new device.
 void TDeviceForm::insertDeviceRecord(const std::function<bool()>& fill)
 {
-    dsDevice->checkBrowseMode();
-    dsDevice->setMaster(nullptr);
-    QVariant id;
-    try {
-        if (!fill()) {
-            reattachDeviceRecord();
-            return;
-        }
-        dsDevice->post(); // stored at once, even untouched: the logs and the list need it
-        id = dsDevice->value(QStringLiteral("ID_Device"));
-    } catch (...) {
-        if (dsDevice->isEditing())
-            dsDevice->cancel();
-        reattachDeviceRecord();
-        throw;
-    }
-    RequeryKeepRow();
-    dsMain()->locate(QStringLiteral("ID_Device"), id);
-    reattachDeviceRecord();
+    insertDetached(*dsDevice, QStringLiteral("ID_Device"), fill, [this](const QVariant& id) {
+        RequeryKeepRow();
+        dsMain()->locate(QStringLiteral("ID_Device"), id);
+    });
 }
 
 void TDeviceForm::Insert2Execute()

@@ -89,7 +89,6 @@ private:
     void jumpToType(const QString& editor);
     void CountNextDate();
     void insertDeviceRecord(const std::function<bool()>& fill);
-    void reattachDeviceRecord();
     void focusChanged(QWidget* old, QWidget* now);
 
     Dataset* dsDevice = nullptr;

@@ -29,6 +29,7 @@
 #include <QScrollArea>
 #include <QTabWidget>
 #include <QTableView>
+#include <QScopeGuard>
 #include <QTimer>
 #include <QToolButton>
 
@@ -436,36 +437,15 @@ void TMalfunctionForm::refreshList(const QVariant& id)
         dsMain()->locate(kEntryKey, id);
 }
 
-void TMalfunctionForm::reattachEntry()
-{
-    dsRefusal->setMaster(dsMain());
-    dsRefusal->requery();
-}
-
-// The record leaves the list while the new entry is made and stored, so that the list moving under
-// it does not take it away; it follows the list again on the new entry.
 void TMalfunctionForm::insertEntry(const std::function<bool()>& fill)
 {
-    dsRefusal->checkBrowseMode();
-    dsRefusal->setMaster(nullptr);
+    // While the entry is being stored, the list is refreshed here, not by the record's own save.
     m_inserting = true;
-    QVariant id;
-    try {
-        if (fill()) {
-            dsRefusal->post(); // stored at once, also when nothing more is typed
-            id = dsRefusal->value(kEntryKey);
-        }
-    } catch (...) {
-        if (dsRefusal->isEditing())
-            dsRefusal->cancel();
+    const auto stopped = qScopeGuard([this] { m_inserting = false; });
+    insertDetached(*dsRefusal, kEntryKey, fill, [this](const QVariant& id) {
         m_inserting = false;
-        reattachEntry();
-        throw;
-    }
-    m_inserting = false;
-    if (!id.isNull())
         refreshList(id);
-    reattachEntry();
+    });
 }
 
 void TMalfunctionForm::Insert2Execute()

@@ -59,7 +59,6 @@ private:
     // Re-reads the list and returns to the entry `id` (the same row number when it is not listed).
     void refreshList(const QVariant& id);
     void insertEntry(const std::function<bool()>& fill);
-    void reattachEntry();
     QVariant currentEntryId() const;
 
     Dataset* dsRefusal = nullptr;

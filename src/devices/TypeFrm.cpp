@@ -311,35 +311,10 @@ void TTypeForm::RefreshById(const QVariant& id)
     dsMain()->locate(QStringLiteral("ID_DevType"), id);
 }
 
-void TTypeForm::reattachTypeRecord()
-{
-    dsDevType->setMaster(dsMain());
-    dsDevType->requery();
-}
-
-// The type record leaves the list while the new row is made and stored, so that the list moving
-// under it does not take it away; it follows the list again on the new type.
 void TTypeForm::insertTypeRecord(const std::function<bool()>& fill)
 {
     dsInterval->checkBrowseMode();
-    dsDevType->checkBrowseMode();
-    dsDevType->setMaster(nullptr);
-    QVariant id;
-    try {
-        if (!fill()) {
-            reattachTypeRecord();
-            return;
-        }
-        dsDevType->post();
-        id = dsDevType->value(QStringLiteral("ID_DevType"));
-    } catch (...) {
-        if (dsDevType->isEditing())
-            dsDevType->cancel();
-        reattachTypeRecord();
-        throw;
-    }
-    RefreshById(id);
-    reattachTypeRecord();
+    insertDetached(*dsDevType, QStringLiteral("ID_DevType"), fill, [this](const QVariant& id) { RefreshById(id); });
 }
 
 void TTypeForm::Insert2Execute()

@@ -52,7 +52,6 @@ private:
     void openPage();
     void closePage();
     void insertTypeRecord(const std::function<bool()>& fill);
-    void reattachTypeRecord();
     void focusChanged(QWidget* old, QWidget* now);
 
     Dataset* dsDevType = nullptr;

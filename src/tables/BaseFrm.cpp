@@ -1212,6 +1212,32 @@ void TBaseForm::FormActivate()
     RequeryKeepRow();
 }
 
+void TBaseForm::insertDetached(Dataset& record, const QString& keyField, const std::function<bool()>& fill,
+                               const std::function<void(const QVariant& key)>& show)
+{
+    const auto followListAgain = [this, &record] {
+        record.setMaster(m_dsMain);
+        record.requery();
+    };
+    record.checkBrowseMode();
+    record.setMaster(nullptr);
+    QVariant key;
+    try {
+        if (fill()) {
+            record.post(); // stored at once, even untouched: logs and lists need the row
+            key = record.value(keyField);
+        }
+    } catch (...) {
+        if (record.isEditing())
+            record.cancel();
+        followListAgain();
+        throw;
+    }
+    if (!key.isNull())
+        show(key);
+    followListAgain();
+}
+
 void TBaseForm::deactivated()
 {
     for (Dataset* ds : findChildren<Dataset*>())

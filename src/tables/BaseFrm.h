@@ -191,6 +191,12 @@ protected:
     void setPageHandlers(QWidget* page, Handler onShow, Handler onHide);
     void ReopenPage();
     void setDeleteDataset(Dataset* dataset) { m_deleteDataset = dataset; }
+    // Makes a new row of `record` (a dataset that follows dsMain) and stores it at once. The record
+    // leaves the list meanwhile, so that the list moving under it does not take it away. `fill`
+    // inserts and fills the row (false: nothing to store); `show` brings the list to the stored row's
+    // `keyField` value. The record follows the list again afterwards, also when anything fails.
+    void insertDetached(Dataset& record, const QString& keyField, const std::function<bool()>& fill,
+                        const std::function<void(const QVariant& key)>& show);
     // The column of dsMain that tells its rows apart, for RequeryKeepRow on a server.
     void setRowIdentityField(const QString& field) { m_rowIdentityField = field; }
 
