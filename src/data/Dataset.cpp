@@ -1,6 +1,7 @@
 #include "data/Dataset.h"
 
 #include "data/DMFrm.h"
+#include "data/MessageService.h"
 #include "data/ResultSet.h"
 #include "data/RowConflict.h"
 #include "data/RowIdentity.h"
@@ -475,27 +476,41 @@ int Dataset::storeColumn(const QString& name) const { return m_rows ? m_rows->in
 
 QVariant Dataset::lookupValue(const Field& field, int storeRow) const
 {
-    const Field::Lookup& lookup = field.lookup();
-    if (!lookup.dataset || !lookup.dataset->isActive())
-        return {};
-    const int keyColumn = storeColumn(lookup.keyField);
+    const int keyColumn = storeColumn(field.lookup().keyField);
     if (keyColumn < 0 || m_rows->isNull(storeRow, keyColumn))
         return {};
-    auto cache = m_lookupCache.find(&field);
+    return lookupValueOfKey(field.lookup(), &field, m_rows->text(storeRow, keyColumn));
+}
+
+QVariant Dataset::lookupValueOfKey(const Field::Lookup& lookup, const Field* cacheKey, const QString& keyText) const
+{
+    if (!lookup.dataset || !lookup.dataset->isActive())
+        return {};
+    const Dataset& other = *lookup.dataset;
+    const int otherKey = other.storeColumn(lookup.lookupKeyField);
+    const int resultColumn = other.storeColumn(lookup.resultField);
+    if (otherKey < 0 || resultColumn < 0)
+        return {};
+    if (!cacheKey) { // a one-off question (a message): no index for it
+        for (int r = 0; r < other.m_rows->rowCount(); ++r)
+            if (other.m_rows->text(r, otherKey) == keyText)
+                return other.m_rows->value(r, resultColumn);
+        return {};
+    }
+    auto cache = m_lookupCache.find(cacheKey);
     if (cache == m_lookupCache.end()) {
         QHash<QString, int> index;
-        const Dataset& other = *lookup.dataset;
-        const int otherKey = other.storeColumn(lookup.lookupKeyField);
-        if (otherKey >= 0)
-            for (int r = other.m_rows->rowCount() - 1; r >= 0; --r)
-                index.insert(other.m_rows->text(r, otherKey), r);
-        cache = m_lookupCache.insert(&field, index);
+        for (int r = other.m_rows->rowCount() - 1; r >= 0; --r)
+            index.insert(other.m_rows->text(r, otherKey), r);
+        cache = m_lookupCache.insert(cacheKey, index);
     }
-    const auto found = cache->constFind(m_rows->text(storeRow, keyColumn));
-    if (found == cache->constEnd())
-        return {};
-    const int resultColumn = lookup.dataset->storeColumn(lookup.resultField);
-    return resultColumn < 0 ? QVariant() : lookup.dataset->m_rows->value(*found, resultColumn);
+    const auto found = cache->constFind(keyText);
+    return found == cache->constEnd() ? QVariant() : other.m_rows->value(*found, resultColumn);
+}
+
+void Dataset::setColumnNaming(const QString& column, const QString& caption, const Field::Lookup& names)
+{
+    m_columnNaming.insert(column.toLower(), {caption, names});
 }
 
 QVariant Dataset::valueAt(int row, int index) const
@@ -623,6 +638,7 @@ void Dataset::insertAt(int row)
     m_current = row;
     m_modified = false;
     m_original.clear();
+    m_disputed.clear();
     setState(State::Insert);
     if (m_disableCount == 0) {
         emit rowInserted(row);
@@ -643,6 +659,7 @@ void Dataset::edit()
     beforeEdit(*this);
     const int store = m_order[size_t(m_current)];
     m_original.clear();
+    m_disputed.clear();
     for (int c = 0; c < m_rows->columnCount(); ++c)
         m_original.append(m_rows->value(store, c));
     m_modified = false;
@@ -674,6 +691,7 @@ void Dataset::post()
     }
     m_modified = false;
     m_original.clear();
+    m_disputed.clear();
     setState(State::Browse);
     notifyChanged(m_current);
     emit posted();
@@ -734,6 +752,7 @@ void Dataset::postEdit()
     const int keyColumn = storeColumn(key);
     if (keyColumn < 0)
         throw DatabaseError(QStringLiteral("В наборе данных нет ключа «%1».").arg(key));
+    settleDisputedColumns();
     QStringList assignments;
     SqlParams params;
     for (const QString& column : columns) {
@@ -799,22 +818,78 @@ void Dataset::requireUnchangedSince(const QVector<QVariant>& startedFrom, bool b
         const QVariant now = stored->value(0, i);
         if (RowConflict::sameStoredValue(now, startedFrom.value(c)))
             continue;
-        const Field* f = dataFieldOfColumn(c);
-        QString shown = f ? f->displayText(now) : now.toString();
-        if (shown.isEmpty())
-            shown = QStringLiteral("(пусто)");
-        changes.append({f ? f->label() : unbracketed(names[i]), shown});
+        changes.append(describedValue(c, now));
         const bool typedByUser = beforeSave && !RowConflict::sameStoredValue(m_rows->value(store, c), m_original.value(c));
         if (beforeSave)
             m_original[c] = now;
         if (!typedByUser)
             m_rows->setValue(store, c, now);
+        else if (!RowConflict::sameStoredValue(m_rows->value(store, c), now) && !m_disputed.contains(c))
+            m_disputed.append(c);
     }
     if (changes.isEmpty())
         return;
     notifyChanged(m_current);
     throw DatabaseError(beforeSave ? RowConflict::changedBeforeSaveText(changes)
                                    : RowConflict::changedBeforeDeleteText(changes));
+}
+
+namespace {
+
+// A key as ResultSet::text() writes it, to find it among a list's rows.
+QString keyText(const QVariant& key)
+{
+    bool integral = false;
+    const qlonglong whole = key.toLongLong(&integral);
+    if (integral && key.typeId() != QMetaType::QString)
+        return QString::number(whole);
+    return key.toString();
+}
+
+QString shownOrEmpty(const QString& text) { return text.isEmpty() ? QStringLiteral("(пусто)") : text; }
+
+} // namespace
+
+RowConflict::ChangedColumn Dataset::describedValue(int storeColumn, const QVariant& value) const
+{
+    const QString name = m_rows->column(storeColumn).name;
+    const Field* data = dataFieldOfColumn(storeColumn);
+    const QString shown = data ? data->displayText(value) : value.toString();
+    const auto named = [&](const QString& caption, const Field::Lookup& lookup, const Field* cacheKey) {
+        const QVariant looked = value.isNull() ? QVariant() : lookupValueOfKey(lookup, cacheKey, keyText(value));
+        return RowConflict::ChangedColumn{caption, shownOrEmpty(looked.isNull() ? shown : Field::formatValue(looked))};
+    };
+    const auto naming = m_columnNaming.constFind(name.toLower());
+    if (naming != m_columnNaming.constEnd()) {
+        if (naming->names.dataset)
+            return named(naming->caption, naming->names, nullptr);
+        return {naming->caption, shownOrEmpty(shown)};
+    }
+    // A key read through a lookup field reads as that field: the one the user chooses with first.
+    const Field* lookup = nullptr;
+    for (const auto& f : m_fields)
+        if (f->kind() == Field::Kind::Lookup && f->lookup().keyField.compare(name, Qt::CaseInsensitive) == 0 &&
+            f->isVisible() && (!lookup || (lookup->isReadOnly() && !f->isReadOnly())))
+            lookup = f.get();
+    if (lookup)
+        return named(lookup->label(), lookup->lookup(), lookup);
+    return {data ? data->label() : name, shownOrEmpty(shown)};
+}
+
+void Dataset::settleDisputedColumns()
+{
+    if (m_disputed.isEmpty())
+        return;
+    const QList<int> disputed = std::exchange(m_disputed, {});
+    const int store = m_order[size_t(m_current)];
+    QList<RowConflict::Overwrite> overwrites;
+    for (int c : disputed)
+        overwrites.append({describedValue(c, m_rows->value(store, c)), describedValue(c, m_original.value(c)).current});
+    if (MessageService::instance().askYesNo(MessageService::Kind::Warning, RowConflict::overwriteQuestion(overwrites)))
+        return;
+    for (int c : disputed)
+        m_rows->setValue(store, c, m_original.value(c));
+    notifyChanged(m_current);
 }
 
 void Dataset::cancel()
@@ -842,6 +917,7 @@ void Dataset::cancel()
     }
     m_modified = false;
     m_original.clear();
+    m_disputed.clear();
     afterCancel(*this);
 }
 

@@ -2,6 +2,7 @@
 
 #include "data/Event.h"
 #include "data/Field.h"
+#include "data/RowConflict.h"
 #include "data/SqlConnection.h"
 
 #include <QHash>
@@ -91,6 +92,10 @@ public:
     int fieldIndex(const QString& name) const;
     Field* addLookupField(const QString& name, const Field::Lookup& lookup);
     Field* addCalculatedField(const QString& name, Field::Calculation calculation);
+    // How a column edited in a form reads in messages about the row: its caption beside the editor,
+    // and for a key to another list, the list's row it names (`names.keyField` is the column).
+    // Columns without it read under their field's label, or under the lookup field that shows them.
+    void setColumnNaming(const QString& column, const QString& caption, const Field::Lookup& names = {});
 
     QVariant value(const QString& field) const; // current row
     QVariant valueAt(int row, int fieldIndex) const;
@@ -207,6 +212,12 @@ private:
     // what is stored. On a server the row stays locked until the write's transaction ends.
     void requireUnchangedSince(const QVector<QVariant>& startedFrom, bool beforeSave);
     const Field* dataFieldOfColumn(int storeColumn) const;
+    // A column's caption and `value` as the user reads them in a message about the row.
+    RowConflict::ChangedColumn describedValue(int storeColumn, const QVariant& value) const;
+    QVariant lookupValueOfKey(const Field::Lookup& lookup, const Field* cacheKey, const QString& keyText) const;
+    // Before a save writes the user's values over those another user stored meanwhile, the user is
+    // asked; "no" takes the stored values for those columns and saves the rest of the edit.
+    void settleDisputedColumns();
     void restoreRow(int row, int storeRow);
 
     SqlConnection* m_connection = nullptr;
@@ -232,6 +243,14 @@ private:
     mutable QHash<const Field*, QHash<QString, int>> m_lookupCache;
 
     QVector<QVariant> m_original; // values of the row before Edit
+    // Store columns where the user's value is kept over a value another user stored since the row
+    // was read: the next save asks before it writes over them.
+    QList<int> m_disputed;
+    struct ColumnNaming {
+        QString caption;
+        Field::Lookup names;
+    };
+    QHash<QString, ColumnNaming> m_columnNaming; // by lower-case column name
     bool m_modified = false;
     int m_insertStoreRow = -1;
 

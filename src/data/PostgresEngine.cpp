@@ -123,12 +123,24 @@ void check(pg_conn* conn, PGresult* res, const QString& sent)
     throw DatabaseError(message.isEmpty() ? serverText(PQerrorMessage(conn)) : message, sent);
 }
 
+// A sized text column declared as such, so that the dataset keeps texts within it as it does on a
+// file; the server passes the size as its type modifier, four more than the characters.
+QString declaredType(PGresult* res, int column)
+{
+    const Oid type = PQftype(res, column);
+    const int modifier = PQfmod(res, column);
+    if ((type != kVarchar && type != kBpchar) || modifier <= 4)
+        return {};
+    return QStringLiteral("%1(%2)").arg(type == kVarchar ? QStringLiteral("varchar") : QStringLiteral("char"))
+        .arg(modifier - 4);
+}
+
 std::unique_ptr<ResultSet> rowsOf(PGresult* res)
 {
     auto rows = std::make_unique<ResultSet>();
     const int columns = PQnfields(res);
     for (int c = 0; c < columns; ++c)
-        rows->addColumn(QString::fromUtf8(PQfname(res, c)), sentAs(PQftype(res, c)));
+        rows->addColumn(QString::fromUtf8(PQfname(res, c)), sentAs(PQftype(res, c)), declaredType(res, c));
     std::vector<const char*> cells(size_t(columns), nullptr);
     std::vector<int> sizes(size_t(columns), 0);
     const int count = PQntuples(res);

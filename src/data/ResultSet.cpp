@@ -818,10 +818,11 @@ void ResultSet::reviewSharingAt(int rowCount)
                 column->reviewSharing();
 }
 
-void ResultSet::addColumn(const QString& name, SentAs sentAs)
+void ResultSet::addColumn(const QString& name, SentAs sentAs, const QString& declaredType)
 {
     addColumn(name, columnTypeOf(sentAs));
     m_columns.back()->sentAs = sentAs;
+    m_columns.back()->info.declaredType = declaredType;
 }
 
 void ResultSet::reserveRows(int count)

@@ -92,7 +92,8 @@ public:
     // Building from rows a server sent as text (the connection's job): a column for each of the
     // result's, then a row at a time, `cells[c]` the UTF-8 text of column c with `sizes[c]` bytes,
     // nullptr for NULL. The values, their types and nulls are those the embedded engine gives.
-    void addColumn(const QString& name, SentAs sentAs);
+    // `declaredType` as the server declares the column ("varchar(50)"), for the size a text may have.
+    void addColumn(const QString& name, SentAs sentAs, const QString& declaredType = {});
     // Room for `count` more rows in every column, for a reader that knows how many come: the columns
     // then never move their values to grow.
     void reserveRows(int count);

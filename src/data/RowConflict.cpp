@@ -98,4 +98,15 @@ QString changedBeforeDeleteText(const QList<ChangedColumn>& changes)
         .arg(listed(changes));
 }
 
+QString overwriteQuestion(const QList<Overwrite>& overwrites)
+{
+    QStringList lines;
+    for (const Overwrite& o : overwrites)
+        lines.append(QStringLiteral("%1: ваше значение «%2», в базе данных «%3»").arg(o.yours.caption, o.yours.current, o.theirs));
+    return QStringLiteral("Другой пользователь сохранил в этой записи другие значения:\n%1\n\n"
+                          "Записать ваши значения поверх? «Нет» оставит значения из базы данных, а остальные "
+                          "ваши изменения будут сохранены.")
+        .arg(lines.join(QLatin1Char('\n')));
+}
+
 } // namespace RowConflict

@@ -21,9 +21,19 @@ struct ChangedColumn {
     QString current;
 };
 
+// A column where the user's value would replace the one another user stored: the user's value in
+// `yours`, the stored one in `theirs`.
+struct Overwrite {
+    ChangedColumn yours;
+    QString theirs;
+};
+
 // The message for an update that did not happen: the user's values are kept for a second save.
 QString changedBeforeSaveText(const QList<ChangedColumn>& changes);
 // The message for a delete that did not happen: the row shows what it holds now.
 QString changedBeforeDeleteText(const QList<ChangedColumn>& changes);
+// The question before a save writes the user's values over another user's: "yes" writes them,
+// "no" keeps the stored ones.
+QString overwriteQuestion(const QList<Overwrite>& overwrites);
 
 } // namespace RowConflict

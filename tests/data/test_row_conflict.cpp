@@ -1,11 +1,13 @@
 // Two planners on one plant: a save or a delete over a row another user changed since it was read
-// stops with the current values, keeps the user's edit, and goes through when repeated on purpose.
+// stops with the current values, keeps the user's edit, and goes through when repeated on purpose,
+// asking first where it would write over the other user's value.
 // The same on a shared file and on a server.
 #include "data/Dataset.h"
 #include "data/DatabaseError.h"
 #include "data/InitialSchema.h"
 #include "data/RowConflict.h"
 #include "data/SqlConnection.h"
+#include "support/MessageRecorder.h"
 #include "support/SqliteFile.h"
 #include "support/TempDir.h"
 #include "support/TestServer.h"
@@ -140,6 +142,87 @@ TEST_P(TwoPlanners, BothChangingOneValueTheSecondDecidesAndCancelTakesTheStoredO
     mine->cancel();
     EXPECT_EQ(mine->value("ANumber").toString(), s("A-1-их"));
     EXPECT_EQ(stored("ANumber").toString(), s("A-1-их"));
+}
+
+// However the save comes after the message (the save button, another row, leaving the window), the
+// user's value goes over the other user's only on a "yes"; a "no" keeps theirs and saves the rest.
+TEST_P(TwoPlanners, WritingOverAnotherUsersValueIsAskedFirst)
+{
+    struct Case {
+        bool yes;
+        const char* storedNumber;
+    };
+    for (const Case& c : {Case{true, "A-1-мой"}, Case{false, "A-1-их"}}) {
+        SCOPED_TRACE(c.yes ? "yes" : "no");
+        theirs->requery();
+        theirs->edit();
+        theirs->setValue("ANumber", s("A-1-их"));
+        theirs->setValue("Comments", s(c.yes ? "их 1" : "их 2"));
+        theirs->post();
+
+        MessageRecorder messages;
+        mine->edit();
+        mine->setValue("ANumber", s("A-1-мой"));
+        mine->setValue("SetPlace", s("Цех 5"));
+        EXPECT_FALSE(failureOf([&] { mine->post(); }).isEmpty());
+        messages.answerNext(c.yes);
+        mine->post();
+        ASSERT_EQ(messages.shown().size(), 1);
+        EXPECT_TRUE(messages.shown()[0].question);
+        const QString question = messages.shown()[0].text;
+        EXPECT_TRUE(question.contains(s("ваше значение «A-1-мой», в базе данных «A-1-их»"))) << question.toStdString();
+        EXPECT_FALSE(question.contains(s("Comments"))) << "only values both changed are asked about";
+        EXPECT_EQ(mine->state(), Dataset::State::Browse);
+        EXPECT_EQ(stored("ANumber").toString(), s(c.storedNumber));
+        EXPECT_EQ(mine->value("ANumber").toString(), s(c.storedNumber));
+        EXPECT_EQ(stored("SetPlace").toString(), s("Цех 5")) << "the rest of the edit is saved either way";
+        EXPECT_EQ(stored("Comments").toString(), s(c.yes ? "их 1" : "их 2"));
+
+        mine->edit(); // the next edit starts afresh: nothing is asked
+        mine->setValue("SetPlace", s("Цех 6"));
+        mine->post();
+        EXPECT_EQ(messages.shown().size(), 1);
+        theirs->requery();
+        theirs->edit();
+        theirs->setValue("ANumber", s("A-1"));
+        theirs->post();
+        mine->requery();
+    }
+}
+
+// Keys to other lists read as the names they stand for, under the captions the user sees.
+TEST_P(TwoPlanners, AChangedKeyReadsAsTheNameItStandsFor)
+{
+    first.execute(s("insert into DevType (Name_DevType) values ('Манометр')"));
+    first.execute(s("insert into DevType (Name_DevType) values ('Термометр')"));
+    Dataset types(&first);
+    types.setSql(s("select ID_DevType, Name_DevType from DevType order by ID_DevType"));
+    types.open();
+    const QVariant pressure = first.scalar(s("select ID_DevType from DevType where Name_DevType = 'Манометр'"));
+    const QVariant heat = first.scalar(s("select ID_DevType from DevType where Name_DevType = 'Термометр'"));
+    // a grid shows the key through a lookup field; a form names the column beside its editor
+    mine->addLookupField(s("TypeName"), {&types, s("IDevType"), s("ID_DevType"), s("Name_DevType")})
+        ->setLabel(s("Тип прибора"));
+    mine->setColumnNaming(s("SetPlace"), s("Место установки"));
+
+    theirs->edit();
+    theirs->setValue("IDevType", heat);
+    theirs->setValue("SetPlace", QVariant());
+    theirs->post();
+    mine->edit();
+    mine->setValue("IDevType", pressure);
+    const QString message = failureOf([&] { mine->post(); });
+    EXPECT_TRUE(message.contains(s("Тип прибора: Термометр"))) << message.toStdString();
+    EXPECT_TRUE(message.contains(s("Место установки: (пусто)"))) << message.toStdString();
+    EXPECT_FALSE(message.contains(s("IDevType"))) << message.toStdString();
+
+    MessageRecorder messages;
+    messages.answerNext(false);
+    mine->post();
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_TRUE(messages.texts().constFirst().contains(s("Тип прибора: ваше значение «Манометр», в базе данных «Термометр»")))
+        << messages.texts().constFirst().toStdString();
+    EXPECT_EQ(stored("IDevType"), heat);
 }
 
 TEST_P(TwoPlanners, OwnSavesOneAfterAnotherAreNoConflict)
