@@ -433,6 +433,13 @@ QWidget* TDeviceForm::createInformationPage()
     layout->addWidget(m_gridService, 7, 0, 1, 4);
     layout->setRowStretch(7, 1);
 
+    const std::pair<const char*, Str> captions[] = {
+        {"SetDate", Str::ColSetupDate}, {"ANumber", Str::ColAccessCode}, {"ZNumber", Str::ColManufactureCode},
+        {"IDevType", Str::ColType},     {"IState", Str::ColState},         {"ILocation", Str::ColLocation},
+        {"ILocSet", Str::ColPlace},     {"SetPlace", Str::ColExtPlace},    {"Comments", Str::ColComments}};
+    for (const auto& [field, title] : captions)
+        m_binder->setCaption(QString::fromLatin1(field), caption(title));
+
     m_editorsByField = {
         {QStringLiteral("anumber"), {kInformation, aNumber}},
         {QStringLiteral("znumber"), {kInformation, zNumber}},
@@ -486,6 +493,7 @@ QWidget* TDeviceForm::createExtendedPage()
     for (const auto& l : lookups) {
         QWidget* box = linkedLookup(l.name, l.table, l.field, l.page);
         place(l.title, box);
+        m_binder->setCaption(QString::fromLatin1(l.field), caption(l.title));
         m_editorsByField.insert(QString::fromLatin1(l.column), {kExtended, EllipsisBox::editorOf(box)});
         if (QString::fromLatin1(l.table) == QLatin1String("Dest")) { // after the assignment: the type's name
             QWidget* naim = typeValue("editNaim", "Name_Naim");

@@ -318,6 +318,19 @@ QWidget* TMalfunctionForm::createInformationPage()
     layout->addWidget(documentBox, 7, 1);
     layout->addWidget(label(Str::ColSign), 7, 2);
     layout->addWidget(sign, 7, 3);
+    const std::pair<const char*, Str> captions[] = {
+        {"IDevice", Str::ColDeviceId},
+        {"NDate", Str::MalfunctionColDate},
+        {"NCount", Str::MalfunctionColAmount},
+        {"IGroupNaimen", Str::MalfunctionColGroup},
+        {"INaimen", Str::MalfunctionColName},
+        {"ExectNaimen", Str::MalfunctionColComments},
+        {"BriefCase", Str::MalfunctionColReason},
+        {"Action", Str::MalfunctionColElimination},
+        {"IDocument", Str::ColDocument},
+        {"Podpis", Str::ColSign}};
+    for (const auto& [field, title] : captions)
+        m_binder->setCaption(QString::fromLatin1(field), caption(title));
     layout->setRowStretch(8, 1);
 
     m_editorsByField = {

@@ -210,6 +210,12 @@ void TTypeForm::createEditors()
     layout->addWidget(editOtkaz, 5, 3);
     layout->addWidget(label(Str::TypeColComments, page), 6, 0, Qt::AlignTop);
     layout->addWidget(comments, 6, 1, 1, 3);
+    const std::pair<const char*, Str> captions[] = {
+        {"Name_DevType", Str::TypeColType}, {"Mark_DevType", Str::TypeColModel}, {"INaim", Str::TypeColName},
+        {"IConstruct", Str::TypeColDesign}, {"IMaker", Str::TypeColMadeBy},      {"IPrec", Str::TypeColAccuracy},
+        {"Srok", Str::TypeColLifeTime},     {"Otkaz", Str::TypeColMtbf},         {"Comments", Str::TypeColComments}};
+    for (const auto& [field, title] : captions)
+        m_binder->setCaption(QString::fromLatin1(field), withoutAccelerator(Text(title)));
 
     auto* insert = new QAction(Text(Str::BtnAdd), this);
     insert->setObjectName(QStringLiteral("InsertInterval"));

@@ -64,6 +64,16 @@ void FieldBinder::unbind(QWidget* editor)
         }
 }
 
+void FieldBinder::setCaption(const QString& field, const QString& caption)
+{
+    Field::Lookup names;
+    for (const Binding& b : std::as_const(m_bindings))
+        if (auto* lookup = qobject_cast<LookupEditor*>(b.editor.data());
+            lookup && b.field.compare(field, Qt::CaseInsensitive) == 0)
+            names = {lookup->list(), field, lookup->keyField(), lookup->displayField()};
+    m_dataset->setColumnNaming(field, caption, names);
+}
+
 ResultSet::ColumnType FieldBinder::columnType(const QString& field) const
 {
     const Field* f = m_dataset->field(field);

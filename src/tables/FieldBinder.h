@@ -35,6 +35,9 @@ public:
     // Binds `editor` to `field`; the editor shows the current value at once.
     void bind(QWidget* editor, const QString& field);
     void unbind(QWidget* editor);
+    // The caption beside the editor of `field`, for messages about the row (another user changed
+    // it): a lookup editor's key then reads as the name the editor shows for it.
+    void setCaption(const QString& field, const QString& caption);
     // Re-reads every editor from the current row.
     void refresh();
 

@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QSplitter>
 #include <QTabWidget>
 #include <QToolButton>
@@ -111,6 +112,43 @@ TEST_F(DeviceFormTest, TypeChosenIsSavedAtOnceAndRefusedWhileServicesExist)
     EXPECT_EQ(messages.texts(), QStringList({Text(Str::DeviceTypeChangeRefused)}));
     EXPECT_EQ(scalar("select IDevType from Device where ID_Device = 1").toInt(), 1);
     EXPECT_EQ(type->currentText(), "Манометр");
+}
+
+// Another planner changes the passport meanwhile: the save is stopped with the changes under their
+// captions and names, and leaving the window afterwards does not write over them unasked.
+TEST_F(DeviceFormTest, AnotherPlannersChangeIsToldByCaptionAndNameAndLeavingAsksBeforeWritingOver)
+{
+    TDeviceForm* form = devices();
+    ASSERT_TRUE(form->LocateDevice(1));
+    showPage(form, 0);
+    child<QPlainTextEdit>(form, "editComments")->setPlainText("мой комментарий");
+    Dataset* passport = ds(form, "dsDevice");
+    ASSERT_TRUE(passport->isEditing());
+
+    SqlConnection other;
+    other.setDatabaseFile(dir.file("Device.db"));
+    other.execute("update Device set IState = 2, Comments = 'их комментарий' where ID_Device = 1");
+    InstrelApplication::guarded([passport] { passport->post(); });
+    ASSERT_EQ(messages.texts().size(), 1);
+    const QString told = messages.texts().constFirst();
+    EXPECT_TRUE(told.contains("Состояние: В ремонте")) << told.toStdString();
+    EXPECT_TRUE(told.contains("Комментарий: их комментарий")) << told.toStdString();
+    EXPECT_FALSE(told.contains("IState")) << told.toStdString();
+    EXPECT_EQ(child<QPlainTextEdit>(form, "editComments")->toPlainText(), "мой комментарий");
+    EXPECT_EQ(child<LookupEditor>(form, "editState")->currentText(), "В ремонте");
+
+    messages.clear();
+    messages.answerNext(false);
+    qobject_cast<QMdiSubWindow*>(form->parentWidget())->close();
+    QCoreApplication::processEvents();
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_TRUE(messages.shown().constFirst().question);
+    EXPECT_TRUE(messages.texts().constFirst().contains("Комментарий: ваше значение «мой комментарий», в базе данных «их "
+                                                       "комментарий»"))
+        << messages.texts().constFirst().toStdString();
+    EXPECT_EQ(scalar("select Comments from Device where ID_Device = 1").toString(), "их комментарий");
+    EXPECT_EQ(scalar("select IState from Device where ID_Device = 1").toInt(), 2);
+    EXPECT_TRUE(main->mdiArea()->subWindowList().isEmpty()) << "the question settled it: the window goes";
 }
 
 TEST_F(DeviceFormTest, LastToNowAndCountNextDate)
