@@ -1142,6 +1142,17 @@ QList<Dataset::FilterTermText> Dataset::filterTerms(const QString& filter)
     return terms;
 }
 
+void Dataset::setServerOrderField(const QString& field)
+{
+    if (field.compare(m_serverOrderField, Qt::CaseInsensitive) == 0)
+        return;
+    m_serverOrderField = field;
+    if (!isActive() || isEditing())
+        return;
+    rebuildOrder(-1);
+    announceRows(true);
+}
+
 void Dataset::applySort()
 {
     struct Key {
@@ -1149,7 +1160,11 @@ void Dataset::applySort()
         bool descending;
     };
     std::vector<Key> keys;
-    for (const QString& part : m_sort.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+    QString sort = m_sort;
+    if (sort.trimmed().isEmpty() && !m_serverOrderField.isEmpty() && m_connection && !m_connection->server().isEmpty() &&
+        storeColumn(m_serverOrderField) >= 0)
+        sort = m_serverOrderField;
+    for (const QString& part : sort.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         QString name = part.trimmed();
         bool descending = false;
         if (name.endsWith(QLatin1String(" DESC"), Qt::CaseInsensitive)) {

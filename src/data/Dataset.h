@@ -142,6 +142,12 @@ public:
     void setFiltered(bool filtered);
     const QString& sort() const { return m_sort; }
     void setSort(const QString& sort);
+    // A server sends a statement's rows in the order it finds them, and an updated row moves to the
+    // end of its table: a list would reshuffle under the user after each save. Read from a server
+    // without a sort of its own, the rows are ordered by `field` (the list's key), which is the
+    // order a file lists them in.
+    // Rows read already are ordered at once.
+    void setServerOrderField(const QString& field);
     // The terms of a client filter as written: the field (without brackets) and the value's text,
     // "NULL", a quoted text with its quotes, or a number. Throws DatabaseError on a term without "=".
     // Whoever turns a filter into SQL reads it through here, so both agree on what it says.
@@ -258,6 +264,7 @@ private:
     bool m_filtered = false;
     std::vector<FilterTerm> m_terms;
     QString m_sort;
+    QString m_serverOrderField;
     int m_disableCount = 0;
     bool m_scrollPending = false;
     bool m_atomicWrites = false;

@@ -547,6 +547,7 @@ void TBaseForm::bindMainDataset(const QString& mainQuery)
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
             [this](const QModelIndex& current, const QModelIndex&) { gridCurrentChanged(current); });
 
+    m_dsMain->setServerOrderField(m_rowIdentityField);
     m_dsMain->setSql(MainQueryText::anchoredQuery(mainQuery));
     m_dsMain->open();
     // Until the program next waits for events nothing can have changed the rows just read, so the
@@ -628,6 +629,13 @@ void TBaseForm::setMainQuery(const QString& statement)
 }
 
 void TBaseForm::resetMainQuery() { setMainQuery(defaultMainQuery()); }
+
+void TBaseForm::setRowIdentityField(const QString& field)
+{
+    m_rowIdentityField = field;
+    if (m_dsMain)
+        m_dsMain->setServerOrderField(field);
+}
 
 void TBaseForm::RequeryKeepRow()
 {

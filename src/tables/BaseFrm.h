@@ -197,8 +197,9 @@ protected:
     // `keyField` value. The record follows the list again afterwards, also when anything fails.
     void insertDetached(Dataset& record, const QString& keyField, const std::function<bool()>& fill,
                         const std::function<void(const QVariant& key)>& show);
-    // The column of dsMain that tells its rows apart, for RequeryKeepRow on a server.
-    void setRowIdentityField(const QString& field) { m_rowIdentityField = field; }
+    // The column of dsMain that tells its rows apart: on a server RequeryKeepRow returns to it, and
+    // the list is ordered by it unless the user sorts it otherwise.
+    void setRowIdentityField(const QString& field);
 
     QScrollArea* ScrollBox1() const { return m_scrollBox; }
     QTabWidget* FormPanel() const { return m_formPanel; }

@@ -313,6 +313,16 @@ TEST_F(WindowsOnServer, EditsInTheDeviceAndLabourWindowsAreStored)
               QString::fromUtf8("Зав-сервер"));
     EXPECT_EQ(server().scalar(QString("select count(*) from EditHist where IDevice = %1").arg(id)).toInt(), logged + 1)
         << "the edit log has its entry";
+    // The server moves an updated row to the end of its table; the list keeps it in its place.
+    auto* form = qobject_cast<TBaseForm*>(devices);
+    const int row = form->dsMain()->recNo();
+    form->RequeryKeepRow();
+    Dataset& list = *form->dsMain();
+    EXPECT_EQ(list.value("ID_Device").toLongLong(), id);
+    EXPECT_EQ(list.recNo(), row);
+    const int key = list.fieldIndex("ID_Device");
+    for (int r = 1; r < list.recordCount(); ++r)
+        ASSERT_LT(list.valueAt(r - 1, key).toLongLong(), list.valueAt(r, key).toLongLong()) << "row " << r;
 
     QWidget* labour = open("OpenAccount", "TAccountForm");
     ASSERT_TRUE(labour);
