@@ -766,29 +766,38 @@ void Dataset::postEdit()
         assignments.append(bracketed(column) + QStringLiteral(" = :") + column);
         params.append({column, now});
     }
-    if (assignments.isEmpty())
+    if (assignments.isEmpty() && !storedElsewhereChanged(store))
         return;
     params.append({QStringLiteral("OLD_") + key, m_original.value(keyColumn)});
     Transaction transaction(*m_connection);
     requireUnchangedSince(m_original, true);
-    const int changed = m_connection->execute(
-        QStringLiteral("update %1 set %2 where %3 = :OLD_%4")
-            .arg(bracketed(updateTable()), assignments.join(QStringLiteral(", ")), bracketed(key), key),
-        params);
-    if (changed == 0)
-        throw DatabaseError(rowGoneText());
+    if (!assignments.isEmpty()) {
+        const int changed = m_connection->execute(
+            QStringLiteral("update %1 set %2 where %3 = :OLD_%4")
+                .arg(bracketed(updateTable()), assignments.join(QStringLiteral(", ")), bracketed(key), key),
+            params);
+        if (changed == 0)
+            throw DatabaseError(rowGoneText());
+    }
     transaction.commit();
 }
 
-const Field* Dataset::dataFieldOfColumn(int storeColumn) const
+void Dataset::setColumnStoredIn(const QString& column, const QString& table, const QString& keyField)
 {
-    for (const auto& f : m_fields)
-        if (f->kind() == Field::Kind::Data && f->column() == storeColumn)
-            return f.get();
-    return nullptr;
+    m_storedElsewhere.append({column, table, keyField});
 }
 
-void Dataset::requireUnchangedSince(const QVector<QVariant>& startedFrom, bool beforeSave)
+bool Dataset::storedElsewhereChanged(int storeRow) const
+{
+    for (const StoredElsewhere& side : m_storedElsewhere) {
+        const int c = storeColumn(side.column);
+        if (c >= 0 && !RowConflict::sameStoredValue(m_rows->value(storeRow, c), m_original.value(c)))
+            return true;
+    }
+    return false;
+}
+
+bool Dataset::readStoredValues(const QVector<QVariant>& startedFrom, QList<std::pair<int, QVariant>>& stored) const
 {
     const QString key = keyField();
     const int keyColumn = storeColumn(key);
@@ -801,21 +810,49 @@ void Dataset::requireUnchangedSince(const QVector<QVariant>& startedFrom, bool b
             columns.append(c);
         }
     }
-    if (columns.isEmpty())
-        return; // only the key: the write itself finds out whether the row is still there
-    QString sql = QStringLiteral("select %1 from %2 where %3 = :OLD_%4")
-                      .arg(names.join(QStringLiteral(", ")), bracketed(updateTable()), bracketed(key), key);
-    if (!m_connection->server().isEmpty())
-        sql += QStringLiteral(" for update");
-    const auto stored = m_connection->select(sql, {}, {{QStringLiteral("OLD_") + key, startedFrom.value(keyColumn)}});
-    if (stored->rowCount() == 0)
-        throw DatabaseError(rowGoneText());
+    // With only the key, the write itself finds out whether the row is still there.
+    if (!columns.isEmpty()) {
+        QString sql = QStringLiteral("select %1 from %2 where %3 = :OLD_%4")
+                          .arg(names.join(QStringLiteral(", ")), bracketed(updateTable()), bracketed(key), key);
+        if (!m_connection->server().isEmpty())
+            sql += QStringLiteral(" for update");
+        const auto row = m_connection->select(sql, {}, {{QStringLiteral("OLD_") + key, startedFrom.value(keyColumn)}});
+        if (row->rowCount() == 0)
+            return false;
+        for (int i = 0; i < columns.size(); ++i)
+            stored.append({columns[i], row->value(0, i)});
+    }
+    for (const StoredElsewhere& side : m_storedElsewhere) {
+        const int c = storeColumn(side.column);
+        const int k = storeColumn(side.keyField);
+        if (c < 0 || k < 0 || startedFrom.value(k).isNull())
+            continue;
+        QString sql = QStringLiteral("select %1 from %2 where %3 = :OLD_%4")
+                          .arg(bracketed(side.column), bracketed(side.table), bracketed(side.keyField), side.keyField);
+        if (!m_connection->server().isEmpty())
+            sql += QStringLiteral(" for update");
+        const auto row = m_connection->select(sql, {}, {{QStringLiteral("OLD_") + side.keyField, startedFrom.value(k)}});
+        stored.append({c, row->rowCount() == 0 ? QVariant() : row->value(0, 0)}); // gone reads as emptied
+    }
+    return true;
+}
 
+const Field* Dataset::dataFieldOfColumn(int storeColumn) const
+{
+    for (const auto& f : m_fields)
+        if (f->kind() == Field::Kind::Data && f->column() == storeColumn)
+            return f.get();
+    return nullptr;
+}
+
+void Dataset::requireUnchangedSince(const QVector<QVariant>& startedFrom, bool beforeSave)
+{
+    QList<std::pair<int, QVariant>> stored;
+    if (!readStoredValues(startedFrom, stored))
+        throw DatabaseError(rowGoneText());
     const int store = m_order[size_t(m_current)];
     QList<RowConflict::ChangedColumn> changes;
-    for (int i = 0; i < columns.size(); ++i) {
-        const int c = columns[i];
-        const QVariant now = stored->value(0, i);
+    for (const auto& [c, now] : stored) {
         if (RowConflict::sameStoredValue(now, startedFrom.value(c)))
             continue;
         changes.append(describedValue(c, now));

@@ -131,6 +131,10 @@ public:
     // A dataset over a view, or a table without a key, whose window stores an edited row itself:
     // `writer` runs in place of the generated update (oldValue() gives the row as it was read) and
     // throws when it cannot store it. Insert and delete still need a table with a key.
+    // A column of the row that another table stores and the window writes itself once the row is
+    // posted (a joined-in count): the check for another user's change covers it too, reading it from
+    // `table` by `keyField`, that table's key, which the row also holds.
+    void setColumnStoredIn(const QString& column, const QString& table, const QString& keyField);
     using RowWriter = std::function<void(Dataset&)>;
     void setRowWriter(RowWriter writer) { m_rowWriter = std::move(writer); }
     bool atomicWrites() const { return m_atomicWrites; }
@@ -257,6 +261,16 @@ private:
         Field::Lookup names;
     };
     QHash<QString, ColumnNaming> m_columnNaming; // by lower-case column name
+    struct StoredElsewhere {
+        QString column;
+        QString table;
+        QString keyField;
+    };
+    QList<StoredElsewhere> m_storedElsewhere;
+    bool storedElsewhereChanged(int storeRow) const;
+    // What the database holds now for the row's columns, by store column: its table's columns
+    // (false when the row is gone) and the columns stored elsewhere.
+    bool readStoredValues(const QVector<QVariant>& startedFrom, QList<std::pair<int, QVariant>>& stored) const;
     bool m_modified = false;
     int m_insertStoreRow = -1;
 

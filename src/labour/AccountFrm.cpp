@@ -137,6 +137,9 @@ void TAccountForm::createInfoDatasets()
                            "DevTypeCount.ICrew=:ID_Crew;",
                            dsCrewDep, "Name_DevType, Mark_DevType");
     dsDevType->setUpdateTable(QStringLiteral("DevType"), QStringLiteral("ID_DevType"));
+    // The count is the crew's, written after the type's row: another planner's change to it is
+    // caught as one to the row.
+    dsDevType->setColumnStoredIn(QStringLiteral("Count"), QStringLiteral("DevTypeCount"), QStringLiteral("ID_DevTypeCount"));
     dsDevTypeCrew = newDataset(this, "dsDevTypeCrew",
                                "SELECT IDevType, ICrew FROM DevTypeCount WHERE ID_DevTypeCount = :ID_DevTypeCount;", dsDevType);
     dsDevRep = newDataset(this, "dsDevRep", "select  * from DevRep where IDevType = :IDevType AND ICrew = :ICrew;",

@@ -1,5 +1,6 @@
 #include "AccountFixture.h"
 
+#include "app/Application.h"
 #include "app/MainFrm.h"
 #include "app/WindowRegistry.h"
 #include "data/Dataset.h"
@@ -132,6 +133,36 @@ TEST_F(AccountFormTest, APostedTypeGetsItsPairsAndCountInTheSelectedCrew)
                   .toInt(), 6);
     EXPECT_EQ(types->recordCount(), 3);
     EXPECT_EQ(types->value("ID_DevType").toLongLong(), id);
+}
+
+// The count belongs to the crew's pair, not to the type's row, yet another planner's change to it
+// stops the save all the same, and writing over it is asked first.
+TEST_F(AccountFormTest, ACountAnotherPlannerChangedIsNotWrittenOverUnasked)
+{
+    openPage(0);
+    chooseCrew("editCrewDep", crew1);
+    Dataset* types = ds("dsDevType");
+    ASSERT_TRUE(types->locate("ID_DevType", gauge));
+    types->edit();
+    types->setValue("Count", 12);
+    const QString pair = QStringLiteral(" where IDevType = %1 and ICrew = %2").arg(gauge).arg(crew1);
+    SqlConnection other;
+    other.setDatabaseFile(dir.file("Device.db"));
+    other.execute("update DevTypeCount set [Count] = 11" + pair);
+
+    InstrelApplication::guarded([types] { types->post(); });
+    ASSERT_EQ(messages.texts().size(), 1);
+    EXPECT_TRUE(messages.texts().constFirst().contains("Другой пользователь")) << messages.texts().constFirst().toStdString();
+    EXPECT_TRUE(messages.texts().constFirst().contains(": 11")) << messages.texts().constFirst().toStdString();
+    EXPECT_EQ(types->value("Count").toInt(), 12) << "the planner's value is kept";
+    EXPECT_EQ(scalar("select [Count] from DevTypeCount" + pair).toInt(), 11);
+
+    messages.clear();
+    messages.answerNext(true);
+    InstrelApplication::guarded([types] { types->post(); });
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_TRUE(messages.shown().constFirst().question);
+    EXPECT_EQ(scalar("select [Count] from DevTypeCount" + pair).toInt(), 12);
 }
 
 TEST_F(AccountFormTest, AnnualVolumeDivisionAndDeletionRefusals)
