@@ -236,11 +236,6 @@ QTableView* TAccountForm::newGrid(const QString& name, Dataset* dataset, QWidget
         grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     }
     // The grid's current row is the dataset's, both ways.
-    connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, grid,
-            [dataset](const QModelIndex& current) {
-                if (current.isValid() && dataset->isActive() && current.row() != dataset->currentRow())
-                    InstrelApplication::guarded([&] { dataset->setRecNo(current.row() + 1); });
-            });
     auto follow = [grid, dataset] {
         const int row = dataset->currentRow();
         if (row >= 0 && grid->currentIndex().row() != row) {
@@ -249,6 +244,14 @@ QTableView* TAccountForm::newGrid(const QString& name, Dataset* dataset, QWidget
                                                     QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
         }
     };
+    connect(grid->selectionModel(), &QItemSelectionModel::currentRowChanged, grid,
+            [grid, dataset, follow](const QModelIndex& current) {
+                if (!current.isValid() || !dataset->isActive() || current.row() == dataset->currentRow())
+                    return;
+                // The row being left could not be stored: the grid goes back to it.
+                if (!InstrelApplication::guarded([&] { dataset->setRecNo(current.row() + 1); }))
+                    QTimer::singleShot(0, grid, follow);
+            });
     connect(dataset, &Dataset::currentChanged, grid, follow);
     connect(dataset, &Dataset::rowsReplaced, grid, follow);
     return grid;

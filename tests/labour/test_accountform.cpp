@@ -150,7 +150,13 @@ TEST_F(AccountFormTest, ACountAnotherPlannerChangedIsNotWrittenOverUnasked)
     other.setDatabaseFile(dir.file("Device.db"));
     other.execute("update DevTypeCount set [Count] = 11" + pair);
 
-    InstrelApplication::guarded([types] { types->post(); });
+    // stored as the user leaves the row in the grid
+    auto* grid = child<QTableView>("GridDevType");
+    const int edited = types->currentRow();
+    grid->setCurrentIndex(grid->model()->index(edited == 0 ? 1 : 0, 0));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(types->currentRow(), edited);
+    EXPECT_EQ(grid->currentIndex().row(), edited) << "the grid goes back to the row being edited";
     ASSERT_EQ(messages.texts().size(), 1);
     EXPECT_TRUE(messages.texts().constFirst().contains("Другой пользователь")) << messages.texts().constFirst().toStdString();
     EXPECT_TRUE(messages.texts().constFirst().contains(": 11")) << messages.texts().constFirst().toStdString();
