@@ -254,6 +254,11 @@ QTableView* TAccountForm::newGrid(const QString& name, Dataset* dataset, QWidget
             });
     connect(dataset, &Dataset::currentChanged, grid, follow);
     connect(dataset, &Dataset::rowsReplaced, grid, follow);
+    // A list empty when its page opened is fitted once it has rows (another type, another crew).
+    connect(dataset, &Dataset::rowsReplaced, grid, [this, grid] {
+        if (grid->isVisible())
+            fitColumnsOnce({grid});
+    });
     return grid;
 }
 

@@ -14,6 +14,7 @@
 #include <QAbstractButton>
 #include <QAction>
 #include <QComboBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QPushButton>
@@ -88,6 +89,11 @@ TEST_F(AccountFormTest, InformationPageFollowsTheCrewAndKeepsPairsComplete)
     EXPECT_EQ(ds("dsDevRep")->recordCount(), 2);
     EXPECT_EQ(ds("dsDevRep")->value("Full").toString(), "Поверка");
     EXPECT_EQ(ds("dsRepCath")->recordCount(), 2);
+    // The services list was empty when the page opened (the scales have none): it is fitted now.
+    const QHeaderView* services = child<QTableView>("GridDevRep")->horizontalHeader();
+    for (int c = 0; c < services->count(); ++c)
+        if (!services->isSectionHidden(c))
+            EXPECT_GE(services->sectionSize(c), services->sectionSizeHint(c)) << "column " << c;
     chooseCrew("editCrewDep", crew2);
     EXPECT_EQ(ds("dsDevRep")->recordCount(), 0);
     EXPECT_FALSE(button("btnAddRepCath")->isEnabled()); // no service row to share
