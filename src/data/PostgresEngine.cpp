@@ -114,11 +114,20 @@ struct Result {
 QString serverText(const char* text) { return QString::fromUtf8(text ? text : "").trimmed(); }
 
 // Throws the server's error for a result that is not a success.
+QString lostSessionText(const QString& reason)
+{
+    return QStringLiteral("Связь с сервером базы данных прервана: %1\n\nПоследнее изменение могло не сохраниться: "
+                          "проверьте его и повторите. При следующем действии программа подключится к серверу заново.")
+        .arg(reason);
+}
+
 void check(pg_conn* conn, PGresult* res, const QString& sent)
 {
     const ExecStatusType status = res ? PQresultStatus(res) : PGRES_FATAL_ERROR;
     if (status == PGRES_COMMAND_OK || status == PGRES_TUPLES_OK)
         return;
+    if (PQstatus(conn) == CONNECTION_BAD)
+        throw DatabaseError(lostSessionText(serverText(PQerrorMessage(conn))), sent);
     const QString message = res ? serverText(PQresultErrorMessage(res)) : serverText(PQerrorMessage(conn));
     throw DatabaseError(message.isEmpty() ? serverText(PQerrorMessage(conn)) : message, sent);
 }
@@ -384,6 +393,36 @@ QString notReachedText(const QString& connectionString, const QString& reason)
     return QStringLiteral("Не удалось подключиться к серверу базы данных «%1»: %2").arg(DatabaseChoice::shownName(connectionString), reason);
 }
 
+// Whether a statement ends the transaction: a rollback (not to a savepoint), or with `orCommit` a
+// commit as well.
+bool endsTransaction(const QString& sent, bool orCommit)
+{
+    const QString word = sent.trimmed().section(QLatin1Char(' '), 0, 0).section(QLatin1Char(';'), 0, 0).toUpper();
+    if (word == QLatin1String("ROLLBACK") || word == QLatin1String("ABORT"))
+        return !sent.contains(QLatin1String(" TO "), Qt::CaseInsensitive);
+    return orCommit && (word == QLatin1String("COMMIT") || word == QLatin1String("END"));
+}
+
+// The session's settings; the server's refusal, or nothing.
+QString setUpSession(pg_conn* conn)
+{
+    // Dates travel as wall-clock text in one form.
+    Result r{PQexec(conn, "SET client_encoding = 'UTF8'; SET DateStyle = 'ISO, YMD'; "
+                          "SET client_min_messages = 'warning'")};
+    if (PQresultStatus(r.res) != PGRES_COMMAND_OK)
+        return serverText(PQresultErrorMessage(r.res));
+    // Jet's Date() is the client's day. A zone the server does not know leaves the server's own.
+    const QByteArray zone = QTimeZone::systemTimeZoneId();
+    if (!zone.isEmpty()) {
+        char* quoted = PQescapeLiteral(conn, zone.constData(), size_t(zone.size()));
+        if (quoted) {
+            PQclear(PQexec(conn, (QByteArray("SET TimeZone = ") + quoted).constData()));
+            PQfreemem(quoted);
+        }
+    }
+    return {};
+}
+
 } // namespace
 
 PostgresEngine::PostgresEngine(const QString& connectionString) : m_connectionString(connectionString) {}
@@ -401,24 +440,37 @@ void PostgresEngine::open()
         PQfinish(conn);
         throw DatabaseError(notReachedText(m_connectionString, reason));
     }
-    // Dates travel as wall-clock text in one form.
-    Result r{PQexec(conn, "SET client_encoding = 'UTF8'; SET DateStyle = 'ISO, YMD'; "
-                          "SET client_min_messages = 'warning'")};
-    if (PQresultStatus(r.res) != PGRES_COMMAND_OK) {
-        const QString reason = serverText(PQresultErrorMessage(r.res));
+    const QString refused = setUpSession(conn);
+    if (!refused.isEmpty()) {
         PQfinish(conn);
-        throw DatabaseError(notReachedText(m_connectionString, reason));
-    }
-    // Jet's Date() is the client's day. A zone the server does not know leaves the server's own.
-    const QByteArray zone = QTimeZone::systemTimeZoneId();
-    if (!zone.isEmpty()) {
-        char* quoted = PQescapeLiteral(conn, zone.constData(), size_t(zone.size()));
-        if (quoted) {
-            PQclear(PQexec(conn, (QByteArray("SET TimeZone = ") + quoted).constData()));
-            PQfreemem(quoted);
-        }
+        throw DatabaseError(notReachedText(m_connectionString, refused));
     }
     m_conn = conn;
+    m_idleBeforeStatement = true;
+}
+
+void PostgresEngine::resumeSession(const QString& sent)
+{
+    if (!m_conn)
+        return;
+    if (PQstatus(m_conn) == CONNECTION_OK) {
+        m_idleBeforeStatement = PQtransactionStatus(m_conn) == PQTRANS_IDLE;
+        return;
+    }
+    if (!m_idleBeforeStatement && !endsTransaction(sent, false)) {
+        // The transaction went with the session: its statements fail up to its end, its commit
+        // included, and the session is renewed after that.
+        if (endsTransaction(sent, true))
+            m_idleBeforeStatement = true;
+        throw DatabaseError(lostSessionText(serverText(PQerrorMessage(m_conn))), sent);
+    }
+    // The same connection object is renewed, so that statements prepared on it fail instead of
+    // pointing at a closed one; a rollback then has nothing left to undo.
+    PQreset(m_conn);
+    const QString refused = PQstatus(m_conn) == CONNECTION_OK ? setUpSession(m_conn) : serverText(PQerrorMessage(m_conn));
+    if (!refused.isEmpty())
+        throw DatabaseError(notReachedText(m_connectionString, refused), sent);
+    m_idleBeforeStatement = true;
 }
 
 void PostgresEngine::close()
@@ -450,6 +502,7 @@ template <typename Run> auto PostgresEngine::statementScope(const QString& sent,
     // The server spoils a whole transaction at its first failed statement, while the embedded engine
     // undoes only that statement and the program goes on (probes, optional indexes, a refused row
     // in a larger step). A savepoint around each statement inside a transaction gives the same.
+    resumeSession(sent);
     const bool guarded = PQtransactionStatus(m_conn) == PQTRANS_INTRANS && !controlsTransaction(sent);
     if (guarded)
         PQclear(PQexec(m_conn, "SAVEPOINT instrel_statement"));
@@ -461,20 +514,34 @@ template <typename Run> auto PostgresEngine::statementScope(const QString& sent,
     } catch (const DatabaseError&) {
         if (guarded)
             PQclear(PQexec(m_conn, "ROLLBACK TO SAVEPOINT instrel_statement; RELEASE SAVEPOINT instrel_statement"));
+        // A transaction whose end found the session gone has ended with it.
+        if (PQstatus(m_conn) == CONNECTION_BAD && endsTransaction(sent, true))
+            m_idleBeforeStatement = true;
         throw;
     }
 }
 
 std::unique_ptr<ResultSet> PostgresEngine::select(const QString& sent, const SqlParams& first, const SqlParams& second)
 {
-    return statementScope(sent, [&] {
-        const Numbered numbered = numberParameters(sent);
-        const ParameterValues params(numbered.names, first, second);
-        Result r{PQexecParams(m_conn, numbered.text.toUtf8().constData(), int(params.pointers.size()), nullptr,
-                              params.pointers.data(), nullptr, nullptr, 0)};
-        check(m_conn, r.res, sent);
-        return rowsOf(r.res);
-    });
+    const auto read = [&] {
+        return statementScope(sent, [&] {
+            const Numbered numbered = numberParameters(sent);
+            const ParameterValues params(numbered.names, first, second);
+            Result r{PQexecParams(m_conn, numbered.text.toUtf8().constData(), int(params.pointers.size()), nullptr,
+                                  params.pointers.data(), nullptr, nullptr, 0)};
+            check(m_conn, r.res, sent);
+            return rowsOf(r.res);
+        });
+    };
+    try {
+        return read();
+    } catch (const DatabaseError&) {
+        // A session dropped while the program stood idle (overnight, a server restart) is found by
+        // the next statement; a read outside a transaction is then simply made again on a new one.
+        if (!m_conn || PQstatus(m_conn) != CONNECTION_BAD || !m_idleBeforeStatement)
+            throw;
+    }
+    return read();
 }
 
 void PostgresEngine::selectForward(const QString& sent, const SqlParams& params, const SqlRowBatches& take)
@@ -508,12 +575,14 @@ int PostgresEngine::execute(const QString& sent, const SqlParams& params)
 
 std::unique_ptr<SqlPreparedStatement> PostgresEngine::prepare(const QString& sent)
 {
+    resumeSession(sent);
     return std::make_unique<PostgresPreparedStatement>(m_conn, sent,
                                                        QStringLiteral("instrel_%1").arg(++m_preparedCount));
 }
 
 std::unique_ptr<SqlBulkLoad> PostgresEngine::bulkLoad(const QString& table, const QStringList& columns)
 {
+    resumeSession(QStringLiteral("COPY ") + table);
     return std::make_unique<PostgresBulkLoad>(m_conn, table, columns);
 }
 
@@ -539,6 +608,9 @@ bool PostgresEngine::inTransaction() const
 {
     if (!m_conn)
         return false;
+    // A transaction lost with its session is still the program's to roll back.
+    if (PQstatus(m_conn) == CONNECTION_BAD)
+        return !m_idleBeforeStatement;
     const PGTransactionStatusType status = PQtransactionStatus(m_conn);
     return status == PQTRANS_INTRANS || status == PQTRANS_INERROR || status == PQTRANS_ACTIVE;
 }

@@ -46,8 +46,13 @@ public:
 
 private:
     template <typename Run> auto statementScope(const QString& sent, Run run);
+    // A session the server or the network dropped is opened again before the next statement when
+    // none of the program's transactions was under way; when one was, its statements fail until the
+    // program rolls it back (or its commit fails), and the session is opened again after that.
+    void resumeSession(const QString& sent);
 
     pg_conn* m_conn = nullptr;
+    bool m_idleBeforeStatement = true; // no transaction was open when the last statement began
     QString m_connectionString;
     int m_preparedCount = 0;
 };

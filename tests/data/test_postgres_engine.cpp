@@ -14,6 +14,7 @@
 #include "support/TestServer.h"
 
 #include <QDateTime>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -158,6 +159,63 @@ TEST_F(PostgresEngineTest, ScopesNestAndAFailedStatementUndoesOnlyItsOwnScope)
     for (const char* name : {"МПа", "кПа", "Па"})
         EXPECT_EQ(insert.run({s(name)}), 1);
     EXPECT_EQ(db.scalar(s("select count(*) from Grade")).toInt(), 3);
+}
+
+// The server restarts or the network drops while the program is open: a read goes on by itself on a
+// new session, a write is told, a transaction under way is never continued on a new session (it
+// fails to its end, its commit included) and nothing of it is stored.
+TEST_F(PostgresEngineTest, ALostSessionIsOpenedAgainButNeverInTheMiddleOfATransaction)
+{
+    SqlConnection other;
+    other.setServer(scratch->connectionString());
+    const auto dropSession = [&] {
+        const QVariant pid = db.scalar(s("select pg_backend_pid()"));
+        ASSERT_TRUE(other.scalar(s("select pg_terminate_backend(%1, 5000)").arg(pid.toLongLong())).toBool());
+    };
+    const auto isLost = [](const std::function<void()>& statement) {
+        try {
+            statement();
+        } catch (const DatabaseError& e) {
+            return e.message().startsWith(s("Связь с сервером базы данных прервана"));
+        }
+        return false;
+    };
+    const auto stored = [&] {
+        QStringList names;
+        const auto rows = other.select(s("select Name_State from State order by ID_State"));
+        for (int r = 0; r < rows->rowCount(); ++r)
+            names << rows->text(r, 0);
+        return names;
+    };
+
+    dropSession();
+    EXPECT_EQ(db.scalar(s("select 2")).toInt(), 2) << "a read outside a transaction is made again";
+
+    dropSession();
+    EXPECT_TRUE(isLost([&] { db.execute(s("insert into State (Name_State) values ('потеряно?')")); }));
+    db.execute(s("insert into State (Name_State) values ('после обрыва')"));
+    EXPECT_EQ(stored(), QStringList{s("после обрыва")});
+
+    {
+        Transaction transaction(db);
+        db.execute(s("insert into State (Name_State) values ('первая')"));
+        dropSession();
+        EXPECT_TRUE(isLost([&] { db.execute(s("insert into State (Name_State) values ('вторая')")); }));
+        EXPECT_TRUE(isLost([&] { db.execute(s("insert into State (Name_State) values ('третья')")); }))
+            << "not continued on a new session";
+        EXPECT_TRUE(isLost([&] { db.scalar(s("select 1")); })) << "nor read in one";
+    } // rolled back as the scope ends
+    db.execute(s("insert into State (Name_State) values ('после отката')"));
+
+    {
+        Transaction transaction(db);
+        db.execute(s("insert into State (Name_State) values ('до фиксации')"));
+        dropSession();
+        EXPECT_TRUE(isLost([&] { transaction.commit(); }));
+    }
+    EXPECT_FALSE(db.inTransaction());
+    db.execute(s("insert into State (Name_State) values ('после фиксации')"));
+    EXPECT_EQ(stored(), QStringList({s("после обрыва"), s("после отката"), s("после фиксации")}));
 }
 
 // The server sends every value as text; it must read into the values, types and nulls the embedded
