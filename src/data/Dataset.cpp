@@ -799,6 +799,15 @@ bool Dataset::storedElsewhereChanged(int storeRow) const
 
 bool Dataset::readStoredValues(const QVector<QVariant>& startedFrom, QList<std::pair<int, QVariant>>& stored) const
 {
+    // One row of `table` by its key, locked on a server until the write's transaction ends.
+    const auto storedRow = [this](const QStringList& names, const QString& table, const QString& key,
+                                  const QVariant& value) {
+        QString sql = QStringLiteral("select %1 from %2 where %3 = :OLD_%4")
+                          .arg(names.join(QStringLiteral(", ")), bracketed(table), bracketed(key), key);
+        if (!m_connection->server().isEmpty())
+            sql += QStringLiteral(" for update");
+        return m_connection->select(sql, {}, {{QStringLiteral("OLD_") + key, value}});
+    };
     const QString key = keyField();
     const int keyColumn = storeColumn(key);
     QStringList names;
@@ -812,11 +821,7 @@ bool Dataset::readStoredValues(const QVector<QVariant>& startedFrom, QList<std::
     }
     // With only the key, the write itself finds out whether the row is still there.
     if (!columns.isEmpty()) {
-        QString sql = QStringLiteral("select %1 from %2 where %3 = :OLD_%4")
-                          .arg(names.join(QStringLiteral(", ")), bracketed(updateTable()), bracketed(key), key);
-        if (!m_connection->server().isEmpty())
-            sql += QStringLiteral(" for update");
-        const auto row = m_connection->select(sql, {}, {{QStringLiteral("OLD_") + key, startedFrom.value(keyColumn)}});
+        const auto row = storedRow(names, updateTable(), key, startedFrom.value(keyColumn));
         if (row->rowCount() == 0)
             return false;
         for (int i = 0; i < columns.size(); ++i)
@@ -827,11 +832,7 @@ bool Dataset::readStoredValues(const QVector<QVariant>& startedFrom, QList<std::
         const int k = storeColumn(side.keyField);
         if (c < 0 || k < 0 || startedFrom.value(k).isNull())
             continue;
-        QString sql = QStringLiteral("select %1 from %2 where %3 = :OLD_%4")
-                          .arg(bracketed(side.column), bracketed(side.table), bracketed(side.keyField), side.keyField);
-        if (!m_connection->server().isEmpty())
-            sql += QStringLiteral(" for update");
-        const auto row = m_connection->select(sql, {}, {{QStringLiteral("OLD_") + side.keyField, startedFrom.value(k)}});
+        const auto row = storedRow({bracketed(side.column)}, side.table, side.keyField, startedFrom.value(k));
         stored.append({c, row->rowCount() == 0 ? QVariant() : row->value(0, 0)}); // gone reads as emptied
     }
     return true;

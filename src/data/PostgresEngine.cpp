@@ -395,9 +395,15 @@ QString notReachedText(const QString& connectionString, const QString& reason)
 
 // Whether a statement ends the transaction: a rollback (not to a savepoint), or with `orCommit` a
 // commit as well.
+// The statement's first word, in upper case ("BEGIN" of "begin;").
+QString leadingWord(const QString& sent)
+{
+    return sent.trimmed().section(QLatin1Char(' '), 0, 0).section(QLatin1Char(';'), 0, 0).toUpper();
+}
+
 bool endsTransaction(const QString& sent, bool orCommit)
 {
-    const QString word = sent.trimmed().section(QLatin1Char(' '), 0, 0).section(QLatin1Char(';'), 0, 0).toUpper();
+    const QString word = leadingWord(sent);
     if (word == QLatin1String("ROLLBACK") || word == QLatin1String("ABORT"))
         return !sent.contains(QLatin1String(" TO "), Qt::CaseInsensitive);
     return orCommit && (word == QLatin1String("COMMIT") || word == QLatin1String("END"));
@@ -488,11 +494,10 @@ namespace {
 // Whether a statement begins, ends or marks a transaction itself.
 bool controlsTransaction(const QString& sent)
 {
-    const QString first = sent.trimmed().section(QLatin1Char(' '), 0, 0).section(QLatin1Char(';'), 0, 0).toLower();
-    static const QStringList words{QStringLiteral("begin"),    QStringLiteral("start"),   QStringLiteral("commit"),
-                                   QStringLiteral("end"),      QStringLiteral("rollback"), QStringLiteral("savepoint"),
-                                   QStringLiteral("release"),  QStringLiteral("abort")};
-    return words.contains(first);
+    static const QStringList words{QStringLiteral("BEGIN"),    QStringLiteral("START"),   QStringLiteral("COMMIT"),
+                                   QStringLiteral("END"),      QStringLiteral("ROLLBACK"), QStringLiteral("SAVEPOINT"),
+                                   QStringLiteral("RELEASE"),  QStringLiteral("ABORT")};
+    return words.contains(leadingWord(sent));
 }
 
 } // namespace

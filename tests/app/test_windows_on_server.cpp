@@ -16,6 +16,7 @@
 #include "plan/ReportFrm.h"
 #include "support/EngineDatabase.h"
 #include "support/MessageRecorder.h"
+#include "support/ProgramMainWindow.h"
 #include "support/QtPrinters.h"
 #include "support/TempDir.h"
 #include "tables/BaseFrm.h"
@@ -52,14 +53,7 @@ protected:
         ASSERT_TRUE(plant->ok()) << plant->error().toStdString();
         dm = std::make_unique<TDM>();
         dm->ADOConnection()->setServer(plant->location()); // as the program does for --database=
-        registerProgramWindows();
-        // The start-up reminder of due services would take the focus from the windows under test.
-        DueReminder::setHorizon(DueRule::Off);
-        main = std::make_unique<TMainForm>();
-        main->resize(1280, 800);
-        main->show();
-        main->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(main.get()));
+        main = showProgramMainWindow();
         DueReminder::setHorizon(30);
         GridPrinter::setPreviewOutputFile(dir.file("printed.pdf"));
         TDualListDlg::setScript([](TDualListDlg&) { return true; });

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "DevicesFixture.h"
+#include "support/ProgramMainWindow.h"
 
 #include "app/Application.h"
 #include "app/DueReminder.h"
@@ -24,14 +25,7 @@ protected:
     {
         DevicesFixture::SetUp();
         plant();
-        registerProgramWindows();
-        // The start-up reminder of due services would take the focus from the windows under test.
-        DueReminder::setHorizon(DueRule::Off);
-        main = std::make_unique<TMainForm>();
-        main->resize(1280, 800);
-        main->show();
-        main->activateWindow();
-        EXPECT_TRUE(QTest::qWaitForWindowActive(main.get()));
+        main = showProgramMainWindow();
         QTest::qWait(20);
         messages.clear();
     }
