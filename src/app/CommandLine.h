@@ -14,4 +14,19 @@ Request requestOf(const QStringList& arguments);
 // and how to create a database there.
 QString usage(const QString& programName);
 QString version();
+
+// The database the command line names: a plant file or a server's connection string, at most one of
+// them set; neither when the command line names none.
+struct Database {
+    QString file;
+    QString server;
+    bool isEmpty() const { return file.isEmpty() && server.isEmpty(); }
+};
+
+// The first argument that is not a switch names a plant file; so does a `--database=` value that
+// names an existing file or has no "=" in it (and is not a postgresql:// address): a file name
+// never needs one, and every connection string has one. The last choice given wins.
+Database databaseOf(const QStringList& arguments);
+// How a `--database=` value is read, by the rule above.
+Database databaseOfValue(const QString& value);
 } // namespace CommandLine

@@ -5,6 +5,7 @@
 #include "app/Application.h"
 #include "app/HelpFrm.h"
 #include "app/MonitorFrm.h"
+#include "app/PlantFiles.h"
 #include "app/StoredGeometry.h"
 #include "tables/FormSettings.h"
 #include "data/DMFrm.h"
@@ -260,6 +261,9 @@ void TMainForm::createActions()
     }
     QAction* saveAs = addCommand(QStringLiteral("SaveAs"), Text(Str::ActionSaveAs), Text(Str::HintSaveAs));
     connect(saveAs, &QAction::triggered, this, &TMainForm::SaveAsExecute);
+    QAction* openDatabase =
+        addCommand(QStringLiteral("OpenDatabase"), Text(Str::ActionOpenDatabase), Text(Str::HintOpenDatabase));
+    connect(openDatabase, &QAction::triggered, this, &TMainForm::OpenDatabaseExecute);
     QAction* close = addCommand(QStringLiteral("FileClose"), Text(Str::ActionFileClose), Text(Str::HintFileClose));
     connect(close, &QAction::triggered, m_mdi, &QMdiArea::closeActiveSubWindow);
     QAction* preview = addCommand(QStringLiteral("Preview"), Text(Str::ActionPreview), Text(Str::HintPreview));
@@ -347,6 +351,8 @@ void TMainForm::createMenus()
         return menu;
     };
     QMenu* file = addMenu(QStringLiteral("File1"), Str::MenuFile, Str::MenuFileHint);
+    m_fileMenu = file;
+    file->addAction(action(QStringLiteral("OpenDatabase")));
     QMenu* open = file->addMenu(Text(Str::MenuOpenTable));
     open->setObjectName(QStringLiteral("OpenTable1"));
     open->menuAction()->setStatusTip(Text(Str::MenuOpenTableHint));
@@ -359,6 +365,8 @@ void TMainForm::createMenus()
     file->addSeparator();
     file->addAction(action(QStringLiteral("Preview")));
     file->addSeparator();
+    // The plants opened last go here, above Exit.
+    m_recentSeparator = file->addSeparator();
     file->addAction(action(QStringLiteral("FileExit1")));
 
     QMenu* view = addMenu(QStringLiteral("View1"), Str::MenuView, Str::MenuViewHint);
@@ -821,16 +829,94 @@ void TMainForm::FormFirstShow()
 {
     loadSettings();
     applyRememberedSkin();
-    if (!databasePath().isEmpty())
-        m_databaseLabel->setText(FormatText(Str::DatabaseFile, QDir::toNativeSeparators(databasePath())));
+    databaseOpened();
+}
+
+void TMainForm::databaseOpened()
+{
+    showDatabaseName();
     if (TDM* dm = TDM::instance()) {
         SchemaUpgrade upgrade(*dm->ADOConnection());
         const SchemaUpgrade::Outcome outcome = upgrade.CheckSchemaVersion();
-        if (outcome == SchemaUpgrade::Outcome::UpToDate || outcome == SchemaUpgrade::Outcome::Upgraded)
+        const bool usable =
+            outcome == SchemaUpgrade::Outcome::UpToDate || outcome == SchemaUpgrade::Outcome::Upgraded;
+        const QString file = dm->ADOConnection()->databaseFile();
+        if (usable && !file.isEmpty())
+            PlantFiles::remember(FormSettings::defaultFileName(), file);
+        updateRecentMenu();
+        if (usable)
             m_dueReminder->remindAtStart(*dm->ADOConnection(), this, hasWindow(QStringLiteral("TNextRepForm")),
                                          [this] { openDueSchedule(); });
     }
     updateActions();
+}
+
+void TMainForm::showDatabaseName()
+{
+    const QString caption = withoutAccelerator(Text(Str::MainCaption)) + QStringLiteral(" v") + m_version;
+    const QString shown = QDir::toNativeSeparators(databasePath());
+    setWindowTitle(shown.isEmpty() ? caption : caption + QStringLiteral(" — ") + shown);
+    m_databaseLabel->setText(shown.isEmpty() ? QString() : FormatText(Str::DatabaseFile, shown));
+}
+
+void TMainForm::updateRecentMenu()
+{
+    for (QAction* item : std::as_const(m_recentItems)) {
+        m_fileMenu->removeAction(item);
+        item->deleteLater();
+    }
+    m_recentItems.clear();
+    const QStringList paths = PlantFiles::recent(FormSettings::defaultFileName());
+    for (int i = 0; i < paths.size(); ++i) {
+        const QString shown = QDir::toNativeSeparators(paths[i]);
+        auto* item = new QAction(QStringLiteral("&%1 %2").arg(i + 1).arg(QString(shown).replace(QLatin1Char('&'), QStringLiteral("&&"))), m_fileMenu);
+        item->setObjectName(QStringLiteral("RecentDatabase%1").arg(i + 1));
+        item->setStatusTip(shown);
+        const QString path = paths[i];
+        connect(item, &QAction::triggered, this, [this, path] { openDatabase(path); });
+        m_fileMenu->insertAction(m_recentSeparator, item);
+        m_recentItems.append(item);
+    }
+    if (!paths.isEmpty()) {
+        // A separator of their own between the plants and Exit.
+        QAction* line = new QAction(m_fileMenu);
+        line->setSeparator(true);
+        m_fileMenu->insertAction(m_recentSeparator, line);
+        m_recentItems.append(line);
+    }
+}
+
+void TMainForm::OpenDatabaseExecute()
+{
+    const QString current = TDM::instance() ? TDM::instance()->ADOConnection()->databaseFile() : QString();
+    const QString folder = current.isEmpty() ? QDir::currentPath() : QFileInfo(current).absolutePath();
+    const QString chosen = PlantFiles::choose(this, folder);
+    if (!chosen.isEmpty())
+        openDatabase(chosen);
+}
+
+bool TMainForm::openDatabase(const QString& fileName)
+{
+    TDM* dm = TDM::instance();
+    if (!dm || fileName.isEmpty())
+        return false;
+    const QString path = QFileInfo(fileName).absoluteFilePath();
+    // Tried on a connection of its own first: a file that cannot be opened (missing, damaged, held
+    // by another program) leaves the plant in use and its windows as they are.
+    {
+        SqlConnection trial;
+        trial.setDatabaseFile(path);
+        if (!InstrelApplication::guarded([&trial] { trial.open(); }))
+            return false;
+    }
+    // The windows store their pending edits in the plant they were opened on; one that cannot keep
+    // its edit stays open and the plant stays as it is.
+    m_mdi->closeAllSubWindows();
+    if (!m_mdi->subWindowList().isEmpty())
+        return false;
+    dm->ADOConnection()->setDatabaseFile(path);
+    databaseOpened();
+    return true;
 }
 
 void TMainForm::openDueSchedule()

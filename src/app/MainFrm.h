@@ -59,6 +59,10 @@ public:
     THelpForm* helpForm() const;
     // The full path of the database file in use (empty before the data module exists).
     QString databasePath() const;
+    // Closes the child windows and goes on with the plant in `fileName`, checked and brought up to
+    // date as at start-up. A file that cannot be opened is reported and changes nothing; a file is
+    // never created. False when the plant in use stays.
+    bool openDatabase(const QString& fileName);
 
     // Re-evaluates every command's enabling; runs whenever the application goes idle.
     void updateActions();
@@ -77,6 +81,10 @@ private:
     void createMenus();
     void createToolBar();
     void FormFirstShow();
+    void databaseOpened();
+    void showDatabaseName();
+    void updateRecentMenu();
+    void OpenDatabaseExecute();
     void loadSettings();
     void saveSettings();
     void sComboTableChange(int index);
@@ -101,6 +109,9 @@ private:
     QComboBox* m_tableSelector = nullptr;
     QLabel* m_databaseLabel = nullptr;
     QMenu* m_skinMenu = nullptr;
+    QMenu* m_fileMenu = nullptr;
+    QAction* m_recentSeparator = nullptr;
+    QList<QAction*> m_recentItems;
     QActionGroup* m_skinGroup = nullptr;
     DueReminder* m_dueReminder = nullptr;
     Skins m_skins;

@@ -79,10 +79,15 @@ int main(int argc, char** argv)
 
     TMainForm mainForm;
     TDM dm;
-    // A server named on the command line or in the settings file replaces the Device.db file.
-    const QString server = DatabaseChoice::serverOf(argumentsOf(argc, argv), FormSettings::defaultFileName());
+    // A file or a server named on the command line, else a server named in the settings file,
+    // replaces the Device.db file.
+    const CommandLine::Database chosen = CommandLine::databaseOf(argumentsOf(argc, argv));
+    const QString server =
+        chosen.isEmpty() ? DatabaseChoice::serverOfSettings(FormSettings::defaultFileName()) : chosen.server;
     if (!server.isEmpty())
         dm.ADOConnection()->setServer(server);
+    else if (!chosen.file.isEmpty())
+        dm.ADOConnection()->setDatabaseFile(QFileInfo(chosen.file).absoluteFilePath());
     guard.attach(&mainForm);
     // A STOP from a later start ends the program without asking; the child windows still store
     // their pending edits and settings on the way out.

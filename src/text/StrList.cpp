@@ -60,6 +60,12 @@ constexpr Entry entries[] = {
     {Str::HintPreview, u"File|Preview", u"Просмотр на печать"},
     {Str::ActionExit, u"E&xit", u"Выход"},
     {Str::HintExit, u"Exit|Exit application", u"Выход из программы"},
+    {Str::ActionOpenDatabase, u"&Open database…", u"&Открыть базу данных…"},
+    {Str::HintOpenDatabase, u"Open database|Work on another plant's database file",
+     u"Работать с файлом базы данных другого предприятия"},
+    {Str::OpenDatabaseCaption, u"Open database", u"Открыть базу данных"},
+    {Str::OpenDatabaseFilter, u"Databases (*.db *.sqlite *.sqlite3);;All files (*)",
+     u"Базы данных (*.db *.sqlite *.sqlite3);;Все файлы (*)"},
     {Str::HintOpenDevice, u"Open device table", u"Открыть таблицу паспортов"},
     {Str::HintOpenDevType, u"Open types table", u"Открыть таблицу типов устройств"},
     {Str::HintOpenNextRep, u"Open service table", u"Открыть таблицу обслуживаний"},
@@ -593,11 +599,11 @@ constexpr Entry entries[] = {
     {Str::FontSample, u"Sample", u"Образец"},
     {Str::FontSampleText, u"Manometer MP-100, 0.5 MPa", u"Манометр МП-100, 0…1,6 МПа"},
     {Str::CommandLineUsage,
-     u"Usage: %s [/STOP] [--database=<connection string>] [--help] [--version]\n"
+     u"Usage: %s [/STOP] [FILE | --database=<file or connection string>] [--help] [--version]\n"
      u"\n"
      u"Instrel %s keeps the devices, services and labour plans of one plant.\n"
      u"It works in the current folder and looks there for:\n"
-     u"  Device.db   the plant's database (required);\n"
+     u"  Device.db   the plant's database (required unless FILE names another);\n"
      u"  Device.ini  window layouts and settings (written by the program);\n"
      u"  skins/      style sheets offered in Options > Skins;\n"
      u"  help/       the help pages (F1).\n"
@@ -605,20 +611,22 @@ constexpr Entry entries[] = {
      u"\n"
      u"Only one copy of the program runs at a time: a second start brings the running one to the front.\n"
      u"  /STOP, -STOP  (any letter case) make the running copy quit;\n"
+     u"  FILE          work on this plant's database file instead of Device.db (also File > Open database);\n"
      u"  --database=<connection string>  work on a PostgreSQL server instead of Device.db\n"
      u"                (\"host=… port=… dbname=… user=…\"; also [Database] Connection= in Device.ini;\n"
      u"                the password comes from ~/.pgpass or PGPASSWORD);\n"
+     u"                (a value without \"=\" is a file, as FILE);\n"
      u"  --help        show this text;\n"
      u"  --version     show the program's version.\n"
      u"\n"
      u"To create a database in the current folder:\n"
      u"  instrel-initdb --demo Device.db    a demo plant to try the program on;\n"
      u"  instrel-initdb --empty Device.db   an empty database for your own plant.\n",
-     u"Использование: %s [/STOP] [--database=<строка подключения>] [--help] [--version]\n"
+     u"Использование: %s [/STOP] [ФАЙЛ | --database=<файл или строка подключения>] [--help] [--version]\n"
      u"\n"
      u"Instrel %s ведёт паспорта приборов, обслуживания и планы работ одного предприятия.\n"
      u"Программа работает в текущем каталоге и ищет в нём:\n"
-     u"  Device.db   базу данных предприятия (обязательно);\n"
+     u"  Device.db   базу данных предприятия (обязательно, если ФАЙЛ не назван);\n"
      u"  Device.ini  расположение окон и настройки (программа записывает его сама);\n"
      u"  skins/      скины (меню «Настройка» > «Скины»);\n"
      u"  help/       справку (F1).\n"
@@ -626,9 +634,11 @@ constexpr Entry entries[] = {
      u"\n"
      u"Одновременно работает одна копия программы: повторный запуск выводит её окно на передний план.\n"
      u"  /STOP, -STOP  (в любом регистре) завершить работающую копию;\n"
+     u"  ФАЙЛ          работать с этим файлом базы данных вместо Device.db (также «Файл» > «Открыть базу данных»);\n"
      u"  --database=<строка подключения>  работать с сервером PostgreSQL вместо Device.db\n"
      u"                (\"host=… port=… dbname=… user=…\"; или [Database] Connection= в Device.ini;\n"
      u"                пароль берётся из ~/.pgpass или PGPASSWORD);\n"
+     u"                (значение без «=» — это файл, как ФАЙЛ);\n"
      u"  --help        показать эту справку;\n"
      u"  --version     показать версию программы.\n"
      u"\n"
