@@ -10,7 +10,26 @@
 
 namespace {
 QString installedOverride;
+
+QString programFolder()
+{
+    return QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
 }
+
+// The system's data folders, as the desktop specification orders them; its default when unset.
+QStringList systemDataFolders()
+{
+    QString dirs = qEnvironmentVariable("XDG_DATA_DIRS").trimmed();
+    if (dirs.isEmpty())
+        dirs = QStringLiteral("/usr/local/share:/usr/share");
+    QStringList folders;
+    for (const QString& dir : dirs.split(QLatin1Char(':'), Qt::SkipEmptyParts))
+        if (QDir::isAbsolutePath(dir))
+            folders.append(QDir(dir).filePath(QStringLiteral("instrel")));
+    folders.append(QStringLiteral("/usr/share/instrel"));
+    return folders;
+}
+} // namespace
 
 namespace DataFolders {
 
@@ -18,7 +37,7 @@ QString installed()
 {
     if (!installedOverride.isEmpty())
         return installedOverride;
-    const QString program = QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
+    const QString program = programFolder();
     if (program.isEmpty())
         return {};
     return QDir::cleanPath(program + QLatin1Char('/') + QStringLiteral(INSTREL_DATA_FROM_BIN));
@@ -28,10 +47,13 @@ void setInstalledForTests(const QString& folder) { installedOverride = folder; }
 
 QStringList candidates(const QString& relativePath)
 {
-    QStringList places{QDir::current().absoluteFilePath(relativePath)};
-    const QString data = installed();
-    if (!data.isEmpty()) {
-        const QString there = QDir(data).absoluteFilePath(relativePath);
+    QStringList folders{QDir::currentPath(), programFolder(), installed()};
+    folders += systemDataFolders();
+    QStringList places;
+    for (const QString& folder : std::as_const(folders)) {
+        if (folder.isEmpty())
+            continue;
+        const QString there = QDir::cleanPath(QDir(folder).absoluteFilePath(relativePath));
         if (!places.contains(there))
             places.append(there);
     }

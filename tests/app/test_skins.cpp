@@ -8,6 +8,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QMdiArea>
 #include <QMenu>
 #include <QPushButton>
@@ -97,7 +98,11 @@ TEST_F(SkinsTest, SkinsAndHelpMissingHereComeFromWhereTheProgramIsInstalled)
         TMainForm form;
         EXPECT_EQ(menuTexts(form), QStringList({"Installed"}));
         EXPECT_EQ(THelpForm::indexPath(), installedDir.filePath("help/index.html"));
-        EXPECT_EQ(THelpForm::placesLookedIn(), QStringList({dir.file("help/index.html"), installedDir.filePath("help/index.html")}));
+        const QStringList places = THelpForm::placesLookedIn();
+        ASSERT_GE(places.size(), 3);
+        EXPECT_EQ(places.mid(0, 3), QStringList({dir.file("help/index.html"),
+                                                 QCoreApplication::applicationDirPath() + "/help/index.html",
+                                                 installedDir.filePath("help/index.html")}));
     }
     writeSkins({"Own"});
     {
@@ -106,6 +111,35 @@ TEST_F(SkinsTest, SkinsAndHelpMissingHereComeFromWhereTheProgramIsInstalled)
     }
     DataFolders::setInstalledForTests({});
     EXPECT_EQ(DataFolders::installed(), QDir::cleanPath(QCoreApplication::applicationDirPath() + "/../share/instrel"));
+}
+
+// Started from a folder without help, with the program neither in a build tree nor installed beside
+// its data: the help a package put into the system's data folders is found, in their order.
+TEST_F(SkinsTest, HelpFoundInTheSystemDataFolders)
+{
+    QTemporaryDir installedDir, first, second;
+    QDir(second.path()).mkpath("instrel/help");
+    QFile(second.filePath("instrel/help/index.html")).open(QIODevice::WriteOnly);
+    DataFolders::setInstalledForTests(installedDir.path());
+    const QByteArray previous = qgetenv("XDG_DATA_DIRS");
+    qputenv("XDG_DATA_DIRS", (first.path() + ":relative/share:" + second.path()).toUtf8());
+    EXPECT_EQ(THelpForm::indexPath(), second.filePath("instrel/help/index.html"));
+    EXPECT_EQ(THelpForm::placesLookedIn(),
+              QStringList({dir.file("help/index.html"), QCoreApplication::applicationDirPath() + "/help/index.html",
+                           installedDir.filePath("help/index.html"), first.filePath("instrel/help/index.html"),
+                           second.filePath("instrel/help/index.html"), "/usr/share/instrel/help/index.html"}));
+    // Unset, the specification's default folders are looked in.
+    qunsetenv("XDG_DATA_DIRS");
+    EXPECT_TRUE(THelpForm::placesLookedIn().contains("/usr/local/share/instrel/help/index.html"));
+    qputenv("XDG_DATA_DIRS", previous);
+    DataFolders::setInstalledForTests({});
+}
+
+// The program in the build tree has its help beside it, whatever folder it is started from.
+TEST(BuildTree, HelpAndSkinsLieNextToTheProgram)
+{
+    for (const char* file : {"/src/help/index.html", "/src/skins/Neutral.qss"})
+        EXPECT_TRUE(QFileInfo::exists(QStringLiteral(INSTREL_BINARY_DIR) + file)) << file;
 }
 
 TEST_F(SkinsTest, SubmenuListsTheSkinsInReverseOrderAsRadioItems)
