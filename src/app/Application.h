@@ -18,6 +18,9 @@ public:
     static void prepare();
     ~InstrelApplication() override;
 
+    // Keeps every drop-down list that opens within its screen; the constructor calls it.
+    static void keepPopupsOnScreen();
+
     bool notify(QObject* receiver, QEvent* event) override;
 
     // Runs `work`, showing a database error in the standard box instead of letting it escape; the

@@ -7,6 +7,7 @@
 #include "app/MonitorFrm.h"
 #include "app/PlantFiles.h"
 #include "app/StoredGeometry.h"
+#include "app/SubWindowLayout.h"
 #include "tables/FormSettings.h"
 #include "data/DMFrm.h"
 #include "data/DatabaseChoice.h"
@@ -487,13 +488,13 @@ QWidget* TMainForm::activeChild() const
 
 QWidget* TMainForm::openOrActivate(const QString& className, bool* existed)
 {
+    // Taken before anything changes: the window asked for joins the layout the user has.
+    const bool maximised = SubWindowLayout::maximised(*m_mdi);
     if (QWidget* open = findChildWindow(className)) {
         if (existed)
             *existed = true;
         QMdiSubWindow* sub = qobject_cast<QMdiSubWindow*>(open->parentWidget());
-        if (sub->isMinimized())
-            sub->showNormal();
-        sub->show();
+        SubWindowLayout::bringForward(*sub, maximised);
         m_mdi->setActiveSubWindow(sub);
         return open;
     }
@@ -520,6 +521,8 @@ QWidget* TMainForm::openOrActivate(const QString& className, bool* existed)
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowTitle(child->windowTitle());
     sub->show();
+    // The first showing has applied the window's stored geometry; the layout has the last word.
+    SubWindowLayout::placeNew(*sub, maximised);
     m_mdi->setActiveSubWindow(sub);
     return child;
 }

@@ -60,8 +60,14 @@ void StoredGeometry::save(QSettings& settings, const QWidget* window)
 
 void StoredGeometry::restore(QSettings& settings, QWidget* window)
 {
-    const auto width = storedNumber(settings, QStringLiteral("Width"));
-    const auto height = storedNumber(settings, QStringLiteral("Height"));
+    auto width = storedNumber(settings, QStringLiteral("Width"));
+    auto height = storedNumber(settings, QStringLiteral("Height"));
+    // A size no one could work in was not the user's choice: the window keeps the size it was given
+    // (its default), at the stored place.
+    if (width && height && (*width < kMinimumSize.width() || *height < kMinimumSize.height())) {
+        width = window->width();
+        height = window->height();
+    }
     if (width && height) {
         const qint64 left = storedNumber(settings, QStringLiteral("Left")).value_or(window->x());
         const qint64 top = storedNumber(settings, QStringLiteral("Top")).value_or(window->y());

@@ -17,7 +17,8 @@ class QWidget;
 namespace StoredGeometry {
 
 void save(QSettings& settings, const QWidget* window);
-// Leaves the window as it is when nothing usable was stored.
+// Leaves the window as it is when nothing usable was stored; a stored size below kMinimumSize
+// leaves it its present size.
 void restore(QSettings& settings, QWidget* window);
 
 // The smallest window worth restoring: its title, a few buttons and a few rows.

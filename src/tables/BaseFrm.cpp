@@ -10,6 +10,7 @@
 #include "data/WaitCursor.h"
 #include "tables/CurrentRowDelegate.h"
 #include "tables/FindDialog.h"
+#include "tables/GridColumns.h"
 #include "tables/GridPrinter.h"
 #include "tables/InputDateFrm.h"
 #include "tables/SaveSelectedRows.h"
@@ -1179,6 +1180,10 @@ void TBaseForm::showEvent(QShowEvent* event)
         loadSettings(settings);
         if (m_dsMain && !(m_mainJustRead && m_dsMain->isActive() && m_dsMain->sql() == statement))
             RequeryKeepRow();
+        // Until the user sets a width himself, the columns follow what the rows in sight hold.
+        GridColumns::trackUserWidths(*m_grid);
+        if (!GridColumns::userSetWidths(*m_grid))
+            GridColumns::fitToContents(*m_grid, GridColumns::fitLimit(*m_grid));
     }
     // Commands must be usable as soon as the window shows: the manager opens a window and swaps
     // it to the form view at once, before the program has been idle.

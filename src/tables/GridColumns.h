@@ -22,4 +22,17 @@ void show(QTableView& grid, Dataset& dataset, const QList<Column>& columns);
 // ones are long). Wider columns keep their width.
 void widenToTitles(QTableView& grid);
 
+// Whether the user has set a column's width himself (dragged or double-clicked a divider): the
+// grid's property "UserWidths", which GridSettings keeps.
+bool userSetWidths(const QTableView& grid);
+// Watches the grid's header for widths the user sets, from now on.
+void trackUserWidths(QTableView& grid);
+
+// Each shown column as wide as its title and the values of the rows in sight, but no wider than
+// `limit` pixels, and never narrower than its title needs up to that limit.
+void fitToContents(QTableView& grid, int limit);
+// The widest a column is fitted to: about fifty characters of the grid's type, and no more than half
+// the grid, so that one long value does not push every other column out of sight.
+int fitLimit(const QTableView& grid);
+
 } // namespace GridColumns

@@ -3,6 +3,7 @@
 #include "data/Dataset.h"
 #include "data/DatasetModel.h"
 #include "tables/FormSettings.h"
+#include "tables/GridColumns.h"
 
 #include <QHeaderView>
 #include <QTableView>
@@ -42,11 +43,13 @@ void GridSettings::save(FormSettings& settings, const QString& prefix, const QTa
         settings.setValue(key(prefix, visual, "Width"), header->sectionSize(logical));
     }
     settings.setValue(prefix + QStringLiteral(".FrozenCols"), frozenColumns(grid));
+    settings.setValue(prefix + QStringLiteral(".UserWidths"), GridColumns::userSetWidths(grid));
 }
 
 void GridSettings::restore(const FormSettings& settings, const QString& prefix, QTableView& grid)
 {
     grid.setProperty("FrozenCols", settings.value(prefix + QStringLiteral(".FrozenCols"), 0).toInt());
+    grid.setProperty("UserWidths", settings.value(prefix + QStringLiteral(".UserWidths"), false).toBool());
     Dataset* dataset = datasetOf(grid);
     if (!dataset)
         return;

@@ -92,4 +92,21 @@ TEST_F(RestoredWindowsTest, TheMainWindowAndItsChildrenComeBackOnTheScreenAndAre
     }
 }
 
+// A size no one works in (a negative width, three pixels high) gives the window its default size, not
+// the smallest one it may have.
+TEST_F(RestoredWindowsTest, AnAbsurdStoredSizeGivesTheMainWindowItsDefaultSize)
+{
+    const QSize defaultSize = TMainForm().size();
+    writeSettings("[TMainForm]\nLeft=10\nTop=10\nWidth=-500\nHeight=3\nWindowState=0\n");
+    TMainForm form;
+    form.show();
+    QTest::qWait(50);
+    QCoreApplication::processEvents();
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const QSize frame = form.frameGeometry().size() - form.size(); // the window manager's border
+    EXPECT_EQ(form.size(), defaultSize.boundedTo(screen.size() - frame));
+    EXPECT_TRUE(screen.contains(form.geometry())) << ::testing::PrintToString(form.geometry());
+    form.close();
+}
+
 } // namespace

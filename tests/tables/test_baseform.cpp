@@ -6,6 +6,7 @@
 #include "tables/CurrentRowDelegate.h"
 #include "tables/FindDialog.h"
 #include "tables/FormSettings.h"
+#include "tables/GridColumns.h"
 #include "tables/InputDateFrm.h"
 #include "tables/MainQueryText.h"
 #include "tables/PasportListFrm.h"
@@ -69,6 +70,16 @@ QStringList buttonOrder(const QWidget& form)
     for (auto* b : buttons)
         names.append(b->objectName());
     return names;
+}
+
+// Drags the right edge of a column's title by `by` pixels, as the user widens a column.
+void dragColumnEdge(QHeaderView* header, int logical, int by)
+{
+    const int edge = header->sectionViewportPosition(logical) + header->sectionSize(logical) - 1;
+    const int y = header->height() - 3;
+    QTest::mousePress(header->viewport(), Qt::LeftButton, {}, QPoint(edge, y));
+    QTest::mouseMove(header->viewport(), QPoint(edge + by, y));
+    QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, QPoint(edge + by, y));
 }
 
 } // namespace
@@ -340,15 +351,52 @@ TEST_F(BaseFormTest, CurrentRowIsPaintedGreenExceptTheFocusedCell)
     EXPECT_EQ(CurrentRowDelegate::rowColor(), QColor("#C0DCC0"));
 }
 
+// Columns are as wide as the values in sight (up to a limit, so that one long text does not push the
+// rest away) at every first showing, until the user sets a width himself: his widths are then kept.
+TEST_F(BaseFormTest, ColumnsFitTheirValuesUntilTheUserSetsAWidth)
+{
+    const auto expectFitted = [](const QTableView& grid) {
+        const QHeaderView* header = grid.horizontalHeader();
+        const int limit = GridColumns::fitLimit(grid);
+        int widened = 0;
+        for (int c = 0; c < header->count(); ++c) {
+            if (header->isSectionHidden(c))
+                continue;
+            const int values = static_cast<const QAbstractItemView&>(grid).sizeHintForColumn(c);
+            EXPECT_LE(header->sectionSize(c), limit) << c;
+            EXPECT_GE(header->sectionSize(c), std::min(values, limit)) << c;
+            widened += header->sectionSize(c) > header->defaultSectionSize() ? 1 : 0;
+        }
+        EXPECT_GT(widened, 0);
+    };
+    {
+        TPasportListForm form;
+        form.show();
+        expectFitted(*form.grid());
+        form.grid()->horizontalHeader()->resizeSection(form.dsMain()->fieldIndex("Name_Location"), 30); // not the user
+        form.close();
+    }
+    {
+        TPasportListForm form;
+        form.show();
+        expectFitted(*form.grid());
+        dragColumnEdge(form.grid()->horizontalHeader(), form.dsMain()->fieldIndex("Name_Location"), -10);
+        form.close();
+    }
+    EXPECT_TRUE(FormSettings("TPasportListForm").value("gridPasport.UserWidths").toBool());
+}
+
 TEST_F(BaseFormTest, SettingsAreWrittenAndReadBackWithFieldNamesInAnyCase)
 {
+    int userWidth = 0;
     {
         TPasportListForm form;
         form.show();
         QHeaderView* header = form.grid()->horizontalHeader();
         const int location = form.dsMain()->fieldIndex("Name_Location");
         header->moveSection(header->visualIndex(location), 0);
-        header->resizeSection(location, 177);
+        dragColumnEdge(header, location, 40);
+        userWidth = header->sectionSize(location);
         form.grid()->setCurrentIndex(form.grid()->model()->index(0, form.dsMain()->fieldIndex("Price")));
         form.updateOnIdle();
         form.action("HideColumn1")->trigger();
@@ -368,7 +416,7 @@ TEST_F(BaseFormTest, SettingsAreWrittenAndReadBackWithFieldNamesInAnyCase)
     QHeaderView* header = again.grid()->horizontalHeader();
     const int location = again.dsMain()->fieldIndex("Name_Location");
     EXPECT_EQ(header->visualIndex(location), 0);
-    EXPECT_EQ(header->sectionSize(location), 177);
+    EXPECT_EQ(header->sectionSize(location), userWidth);
     EXPECT_TRUE(header->isSectionHidden(again.dsMain()->fieldIndex("Price")));
     EXPECT_FALSE(again.dsMain()->field("Price")->isVisible());
     EXPECT_TRUE(again.ComplectVisible());
