@@ -4,6 +4,7 @@
 #include "app/FontDialog.h"
 #include "app/Application.h"
 #include "app/HelpFrm.h"
+#include "app/LanguageChoice.h"
 #include "app/MonitorFrm.h"
 #include "app/PlantFiles.h"
 #include "app/StoredGeometry.h"
@@ -241,14 +242,37 @@ void TMainForm::registerWindow(const QString& className, WindowFactory factory)
 
 bool TMainForm::hasWindow(const QString& className) { return factories().contains(className); }
 
-QAction* TMainForm::addCommand(const QString& name, const QString& caption, const QString& hint)
+QAction* TMainForm::addCommand(const QString& name, Str caption, std::optional<Str> hint)
 {
-    auto* action = new QAction(caption, this);
+    auto* action = new QAction(this);
     action->setObjectName(name);
-    action->setToolTip(withoutAccelerator(hintShort(hint)));
-    action->setStatusTip(hintLong(hint));
+    translated([action, caption, hint] {
+        action->setText(Text(caption));
+        const QString text = hint ? Text(*hint) : QString();
+        action->setToolTip(withoutAccelerator(hintShort(text)));
+        action->setStatusTip(hintLong(text));
+    });
     m_actions.insert(name, action);
     return action;
+}
+
+void TMainForm::translated(std::function<void()> apply)
+{
+    apply();
+    m_translations.push_back(std::move(apply));
+}
+
+void TMainForm::chooseLanguage(int language)
+{
+    if (language != languageIndex()) {
+        LanguageChoice::apply(language);
+        for (const auto& apply : m_translations)
+            apply();
+        showDatabaseName();
+    }
+    LanguageChoice::store(FormSettings::defaultFileName(), languageIndex());
+    for (QAction* item : m_languageMenu->actions())
+        item->setChecked(item->data().toInt() == languageIndex());
 }
 
 QAction* TMainForm::action(const QString& name) const { return m_actions.value(name); }
@@ -256,29 +280,29 @@ QAction* TMainForm::action(const QString& name) const { return m_actions.value(n
 void TMainForm::createActions()
 {
     for (const OpenCommand& command : kOpenCommands) {
-        QAction* a = addCommand(QString::fromLatin1(command.action), Text(command.caption), Text(command.hint));
+        QAction* a = addCommand(QString::fromLatin1(command.action), command.caption, command.hint);
         const QString windowClass = QString::fromLatin1(command.windowClass);
         connect(a, &QAction::triggered, this, [this, windowClass] { openOrActivate(windowClass); });
     }
-    QAction* saveAs = addCommand(QStringLiteral("SaveAs"), Text(Str::ActionSaveAs), Text(Str::HintSaveAs));
+    QAction* saveAs = addCommand(QStringLiteral("SaveAs"), Str::ActionSaveAs, Str::HintSaveAs);
     connect(saveAs, &QAction::triggered, this, &TMainForm::SaveAsExecute);
     QAction* openDatabase =
-        addCommand(QStringLiteral("OpenDatabase"), Text(Str::ActionOpenDatabase), Text(Str::HintOpenDatabase));
+        addCommand(QStringLiteral("OpenDatabase"), Str::ActionOpenDatabase, Str::HintOpenDatabase);
     connect(openDatabase, &QAction::triggered, this, &TMainForm::OpenDatabaseExecute);
-    QAction* close = addCommand(QStringLiteral("FileClose"), Text(Str::ActionFileClose), Text(Str::HintFileClose));
+    QAction* close = addCommand(QStringLiteral("FileClose"), Str::ActionFileClose, Str::HintFileClose);
     connect(close, &QAction::triggered, m_mdi, &QMdiArea::closeActiveSubWindow);
-    QAction* preview = addCommand(QStringLiteral("Preview"), Text(Str::ActionPreview), Text(Str::HintPreview));
+    QAction* preview = addCommand(QStringLiteral("Preview"), Str::ActionPreview, Str::HintPreview);
     connect(preview, &QAction::triggered, this, &TMainForm::PreviewExecute);
-    QAction* exit = addCommand(QStringLiteral("FileExit1"), Text(Str::ActionExit), Text(Str::HintExit));
+    QAction* exit = addCommand(QStringLiteral("FileExit1"), Str::ActionExit, Str::HintExit);
     connect(exit, &QAction::triggered, this, &QWidget::close);
-    QAction* kits = addCommand(QStringLiteral("CheckComplect"), Text(Str::ActionShowKits), QString());
+    QAction* kits = addCommand(QStringLiteral("CheckComplect"), Str::ActionShowKits);
     kits->setCheckable(true);
     connect(kits, &QAction::triggered, this, &TMainForm::CheckComplectExecute);
-    QAction* swap = addCommand(QStringLiteral("Swap"), Text(Str::ActionSwap), Text(Str::HintSwap));
+    QAction* swap = addCommand(QStringLiteral("Swap"), Str::ActionSwap, Str::HintSwap);
     connect(swap, &QAction::triggered, this, [this] { runChildCommand(activeChild(), QStringLiteral("Swap")); });
-    QAction* props = addCommand(QStringLiteral("OpenTableProp"), Text(Str::ActionTableProps), Text(Str::HintTableProps));
+    QAction* props = addCommand(QStringLiteral("OpenTableProp"), Str::ActionTableProps, Str::HintTableProps);
     connect(props, &QAction::triggered, this, [this] { runChildCommand(activeChild(), QStringLiteral("OpenPropForm")); });
-    QAction* find = addCommand(QStringLiteral("Find"), Text(Str::ActionFind), Text(Str::HintFind));
+    QAction* find = addCommand(QStringLiteral("Find"), Str::ActionFind, Str::HintFind);
     find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
     connect(find, &QAction::triggered, this, &TMainForm::FindExecute);
     const struct {
@@ -290,7 +314,7 @@ void TMainForm::createActions()
                              {"EditCopy1", Str::ActionCopy, Str::HintCopy, QKeySequence::Copy, "copy"},
                              {"EditPaste1", Str::ActionPaste, Str::HintPaste, QKeySequence::Paste, "paste"}};
     for (const auto& command : clipboardCommands) {
-        QAction* a = addCommand(QString::fromLatin1(command.name), Text(command.caption), Text(command.hint));
+        QAction* a = addCommand(QString::fromLatin1(command.name), command.caption, command.hint);
         a->setShortcut(command.key);
         const char* slot = command.slot;
         // The focused text editor does the work: line edits, text areas and editable combo boxes all
@@ -300,28 +324,26 @@ void TMainForm::createActions()
                 QMetaObject::invokeMethod(editor, slot);
         });
     }
-    QAction* selectAll = addCommand(QStringLiteral("SelectAll"), Text(Str::ActionSelectAll), Text(Str::HintSelectAll));
+    QAction* selectAll = addCommand(QStringLiteral("SelectAll"), Str::ActionSelectAll, Str::HintSelectAll);
     connect(selectAll, &QAction::triggered, this, &TMainForm::SelectAllExecute);
-    QAction* font = addCommand(QStringLiteral("FontEdit1"), Text(Str::ActionFont), Text(Str::HintFont));
+    QAction* font = addCommand(QStringLiteral("FontEdit1"), Str::ActionFont, Str::HintFont);
     connect(font, &QAction::triggered, this, &TMainForm::FontEdit1Accept);
-    QAction* cascade = addCommand(QStringLiteral("WindowCascade1"), Text(Str::ActionCascade), Text(Str::HintCascade));
+    QAction* cascade = addCommand(QStringLiteral("WindowCascade1"), Str::ActionCascade, Str::HintCascade);
     connect(cascade, &QAction::triggered, this, [this] {
         restoreMinimised();
         m_mdi->cascadeSubWindows();
     });
-    QAction* tileH = addCommand(QStringLiteral("WindowTileHorizontal1"), Text(Str::ActionTileHorizontal),
-                                Text(Str::HintTileHorizontal));
+    QAction* tileH = addCommand(QStringLiteral("WindowTileHorizontal1"), Str::ActionTileHorizontal, Str::HintTileHorizontal);
     connect(tileH, &QAction::triggered, this, [this] { tile(Qt::Horizontal); });
-    QAction* tileV = addCommand(QStringLiteral("WindowTileVertical1"), Text(Str::ActionTileVertical),
-                                Text(Str::HintTileVertical));
+    QAction* tileV = addCommand(QStringLiteral("WindowTileVertical1"), Str::ActionTileVertical, Str::HintTileVertical);
     connect(tileV, &QAction::triggered, this, [this] { tile(Qt::Vertical); });
-    QAction* help = addCommand(QStringLiteral("OpenHelp"), Text(Str::ActionHelpIndex), Text(Str::HintHelpIndex));
+    QAction* help = addCommand(QStringLiteral("OpenHelp"), Str::ActionHelpIndex, Str::HintHelpIndex);
     help->setShortcut(QKeySequence(Qt::Key_F1));
     help->setShortcutContext(Qt::ApplicationShortcut);
     connect(help, &QAction::triggered, this, &TMainForm::OpenHelpExecute);
-    QAction* about = addCommand(QStringLiteral("HelpAbout1"), Text(Str::ActionAbout), Text(Str::HintAbout));
+    QAction* about = addCommand(QStringLiteral("HelpAbout1"), Str::ActionAbout, Str::HintAbout);
     connect(about, &QAction::triggered, this, &TMainForm::HelpAbout1Execute);
-    QAction* monitor = addCommand(QStringLiteral("OpenMonitor"), Text(Str::MonitorCaption), QString());
+    QAction* monitor = addCommand(QStringLiteral("OpenMonitor"), Str::MonitorCaption);
     monitor->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_M));
     monitor->setShortcutContext(Qt::ApplicationShortcut);
     addAction(monitor); // reachable by its shortcut only
@@ -346,17 +368,23 @@ void TMainForm::setCommandIcons()
 void TMainForm::createMenus()
 {
     auto addMenu = [this](const QString& name, Str caption, Str hint) {
-        QMenu* menu = menuBar()->addMenu(Text(caption));
+        QMenu* menu = menuBar()->addMenu(QString());
         menu->setObjectName(name);
-        menu->menuAction()->setStatusTip(hintLong(Text(hint)));
+        translated([menu, caption, hint] {
+            menu->setTitle(Text(caption));
+            menu->menuAction()->setStatusTip(hintLong(Text(hint)));
+        });
         return menu;
     };
     QMenu* file = addMenu(QStringLiteral("File1"), Str::MenuFile, Str::MenuFileHint);
     m_fileMenu = file;
     file->addAction(action(QStringLiteral("OpenDatabase")));
-    QMenu* open = file->addMenu(Text(Str::MenuOpenTable));
+    QMenu* open = file->addMenu(QString());
     open->setObjectName(QStringLiteral("OpenTable1"));
-    open->menuAction()->setStatusTip(Text(Str::MenuOpenTableHint));
+    translated([open] {
+        open->setTitle(Text(Str::MenuOpenTable));
+        open->menuAction()->setStatusTip(Text(Str::MenuOpenTableHint));
+    });
     for (const char* name : {"OpenDevice", "OpenDevType", "OpenNextRep", "OpenReport", "OpenRefusal", "OpenAccount",
                              "OpenSprav"})
         open->addAction(action(QString::fromLatin1(name)));
@@ -386,11 +414,23 @@ void TMainForm::createMenus()
 
     QMenu* options = addMenu(QStringLiteral("Options1"), Str::MenuOptions, Str::MenuOptionsHint);
     options->addAction(action(QStringLiteral("FontEdit1")));
-    m_dueReminder->addHorizonMenu(options);
-    m_skinMenu = options->addMenu(Text(Str::MenuSkins));
+    QMenu* remind = m_dueReminder->addHorizonMenu(options);
+    translated([remind] {
+        remind->setTitle(Text(Str::MenuRemind));
+        remind->menuAction()->setStatusTip(Text(Str::HintRemind));
+        for (QAction* item : remind->actions())
+            if (!item->isSeparator())
+                item->setText(item->data().toInt() == DueRule::Off ? Text(Str::RemindOff)
+                                                                   : FormatText(Str::RemindDays, item->data().toInt()));
+    });
+    m_skinMenu = options->addMenu(QString());
     m_skinMenu->setObjectName(QStringLiteral("SkinMenu"));
-    m_skinMenu->menuAction()->setStatusTip(Text(Str::HintSkins));
+    translated([this] {
+        m_skinMenu->setTitle(Text(Str::MenuSkins));
+        m_skinMenu->menuAction()->setStatusTip(Text(Str::HintSkins));
+    });
     buildSkinMenu();
+    buildLanguageMenu(options);
 
     QMenu* window = addMenu(QStringLiteral("Window1"), Str::MenuWindow, Str::MenuWindowHint);
     for (const char* name : {"WindowCascade1", "WindowTileHorizontal1", "WindowTileVertical1"})
@@ -429,10 +469,14 @@ void TMainForm::createToolBar()
     m_tableSelector = new QComboBox(bar);
     m_tableSelector->setObjectName(QStringLiteral("sComboTable"));
     m_tableSelector->setFixedWidth(289);
-    m_tableSelector->setToolTip(Text(Str::MainChooseTable));
-    m_tableSelector->setStatusTip(Text(Str::MainChooseTable));
-    for (Str caption : kSelectorCaptions)
-        m_tableSelector->addItem(withoutAccelerator(Text(caption)));
+    for (int i = 0; i < int(std::size(kSelectorCaptions)); ++i)
+        m_tableSelector->addItem(QString());
+    translated([this] {
+        m_tableSelector->setToolTip(Text(Str::MainChooseTable));
+        m_tableSelector->setStatusTip(Text(Str::MainChooseTable));
+        for (int i = 0; i < int(std::size(kSelectorCaptions)); ++i)
+            m_tableSelector->setItemText(i, withoutAccelerator(Text(kSelectorCaptions[i])));
+    });
     m_tableSelector->setCurrentIndex(-1);
     connect(m_tableSelector, &QComboBox::activated, this, &TMainForm::sComboTableChange);
     bar->addWidget(m_tableSelector);
@@ -709,6 +753,30 @@ void TMainForm::HelpAbout1Execute()
     if (QScreen* screen = this->screen())
         box.move(screen->availableGeometry().center() - box.rect().center());
     box.exec();
+}
+
+// Each language by its own name, so that a user who reads only that one finds it.
+void TMainForm::buildLanguageMenu(QMenu* options)
+{
+    m_languageMenu = options->addMenu(QString());
+    m_languageMenu->setObjectName(QStringLiteral("LanguageMenu"));
+    translated([this] {
+        m_languageMenu->setTitle(Text(Str::MenuLanguage));
+        m_languageMenu->menuAction()->setStatusTip(Text(Str::HintLanguage));
+    });
+    auto* group = new QActionGroup(m_languageMenu);
+    group->setExclusive(true);
+    const std::tuple<const char*, Str, int> languages[] = {{"LanguageRussian", Str::LanguageRussian, 1},
+                                                           {"LanguageEnglish", Str::LanguageEnglish, 0}};
+    for (const auto& [name, caption, language] : languages) {
+        QAction* item = m_languageMenu->addAction(Text(caption));
+        item->setObjectName(QString::fromLatin1(name));
+        item->setCheckable(true);
+        item->setData(language);
+        item->setChecked(language == languageIndex());
+        group->addAction(item);
+    }
+    connect(group, &QActionGroup::triggered, this, [this](QAction* item) { chooseLanguage(item->data().toInt()); });
 }
 
 void TMainForm::buildSkinMenu()

@@ -1,12 +1,15 @@
 #pragma once
 
 #include "app/Skins.h"
+#include "text/StrList.h"
 
 #include <QBrush>
 #include <QHash>
 #include <QMainWindow>
 #include <QPointer>
 #include <functional>
+#include <optional>
+#include <vector>
 
 class DueReminder;
 class QAction;
@@ -64,6 +67,10 @@ public:
     // never created. False when the plant in use stays.
     bool openDatabase(const QString& fileName);
 
+    // The menus, the toolbar and the windows opened from now on speak `language` (0 English, 1
+    // Russian); the choice is kept in the settings file. Windows already open keep their texts.
+    void chooseLanguage(int language);
+
     // Re-evaluates every command's enabling; runs whenever the application goes idle.
     void updateActions();
 
@@ -103,13 +110,18 @@ private:
     bool selectSkinItem(const QString& name);
     bool applySkin(const QString& name);
     void SkinItemClick(QAction* item);
-    QAction* addCommand(const QString& name, const QString& caption, const QString& hint);
+    QAction* addCommand(const QString& name, Str caption, std::optional<Str> hint = {});
+    // Runs `apply`, which gives a part of this window its texts, now and again when the language changes.
+    void translated(std::function<void()> apply);
+    void buildLanguageMenu(QMenu* options);
 
     QMdiArea* m_mdi;
     QComboBox* m_tableSelector = nullptr;
     QLabel* m_databaseLabel = nullptr;
     QMenu* m_skinMenu = nullptr;
     QMenu* m_fileMenu = nullptr;
+    QMenu* m_languageMenu = nullptr;
+    std::vector<std::function<void()>> m_translations;
     QAction* m_recentSeparator = nullptr;
     QList<QAction*> m_recentItems;
     QActionGroup* m_skinGroup = nullptr;

@@ -5,6 +5,7 @@
 #include "app/Application.h"
 #include "app/CommandLine.h"
 #include "app/InstanceGuard.h"
+#include "app/LanguageChoice.h"
 #include "app/MainFrm.h"
 #include "app/WindowRegistry.h"
 #include "data/DMFrm.h"
@@ -56,6 +57,8 @@ bool answeredAtOnce(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
+    // The language the user chose speaks from the first text on, the usage included.
+    LanguageChoice::applyStored(FormSettings::defaultFileName());
     if (answeredAtOnce(argc, argv))
         return 0;
     InstanceGuard guard(executablePath(argv));

@@ -81,6 +81,10 @@ enum class Str : int {
     HintFont,
     MenuSkins,
     HintSkins,
+    MenuLanguage,
+    HintLanguage,
+    LanguageEnglish,
+    LanguageRussian,
     ActionCascade,
     HintCascade,
     ActionTileHorizontal,
@@ -591,9 +595,10 @@ enum class Str : int {
 inline constexpr int StrEntryCount = static_cast<int>(Str::EntryCount);
 inline constexpr int LinkedTableCount = 24;
 
-// 0 English, 1 Russian. Starts as the build's INSTREL_LANGUAGE; the program never changes it while running.
+// 0 English, 1 Russian. Starts as the build's INSTREL_LANGUAGE; the user may choose the other one.
 int languageIndex();
-// For start-up and tests only: windows keep the texts they received when they were created.
+// Windows keep the texts they received when they were created: a change reaches the windows
+// created afterwards and whatever is given its texts again.
 void setLanguageIndex(int index);
 
 // The entry in the current language; no fallback to the other language.

@@ -4,6 +4,7 @@
 #include "app/FontDialog.h"
 #include "app/ManagerFrm.h"
 #include "app/HelpFrm.h"
+#include "app/LanguageChoice.h"
 #include "app/MainFrm.h"
 #include "app/MonitorFrm.h"
 #include "data/DMFrm.h"
@@ -30,12 +31,14 @@
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QRegularExpression>
 #include <QTextBrowser>
 #include <QSettings>
 #include <QTest>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -127,6 +130,55 @@ TEST_F(MainFormTest, SettingsRoundTripAndBrokenFileDeleted)
     form.close();
     QSettings rewritten(dir.file("Device.ini"), QSettings::IniFormat);
     EXPECT_NE(rewritten.value("TMainForm/Font").toString(), "not a font"); // ...and is gone
+}
+
+// The English interface, chosen while the program runs: the menus, the toolbar's list and the windows
+// opened afterwards speak it, and the next start remembers it.
+TEST_F(MainFormTest, LanguageChosenReachesTheMenusAndLaterWindowsAndIsKept)
+{
+    static const QRegularExpression cyrillic(QStringLiteral("[А-Яа-яЁё]"));
+    const auto russianTexts = [](TMainForm& form) {
+        QStringList found;
+        const std::function<void(QMenu*)> read = [&](QMenu* menu) {
+            found.append(menu->title());
+            for (QAction* a : menu->actions()) {
+                found << a->text() << a->statusTip();
+                if (a->menu())
+                    read(a->menu());
+            }
+        };
+        for (QAction* a : form.menuBar()->actions())
+            read(a->menu());
+        auto* selector = form.findChild<QComboBox*>("sComboTable");
+        for (int i = 0; i < selector->count(); ++i)
+            found.append(selector->itemText(i));
+        found.append(selector->toolTip());
+        return found.filter(cyrillic);
+    };
+    {
+        TDM dm;
+        TMainForm form;
+        showAndSettle(form);
+        form.findChild<QAction*>("LanguageEnglish")->trigger();
+        EXPECT_EQ(russianTexts(form), QStringList({"Русский"})); // each language named in itself
+        EXPECT_EQ(form.action("FileExit1")->text(), "E&xit");
+        EXPECT_TRUE(form.findChild<QAction*>("LanguageEnglish")->isChecked());
+        form.action("OpenMonitor")->trigger();
+        EXPECT_FALSE(form.findChildWindow("TMonitorForm")->windowTitle().contains(cyrillic));
+        form.close();
+    }
+    EXPECT_EQ(QSettings("Device.ini", QSettings::IniFormat).value("TMainForm/Language").toString(), "en");
+    setLanguageIndex(1); // as a new start begins, before the settings are read
+    LanguageChoice::applyStored("Device.ini");
+    EXPECT_EQ(languageIndex(), 0);
+    {
+        TMainForm form;
+        EXPECT_EQ(form.menuBar()->actions().first()->text(), "&File");
+        form.findChild<QAction*>("LanguageRussian")->trigger();
+        EXPECT_EQ(form.menuBar()->actions().first()->text(), "Файл");
+        EXPECT_TRUE(form.findChild<QAction*>("LanguageRussian")->isChecked());
+    }
+    EXPECT_EQ(LanguageChoice::stored("Device.ini"), 1);
 }
 
 TEST_F(MainFormTest, MonitorShowsOnlyStatementsWhileOpen)

@@ -47,8 +47,9 @@
 namespace {
 
 // Words a Russian user reads as they stand.
-// "ID" labels a device's number in the database and reads the same in both languages.
-const QStringList kNames = {"SQL", "Instrel", "Excel", "RTF", "HTML", "PDF", "CSV", "STOP", "ID"};
+// "ID" labels a device's number in the database and reads the same in both languages. The language
+// menu names each language in that language, so that a user who reads only it finds it.
+const QStringList kNames = {"SQL", "Instrel", "Excel", "RTF", "HTML", "PDF", "CSV", "STOP", "ID", "English"};
 
 QString plain(const QString& text)
 {
