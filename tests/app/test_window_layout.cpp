@@ -94,6 +94,8 @@ TempWorkDir* WindowLayoutTest::demo = nullptr;
 
 TEST_F(WindowLayoutTest, JumpKeepsMaximisedWindowsMaximised)
 {
+    // The target was last closed small and in the normal state.
+    writeSettings("[TTypeForm]\nLeft=0\nTop=0\nWidth=210\nHeight=170\nWindowState=0\n");
     open("TDeviceForm");
     open("TAccountForm");
     frameOf("TAccountForm")->showMaximized();
