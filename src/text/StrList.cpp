@@ -604,7 +604,7 @@ constexpr Entry entries[] = {
     {Str::FontSample, u"Sample", u"Образец"},
     {Str::FontSampleText, u"Manometer MP-100, 0.5 MPa", u"Манометр МП-100, 0…1,6 МПа"},
     {Str::CommandLineUsage,
-     u"Usage: %s [/STOP] [FILE | --database=<file or connection string>] [--help] [--version]\n"
+     u"Usage: %s [/STOP] [FILE] [--database=<file or connection string>] [--help] [--version]\n"
      u"\n"
      u"Instrel %s keeps the devices, services and labour plans of one plant.\n"
      u"It works in the current folder and looks there for:\n"
@@ -627,7 +627,7 @@ constexpr Entry entries[] = {
      u"To create a database in the current folder:\n"
      u"  instrel-initdb --demo Device.db    a demo plant to try the program on;\n"
      u"  instrel-initdb --empty Device.db   an empty database for your own plant.\n",
-     u"Использование: %s [/STOP] [ФАЙЛ | --database=<файл или строка подключения>] [--help] [--version]\n"
+     u"Использование: %s [/STOP] [ФАЙЛ] [--database=<файл или строка подключения>] [--help] [--version]\n"
      u"\n"
      u"Instrel %s ведёт паспорта приборов, обслуживания и планы работ одного предприятия.\n"
      u"Программа работает в текущем каталоге и ищет в нём:\n"
