@@ -1,6 +1,8 @@
 // A plant on a PostgreSQL server, made and moved with the database tool as a user runs it: a demo
 // plant filled into an empty server database and upgraded there, a plant copied onto the server and
-// back compared row by row with itself; a database that is not empty is refused.
+// back compared row by row with itself; a database that is not empty is refused; a copy killed
+// halfway leaves no plant without rows behind.
+#include "data/BigPlantDatabase.h"
 #include "data/PlantCopy.h"
 #include "data/ResultSet.h"
 #include "data/SchemaUpgrade.h"
@@ -12,7 +14,10 @@
 #include "support/TestServer.h"
 
 #include <QDir>
+#include <QElapsedTimer>
 #include <QProcess>
+#include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -189,6 +194,71 @@ TEST_F(PlantOnServerTest, AFileThatIsNotAtTheProgramsVersionIsNotCopied)
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.contains("--upgrade")) << run.err.toStdString();
     EXPECT_EQ(serverTables(), 0) << "the server database is left as it was";
+}
+
+// A plant large enough that a copy of it takes a while (a few seconds), made once.
+QString midSizePlant()
+{
+    static QTemporaryDir dir;
+    static QString path;
+    if (path.isEmpty()) {
+        const QString made = TestDatabase::createUpgradedEmptyDatabase(dir.path(), "plant.db");
+        SqlConnection db;
+        db.setDatabaseFile(made);
+        BigPlantDatabase::fill(db, {.devices = 10000, .nextServicesPerDevice = 3, .logRows = 100000});
+        path = made;
+    }
+    return path;
+}
+
+// Runs the tool and kills it (SIGKILL: no chance to clean up) as soon as `underWay` holds; false when
+// the tool ended first.
+bool killWhenUnderWay(const QStringList& arguments, const QString& directory, const std::function<bool()>& underWay)
+{
+    QProcess tool;
+    tool.setWorkingDirectory(directory);
+    tool.start(QStringLiteral(INSTREL_INITDB_PATH), arguments);
+    if (!tool.waitForStarted())
+        return false;
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 120000) {
+        if (underWay()) {
+            tool.kill();
+            tool.waitForFinished();
+            return true;
+        }
+        if (tool.waitForFinished(10))
+            return false;
+    }
+    tool.kill();
+    tool.waitForFinished();
+    return false;
+}
+
+TEST_F(PlantOnServerTest, ACopyKilledWhileWritingRowsLeavesNoPlantAndASecondCopySucceeds)
+{
+    const QString server = scratch->connectionString();
+    const QString plant = midSizePlant();
+    SqlConnection watcher;
+    watcher.setServer(server);
+    const auto loading = [&] {
+        return watcher.scalar("select count(*) from pg_stat_activity where datname = current_database() and "
+                              "pid <> pg_backend_pid() and state = 'active' and query like 'COPY %'")
+                   .toInt() > 0;
+    };
+    ASSERT_TRUE(killWhenUnderWay({"--copy", plant, server}, dir.path(), loading)) << "the copy ended before it was seen loading rows";
+    watcher.close();
+
+    EXPECT_EQ(serverTables(), 0) << "neither tables nor a version row the program would open as an empty plant";
+
+    const ToolRun again = initdb({"--copy", plant, server}, dir.path());
+    ASSERT_EQ(again.exitCode, 0) << again.out.toStdString() << again.err.toStdString();
+    SqlConnection source, onServer;
+    source.setDatabaseFile(plant);
+    onServer.setServer(server);
+    EXPECT_EQ(onServer.scalar("select count(*) from Device").toInt(), source.scalar("select count(*) from Device").toInt());
+    EXPECT_EQ(onServer.scalar("select Info_name from Info where ID_Info = 2").toString(), ReadProgramVersion());
 }
 
 } // namespace

@@ -12,11 +12,13 @@
 #include "data/ResultSet.h"
 #include "data/SchemaUpgrade.h"
 #include "data/SqlConnection.h"
+#include "data/Transaction.h"
 #include "text/StrList.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <optional>
 
 namespace {
 
@@ -241,6 +243,12 @@ int InitDbCommand::upgrade(const QString& file)
 
 bool InitDbCommand::copyPlant(SqlConnection& source, SqlConnection& target)
 {
+    // On a server the schema, the version row and the rows are one transaction: a run killed at any
+    // point, or its session dropped, leaves the database as empty as it was, never a plant without
+    // rows that the program would open. A new file needs none: it gets its name only when complete.
+    std::optional<Transaction> whole;
+    if (!target.server().isEmpty())
+        whole.emplace(target);
     InitialSchema::create(target);
     SchemaUpgrade upgrade(target, ReadProgramVersion(), {.backup = false, .announce = false});
     if (upgrade.CheckSchemaVersion() != SchemaUpgrade::Outcome::Upgraded)
@@ -266,6 +274,8 @@ bool InitDbCommand::copyPlant(SqlConnection& source, SqlConnection& target)
         m_err << QStringLiteral("Ошибка: копия отличается от источника.") << Qt::endl;
         return false;
     }
+    if (whole)
+        whole->commit();
     m_out << QStringLiteral("Перенесено таблиц: %1 (%2 с); строки и контрольные суммы совпадают.")
                  .arg(results.size())
                  .arg(QString::number(timer.elapsed() / 1000.0, 'f', 1))
