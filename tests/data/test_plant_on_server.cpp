@@ -1,7 +1,7 @@
 // A plant on a PostgreSQL server, made and moved with the database tool as a user runs it: a demo
 // plant filled into an empty server database and upgraded there, a plant copied onto the server and
 // back compared row by row with itself; a database that is not empty is refused; a copy killed
-// halfway leaves no plant without rows behind.
+// halfway leaves neither a plant without rows nor working files behind.
 #include "data/BigPlantDatabase.h"
 #include "data/PlantCopy.h"
 #include "data/ResultSet.h"
@@ -15,6 +15,8 @@
 
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <functional>
@@ -236,6 +238,11 @@ bool killWhenUnderWay(const QStringList& arguments, const QString& directory, co
     return false;
 }
 
+QStringList workingFilesIn(const QString& directory, const QString& finalName)
+{
+    return QDir(directory).entryList({finalName + ".tmp-*"}, QDir::Files | QDir::Hidden);
+}
+
 TEST_F(PlantOnServerTest, ACopyKilledWhileWritingRowsLeavesNoPlantAndASecondCopySucceeds)
 {
     const QString server = scratch->connectionString();
@@ -259,6 +266,50 @@ TEST_F(PlantOnServerTest, ACopyKilledWhileWritingRowsLeavesNoPlantAndASecondCopy
     onServer.setServer(server);
     EXPECT_EQ(onServer.scalar("select count(*) from Device").toInt(), source.scalar("select count(*) from Device").toInt());
     EXPECT_EQ(onServer.scalar("select Info_name from Info where ID_Info = 2").toString(), ReadProgramVersion());
+}
+
+TEST_F(PlantOnServerTest, WorkingFilesOfACopyIntoAFileKilledHalfwayGoWithTheNextRun)
+{
+    const QString server = scratch->connectionString();
+    ASSERT_EQ(initdb({"--copy", midSizePlant(), server}, dir.path()).exitCode, 0);
+    const auto writing = [&] {
+        for (const QString& name : workingFilesIn(dir.path(), "back.db"))
+            if (QFileInfo(dir.file(name)).size() > 1024 * 1024)
+                return true;
+        return false;
+    };
+    ASSERT_TRUE(killWhenUnderWay({"--copy", server, "back.db"}, dir.path(), writing)) << "the copy ended before it was seen writing";
+    const QStringList left = workingFilesIn(dir.path(), "back.db");
+    ASSERT_FALSE(left.isEmpty());
+
+    const ToolRun run = initdb({"--copy", server, "back.db"}, dir.path());
+    ASSERT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+    for (const QString& name : left)
+        if (!name.endsWith("-journal")) // goes with its database file
+            EXPECT_TRUE(run.out.contains(name)) << "the removal is named: " << name.toStdString();
+    EXPECT_EQ(workingFilesIn(dir.path(), "back.db"), QStringList());
+    EXPECT_TRUE(QFileInfo::exists(dir.file("back.db")));
+}
+
+// A plant made for a server is built in a file of the temporary folder first.
+TEST_F(PlantOnServerTest, TheTemporaryPlantOfAKilledRunGoesWithTheNextRunAndAFinishedOneLeavesNone)
+{
+    QTemporaryDir temporary;
+    const QByteArray previous = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(temporary.path()));
+    const QStringList stale{"instrel-initdb-plant.db.tmp-Ab12Cd", "instrel-initdb-plant.db.tmp-Ab12Cd-journal"};
+    for (const QString& name : stale) {
+        QFile file(temporary.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    const ToolRun run = initdb({"--demo", scratch->connectionString()}, dir.path());
+    if (previous.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", previous);
+    ASSERT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(stale.first())) << run.out.toStdString();
+    EXPECT_EQ(QDir(temporary.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
 }
 
 } // namespace

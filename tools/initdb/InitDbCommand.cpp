@@ -83,8 +83,7 @@ int InitDbCommand::create(Mode mode, const QString& file)
     const QFileInfo target(file);
     if (!target.absoluteDir().exists())
         return fail(QStringLiteral("каталог «%1» не существует.").arg(target.absolutePath()));
-    for (const QString& stale : NewDatabaseFile::removeStale(file))
-        m_out << FormatText(Str::StaleFileRemoved, QDir::toNativeSeparators(stale)) << Qt::endl;
+    removeStaleFiles(file);
     if (target.exists() || target.isSymLink())
         return fail(QStringLiteral("файл «%1» уже существует; он не перезаписан.").arg(target.absoluteFilePath()));
 
@@ -112,6 +111,12 @@ int InitDbCommand::create(Mode mode, const QString& file)
                  .arg(target.absoluteFilePath(), kindText(mode), QString::number(timer.elapsed() / 1000.0, 'f', 1))
           << Qt::endl;
     return Success;
+}
+
+void InitDbCommand::removeStaleFiles(const QString& finalPath)
+{
+    for (const QString& stale : NewDatabaseFile::removeStale(finalPath))
+        m_out << FormatText(Str::StaleFileRemoved, QDir::toNativeSeparators(stale)) << Qt::endl;
 }
 
 bool InitDbCommand::namesServer(const QString& target)
@@ -158,7 +163,9 @@ int InitDbCommand::createOnServer(Mode mode, const QString& connectionString)
         } else {
             // The generators write through the embedded engine: the plant is made in a file that is
             // never published and moved onto the server from there.
-            NewDatabaseFile scratch(QDir::temp().absoluteFilePath(QStringLiteral("instrel-initdb-plant.db")));
+            const QString scratchPath = QDir::temp().absoluteFilePath(QStringLiteral("instrel-initdb-plant.db"));
+            removeStaleFiles(scratchPath);
+            NewDatabaseFile scratch(scratchPath);
             QString error;
             if (!scratch.create(error))
                 return fail(error);
@@ -338,6 +345,7 @@ int InitDbCommand::copy(const QString& from, const QString& to)
     const QFileInfo target(to);
     if (!target.absoluteDir().exists())
         return fail(QStringLiteral("каталог «%1» не существует.").arg(target.absolutePath()));
+    removeStaleFiles(to);
     if (target.exists() || target.isSymLink())
         return fail(QStringLiteral("файл «%1» уже существует; он не перезаписан.").arg(shownTo));
     NewDatabaseFile newFile(to);

@@ -35,6 +35,8 @@ private:
     int createOnServer(Mode mode, const QString& connectionString);
     int upgrade(const QString& file);
     static bool namesServer(const QString& target);
+    // Removes, and names, the working files a killed run left for `finalPath`.
+    void removeStaleFiles(const QString& finalPath);
     // Runs the steps shared by a file and a server: the schema, its upgrade and the plant.
     bool build(Mode mode, SqlConnection& connection);
     // Takes away everything a failed fill made in a server database that held no tables.
