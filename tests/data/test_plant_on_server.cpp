@@ -19,6 +19,7 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <sqlite3.h>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -310,6 +311,77 @@ TEST_F(PlantOnServerTest, TheTemporaryPlantOfAKilledRunGoesWithTheNextRunAndAFin
     ASSERT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
     EXPECT_TRUE(run.out.contains(stale.first())) << run.out.toStdString();
     EXPECT_EQ(QDir(temporary.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+// Values a file can hold and a server cannot (a moment's milliseconds, a decimal's seventh place, a
+// NUL byte in a text), and one a server can hold and a file's number cannot (eighteen digits): each is
+// listed with its table, row, column, before and after, and the copy is refused unless the rounding
+// is accepted.
+void runOnFile(const QString& path, const char* statement)
+{
+    SqlConnection db;
+    db.setDatabaseFile(path);
+    db.open();
+    ASSERT_EQ(sqlite3_exec(db.handle(), statement, nullptr, nullptr, nullptr), SQLITE_OK) << statement;
+}
+
+TEST_F(PlantOnServerTest, ValuesAServerCannotHoldAreListedAndCopiedOnlyWhenTheRoundingIsAccepted)
+{
+    const QString server = scratch->connectionString();
+    ASSERT_EQ(initdb({"--demo", "demo.db"}, dir.path()).exitCode, 0);
+    const QString demo = dir.file("demo.db");
+    runOnFile(demo, "insert into Depart (ID_Depart, Name_Depart) values (9001, 'Цех' || char(0) || 'хвост');"
+                    "insert into Prec (ID_Prec, Name_Prec) values (9002, 1.1234567);"
+                    "update NextRep set LastRep = '2025-03-01 23:59:59.999' where ID_NextRep = (select min(ID_NextRep) from NextRep);"
+                    "update RepHist set ChangeDate = '2025-03-01 10:00:00.5' where rowid = (select min(rowid) from RepHist);");
+    SqlConnection file;
+    file.setDatabaseFile(demo);
+    const QString firstService = file.scalar("select min(ID_NextRep) from NextRep").toString();
+    file.close();
+
+    ToolRun run = initdb({"--copy", "demo.db", server}, dir.path());
+    EXPECT_EQ(run.exitCode, 1);
+    const QStringList listed{QString::fromUtf8("Depart, ID_Depart = 9001, Name_Depart: «Цех\\0хвост» → «Цех»"),
+                             QString::fromUtf8("Prec, ID_Prec = 9002, Name_Prec: «1.1234567» → «1.123457»"),
+                             QString::fromUtf8("NextRep, ID_NextRep = %1, LastRep: «2025-03-01 23:59:59.999» → "
+                                               "«2025-03-01 23:59:59»").arg(firstService),
+                             QString::fromUtf8("RepHist, строка 1, ChangeDate: «2025-03-01 10:00:00.5» → «2025-03-01 10:00:00»")};
+    for (const QString& line : listed)
+        EXPECT_TRUE(run.out.contains(line)) << line.toStdString() << "\n" << run.out.toStdString();
+    EXPECT_EQ(run.out.count(QString::fromUtf8(" → ")), listed.size()) << run.out.toStdString();
+    EXPECT_TRUE(run.err.contains("--accept-rounding")) << run.err.toStdString();
+    EXPECT_EQ(serverTables(), 0) << "a refused copy leaves the server database empty";
+
+    run = initdb({"--copy", "demo.db", server, "--accept-rounding"}, dir.path());
+    ASSERT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+    SqlConnection onServer;
+    onServer.setServer(server);
+    EXPECT_EQ(onServer.scalar("select Name_Depart from Depart where ID_Depart = 9001").toString(), QString::fromUtf8("Цех"));
+    EXPECT_DOUBLE_EQ(onServer.scalar("select Name_Prec from Prec where ID_Prec = 9002").toDouble(), 1.123457);
+}
+
+TEST_F(PlantOnServerTest, ADecimalAFileCannotHoldIsListedAndARefusedCopyLeavesNoFile)
+{
+    const QString server = scratch->connectionString();
+    ASSERT_EQ(initdb({"--demo", "demo.db"}, dir.path()).exitCode, 0);
+    ASSERT_EQ(initdb({"--copy", "demo.db", server}, dir.path()).exitCode, 0);
+    {
+        SqlConnection onServer;
+        onServer.setServer(server);
+        onServer.execute("insert into Prec (ID_Prec, Name_Prec) values (9002, 123456789012.123456)");
+    }
+    ToolRun run = initdb({"--copy", server, "back.db"}, dir.path());
+    EXPECT_EQ(run.exitCode, 1);
+    // Named as the server names them.
+    EXPECT_TRUE(run.out.contains(QString::fromUtf8("prec, id_prec = 9002, name_prec: «123456789012.123456» → «123456789012.12346»")))
+        << run.out.toStdString();
+    EXPECT_EQ(run.out.count(QString::fromUtf8(" → ")), 1) << run.out.toStdString();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"demo.db"})
+        << "neither the file nor its working files are left";
+
+    run = initdb({"--copy", server, "back.db", "--accept-rounding"}, dir.path());
+    ASSERT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(dir.file("back.db")));
 }
 
 } // namespace
