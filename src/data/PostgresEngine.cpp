@@ -220,6 +220,8 @@ QString quotedName(const QString& name)
 // return escaped, so that no text can end a field or a row, or read as NULL (\N).
 void appendCopyField(QByteArray& out, std::string_view text)
 {
+    // A server's text cannot hold a NUL byte: it ends there, as a bound parameter's does.
+    text = text.substr(0, text.find('\0'));
     size_t plain = 0; // start of the bytes not yet appended
     for (size_t i = 0; i < text.size(); ++i) {
         const char* escape = text[i] == '\\' ? "\\\\"

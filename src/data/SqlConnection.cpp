@@ -133,13 +133,52 @@ QVariant SqlConnection::scalar(const QString& statement, const SqlParams& params
 
 qint64 SqlConnection::lastInsertId() const { return m_engine->lastInsertId(); }
 
-void SqlConnection::begin() { execute(QStringLiteral("BEGIN")); }
-void SqlConnection::beginWrite() { execute(m_engine->beginWriteStatement()); }
-void SqlConnection::commit() { execute(QStringLiteral("COMMIT")); }
+// Inside a Transaction scope, begin() opens a savepoint and commit() or rollback() ends it, so that a
+// routine that makes its own transaction (the schema, its upgrade) can be one step of a larger whole
+// that the scope commits or undoes: the database tool holds a plant's schema and rows in one.
+void SqlConnection::begin()
+{
+    if (m_transactionDepth == 0) {
+        execute(QStringLiteral("BEGIN"));
+        return;
+    }
+    execute(QStringLiteral("SAVEPOINT instrel_%1").arg(m_transactionDepth + 1));
+    ++m_transactionDepth;
+}
+
+void SqlConnection::beginWrite()
+{
+    if (m_transactionDepth == 0) {
+        execute(m_engine->beginWriteStatement());
+        return;
+    }
+    // The outer transaction holds whatever lock it took.
+    execute(QStringLiteral("SAVEPOINT instrel_%1").arg(m_transactionDepth + 1));
+    ++m_transactionDepth;
+}
+
+void SqlConnection::commit()
+{
+    if (m_transactionDepth == 0) {
+        execute(QStringLiteral("COMMIT"));
+        return;
+    }
+    const int level = m_transactionDepth--;
+    execute(QStringLiteral("RELEASE SAVEPOINT instrel_%1").arg(level));
+}
+
 void SqlConnection::rollback()
 {
-    if (inTransaction())
-        execute(QStringLiteral("ROLLBACK"));
+    if (m_transactionDepth == 0) {
+        if (inTransaction())
+            execute(QStringLiteral("ROLLBACK"));
+        return;
+    }
+    const int level = m_transactionDepth--;
+    if (!inTransaction())
+        return;
+    execute(QStringLiteral("ROLLBACK TO SAVEPOINT instrel_%1").arg(level));
+    execute(QStringLiteral("RELEASE SAVEPOINT instrel_%1").arg(level));
 }
 
 bool SqlConnection::inTransaction() const { return m_engine->isOpen() && m_engine->inTransaction(); }

@@ -1,6 +1,8 @@
 // A plant on a PostgreSQL server, made and moved with the database tool as a user runs it: a demo
 // plant filled into an empty server database and upgraded there, a plant copied onto the server and
-// back compared row by row with itself; a database that is not empty is refused.
+// back compared row by row with itself; a database that is not empty is refused; a copy killed
+// halfway leaves neither a plant without rows nor working files behind.
+#include "data/BigPlantDatabase.h"
 #include "data/PlantCopy.h"
 #include "data/ResultSet.h"
 #include "data/SchemaUpgrade.h"
@@ -12,7 +14,13 @@
 #include "support/TestServer.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
 #include <QProcess>
+#include <QTemporaryDir>
+#include <sqlite3.h>
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
@@ -189,6 +197,191 @@ TEST_F(PlantOnServerTest, AFileThatIsNotAtTheProgramsVersionIsNotCopied)
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.contains("--upgrade")) << run.err.toStdString();
     EXPECT_EQ(serverTables(), 0) << "the server database is left as it was";
+}
+
+// A plant large enough that a copy of it takes a while (a few seconds), made once.
+QString midSizePlant()
+{
+    static QTemporaryDir dir;
+    static QString path;
+    if (path.isEmpty()) {
+        const QString made = TestDatabase::createUpgradedEmptyDatabase(dir.path(), "plant.db");
+        SqlConnection db;
+        db.setDatabaseFile(made);
+        BigPlantDatabase::fill(db, {.devices = 10000, .nextServicesPerDevice = 3, .logRows = 100000});
+        path = made;
+    }
+    return path;
+}
+
+// Runs the tool and kills it (SIGKILL: no chance to clean up) as soon as `underWay` holds; false when
+// the tool ended first.
+bool killWhenUnderWay(const QStringList& arguments, const QString& directory, const std::function<bool()>& underWay)
+{
+    QProcess tool;
+    tool.setWorkingDirectory(directory);
+    tool.start(QStringLiteral(INSTREL_INITDB_PATH), arguments);
+    if (!tool.waitForStarted())
+        return false;
+    QElapsedTimer waited;
+    waited.start();
+    while (waited.elapsed() < 120000) {
+        if (underWay()) {
+            tool.kill();
+            tool.waitForFinished();
+            return true;
+        }
+        if (tool.waitForFinished(10))
+            return false;
+    }
+    tool.kill();
+    tool.waitForFinished();
+    return false;
+}
+
+QStringList workingFilesIn(const QString& directory, const QString& finalName)
+{
+    return QDir(directory).entryList({finalName + ".tmp-*"}, QDir::Files | QDir::Hidden);
+}
+
+TEST_F(PlantOnServerTest, ACopyKilledWhileWritingRowsLeavesNoPlantAndASecondCopySucceeds)
+{
+    const QString server = scratch->connectionString();
+    const QString plant = midSizePlant();
+    SqlConnection watcher;
+    watcher.setServer(server);
+    const auto loading = [&] {
+        return watcher.scalar("select count(*) from pg_stat_activity where datname = current_database() and "
+                              "pid <> pg_backend_pid() and state = 'active' and query like 'COPY %'")
+                   .toInt() > 0;
+    };
+    ASSERT_TRUE(killWhenUnderWay({"--copy", plant, server}, dir.path(), loading)) << "the copy ended before it was seen loading rows";
+    watcher.close();
+
+    EXPECT_EQ(serverTables(), 0) << "neither tables nor a version row the program would open as an empty plant";
+
+    const ToolRun again = initdb({"--copy", plant, server}, dir.path());
+    ASSERT_EQ(again.exitCode, 0) << again.out.toStdString() << again.err.toStdString();
+    SqlConnection source, onServer;
+    source.setDatabaseFile(plant);
+    onServer.setServer(server);
+    EXPECT_EQ(onServer.scalar("select count(*) from Device").toInt(), source.scalar("select count(*) from Device").toInt());
+    EXPECT_EQ(onServer.scalar("select Info_name from Info where ID_Info = 2").toString(), ReadProgramVersion());
+}
+
+TEST_F(PlantOnServerTest, WorkingFilesOfACopyIntoAFileKilledHalfwayGoWithTheNextRun)
+{
+    const QString server = scratch->connectionString();
+    ASSERT_EQ(initdb({"--copy", midSizePlant(), server}, dir.path()).exitCode, 0);
+    const auto writing = [&] {
+        for (const QString& name : workingFilesIn(dir.path(), "back.db"))
+            if (QFileInfo(dir.file(name)).size() > 1024 * 1024)
+                return true;
+        return false;
+    };
+    ASSERT_TRUE(killWhenUnderWay({"--copy", server, "back.db"}, dir.path(), writing)) << "the copy ended before it was seen writing";
+    const QStringList left = workingFilesIn(dir.path(), "back.db");
+    ASSERT_FALSE(left.isEmpty());
+
+    const ToolRun run = initdb({"--copy", server, "back.db"}, dir.path());
+    ASSERT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+    for (const QString& name : left)
+        if (!name.endsWith("-journal")) // goes with its database file
+            EXPECT_TRUE(run.out.contains(name)) << "the removal is named: " << name.toStdString();
+    EXPECT_EQ(workingFilesIn(dir.path(), "back.db"), QStringList());
+    EXPECT_TRUE(QFileInfo::exists(dir.file("back.db")));
+}
+
+// A plant made for a server is built in a file of the temporary folder first.
+TEST_F(PlantOnServerTest, TheTemporaryPlantOfAKilledRunGoesWithTheNextRunAndAFinishedOneLeavesNone)
+{
+    QTemporaryDir temporary;
+    const QByteArray previous = qgetenv("TMPDIR");
+    qputenv("TMPDIR", QFile::encodeName(temporary.path()));
+    const QStringList stale{"instrel-initdb-plant.db.tmp-Ab12Cd", "instrel-initdb-plant.db.tmp-Ab12Cd-journal"};
+    for (const QString& name : stale) {
+        QFile file(temporary.filePath(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    }
+    const ToolRun run = initdb({"--demo", scratch->connectionString()}, dir.path());
+    if (previous.isNull())
+        qunsetenv("TMPDIR");
+    else
+        qputenv("TMPDIR", previous);
+    ASSERT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+    EXPECT_TRUE(run.out.contains(stale.first())) << run.out.toStdString();
+    EXPECT_EQ(QDir(temporary.path()).entryList(QDir::Files | QDir::Hidden), QStringList());
+}
+
+// Values a file can hold and a server cannot (a moment's milliseconds, a decimal's seventh place, a
+// NUL byte in a text), and one a server can hold and a file's number cannot (eighteen digits): each is
+// listed with its table, row, column, before and after, and the copy is refused unless the rounding
+// is accepted.
+void runOnFile(const QString& path, const char* statement)
+{
+    SqlConnection db;
+    db.setDatabaseFile(path);
+    db.open();
+    ASSERT_EQ(sqlite3_exec(db.handle(), statement, nullptr, nullptr, nullptr), SQLITE_OK) << statement;
+}
+
+TEST_F(PlantOnServerTest, ValuesAServerCannotHoldAreListedAndCopiedOnlyWhenTheRoundingIsAccepted)
+{
+    const QString server = scratch->connectionString();
+    ASSERT_EQ(initdb({"--demo", "demo.db"}, dir.path()).exitCode, 0);
+    const QString demo = dir.file("demo.db");
+    runOnFile(demo, "insert into Depart (ID_Depart, Name_Depart) values (9001, 'Цех' || char(0) || 'хвост');"
+                    "insert into Prec (ID_Prec, Name_Prec) values (9002, 1.1234567);"
+                    "update NextRep set LastRep = '2025-03-01 23:59:59.999' where ID_NextRep = (select min(ID_NextRep) from NextRep);"
+                    "update RepHist set ChangeDate = '2025-03-01 10:00:00.5' where rowid = (select min(rowid) from RepHist);");
+    SqlConnection file;
+    file.setDatabaseFile(demo);
+    const QString firstService = file.scalar("select min(ID_NextRep) from NextRep").toString();
+    file.close();
+
+    ToolRun run = initdb({"--copy", "demo.db", server}, dir.path());
+    EXPECT_EQ(run.exitCode, 1);
+    const QStringList listed{QString::fromUtf8("Depart, ID_Depart = 9001, Name_Depart: «Цех\\0хвост» → «Цех»"),
+                             QString::fromUtf8("Prec, ID_Prec = 9002, Name_Prec: «1.1234567» → «1.123457»"),
+                             QString::fromUtf8("NextRep, ID_NextRep = %1, LastRep: «2025-03-01 23:59:59.999» → "
+                                               "«2025-03-01 23:59:59»").arg(firstService),
+                             QString::fromUtf8("RepHist, строка 1, ChangeDate: «2025-03-01 10:00:00.5» → «2025-03-01 10:00:00»")};
+    for (const QString& line : listed)
+        EXPECT_TRUE(run.out.contains(line)) << line.toStdString() << "\n" << run.out.toStdString();
+    EXPECT_EQ(run.out.count(QString::fromUtf8(" → ")), listed.size()) << run.out.toStdString();
+    EXPECT_TRUE(run.err.contains("--accept-rounding")) << run.err.toStdString();
+    EXPECT_EQ(serverTables(), 0) << "a refused copy leaves the server database empty";
+
+    run = initdb({"--copy", "demo.db", server, "--accept-rounding"}, dir.path());
+    ASSERT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+    SqlConnection onServer;
+    onServer.setServer(server);
+    EXPECT_EQ(onServer.scalar("select Name_Depart from Depart where ID_Depart = 9001").toString(), QString::fromUtf8("Цех"));
+    EXPECT_DOUBLE_EQ(onServer.scalar("select Name_Prec from Prec where ID_Prec = 9002").toDouble(), 1.123457);
+}
+
+TEST_F(PlantOnServerTest, ADecimalAFileCannotHoldIsListedAndARefusedCopyLeavesNoFile)
+{
+    const QString server = scratch->connectionString();
+    ASSERT_EQ(initdb({"--demo", "demo.db"}, dir.path()).exitCode, 0);
+    ASSERT_EQ(initdb({"--copy", "demo.db", server}, dir.path()).exitCode, 0);
+    {
+        SqlConnection onServer;
+        onServer.setServer(server);
+        onServer.execute("insert into Prec (ID_Prec, Name_Prec) values (9002, 123456789012.123456)");
+    }
+    ToolRun run = initdb({"--copy", server, "back.db"}, dir.path());
+    EXPECT_EQ(run.exitCode, 1);
+    // Named as the server names them.
+    EXPECT_TRUE(run.out.contains(QString::fromUtf8("prec, id_prec = 9002, name_prec: «123456789012.123456» → «123456789012.12346»")))
+        << run.out.toStdString();
+    EXPECT_EQ(run.out.count(QString::fromUtf8(" → ")), 1) << run.out.toStdString();
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"demo.db"})
+        << "neither the file nor its working files are left";
+
+    run = initdb({"--copy", server, "back.db", "--accept-rounding"}, dir.path());
+    ASSERT_EQ(run.exitCode, 0) << run.out.toStdString() << run.err.toStdString();
+    EXPECT_TRUE(QFileInfo::exists(dir.file("back.db")));
 }
 
 } // namespace

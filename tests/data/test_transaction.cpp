@@ -69,6 +69,34 @@ TEST_F(TransactionTest, InnerScopesAreSavepointsOfTheOuterOne)
     EXPECT_EQ(rows(), 2);
 }
 
+// A routine that begins and commits its own transaction (the schema, its upgrade) can run as one
+// step of a scope: its commit keeps its part for the scope, and the scope's end decides for all.
+TEST_F(TransactionTest, APlainTransactionInsideAScopeIsOneOfItsSteps)
+{
+    {
+        Transaction whole(connection);
+        connection.begin();
+        insert("kept by its own commit");
+        connection.commit();
+        connection.beginWrite();
+        insert("undone by its own rollback");
+        connection.rollback();
+        EXPECT_TRUE(connection.inTransaction());
+        EXPECT_EQ(rows(), 1);
+    } // never committed
+    EXPECT_EQ(rows(), 0);
+
+    {
+        Transaction whole(connection);
+        connection.begin();
+        insert("committed with the scope");
+        connection.commit();
+        whole.commit();
+    }
+    EXPECT_EQ(rows(), 1);
+    EXPECT_FALSE(connection.inTransaction());
+}
+
 TEST_F(TransactionTest, AnExceptionUndoesTheScopeAndTheWindowReReads)
 {
     int reread = 0;

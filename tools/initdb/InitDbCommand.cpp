@@ -12,11 +12,13 @@
 #include "data/ResultSet.h"
 #include "data/SchemaUpgrade.h"
 #include "data/SqlConnection.h"
+#include "data/Transaction.h"
 #include "text/StrList.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <optional>
 
 namespace {
 
@@ -26,8 +28,10 @@ const char* const kUsage =
     "  --demo ФАЙЛ     создать демонстрационную базу данных\n"
     "  --big ФАЙЛ      создать базу данных крупного предприятия (100 000 устройств)\n"
     "  --upgrade ФАЙЛ  преобразовать существующую базу данных до версии программы\n"
-    "  --copy ОТКУДА КУДА  перенести предприятие из файла на сервер или с сервера в файл (вместе с ключами);\n"
-    "                  КУДА — новый файл или пустая база данных на сервере\n"
+    "  --copy ОТКУДА КУДА [--accept-rounding]\n"
+    "                  перенести предприятие из файла на сервер или с сервера в файл (вместе с ключами);\n"
+    "                  КУДА — новый файл или пустая база данных на сервере. Значения, которые КУДА не может\n"
+    "                  хранить точно, перечисляются, и перенос отменяется; --accept-rounding переносит их округлёнными\n"
     "Вместо ФАЙЛА можно указать строку подключения к серверу PostgreSQL (\"host=… dbname=… user=…\"\n"
     "или postgresql://…): база данных на сервере заполняется, только если в ней ещё нет таблиц.\n"
     "Существующий файл не перезаписывается. Код завершения: 0 — успех, 1 — ошибка, 2 — неверные аргументы.\n";
@@ -40,8 +44,13 @@ int InitDbCommand::run(const QStringList& arguments)
         m_out << QString::fromUtf8(kUsage);
         return Success;
     }
-    if (arguments.size() == 3 && arguments[0] == QLatin1String("--copy"))
-        return copy(arguments[1], arguments[2]);
+    if (!arguments.isEmpty() && arguments[0] == QLatin1String("--copy")) {
+        QStringList places = arguments.mid(1);
+        const bool acceptRounding = places.removeAll(QStringLiteral("--accept-rounding")) > 0;
+        if (places.size() != 2 || places[0].startsWith(QLatin1String("--")) || places[1].startsWith(QLatin1String("--")))
+            return usage(QStringLiteral("--copy ожидает два аргумента: откуда и куда"));
+        return copy(places[0], places[1], acceptRounding);
+    }
     if (arguments.size() != 2)
         return usage(arguments.isEmpty() ? QStringLiteral("не указаны режим и файл")
                                          : QStringLiteral("ожидаются два аргумента: режим и файл"));
@@ -81,8 +90,7 @@ int InitDbCommand::create(Mode mode, const QString& file)
     const QFileInfo target(file);
     if (!target.absoluteDir().exists())
         return fail(QStringLiteral("каталог «%1» не существует.").arg(target.absolutePath()));
-    for (const QString& stale : NewDatabaseFile::removeStale(file))
-        m_out << FormatText(Str::StaleFileRemoved, QDir::toNativeSeparators(stale)) << Qt::endl;
+    removeStaleFiles(file);
     if (target.exists() || target.isSymLink())
         return fail(QStringLiteral("файл «%1» уже существует; он не перезаписан.").arg(target.absoluteFilePath()));
 
@@ -110,6 +118,12 @@ int InitDbCommand::create(Mode mode, const QString& file)
                  .arg(target.absoluteFilePath(), kindText(mode), QString::number(timer.elapsed() / 1000.0, 'f', 1))
           << Qt::endl;
     return Success;
+}
+
+void InitDbCommand::removeStaleFiles(const QString& finalPath)
+{
+    for (const QString& stale : NewDatabaseFile::removeStale(finalPath))
+        m_out << FormatText(Str::StaleFileRemoved, QDir::toNativeSeparators(stale)) << Qt::endl;
 }
 
 bool InitDbCommand::namesServer(const QString& target)
@@ -156,13 +170,15 @@ int InitDbCommand::createOnServer(Mode mode, const QString& connectionString)
         } else {
             // The generators write through the embedded engine: the plant is made in a file that is
             // never published and moved onto the server from there.
-            NewDatabaseFile scratch(QDir::temp().absoluteFilePath(QStringLiteral("instrel-initdb-plant.db")));
+            const QString scratchPath = QDir::temp().absoluteFilePath(QStringLiteral("instrel-initdb-plant.db"));
+            removeStaleFiles(scratchPath);
+            NewDatabaseFile scratch(scratchPath);
             QString error;
             if (!scratch.create(error))
                 return fail(error);
             SqlConnection file;
             file.setDatabaseFile(scratch.workingPath());
-            if (!build(mode, file) || !copyPlant(file, connection)) {
+            if (!build(mode, file) || !copyPlant(file, connection, false)) {
                 emptyAgain(connection);
                 return fail(QStringLiteral("база данных «%1» не заполнена и оставлена пустой.").arg(shown));
             }
@@ -239,8 +255,14 @@ int InitDbCommand::upgrade(const QString& file)
     }
 }
 
-bool InitDbCommand::copyPlant(SqlConnection& source, SqlConnection& target)
+bool InitDbCommand::copyPlant(SqlConnection& source, SqlConnection& target, bool acceptRounding)
 {
+    // On a server the schema, the version row and the rows are one transaction: a run killed at any
+    // point, or its session dropped, leaves the database as empty as it was, never a plant without
+    // rows that the program would open. A new file needs none: it gets its name only when complete.
+    std::optional<Transaction> whole;
+    if (!target.server().isEmpty())
+        whole.emplace(target);
     InitialSchema::create(target);
     SchemaUpgrade upgrade(target, ReadProgramVersion(), {.backup = false, .announce = false});
     if (upgrade.CheckSchemaVersion() != SchemaUpgrade::Outcome::Upgraded)
@@ -248,32 +270,63 @@ bool InitDbCommand::copyPlant(SqlConnection& source, SqlConnection& target)
     QElapsedTimer timer;
     timer.start();
     const QList<PlantCopy::TableResult> results = PlantCopy(source, target).run();
-    bool same = true;
+    const CopyVerdict verdict = printComparison(results);
+    if (!verdict.same && !verdict.onlyValuesDiffer) {
+        m_err << QStringLiteral("Ошибка: копия отличается от источника.") << Qt::endl;
+        return false;
+    }
+    if (!verdict.same && !acceptRounding) {
+        m_err << QStringLiteral("Ошибка: база данных, куда переносится предприятие, не может хранить точно значений: %1 "
+                                "(они перечислены выше: таблица, строка, столбец, значение в источнике → в копии). "
+                                "Чтобы перенести их округлёнными, повторите команду с --accept-rounding.")
+                     .arg(verdict.values)
+              << Qt::endl;
+        return false;
+    }
+    if (whole)
+        whole->commit();
+    const QString seconds = QString::number(timer.elapsed() / 1000.0, 'f', 1);
+    if (verdict.same)
+        m_out << QStringLiteral("Перенесено таблиц: %1 (%2 с); строки и контрольные суммы совпадают.").arg(results.size()).arg(seconds);
+    else
+        m_out << QStringLiteral("Перенесено таблиц: %1 (%2 с); значений округлено: %3 (--accept-rounding), остальные "
+                                "значения совпадают.")
+                     .arg(results.size())
+                     .arg(seconds)
+                     .arg(verdict.values);
+    m_out << Qt::endl;
+    return true;
+}
+
+InitDbCommand::CopyVerdict InitDbCommand::printComparison(const QList<PlantCopy::TableResult>& results)
+{
+    CopyVerdict verdict;
     for (const PlantCopy::TableResult& table : results) {
         m_out << QStringLiteral("%1: строк %2, контрольная сумма %3")
                      .arg(table.table)
                      .arg(table.targetRows)
                      .arg(table.targetSum, 16, 16, QLatin1Char('0'));
         if (!table.same()) {
-            same = false;
+            verdict.same = false;
+            verdict.onlyValuesDiffer = verdict.onlyValuesDiffer && table.onlyValuesDiffer();
             m_out << QStringLiteral(" — НЕ СОВПАДАЕТ: в источнике строк %1, контрольная сумма %2")
                          .arg(table.sourceRows)
                          .arg(table.sourceSum, 16, 16, QLatin1Char('0'));
         }
         m_out << Qt::endl;
+        for (const PlantCopy::Difference& difference : table.differences) {
+            m_out << QStringLiteral("  %1, %2%3: %4 → %5")
+                         .arg(table.table, difference.row,
+                              difference.column.isEmpty() ? QString() : QStringLiteral(", ") + difference.column,
+                              difference.before, difference.after)
+                  << Qt::endl;
+            verdict.values += difference.column.isEmpty() ? 0 : 1;
+        }
     }
-    if (!same) {
-        m_err << QStringLiteral("Ошибка: копия отличается от источника.") << Qt::endl;
-        return false;
-    }
-    m_out << QStringLiteral("Перенесено таблиц: %1 (%2 с); строки и контрольные суммы совпадают.")
-                 .arg(results.size())
-                 .arg(QString::number(timer.elapsed() / 1000.0, 'f', 1))
-          << Qt::endl;
-    return true;
+    return verdict;
 }
 
-int InitDbCommand::copy(const QString& from, const QString& to)
+int InitDbCommand::copy(const QString& from, const QString& to, bool acceptRounding)
 {
     PrintingMessages messages(m_out, m_err);
     const bool fromServer = namesServer(from);
@@ -310,7 +363,7 @@ int InitDbCommand::copy(const QString& from, const QString& to)
                                 .arg(shownTo)
                                 .arg(tables));
             started = true;
-            if (!copyPlant(source, target)) {
+            if (!copyPlant(source, target, acceptRounding)) {
                 emptyAgain(target);
                 return fail(QStringLiteral("предприятие не перенесено; база данных «%1» оставлена пустой.").arg(shownTo));
             }
@@ -328,6 +381,7 @@ int InitDbCommand::copy(const QString& from, const QString& to)
     const QFileInfo target(to);
     if (!target.absoluteDir().exists())
         return fail(QStringLiteral("каталог «%1» не существует.").arg(target.absolutePath()));
+    removeStaleFiles(to);
     if (target.exists() || target.isSymLink())
         return fail(QStringLiteral("файл «%1» уже существует; он не перезаписан.").arg(shownTo));
     NewDatabaseFile newFile(to);
@@ -337,7 +391,7 @@ int InitDbCommand::copy(const QString& from, const QString& to)
     try {
         SqlConnection file;
         file.setDatabaseFile(newFile.workingPath());
-        if (!copyPlant(source, file))
+        if (!copyPlant(source, file, acceptRounding))
             return fail(QStringLiteral("предприятие не перенесено; файл «%1» не создан.").arg(shownTo));
         file.close();
     } catch (const DatabaseError& e) {
