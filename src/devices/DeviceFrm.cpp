@@ -729,11 +729,21 @@ void TDeviceForm::btnMalfunctionClick()
 
 // ---------------------------------------------------------------- services
 
+bool TDeviceForm::hasDevice() const
+{
+    if (hasCurrentDevice(*dsDevice))
+        return true;
+    Messages::warning(messageText(Text(Str::DeviceNoCurrent)));
+    return false;
+}
+
 void TDeviceForm::InsertNextRep()
 {
     if (!dsNextRep->isActive())
         return;
     dsDevice->checkBrowseMode();
+    if (!hasDevice())
+        return;
     dsNextRep->append();
     m_gridService->editCurrentRow();
 }
@@ -746,7 +756,7 @@ void TDeviceForm::DeleteNextRep()
 
 void TDeviceForm::NowDate()
 {
-    if (!dsNextRep->isActive())
+    if (!dsNextRep->isActive() || !hasDevice())
         return;
     if (!dsNextRep->isEditing()) {
         if (dsNextRep->isEmpty())
@@ -773,6 +783,9 @@ void TDeviceForm::CountNextDate()
         return;
     case ServiceDates::Refusal::EmptyInterval:
         Messages::error(messageText(Text(Str::DeviceIntervalNull)));
+        return;
+    case ServiceDates::Refusal::NoLastDate:
+        Messages::error(messageText(Text(Str::DeviceLastDateNull)));
         return;
     case ServiceDates::Refusal::NegativeInterval:
         Messages::error(messageText(Text(Str::IntervalNegative)));
@@ -804,6 +817,8 @@ void TDeviceForm::InsertDevCrew()
     if (!dsDevCrew->isActive())
         return;
     dsDevice->checkBrowseMode();
+    if (!hasDevice())
+        return;
     dsDevCrew->append();
     m_gridCrew->editCurrentRow();
 }

@@ -88,6 +88,8 @@ private:
     void followLocation();
     void jumpToType(const QString& editor);
     void CountNextDate();
+    // Whether there is a device for a new service or crew row; says so when there is none.
+    bool hasDevice() const;
     void insertDeviceRecord(const std::function<bool()>& fill);
     void focusChanged(QWidget* old, QWidget* now);
 

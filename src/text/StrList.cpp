@@ -250,11 +250,16 @@ constexpr Entry entries[] = {
      u"Есть ссылки ( колич.= %d ) на данный интервал в Обслуживаниях. "
      u"Хотите пересчитать даты следующих ремонтов?."},
     {Str::DeviceIntervalNull, u"Interval is null. Operation canceled.", u"Нулевой интервал. Операция отменена."},
+    {Str::DeviceLastDateNull, u"The last service date is empty: there is nothing to count the next date from. "
+                              u"Operation canceled.",
+     u"Не указана дата предыдущего обслуживания: не от чего вычислить дату следующего. Операция отменена."},
     {Str::DeviceLogShowAll, u"Show all", u"Показать все"},
     {Str::DeviceColEditKind, u"State", u"Режим"},
     {Str::DeviceLogNotes, u"Notes", u"Заметки"},
     {Str::DeviceIntervalNeedsCrew, u"Choose the device type and a crew of the device first.",
      u"Сначала выберите тип устройства и бригаду устройства."},
+    {Str::DeviceNoCurrent, u"There is no device in the list: choose or add a device first.",
+     u"В списке нет устройства: сначала выберите или добавьте устройство."},
     {Str::DeviceNextDateBeyond, u"The next date would fall after 31.12.9999. Operation canceled.",
      u"Следующая дата получается позже 31.12.9999. Операция отменена."},
     {Str::DeviceMoveEntryGone,

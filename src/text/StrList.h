@@ -222,10 +222,12 @@ enum class Str : int {
     DeviceTypeChangeRefused,
     DeviceIntervalUpdateConfirm, // %d next-service rows
     DeviceIntervalNull,
+    DeviceLastDateNull, // "Count next date" on a service without a last date
     DeviceLogShowAll,
     DeviceColEditKind, // "State" / "Режим": the kind of edit in the edit log
     DeviceLogNotes,
     DeviceIntervalNeedsCrew,
+    DeviceNoCurrent, // a service or crew row needs a device in the list
     DeviceNextDateBeyond,
     DeviceMoveEntryGone,
     IntervalNegative, // both windows that edit intervals
