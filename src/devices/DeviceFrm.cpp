@@ -666,10 +666,8 @@ bool TDeviceForm::eventFilter(QObject* watched, QEvent* event)
 
 void TDeviceForm::insertDeviceRecord(const std::function<bool()>& fill)
 {
-    insertDetached(*dsDevice, QStringLiteral("ID_Device"), fill, [this](const QVariant& id) {
-        RequeryKeepRow();
-        dsMain()->locate(QStringLiteral("ID_Device"), id);
-    });
+    insertDetached(*dsDevice, QStringLiteral("ID_Device"), fill,
+                   [this](const QVariant& id) { showStoredRow(QStringLiteral("ID_Device"), id); });
 }
 
 void TDeviceForm::Insert2Execute()
@@ -871,6 +869,9 @@ void TDeviceForm::setComplectVisible(bool visible)
 }
 
 void TDeviceForm::BuildKitTree() { m_kits->BuildKitTree(); }
+
+// The list shows every device again, whatever kit it was narrowed to.
+void TDeviceForm::listRestrictionsLifted() { m_kits->selectValue(KitPanel::AllDevices); }
 
 QSize TDeviceForm::sizeHint() const { return QSize(1040, 680); }
 

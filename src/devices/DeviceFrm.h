@@ -62,6 +62,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void listRestrictionsLifted() override;
 
 private:
     Dataset* dataset(const char* name, const QString& sql, Dataset* master = nullptr);

@@ -457,7 +457,7 @@ void TMalfunctionForm::insertEntry(const std::function<bool()>& fill)
     const auto stopped = qScopeGuard([this] { m_inserting = false; });
     insertDetached(*dsRefusal, kEntryKey, fill, [this](const QVariant& id) {
         m_inserting = false;
-        refreshList(id);
+        showStoredRow(kEntryKey, id);
     });
 }
 

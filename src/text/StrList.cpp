@@ -538,6 +538,8 @@ constexpr Entry entries[] = {
     {Str::FilterOpenBracket, u"The bracket of the list is not closed.", u"Не закрыта скобка списка."},
     {Str::FilterNotNumber, u"«%s» is not a number.", u"«%s» не число."},
     {Str::FilterNotDate, u"«%s» is not a date.", u"«%s» не дата."},
+    {Str::FilterLiftedForNewRow, u"The new row is outside the filter: all rows are listed.",
+     u"Новая запись не входит в отбор: показаны все записи."},
     {Str::SaveFilterText, u"Text files (*.txt)", u"Текстовые файлы (*.txt)"},
     {Str::SaveFilterCsv, u"Comma separated values (*.csv)", u"Значения, разделённые запятыми (*.csv)"},
     {Str::SaveFilterHtml, u"HTML file (*.htm)", u"Веб-страница (*.htm)"},

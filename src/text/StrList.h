@@ -479,6 +479,7 @@ enum class Str : int {
     FilterOpenBracket,
     FilterNotNumber, // %s the value
     FilterNotDate,   // %s the value
+    FilterLiftedForNewRow, // status bar: a new row the list's filter left out
     SaveFilterText,  // file types of the save dialog, in the order of the export formats
     SaveFilterCsv,
     SaveFilterHtml,
