@@ -327,6 +327,37 @@ TEST_F(DeviceFormTest, LogPagesShowAllAndClear)
     EXPECT_EQ(messages.texts().last(), Text(Str::DeviceLogConfirmClear));
 }
 
+// A device deleted from the window: its move log rows stay listed, without type and numbers; the
+// rows of its service log go with its services.
+TEST_F(DeviceFormTest, ADeletedDevicesMovesStayListedAndItsServiceLogGoesWithItsServices)
+{
+    run("insert into NextRep (ID_NextRep, IDevice, IDevRep, LastRep) values (5, 2, 1, '2025-06-01 00:00:00')");
+    run("insert into RepHist (INextRep, ChangeDate) values (5, '2025-06-01 00:00:00'), (1, '2025-06-02 00:00:00')");
+    run("insert into MovHist (IDevice, ILastLocation, INewLocation, ChangeDate) values (2, 1, 2, '2025-06-03 00:00:00')");
+    TDeviceForm* form = devices();
+    ASSERT_TRUE(form->LocateDevice(2));
+    showPage(form, 0);
+    ASSERT_TRUE(ds(form, "dsNextRep")->locate("ID_NextRep", 5));
+    trigger(form, "DeleteNextRep");
+    trigger(form, "Delete");
+    ASSERT_EQ(count("select count(*) from Device where ID_Device = 2"), 0);
+
+    showPage(form, 2);
+    child<QCheckBox>(form, "cbShowAll3")->click();
+    Dataset* moves = ds(form, "dsMovHist");
+    ASSERT_EQ(moves->recordCount(), 1);
+    EXPECT_EQ(moves->value("IDevice").toInt(), 2);
+    EXPECT_EQ(moves->value("NewLocation").toString(), "Цех 2");
+    for (const char* gone : {"Name_DevType", "Mark_DevType", "ANumber", "ZNumber"})
+        EXPECT_TRUE(moves->value(gone).isNull()) << gone;
+
+    showPage(form, 3);
+    child<QCheckBox>(form, "cbShowAll2")->click();
+    Dataset* services = ds(form, "dsRepHist");
+    ASSERT_EQ(services->recordCount(), 1); // device 1's row only
+    EXPECT_EQ(services->value("IDevice").toInt(), 1);
+}
+
 TEST_F(DeviceFormTest, MoveLogNotesAreWrittenToTheirEntry)
 {
     run("insert into MovHist (IDevice, INewLocation, ChangeDate) values (1, 2, '2025-06-01 00:00:00'), "
