@@ -666,10 +666,8 @@ bool TDeviceForm::eventFilter(QObject* watched, QEvent* event)
 
 void TDeviceForm::insertDeviceRecord(const std::function<bool()>& fill)
 {
-    insertDetached(*dsDevice, QStringLiteral("ID_Device"), fill, [this](const QVariant& id) {
-        RequeryKeepRow();
-        dsMain()->locate(QStringLiteral("ID_Device"), id);
-    });
+    insertDetached(*dsDevice, QStringLiteral("ID_Device"), fill,
+                   [this](const QVariant& id) { showStoredRow(QStringLiteral("ID_Device"), id); });
 }
 
 void TDeviceForm::Insert2Execute()
@@ -729,11 +727,21 @@ void TDeviceForm::btnMalfunctionClick()
 
 // ---------------------------------------------------------------- services
 
+bool TDeviceForm::hasDevice() const
+{
+    if (hasCurrentDevice(*dsDevice))
+        return true;
+    Messages::warning(messageText(Text(Str::DeviceNoCurrent)));
+    return false;
+}
+
 void TDeviceForm::InsertNextRep()
 {
     if (!dsNextRep->isActive())
         return;
     dsDevice->checkBrowseMode();
+    if (!hasDevice())
+        return;
     dsNextRep->append();
     m_gridService->editCurrentRow();
 }
@@ -746,7 +754,7 @@ void TDeviceForm::DeleteNextRep()
 
 void TDeviceForm::NowDate()
 {
-    if (!dsNextRep->isActive())
+    if (!dsNextRep->isActive() || !hasDevice())
         return;
     if (!dsNextRep->isEditing()) {
         if (dsNextRep->isEmpty())
@@ -773,6 +781,9 @@ void TDeviceForm::CountNextDate()
         return;
     case ServiceDates::Refusal::EmptyInterval:
         Messages::error(messageText(Text(Str::DeviceIntervalNull)));
+        return;
+    case ServiceDates::Refusal::NoLastDate:
+        Messages::error(messageText(Text(Str::DeviceLastDateNull)));
         return;
     case ServiceDates::Refusal::NegativeInterval:
         Messages::error(messageText(Text(Str::IntervalNegative)));
@@ -804,6 +815,8 @@ void TDeviceForm::InsertDevCrew()
     if (!dsDevCrew->isActive())
         return;
     dsDevice->checkBrowseMode();
+    if (!hasDevice())
+        return;
     dsDevCrew->append();
     m_gridCrew->editCurrentRow();
 }
@@ -856,6 +869,9 @@ void TDeviceForm::setComplectVisible(bool visible)
 }
 
 void TDeviceForm::BuildKitTree() { m_kits->BuildKitTree(); }
+
+// The list shows every device again, whatever kit it was narrowed to.
+void TDeviceForm::listRestrictionsLifted() { m_kits->selectValue(KitPanel::AllDevices); }
 
 QSize TDeviceForm::sizeHint() const { return QSize(1040, 680); }
 

@@ -62,6 +62,7 @@ public:
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void listRestrictionsLifted() override;
 
 private:
     Dataset* dataset(const char* name, const QString& sql, Dataset* master = nullptr);
@@ -88,6 +89,8 @@ private:
     void followLocation();
     void jumpToType(const QString& editor);
     void CountNextDate();
+    // Whether there is a device for a new service or crew row; says so when there is none.
+    bool hasDevice() const;
     void insertDeviceRecord(const std::function<bool()>& fill);
     void focusChanged(QWidget* old, QWidget* now);
 

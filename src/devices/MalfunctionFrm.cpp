@@ -274,8 +274,11 @@ QWidget* TMalfunctionForm::createInformationPage()
     deviceLayout->addWidget(label(Str::ColManufactureCode), 1, 2);
     deviceLayout->addWidget(zNumber, 1, 3);
 
-    QLineEdit* date = text("editDate", "NDate");
-    date->setInputMask(EditValue::dateMask());
+    // A malfunction happens at a time of day, which the list shows and a correction must keep.
+    auto* date = new QLineEdit;
+    date->setObjectName(QStringLiteral("editDate"));
+    date->setInputMask(EditValue::dateTimeMask());
+    m_binder->bind(date, QStringLiteral("NDate"));
     QLineEdit* count = text("editNCount", "NCount");
 
     LookupEditor* group = lookup("editGroup", dsGroup, "ID_GroupNaimen", "Name_GroupNaimen", "IGroupNaimen");
@@ -457,7 +460,7 @@ void TMalfunctionForm::insertEntry(const std::function<bool()>& fill)
     const auto stopped = qScopeGuard([this] { m_inserting = false; });
     insertDetached(*dsRefusal, kEntryKey, fill, [this](const QVariant& id) {
         m_inserting = false;
-        refreshList(id);
+        showStoredRow(kEntryKey, id);
     });
 }
 

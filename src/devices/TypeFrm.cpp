@@ -320,7 +320,8 @@ void TTypeForm::RefreshById(const QVariant& id)
 void TTypeForm::insertTypeRecord(const std::function<bool()>& fill)
 {
     dsInterval->checkBrowseMode();
-    insertDetached(*dsDevType, QStringLiteral("ID_DevType"), fill, [this](const QVariant& id) { RefreshById(id); });
+    insertDetached(*dsDevType, QStringLiteral("ID_DevType"), fill,
+                   [this](const QVariant& id) { showStoredRow(QStringLiteral("ID_DevType"), id); });
 }
 
 void TTypeForm::Insert2Execute()

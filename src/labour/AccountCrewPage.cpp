@@ -12,6 +12,7 @@
 #include "labour/rules/LabourFigures.h"
 #include "tables/EllipsisBox.h"
 #include "tables/FieldBinder.h"
+#include "tables/GridFocusRequery.h"
 #include "tables/LookupEditor.h"
 #include "text/StrList.h"
 
@@ -57,21 +58,6 @@ const char* const kCopiedColumns[] = {"ICrew",         "ICathegory",     "ProfNu
                                       "SmenaNum",      "IDayFundNom",    "ILostDayUsed", "LostDayUsedPC",
                                       "ILostDayMiscPC", "LostDaySumPC",  "DayFundRez",   "DayFundP1E", "Tarif", "No"};
 
-// Focus entering the list re-reads it, as the members may have changed on another page's behalf.
-class FocusRequery : public QObject {
-public:
-    FocusRequery(QObject* parent, std::function<void()> work) : QObject(parent), m_work(std::move(work)) {}
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        if (event->type() == QEvent::FocusIn)
-            InstrelApplication::guarded(m_work);
-        return false;
-    }
-
-private:
-    std::function<void()> m_work;
-};
-
 } // namespace
 
 void TAccountForm::createCrewDatasets()
@@ -116,10 +102,11 @@ void TAccountForm::buildCrewPage()
     m_crewSplitter->setChildrenCollapsible(false);
     m_crewSplitter->addWidget(buildCrewEditors());
     m_gridCrewList = newGrid(QStringLiteral("GridCrewList"), dsCrewListView, m_crewSplitter);
-    m_gridCrewList->installEventFilter(new FocusRequery(m_gridCrewList, [this] {
+    // Focus entering the list re-reads it, as the members may have changed on another page's behalf.
+    GridFocusRequery::install(m_gridCrewList, [this] {
         if (dsCrewListView->isActive())
             RequeryDataSetKeepRow(*dsCrewListView);
-    }));
+    });
     m_crewSplitter->addWidget(m_gridCrewList);
     m_crewSplitter->setStretchFactor(1, 1);
     layout->addWidget(m_crewSplitter, 1);

@@ -1251,6 +1251,34 @@ void TBaseForm::insertDetached(Dataset& record, const QString& keyField, const s
     followListAgain();
 }
 
+bool TBaseForm::showStoredRow(const QString& keyField, const QVariant& key)
+{
+    if (!m_dsMain || key.isNull())
+        return false;
+    RequeryKeepRow();
+    if (m_dsMain->locate(keyField, key))
+        return true;
+    liftListRestrictions();
+    if (!m_dsMain->locate(keyField, key))
+        return false;
+    m_statusBar->showMessage(Text(Str::FilterLiftedForNewRow));
+    return true;
+}
+
+void TBaseForm::liftListRestrictions()
+{
+    m_filterHeader->clearFilters();
+    m_filterQuery.clear();
+    for (int column = 0; column < m_dsMain->fieldCount(); ++column)
+        m_filterHeader->setCellError(column, QString());
+    showFilterError(0, QString());
+    m_groupTree->setCurrentItem(nullptr);
+    m_dsMain->setFilter(QString());
+    m_dsMain->setFiltered(false);
+    setMainQuery(defaultMainQuery());
+    listRestrictionsLifted();
+}
+
 void TBaseForm::deactivated()
 {
     for (Dataset* ds : findChildren<Dataset*>())

@@ -197,6 +197,13 @@ protected:
     // `keyField` value. The record follows the list again afterwards, also when anything fails.
     void insertDetached(Dataset& record, const QString& keyField, const std::function<bool()>& fill,
                         const std::function<void(const QVariant& key)>& show);
+    // Re-reads the list and makes the row whose `keyField` is `key` (one just stored) current. When the
+    // list's restrictions leave it out (the filter row, a node of the grouping tree, a narrower
+    // statement such as a kit's), they are lifted and the status bar says so: the form must never
+    // show another row as if it were the new one. False only when the row is not there at all.
+    bool showStoredRow(const QString& keyField, const QVariant& key);
+    // Runs after showStoredRow lifted the restrictions: a window shows its own selectors as they now apply.
+    virtual void listRestrictionsLifted() {}
     // The column of dsMain that tells its rows apart: on a server RequeryKeepRow returns to it, and
     // the list is ordered by it unless the user sorts it otherwise.
     void setRowIdentityField(const QString& field);
@@ -251,6 +258,8 @@ private:
     void showFilterError(int column, const QString& error);
     // Re-runs dsMain with the filter row's conditions at its anchor line.
     void requeryFiltered();
+    // Every row of the window's own statement: no filter-row condition, no grouping node.
+    void liftListRestrictions();
     void fillFilterValues(int column);
     void addGroupNodes(const std::vector<GroupNode>& nodes, QTreeWidgetItem* parent);
     // The client filter of a node: its own column first, then its ancestors'.

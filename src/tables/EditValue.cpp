@@ -66,4 +66,41 @@ bool isBlankDate(const QString& text)
                        [](QChar c) { return c == QLatin1Char('.') || c == QLatin1Char('_') || c.isSpace(); });
 }
 
+QString dateTimeMask() { return QStringLiteral("99.99.9999 99:99:99;_"); }
+
+QString dateTimeText(const QVariant& value)
+{
+    return value.isNull() ? QString() : value.toDateTime().toString(QStringLiteral("dd.MM.yyyy HH:mm:ss"));
+}
+
+std::optional<QVariant> parseDateTime(const QString& displayText)
+{
+    const auto blank = [](QStringView text) {
+        return std::all_of(text.begin(), text.end(), [](QChar c) {
+            return c == QLatin1Char('.') || c == QLatin1Char(':') || c == QLatin1Char('_') || c.isSpace();
+        });
+    };
+    // A part typed in full, -1 while a digit of it is missing.
+    const auto number = [](QStringView part) {
+        const bool full = std::all_of(part.begin(), part.end(), [](QChar c) { return c.isDigit(); });
+        return full ? part.toInt() : -1;
+    };
+    if (blank(displayText))
+        return QVariant();
+    if (displayText.size() != 19 || displayText.at(10) != QLatin1Char(' '))
+        return std::nullopt;
+    const QStringView date = QStringView(displayText).left(10);
+    const QStringView time = QStringView(displayText).mid(11);
+    const int year = number(date.mid(6, 4)), month = number(date.mid(3, 2)), day = number(date.left(2));
+    if (year < 0 || month < 0 || day < 0 || !QDate(year, month, day).isValid())
+        return std::nullopt;
+    if (blank(time))
+        return QVariant(QDateTime(QDate(year, month, day), QTime(0, 0)));
+    const int hours = number(time.left(2)), minutes = number(time.mid(3, 2));
+    const int seconds = blank(time.mid(6, 2)) ? 0 : number(time.mid(6, 2));
+    if (hours < 0 || minutes < 0 || seconds < 0 || !QTime(hours, minutes, seconds).isValid())
+        return std::nullopt;
+    return QVariant(QDateTime(QDate(year, month, day), QTime(hours, minutes, seconds)));
+}
+
 } // namespace EditValue

@@ -35,4 +35,13 @@ QValidator* validatorFor(const ResultSet::ColumnInfo& column, QObject* parent);
 QString dateMask();
 bool isBlankDate(const QString& text);
 
+// The input mask of an editor of a moment, a date with its time of day ("99.99.9999 99:99:99").
+QString dateTimeMask();
+// The moment such an editor shows: "dd.MM.yyyy HH:mm:ss", nothing for null.
+QString dateTimeText(const QVariant& value);
+// The moment typed into it, read from its display text (blanks "_"): null when nothing is typed,
+// the date at midnight when only the date is, seconds 0 when they are left blank. Nothing while the
+// text is not yet a moment (a date or an hour half typed, 31.02): the caller keeps the old value.
+std::optional<QVariant> parseDateTime(const QString& displayText);
+
 } // namespace EditValue

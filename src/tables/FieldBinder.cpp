@@ -18,7 +18,13 @@ namespace {
 
 constexpr const char* kDateFormat = "dd.MM.yyyy";
 
-bool isDateLine(const QLineEdit* edit) { return !edit->inputMask().isEmpty() && edit->inputMask().startsWith("99.99.9999"); }
+// A moment: a date with its time of day.
+bool isDateTimeLine(const QLineEdit* edit) { return edit->inputMask().startsWith(QLatin1String("99.99.9999 99:99:99")); }
+
+bool isDateLine(const QLineEdit* edit)
+{
+    return edit->inputMask().startsWith(QLatin1String("99.99.9999")) && !isDateTimeLine(edit);
+}
 
 using EditValue::isBlankDate;
 
@@ -86,6 +92,11 @@ void FieldBinder::connectEditor(QWidget* editor, const QString& field)
 {
     if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
         connect(edit, &QLineEdit::textEdited, this, [this, edit, field](const QString& text) {
+            if (isDateTimeLine(edit)) {
+                if (const std::optional<QVariant> moment = EditValue::parseDateTime(edit->displayText()))
+                    write(edit, field, *moment);
+                return;
+            }
             if (isDateLine(edit)) {
                 const QDate date = QDate::fromString(text, QLatin1String(kDateFormat));
                 if (date.isValid())
@@ -202,7 +213,9 @@ void FieldBinder::show(const Binding& binding)
     if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
         const ResultSet::ColumnType type = columnType(binding.field);
         QString text;
-        if (isDateLine(edit)) {
+        if (isDateTimeLine(edit)) {
+            text = EditValue::dateTimeText(value);
+        } else if (isDateLine(edit)) {
             text = dateOf(value).toString(QLatin1String(kDateFormat));
         } else if (isNumber(type)) {
             // Edited from the stored value, not from the display format.

@@ -20,7 +20,8 @@ class QWidget;
 // Text editors take no more characters than the column's declared size (Field::maxLength).
 //
 // Editors: QLineEdit (text; numbers from their stored value, typed with "," or "."; with the input
-// mask "99.99.9999" it reads and writes dates as dd.MM.yyyy), LookupEditor (the key it shows and
+// mask "99.99.9999" it reads and writes dates as dd.MM.yyyy, with EditValue::dateTimeMask() a date
+// and its time as dd.MM.yyyy HH:mm:ss), LookupEditor (the key it shows and
 // the one the user chooses), QComboBox (lists: the item data, or the text when items carry none; an
 // editable one also writes what is typed), QDateEdit, QSpinBox / QDoubleSpinBox, QPlainTextEdit,
 // QCheckBox.

@@ -230,10 +230,12 @@ enum class Str : int {
     DeviceTypeChangeRefused,
     DeviceIntervalUpdateConfirm, // %d next-service rows
     DeviceIntervalNull,
+    DeviceLastDateNull, // "Count next date" on a service without a last date
     DeviceLogShowAll,
     DeviceColEditKind, // "State" / "Режим": the kind of edit in the edit log
     DeviceLogNotes,
     DeviceIntervalNeedsCrew,
+    DeviceNoCurrent, // a service or crew row needs a device in the list
     DeviceNextDateBeyond,
     DeviceMoveEntryGone,
     IntervalNegative, // both windows that edit intervals
@@ -485,6 +487,7 @@ enum class Str : int {
     FilterOpenBracket,
     FilterNotNumber, // %s the value
     FilterNotDate,   // %s the value
+    FilterLiftedForNewRow, // status bar: a new row the list's filter left out
     SaveFilterText,  // file types of the save dialog, in the order of the export formats
     SaveFilterCsv,
     SaveFilterHtml,

@@ -1,5 +1,6 @@
 #include "WindowsFixture.h"
 
+#include "data/DatabaseError.h"
 #include "data/LogAuthor.h"
 #include "devices/DeviceFrm.h"
 #include "devices/TypeFrm.h"
@@ -169,10 +170,10 @@ TEST_F(DeviceFormTest, LastToNowAndCountNextDate)
     EXPECT_EQ(stored("NextRep", "from NextRep where ID_NextRep = 1").toString(), "2025-08-30 00:00:00");
     EXPECT_EQ(count("select count(*) from RepHist where INextRep = 1"), 2);
 
-    // A row without a last date: the box, nothing counted, the row saved as it was.
+    // A row without a last date: the box names what is missing, nothing counted, the row saved as it was.
     ASSERT_TRUE(services->locate("ID_NextRep", 2));
     trigger(form, "Move");
-    EXPECT_EQ(messages.texts(), QStringList({Text(Str::DeviceIntervalNull)}));
+    EXPECT_EQ(messages.texts(), QStringList({messageText(Text(Str::DeviceLastDateNull))}));
     EXPECT_TRUE(scalar("select NextRep from NextRep where ID_NextRep = 2").isNull());
 
     // A row being edited stays in editing.
@@ -184,6 +185,38 @@ TEST_F(DeviceFormTest, LastToNowAndCountNextDate)
     EXPECT_TRUE(services->isEditing());
     EXPECT_EQ(services->value("NextRep").toDateTime().date(), QDate(2006, 1, 31));
     services->cancel();
+}
+
+// With the list filtered to no device there is nothing for a service or a crew to belong to: the
+// commands say so, and a row the grid starts by itself is refused when it would be stored.
+TEST_F(DeviceFormTest, ServiceAndCrewRowsNeedADeviceInTheList)
+{
+    TDeviceForm* form = devices();
+    ASSERT_TRUE(form->setColumnFilter("ID_Device", "999"));
+    ASSERT_TRUE(form->dsMain()->isEmpty());
+    const QStringList refused{messageText(Text(Str::DeviceNoCurrent))};
+    for (const auto& [page, command] : {std::pair{0, "InsertNextRep"}, std::pair{0, "NowDate"},
+                                        std::pair{1, "InsertDevCrew"}}) {
+        showPage(form, page);
+        messages.clear();
+        trigger(form, command);
+        EXPECT_EQ(messages.texts(), refused) << command;
+    }
+    EXPECT_FALSE(ds(form, "dsNextRep")->isEditing());
+    EXPECT_FALSE(ds(form, "dsDevCrew")->isEditing());
+
+    for (const char* rows : {"dsDevCrew", "dsNextRep"}) {
+        showPage(form, QString(rows) == "dsDevCrew" ? 1 : 0);
+        Dataset* detail = ds(form, rows);
+        messages.clear();
+        detail->append();
+        detail->setValue(QString(rows) == "dsDevCrew" ? "ICrew" : "IDevRep", 1);
+        EXPECT_THROW(detail->post(), AbortOperation) << rows;
+        EXPECT_EQ(messages.texts(), refused) << rows;
+        detail->cancel();
+    }
+    EXPECT_EQ(count("select count(*) from NextRep where IDevice is null"), 0);
+    EXPECT_EQ(count("select count(*) from DevCrew where IDevice is null"), 0);
 }
 
 TEST_F(DeviceFormTest, ServicesOfferedAreTheIntervalsOfTheTypeForTheDevicesCrews)
@@ -292,6 +325,37 @@ TEST_F(DeviceFormTest, LogPagesShowAllAndClear)
     child<QToolButton>(form, "btnRepHistClear")->click();
     EXPECT_EQ(count("select count(*) from RepHist"), 0); // every device's rows, whatever is shown
     EXPECT_EQ(messages.texts().last(), Text(Str::DeviceLogConfirmClear));
+}
+
+// A device deleted from the window: its move log rows stay listed, without type and numbers; the
+// rows of its service log go with its services.
+TEST_F(DeviceFormTest, ADeletedDevicesMovesStayListedAndItsServiceLogGoesWithItsServices)
+{
+    run("insert into NextRep (ID_NextRep, IDevice, IDevRep, LastRep) values (5, 2, 1, '2025-06-01 00:00:00')");
+    run("insert into RepHist (INextRep, ChangeDate) values (5, '2025-06-01 00:00:00'), (1, '2025-06-02 00:00:00')");
+    run("insert into MovHist (IDevice, ILastLocation, INewLocation, ChangeDate) values (2, 1, 2, '2025-06-03 00:00:00')");
+    TDeviceForm* form = devices();
+    ASSERT_TRUE(form->LocateDevice(2));
+    showPage(form, 0);
+    ASSERT_TRUE(ds(form, "dsNextRep")->locate("ID_NextRep", 5));
+    trigger(form, "DeleteNextRep");
+    trigger(form, "Delete");
+    ASSERT_EQ(count("select count(*) from Device where ID_Device = 2"), 0);
+
+    showPage(form, 2);
+    child<QCheckBox>(form, "cbShowAll3")->click();
+    Dataset* moves = ds(form, "dsMovHist");
+    ASSERT_EQ(moves->recordCount(), 1);
+    EXPECT_EQ(moves->value("IDevice").toInt(), 2);
+    EXPECT_EQ(moves->value("NewLocation").toString(), "Цех 2");
+    for (const char* gone : {"Name_DevType", "Mark_DevType", "ANumber", "ZNumber"})
+        EXPECT_TRUE(moves->value(gone).isNull()) << gone;
+
+    showPage(form, 3);
+    child<QCheckBox>(form, "cbShowAll2")->click();
+    Dataset* services = ds(form, "dsRepHist");
+    ASSERT_EQ(services->recordCount(), 1); // device 1's row only
+    EXPECT_EQ(services->value("IDevice").toInt(), 1);
 }
 
 TEST_F(DeviceFormTest, MoveLogNotesAreWrittenToTheirEntry)

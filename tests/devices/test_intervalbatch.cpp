@@ -65,7 +65,8 @@ TEST_F(IntervalBatchTest, YesMovesEveryNextDateTheWayCountNextDateDoes)
     messages.answerNext(true);
     interval->setValue("RT_Mon", 1.256);
     interval->post();
-    EXPECT_EQ(messages.texts(), QStringList({messageText(FormatText(Str::DeviceIntervalUpdateConfirm, 3))}));
+    // Three rows use the interval; the question counts the two the update moves.
+    EXPECT_EQ(messages.texts(), QStringList({messageText(FormatText(Str::DeviceIntervalUpdateConfirm, 2))}));
     for (int id : {1, 3}) {
         const QDateTime expected = ServiceDates::CountNextDate(lastRep(id).toDateTime(), 1.256).next;
         EXPECT_EQ(SqlValue::parseDateTime(nextRep(id).toString()), expected) << id;
@@ -86,6 +87,17 @@ TEST_F(IntervalBatchTest, NoLeavesTheDatesAndStillSavesTheInterval)
     EXPECT_TRUE(nextRep(3).isNull());
     EXPECT_FALSE(batchSent());
     EXPECT_DOUBLE_EQ(scalar("select RT_Mon from DevRep where ID_DevRep = 1").toDouble(), 3);
+}
+
+TEST_F(IntervalBatchTest, RowsWithoutALastDateAreNeitherCountedNorAskedAbout)
+{
+    run("update NextRep set LastRep = null where IDevRep = 1");
+    sent.clear();
+    interval->setValue("RT_Mon", 4);
+    interval->post();
+    EXPECT_TRUE(messages.texts().isEmpty()); // nothing would move: no question
+    EXPECT_FALSE(batchSent());
+    EXPECT_DOUBLE_EQ(scalar("select RT_Mon from DevRep where ID_DevRep = 1").toDouble(), 4);
 }
 
 TEST_F(IntervalBatchTest, AFailedIntervalWriteTakesTheBatchBack)

@@ -1,9 +1,12 @@
 #include "WindowsFixture.h"
 
 #include "devices/DeviceFrm.h"
+#include "devices/KitPanel.h"
 #include "text/StrList.h"
 
+#include <QLineEdit>
 #include <QSplitter>
+#include <QStatusBar>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QTreeWidgetItemIterator>
@@ -129,6 +132,44 @@ TEST_F(KitPanelTest, ShowKitsBuildsTheTreeAndTheCloseButtonListsAllDevicesAgain)
     EXPECT_TRUE(child<QWidget>(form, "TreePanel")->isHidden());
     main->updateActions();
     EXPECT_FALSE(main->action("CheckComplect")->isChecked());
+}
+
+// A new device that the kit shown or the filter row leaves out: the list shows every device again,
+// the form shows the new one (never the device that was current, to be typed over) and says why.
+TEST_F(KitPanelTest, InsertAndSameInANarrowedListShowTheNewDevice)
+{
+    TDeviceForm* form = devicesWithKits();
+    select(0);
+    trigger(form, "ShowKit");
+    ASSERT_EQ(listed(form), QList<int>({1, 2}));
+    ASSERT_TRUE(form->LocateDevice(1));
+    form->Swap();
+    auto* shownId = child<QLineEdit>(form, "editID_Device");
+    auto* status = child<QStatusBar>(form, "StatusBar");
+
+    trigger(form, "Same");
+    EXPECT_EQ(form->dsMain()->value("ID_Device").toInt(), 4);
+    EXPECT_EQ(ds(form, "dsDevice")->value("ID_Device").toInt(), 4);
+    EXPECT_EQ(shownId->text(), "4");
+    EXPECT_EQ(listed(form), QList<int>({1, 2, 3, 4}));
+    EXPECT_EQ(selected(), node(KitPanel::AllDevices)); // the tree says what the list shows
+    EXPECT_EQ(status->currentMessage(), Text(Str::FilterLiftedForNewRow));
+
+    ASSERT_TRUE(form->setFilterText("ANumber", "A-2"));
+    ASSERT_EQ(listed(form), QList<int>({2}));
+    trigger(form, "Insert2");
+    EXPECT_EQ(form->dsMain()->value("ID_Device").toInt(), 5);
+    EXPECT_EQ(shownId->text(), "5");
+    EXPECT_TRUE(form->columnFilter("ANumber").isEmpty());
+    EXPECT_EQ(count("select count(*) from Device where ID_Device = 2 and ANumber = 'A-2'"), 1);
+
+    // Where the list shows the new row anyway, nothing is lifted.
+    ASSERT_TRUE(form->setFilterText("ID_Device", ">1"));
+    status->clearMessage();
+    trigger(form, "Same");
+    EXPECT_EQ(form->dsMain()->value("ID_Device").toInt(), 6);
+    EXPECT_EQ(form->columnFilter("ID_Device"), ">1");
+    EXPECT_TRUE(status->currentMessage().isEmpty());
 }
 
 TEST_F(KitPanelTest, AddChecksInOrderAndSelectsTheNodeItWentUnder)

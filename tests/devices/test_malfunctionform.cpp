@@ -115,6 +115,34 @@ TEST_F(MalfunctionFormTest, InsertIsDatedNowCountsOneAndIsStoredAtOnce)
     EXPECT_EQ(form->footer()->cellText("NCount"), "5");
 }
 
+// The form corrects the date and the time of an entry; the time is neither shown as midnight nor
+// written as it.
+TEST_F(MalfunctionFormTest, DateEditorCorrectsDateAndTimeOfDay)
+{
+    TMalfunctionForm* form = malfunctions();
+    showEntry(form, 1, 0);
+    auto* date = child<QLineEdit>(form, "editDate");
+    Dataset* entry = ds(form, "dsRefusal");
+    EXPECT_EQ(date->text(), "02.05.2025 08:15:00");
+
+    date->setFocus();
+    date->setCursorPosition(0);
+    QTest::keyClicks(date, "03"); // the day only: the time stays
+    entry->post();
+    EXPECT_EQ(stored("NDate", "from Refusal where ID_Refusal = 1").toString(), "2025-05-03 08:15:00");
+
+    date->setCursorPosition(11);
+    QTest::keyClicks(date, "1430");
+    entry->post();
+    EXPECT_EQ(stored("NDate", "from Refusal where ID_Refusal = 1").toString(), "2025-05-03 14:30:00");
+    EXPECT_EQ(date->text(), "03.05.2025 14:30:00");
+    QCoreApplication::processEvents(); // the list shows what was stored
+    EXPECT_EQ(form->dsMain()->value("NDate").toDateTime(), QDateTime(QDate(2025, 5, 3), QTime(14, 30)));
+
+    trigger(form, "Insert2"); // dated now, and shown so
+    EXPECT_EQ(date->text(), "15.06.2025 10:30:00");
+}
+
 TEST_F(MalfunctionFormTest, SameCopiesTheEntryButNotItsParameters)
 {
     TMalfunctionForm* form = malfunctions();

@@ -63,8 +63,9 @@ TEST(CountNextDate, NothingIsCountedFromEmptyOrImpossibleValues)
     };
     const Case cases[] = {
         {at(2005, 1, 1), QVariant(), Refusal::EmptyInterval},
-        {QVariant(), 2.15, Refusal::EmptyInterval}, // never from a zero date
-        {QDateTime(), 2.15, Refusal::EmptyInterval},
+        {QVariant(), 2.15, Refusal::NoLastDate}, // never from a zero date
+        {QDateTime(), 2.15, Refusal::NoLastDate},
+        {QVariant(), QVariant(), Refusal::EmptyInterval}, // the interval is named first
         {at(2005, 1, 1), -1.0, Refusal::NegativeInterval},
         {at(9999, 12, 1), 1.0, Refusal::BeyondCalendar},
         {at(9999, 12, 1), 0.31, Refusal::BeyondCalendar},

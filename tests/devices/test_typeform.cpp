@@ -47,6 +47,17 @@ TEST_F(TypeFormTest, InsertAndSameLandOnTheNewTypeStoredAtOnce)
     EXPECT_EQ(ds(form, "dsDevType")->value("ID_DevType").toInt(), copy); // the record follows the list again
 }
 
+TEST_F(TypeFormTest, InsertInAFilteredListShowsTheNewTypeNotTheOneThatWasCurrent)
+{
+    TTypeForm* form = types();
+    ASSERT_TRUE(form->setColumnFilter("ID_DevType", "1"));
+    trigger(form, "Insert2");
+    EXPECT_EQ(form->dsMain()->value("Name_DevType").toString(), "New type");
+    EXPECT_EQ(ds(form, "dsDevType")->value("Name_DevType").toString(), "New type");
+    EXPECT_TRUE(form->columnFilter("ID_DevType").isEmpty()); // the filter left it out: lifted
+    EXPECT_EQ(scalar("select Name_DevType from DevType where ID_DevType = 1").toString(), "Манометр");
+}
+
 TEST_F(TypeFormTest, DeleteRefusesAReferencedTypeAndLandsOnThePreviousRow)
 {
     TTypeForm* form = types();

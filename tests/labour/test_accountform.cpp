@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QMdiSubWindow>
 #include <QSettings>
 #include <QSplitter>
@@ -299,6 +300,41 @@ TEST_F(AccountFormTest, CrewStructureInsertCopyAndWorkingFund)
     EXPECT_EQ(scalar(QStringLiteral("select count(*) from CrewList where ICrew = %1 and DayFundP1E = 1760").arg(crew1)).toInt(), 2);
     click("btnDelete");
     EXPECT_EQ(scalar(QStringLiteral("select count(*) from CrewList where ICrew = %1").arg(crew1)).toInt(), 2);
+}
+
+// The crew list is read again whenever it gets the focus. After "Count" on one member the user
+// scrolls the list and clicks a member far below: that member becomes current, the list stays where
+// it was scrolled, and the next command acts on the member clicked.
+TEST_F(AccountFormTest, AClickThatFocusesTheCrewListMakesTheClickedMemberCurrent)
+{
+    for (int no = 3; no <= 80; ++no)
+        member(crew1, grade4, 1700, no);
+    openPage(1);
+    Dataset* view = ds("dsCrewListView");
+    auto* grid = child<QTableView>("GridCrewList");
+    ASSERT_TRUE(view->locate("No", 5)); // the re-read went to the first row on its way back to this one
+    click("btnCount");
+    messages.clear();
+    child<QLineEdit>("EditNo")->setFocus();
+    QCoreApplication::processEvents();
+    ASSERT_NE(QApplication::focusWidget(), grid);
+
+    QScrollBar* scroll = grid->verticalScrollBar();
+    ASSERT_GT(scroll->maximum(), 0);
+    scroll->setValue(scroll->maximum());
+    const int scrolled = scroll->value();
+    const int noColumn = view->fieldIndex("No");
+    const int row = grid->rowAt(grid->viewport()->height() - grid->rowHeight(0));
+    ASSERT_GT(row, 10);
+    const QVariant clickedNo = grid->model()->index(row, noColumn).data();
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(grid->model()->index(row, noColumn)).center());
+    QCoreApplication::processEvents();
+
+    EXPECT_EQ(QApplication::focusWidget(), grid);
+    EXPECT_EQ(view->recNo(), row + 1);
+    EXPECT_EQ(view->value("No"), clickedNo);
+    EXPECT_EQ(scroll->value(), scrolled);
+    EXPECT_EQ(ds("dsCrewList")->value("No"), clickedNo); // the editors above show the member clicked
 }
 
 TEST_F(AccountFormTest, NormStateCountedOnThePivotPage)

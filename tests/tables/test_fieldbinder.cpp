@@ -1,6 +1,7 @@
 #include "TablesFixture.h"
 
 #include "data/Dataset.h"
+#include "tables/EditValue.h"
 #include "tables/FieldBinder.h"
 
 #include <QCheckBox>
@@ -85,6 +86,31 @@ TEST_F(FieldBinderTest, ShowingARowStartsNoEdit)
         ds->setRecNo(row);
         EXPECT_FALSE(ds->isEditing()) << row;
     }
+}
+
+// What an editor of a date and its time of day writes for what it shows (blanks as "_").
+TEST(DateTimeEditText, ReadsAMomentOnlyOnceItIsOne)
+{
+    const QDateTime at(QDate(2025, 5, 2), QTime(14, 30, 5));
+    const std::pair<const char*, std::optional<QVariant>> cases[] = {
+        {"02.05.2025 14:30:05", QVariant(at)},
+        {"02.05.2025 14:30:__", QVariant(QDateTime(at.date(), QTime(14, 30)))},
+        {"02.05.2025 __:__:__", QVariant(QDateTime(at.date(), QTime(0, 0)))}, // a date alone: midnight
+        {"__.__.____ __:__:__", QVariant()},                                 // cleared
+        {"02.05.2025 14:3_:__", std::nullopt},                               // still being typed
+        {"02.05.20__ __:__:__", std::nullopt},
+        {"__.__.____ 14:30:05", std::nullopt},
+        {"31.02.2025 10:00:00", std::nullopt},
+        {"02.05.2025 24:00:00", std::nullopt},
+    };
+    for (const auto& [text, expected] : cases) {
+        const std::optional<QVariant> read = EditValue::parseDateTime(QString::fromLatin1(text));
+        ASSERT_EQ(read.has_value(), expected.has_value()) << text;
+        if (read)
+            EXPECT_EQ(*read, *expected) << text;
+    }
+    EXPECT_EQ(EditValue::dateTimeText(at), "02.05.2025 14:30:05");
+    EXPECT_EQ(EditValue::dateTimeText(QVariant()), "");
 }
 
 // Editors take no more than the column's size; a longer text stored earlier is shown whole rather

@@ -5,22 +5,30 @@
 
 namespace IntervalBatch {
 
+namespace {
+// The rows the update moves, and so the rows the question counts: a row without a last date has
+// nothing to count its next date from.
+QString movedRows(qint64 devRep)
+{
+    return QStringLiteral("IDevRep = ") + QString::number(devRep) + QStringLiteral(" and LastRep is not null;");
+}
+} // namespace
+
 QString countStatement(qint64 devRep)
 {
-    return QStringLiteral("select count(*) from NextRep where IDevRep = ") + QString::number(devRep) + QLatin1Char(';');
+    return QStringLiteral("select count(*) from NextRep where ") + movedRows(devRep);
 }
 
 QString updateStatement(qint64 devRep, double rtMon)
 {
     const SqlValue::MonthsDays interval = SqlValue::splitInterval(rtMon);
-    return QStringLiteral("update NextRep set NextRep = DateAdd(\"d\", %1, DateAdd(\"m\", %2, LastRep)) "
-                          "where IDevRep = %3 and LastRep is not null;")
-        .arg(interval.days)
-        .arg(interval.months)
-        .arg(devRep);
+    return QStringLiteral("update NextRep set NextRep = DateAdd(\"d\", %1, DateAdd(\"m\", %2, LastRep)) where ")
+               .arg(interval.days)
+               .arg(interval.months) +
+           movedRows(devRep);
 }
 
-int referenceCount(SqlConnection& connection, qint64 devRep)
+int movableCount(SqlConnection& connection, qint64 devRep)
 {
     return connection.scalar(countStatement(devRep)).toInt();
 }

@@ -11,13 +11,14 @@ class SqlConnection;
 // never disagree. A row without a last date keeps its next date.
 namespace IntervalBatch {
 
-// "select count(*) from NextRep where IDevRep = 7;"
+// "select count(*) from NextRep where IDevRep = 7 and LastRep is not null;": the rows the update
+// moves, which the question before it counts.
 QString countStatement(qint64 devRep);
 // The update, with the months and days of `rtMon` (rounded to its six decimals) written as numbers.
 QString updateStatement(qint64 devRep, double rtMon);
 
-// The next-service rows that use the interval.
-int referenceCount(SqlConnection& connection, qint64 devRep);
+// The next-service rows of the interval that the update would move (those with a last date).
+int movableCount(SqlConnection& connection, qint64 devRep);
 // Moves their next dates; returns how many rows changed.
 int run(SqlConnection& connection, qint64 devRep, double rtMon);
 

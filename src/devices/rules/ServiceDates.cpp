@@ -13,8 +13,10 @@ QDateTime addInterval(const QDateTime& from, SqlValue::MonthsDays interval)
 Counted CountNextDate(const QVariant& lastRep, const QVariant& rtMon)
 {
     const QDateTime last = lastRep.toDateTime();
-    if (rtMon.isNull() || !rtMon.isValid() || lastRep.isNull() || !last.isValid())
+    if (rtMon.isNull() || !rtMon.isValid())
         return {{}, Refusal::EmptyInterval};
+    if (lastRep.isNull() || !last.isValid())
+        return {{}, Refusal::NoLastDate};
     const double months = rtMon.toDouble();
     if (months < 0)
         return {{}, Refusal::NegativeInterval};

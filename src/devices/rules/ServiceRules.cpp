@@ -19,6 +19,19 @@ void refuseNegativeInterval(const Dataset& interval)
     }
 }
 
+bool hasCurrentDevice(const Dataset& device)
+{
+    return device.isActive() && !device.isEmpty() && !device.value(QStringLiteral("ID_Device")).isNull();
+}
+
+void refuseWithoutDevice(const Dataset& device)
+{
+    if (hasCurrentDevice(device))
+        return;
+    Messages::warning(messageText(Text(Str::DeviceNoCurrent)));
+    abortOperation();
+}
+
 // ---------------------------------------------------------------- next-service rows
 
 NextServiceRules::NextServiceRules(Dataset& nextRep, Dataset& device, QObject* parent)
@@ -26,6 +39,7 @@ NextServiceRules::NextServiceRules(Dataset& nextRep, Dataset& device, QObject* p
 {
     nextRep.setAtomicWrites(true);
     nextRep.beforePost.connect([this](Dataset& ds) {
+        refuseWithoutDevice(m_device);
         ds.setValue(QStringLiteral("IDevice"), m_device.value(QStringLiteral("ID_Device")));
         if (ds.state() != Dataset::State::Edit)
             return;
@@ -45,6 +59,7 @@ NextServiceRules::NextServiceRules(Dataset& nextRep, Dataset& device, QObject* p
 DeviceCrewRules::DeviceCrewRules(Dataset& devCrew, Dataset& device, QObject* parent) : QObject(parent)
 {
     devCrew.beforePost.connect([&device](Dataset& ds) {
+        refuseWithoutDevice(device);
         ds.setValue(QStringLiteral("IDevice"), device.value(QStringLiteral("ID_Device")));
     });
 }
@@ -79,8 +94,8 @@ void DeviceIntervalRules::beforePost()
         return;
     SqlConnection& connection = *m_interval.connection();
     const qint64 id = m_interval.value(QStringLiteral("ID_DevRep")).toLongLong();
-    const int references = IntervalBatch::referenceCount(connection, id);
-    if (references > 0 && Messages::confirm(messageText(FormatText(Str::DeviceIntervalUpdateConfirm, references))))
+    const int moved = IntervalBatch::movableCount(connection, id);
+    if (moved > 0 && Messages::confirm(messageText(FormatText(Str::DeviceIntervalUpdateConfirm, moved))))
         IntervalBatch::run(connection, id, rtMon.toDouble());
 }
 

@@ -10,6 +10,13 @@ class SqlConnection;
 // dataset. Every one of these datasets writes atomically: a log or a batch is kept only with the row
 // it belongs to.
 
+// Whether the device record shows a stored device, to which a service or a crew row can belong (the
+// device list may be empty or filtered to nothing).
+bool hasCurrentDevice(const Dataset& device);
+// Refuses, with its message, a service or crew row that would be stored without a device: no list
+// and no clean-up would ever show or remove it.
+void refuseWithoutDevice(const Dataset& device);
+
 // A next-service row of the device: it belongs to the device; an existing row writes the service log
 // (dates before and after) on every save, a new one does not.
 class NextServiceRules : public QObject {
