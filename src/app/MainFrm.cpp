@@ -22,6 +22,9 @@
 #include "tables/GridPrinter.h"
 #include "tables/SaveSelectedRows.h"
 #include "text/StrList.h"
+#include "devices/DeviceImportFrm.h"
+#include "devices/ImportTemplate.h"
+#include "tables/FileDialogs.h"
 
 #include <QAbstractButton>
 #include <QAbstractEventDispatcher>
@@ -358,6 +361,7 @@ void TMainForm::createMenus()
     file->addAction(action(QStringLiteral("FileClose")));
     file->addSeparator();
     file->addAction(action(QStringLiteral("Preview")));
+    addImportCommands(file);
     file->addSeparator();
     file->addAction(action(QStringLiteral("FileExit1")));
 
@@ -879,4 +883,49 @@ void TMainForm::closeEvent(QCloseEvent* event)
     }
     saveSettings();
     QMainWindow::closeEvent(event);
+}
+
+// ---------------------------------------------------------------- device import
+
+void TMainForm::addImportCommands(QMenu* file)
+{
+    QAction* import = addCommand(QStringLiteral("ImportDevices"), QStringLiteral("Импорт устройств…"),
+                                 QStringLiteral("Импорт устройств|Добавить устройства, их бригады и обслуживания из "
+                                                "файла .xlsx или .csv"));
+    connect(import, &QAction::triggered, this, &TMainForm::ImportDevicesExecute);
+    QAction* pattern = addCommand(QStringLiteral("ImportTemplate"), QStringLiteral("Шаблон импорта…"),
+                                  QStringLiteral("Шаблон импорта|Записать пустые таблицы .xlsx и .csv с заголовками, "
+                                                 "которые читает импорт устройств"));
+    connect(pattern, &QAction::triggered, this, &TMainForm::ImportTemplateExecute);
+    file->addSeparator();
+    file->addAction(import);
+    file->addAction(pattern);
+}
+
+void TMainForm::ImportDevicesExecute()
+{
+    TDM* dm = TDM::instance();
+    if (!dm)
+        return;
+    auto* dialog = new TDeviceImportForm(*dm->ADOConnection(), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::WindowModal);
+    dialog->show();
+}
+
+void TMainForm::ImportTemplateExecute()
+{
+    int filter = 0;
+    const QString name = FileDialogs::getSaveFileName(this, QStringLiteral("Шаблон импорта"),
+                                                      QStringLiteral("Шаблон импорта.xlsx"),
+                                                      {QStringLiteral("Книга Excel и CSV (*.xlsx)")}, &filter);
+    if (name.isEmpty())
+        return;
+    QString error;
+    if (!ImportTemplate::write(name, error)) {
+        Messages::error(error);
+        return;
+    }
+    const QString base = QFileInfo(name).path() + QLatin1Char('/') + QFileInfo(name).completeBaseName();
+    Messages::information(QStringLiteral("Записаны файлы «%1.xlsx» и «%1.csv».").arg(QDir::toNativeSeparators(base)));
 }

@@ -96,6 +96,10 @@ private:
     bool applySkin(const QString& name);
     void SkinItemClick(QAction* item);
     QAction* addCommand(const QString& name, const QString& caption, const QString& hint);
+    // Bringing devices in from a spreadsheet, and the empty table to fill for it.
+    void addImportCommands(QMenu* file);
+    void ImportDevicesExecute();
+    void ImportTemplateExecute();
 
     QMdiArea* m_mdi;
     QComboBox* m_tableSelector = nullptr;

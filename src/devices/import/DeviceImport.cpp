@@ -429,8 +429,8 @@ struct DeviceImport::Run {
             refuse(F::Service, QStringLiteral("обслуживания «%1» нет, а его аббревиатура длиннее 5 знаков").arg(name));
             return {};
         }
-        db.execute(QStringLiteral("insert into Reps (Name_Reps, Short_Reps) values (:name, :name)"),
-                   {{QStringLiteral("name"), name}});
+        db.execute(QStringLiteral("insert into Reps (Name_Reps, Short_Reps) values (:name, :short)"),
+                   {{QStringLiteral("name"), name}, {QStringLiteral("short"), name}});
         const qint64 id = db.lastInsertId();
         repsByShort[nameKey(name)].append(id);
         noteCreated(QStringLiteral("Обслуживания"), name);

@@ -168,6 +168,8 @@ bool XlsxSource::readSharedStrings(QString& error)
     QByteArray bytes;
     if (!readEntry(QStringLiteral("xl/sharedStrings.xml"), bytes, false, error))
         return false;
+    if (bytes.isEmpty()) // a workbook without it (texts inline, no formats)
+        return true;
     QXmlStreamReader xml(bytes);
     while (!xml.atEnd()) {
         if (xml.readNext() == QXmlStreamReader::StartElement && xml.name() == u"si")
@@ -185,6 +187,8 @@ bool XlsxSource::readStyles(QString& error)
     QByteArray bytes;
     if (!readEntry(QStringLiteral("xl/styles.xml"), bytes, false, error))
         return false;
+    if (bytes.isEmpty()) // a workbook without it (texts inline, no formats)
+        return true;
     QHash<int, QString> codes;
     QXmlStreamReader xml(bytes);
     bool inCellXfs = false;
