@@ -4,8 +4,6 @@
 #include <QHash>
 #include <QRegularExpression>
 #include <cmath>
-#include <quazip.h>
-#include <quazipfile.h>
 
 namespace {
 
@@ -61,10 +59,7 @@ XlsxSource::XlsxSource(const QString& fileName, const TableSourceOptions& option
 
 XlsxSource::~XlsxSource()
 {
-    if (m_sheetFile)
-        m_sheetFile->close();
-    if (m_zip)
-        m_zip->close();
+    m_sheetFile.reset(); // before the archive it reads from
 }
 
 int XlsxSource::columnOf(const QString& reference)
@@ -109,20 +104,12 @@ bool XlsxSource::isDateFormat(int numFmtId, const QString& formatCode)
 
 bool XlsxSource::readEntry(const QString& path, QByteArray& bytes, bool required, QString& error)
 {
-    if (!m_zip->setCurrentFile(path)) {
+    if (!m_zip->contains(path)) {
         if (required)
             error = damaged(m_fileName) + QStringLiteral(": в нём нет части «%1»").arg(path);
         return !required;
     }
-    QuaZipFile file(m_zip.get());
-    if (!file.open(QIODevice::ReadOnly)) {
-        error = damaged(m_fileName);
-        return false;
-    }
-    bytes = file.readAll();
-    const bool whole = file.getZipError() == UNZ_OK;
-    file.close();
-    if (!whole || file.getZipError() != UNZ_OK) {
+    if (!m_zip->read(path, bytes)) {
         error = damaged(m_fileName);
         return false;
     }
@@ -222,8 +209,8 @@ bool XlsxSource::readStyles(QString& error)
 QStringList XlsxSource::sheetNames(const QString& fileName, QString& error)
 {
     XlsxSource source(fileName, {});
-    source.m_zip = std::make_unique<QuaZip>(fileName);
-    if (!source.m_zip->open(QuaZip::mdUnzip)) {
+    source.m_zip = std::make_unique<ZipArchive>(fileName);
+    if (!source.m_zip->isOpen()) {
         error = damaged(fileName);
         return {};
     }
@@ -237,8 +224,8 @@ QStringList XlsxSource::sheetNames(const QString& fileName, QString& error)
 
 bool XlsxSource::open(QString& error)
 {
-    m_zip = std::make_unique<QuaZip>(m_fileName);
-    if (!m_zip->open(QuaZip::mdUnzip)) {
+    m_zip = std::make_unique<ZipArchive>(m_fileName);
+    if (!m_zip->isOpen()) {
         error = damaged(m_fileName);
         return false;
     }
@@ -249,16 +236,9 @@ bool XlsxSource::open(QString& error)
         return false;
     }
     const Sheet& sheet = m_sheets[m_options.sheet];
-    if (!m_zip->setCurrentFile(sheet.path)) {
+    m_sheetFile = m_zip->open(sheet.path, m_sheetSize);
+    if (!m_sheetFile) {
         error = damaged(m_fileName) + QStringLiteral(": нет листа «%1»").arg(sheet.name);
-        return false;
-    }
-    QuaZipFileInfo64 info;
-    if (m_zip->getCurrentFileInfo(&info))
-        m_sheetSize = qint64(info.uncompressedSize);
-    m_sheetFile = std::make_unique<QuaZipFile>(m_zip.get());
-    if (!m_sheetFile->open(QIODevice::ReadOnly)) {
-        error = damaged(m_fileName);
         return false;
     }
     m_xml.setDevice(m_sheetFile.get());
@@ -357,7 +337,7 @@ bool XlsxSource::next(QVariantList& cells, int& row)
     }
     if (m_xml.hasError() && m_xml.error() != QXmlStreamReader::PrematureEndOfDocumentError) {
         m_error = damaged(m_fileName);
-    } else if (m_xml.hasError() || m_sheetFile->getZipError() != UNZ_OK) {
+    } else if (m_xml.hasError() || m_sheetFile->damaged()) {
         m_error = damaged(m_fileName) + QStringLiteral(": лист обрывается");
     }
     return false;

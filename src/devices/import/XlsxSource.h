@@ -7,8 +7,7 @@
 #include <QXmlStreamReader>
 #include <memory>
 
-class QuaZip;
-class QuaZipFile;
+#include "devices/import/ZipArchive.h"
 
 // One sheet of an .xlsx workbook, its XML read as a stream out of the archive. Cells take the value
 // the workbook stores: shared and inline texts, numbers, booleans, a formula's last result; a number
@@ -48,8 +47,8 @@ private:
 
     QString m_fileName;
     TableSourceOptions m_options;
-    std::unique_ptr<QuaZip> m_zip;
-    std::unique_ptr<QuaZipFile> m_sheetFile;
+    std::unique_ptr<ZipArchive> m_zip;
+    std::unique_ptr<ZipArchive::Entry> m_sheetFile;
     QXmlStreamReader m_xml;
     QList<Sheet> m_sheets;
     QStringList m_shared;
