@@ -891,11 +891,11 @@ void TMainForm::addImportCommands(QMenu* file)
 {
     QAction* import = addCommand(QStringLiteral("ImportDevices"), QStringLiteral("Импорт устройств…"),
                                  QStringLiteral("Импорт устройств|Добавить устройства, их бригады и обслуживания из "
-                                                "файла .xlsx или .csv"));
+                                                "таблицы: книги или текстового файла с разделителями"));
     connect(import, &QAction::triggered, this, &TMainForm::ImportDevicesExecute);
     QAction* pattern = addCommand(QStringLiteral("ImportTemplate"), QStringLiteral("Шаблон импорта…"),
-                                  QStringLiteral("Шаблон импорта|Записать пустые таблицы .xlsx и .csv с заголовками, "
-                                                 "которые читает импорт устройств"));
+                                  QStringLiteral("Шаблон импорта|Записать пустые таблицы (книгу и текстовый файл) с "
+                                                 "заголовками, которые читает импорт устройств"));
     connect(pattern, &QAction::triggered, this, &TMainForm::ImportTemplateExecute);
     file->addSeparator();
     file->addAction(import);
