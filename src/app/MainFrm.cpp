@@ -25,6 +25,9 @@
 #include "tables/GridPrinter.h"
 #include "tables/SaveSelectedRows.h"
 #include "text/StrList.h"
+#include "devices/DeviceImportFrm.h"
+#include "devices/ImportTemplate.h"
+#include "tables/FileDialogs.h"
 
 #include <QAbstractButton>
 #include <QAbstractEventDispatcher>
@@ -393,6 +396,7 @@ void TMainForm::createMenus()
     file->addAction(action(QStringLiteral("FileClose")));
     file->addSeparator();
     file->addAction(action(QStringLiteral("Preview")));
+    addImportCommands(file);
     file->addSeparator();
     // The plants opened last go here, above Exit.
     m_recentSeparator = file->addSeparator();
@@ -1036,4 +1040,45 @@ void TMainForm::closeEvent(QCloseEvent* event)
     }
     saveSettings();
     QMainWindow::closeEvent(event);
+}
+
+// ---------------------------------------------------------------- device import
+
+void TMainForm::addImportCommands(QMenu* file)
+{
+    QAction* import = addCommand(QStringLiteral("ImportDevices"), Str::ActionImportDevices, Str::HintImportDevices);
+    connect(import, &QAction::triggered, this, &TMainForm::ImportDevicesExecute);
+    QAction* pattern = addCommand(QStringLiteral("ImportTemplate"), Str::ActionImportTemplate, Str::HintImportTemplate);
+    connect(pattern, &QAction::triggered, this, &TMainForm::ImportTemplateExecute);
+    file->addSeparator();
+    file->addAction(import);
+    file->addAction(pattern);
+}
+
+void TMainForm::ImportDevicesExecute()
+{
+    TDM* dm = TDM::instance();
+    if (!dm)
+        return;
+    auto* dialog = new TDeviceImportForm(*dm->ADOConnection(), this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    dialog->setWindowModality(Qt::WindowModal);
+    dialog->show();
+}
+
+void TMainForm::ImportTemplateExecute()
+{
+    int filter = 0;
+    const QString name = FileDialogs::getSaveFileName(this, QStringLiteral("Шаблон импорта"),
+                                                      QStringLiteral("Шаблон импорта.xlsx"),
+                                                      {QStringLiteral("Книга Excel и CSV (*.xlsx)")}, &filter);
+    if (name.isEmpty())
+        return;
+    QString error;
+    if (!ImportTemplate::write(name, error)) {
+        Messages::error(error);
+        return;
+    }
+    const QString base = QFileInfo(name).path() + QLatin1Char('/') + QFileInfo(name).completeBaseName();
+    Messages::information(QStringLiteral("Записаны файлы «%1.xlsx» и «%1.csv».").arg(QDir::toNativeSeparators(base)));
 }

@@ -114,6 +114,10 @@ private:
     // Runs `apply`, which gives a part of this window its texts, now and again when the language changes.
     void translated(std::function<void()> apply);
     void buildLanguageMenu(QMenu* options);
+    // Bringing devices in from a spreadsheet, and the empty table to fill for it.
+    void addImportCommands(QMenu* file);
+    void ImportDevicesExecute();
+    void ImportTemplateExecute();
 
     QMdiArea* m_mdi;
     QComboBox* m_tableSelector = nullptr;

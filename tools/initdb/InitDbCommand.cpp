@@ -1,5 +1,7 @@
 #include "InitDbCommand.h"
 
+#include "ImportCommand.h"
+
 #include "NewDatabaseFile.h"
 #include "PrintingMessages.h"
 
@@ -34,6 +36,9 @@ const char* const kUsage =
     "                  хранить точно, перечисляются, и перенос отменяется; --accept-rounding переносит их округлёнными\n"
     "Вместо ФАЙЛА можно указать строку подключения к серверу PostgreSQL (\"host=… dbname=… user=…\"\n"
     "или postgresql://…): база данных на сервере заполняется, только если в ней ещё нет таблиц.\n"
+    "  --import-devices ФАЙЛ БАЗА  добавить устройства из файла .csv или .xlsx в существующую базу данных\n"
+    "                  (--create-missing, --update-existing, --check, --sheet N, --header-row N,\n"
+    "                  --separator ;|,|tab, --report ОТЧЁТ.csv); код 4 — строки с ошибками, ничего не записано\n"
     "Существующий файл не перезаписывается. Код завершения: 0 — успех, 1 — ошибка, 2 — неверные аргументы.\n";
 
 } // namespace
@@ -44,6 +49,8 @@ int InitDbCommand::run(const QStringList& arguments)
         m_out << QString::fromUtf8(kUsage);
         return Success;
     }
+    if (!arguments.isEmpty() && arguments[0] == QLatin1String("--import-devices"))
+        return ImportCommand(m_out, m_err).run(arguments.mid(1));
     if (!arguments.isEmpty() && arguments[0] == QLatin1String("--copy")) {
         QStringList places = arguments.mid(1);
         const bool acceptRounding = places.removeAll(QStringLiteral("--accept-rounding")) > 0;
