@@ -1,7 +1,7 @@
 #include "plan/ChartPagePrinter.h"
 
 #include "data/MessageService.h"
-#include "tables/GridPrinter.h"
+#include "tables/print/GridPrinter.h"
 #include "text/StrList.h"
 
 #include <QGraphicsView>

@@ -17,7 +17,7 @@
 #include "plan/rules/YearReportBuilder.h"
 #include "tables/FilterHeader.h"
 #include "tables/FilterRowQuery.h"
-#include "tables/GridPrinter.h"
+#include "tables/print/GridPrinter.h"
 #include "text/StrList.h"
 
 #include <QChart>

@@ -10,7 +10,7 @@
 #include "data/WaitCursor.h"
 #include "tables/CurrentRowDelegate.h"
 #include "tables/FindDialog.h"
-#include "tables/GridPrinter.h"
+#include "tables/print/GridPrinter.h"
 #include "tables/InputDateFrm.h"
 #include "tables/SaveSelectedRows.h"
 #include "tables/FilterHeader.h"

@@ -3,7 +3,7 @@
 #include "data/Clock.h"
 #include "support/PdfText.h"
 #include "support/QtPrinters.h"
-#include "tables/GridPrinter.h"
+#include "tables/print/GridPrinter.h"
 #include "tables/SelectFrm.h"
 
 #include <QFile>

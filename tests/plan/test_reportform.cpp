@@ -14,7 +14,7 @@
 #include "support/TestDatabase.h"
 #include "tables/FilterHeader.h"
 #include "text/StrList.h"
-#include "tables/GridPrinter.h"
+#include "tables/print/GridPrinter.h"
 
 #include <QAbstractButton>
 #include <QAction>

@@ -3,8 +3,8 @@
 #include "support/QtPrinters.h"
 #include "support/TempDir.h"
 #include "data/WaitCursor.h"
-#include "tables/GridPrinter.h"
-#include "tables/GridPreviewDialog.h"
+#include "tables/print/GridPrinter.h"
+#include "tables/print/GridPreviewDialog.h"
 
 #include <QAbstractTableModel>
 #include <QAction>

@@ -3,7 +3,7 @@
 #include "data/MessageService.h"
 #include "data/WaitCursor.h"
 #include "tables/FileDialogs.h"
-#include "tables/GridPrinter.h"
+#include "tables/print/GridPrinter.h"
 #include "tables/report/ReportPainter.h"
 #include "tables/report/ReportPreviewDialog.h"
 #include "text/StrList.h"

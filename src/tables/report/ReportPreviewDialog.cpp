@@ -2,7 +2,7 @@
 
 #include "data/MessageService.h"
 #include "data/WaitCursor.h"
-#include "tables/GridPrinter.h"
+#include "tables/print/GridPrinter.h"
 #include "tables/report/ReportPainter.h"
 #include "tables/report/ReportPreview.h"
 #include "text/StrList.h"

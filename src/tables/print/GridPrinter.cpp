@@ -1,10 +1,10 @@
-#include "tables/GridPrinter.h"
+#include "tables/print/GridPrinter.h"
 
 #include "data/Clock.h"
 #include "data/MessageService.h"
 #include "data/WaitCursor.h"
-#include "tables/GridPreviewDialog.h"
-#include "tables/GridSnapshot.h"
+#include "tables/print/GridPreviewDialog.h"
+#include "tables/print/GridSnapshot.h"
 #include "text/StrList.h"
 
 #include <QHeaderView>

@@ -1,8 +1,8 @@
-#include "tables/GridPreviewDialog.h"
+#include "tables/print/GridPreviewDialog.h"
 
 #include "data/MessageService.h"
 #include "data/WaitCursor.h"
-#include "tables/GridPrinter.h"
+#include "tables/print/GridPrinter.h"
 #include "text/StrList.h"
 
 #include <QAbstractScrollArea>
