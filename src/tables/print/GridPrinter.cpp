@@ -1,8 +1,6 @@
 #include "tables/print/GridPrinter.h"
 
 #include "data/Clock.h"
-#include "data/MessageService.h"
-#include "data/WaitCursor.h"
 #include "tables/print/GridPreviewDialog.h"
 #include "tables/print/GridSnapshot.h"
 #include "text/StrList.h"
@@ -16,10 +14,6 @@
 #include <cmath>
 
 namespace {
-QString previewFile;
-
-QString cannotPrint(const QString& target) { return FormatText(Str::PrintFailed, target); }
-
 QString today() { return Clock::today().toString(QStringLiteral("dd.MM.yyyy")); }
 
 QString elided(const QPainter& painter, const QString& text, double width)
@@ -82,11 +76,11 @@ void GridPrinter::preparePrinterForGrid(QPrinter* printer) const
         printer->setPageOrientation(QPageLayout::Landscape);
 }
 
-void GridPrinter::setPreviewOutputFile(const QString& pdfFile) { previewFile = pdfFile; }
+void GridPrinter::setPreviewOutputFile(const QString& pdfFile) { PrintOutput::setTestOutputFile(pdfFile); }
 
-QString GridPrinter::previewOutputFile() { return previewFile; }
+QString GridPrinter::previewOutputFile() { return PrintOutput::testOutputFile(); }
 
-QString GridPrinter::cannotPrintText(const QString& target) { return cannotPrint(target); }
+QString GridPrinter::cannotPrintText(const QString& target) { return PrintOutput::cannotPrintText(target); }
 
 GridPrinter::Layout GridPrinter::layoutFor(QPrinter* printer) const
 {
@@ -132,26 +126,6 @@ int GridPrinter::pageCount(QPrinter* printer) const
     if (!m_view || !m_view->model())
         return 0;
     return layoutFor(printer).pages();
-}
-
-int GridPrinter::print(QPrinter* printer) const
-{
-    if (!m_view || !m_view->model())
-        return 0;
-    QPainter painter;
-    if (!painter.begin(printer))
-        return -1;
-    const Layout layout = layoutFor(printer);
-    const int pages = layout.pages();
-    const int first = printer->fromPage() > 0 ? std::min(printer->fromPage(), pages) : 1;
-    const int last = printer->toPage() > 0 ? std::min(printer->toPage(), pages) : pages;
-    for (int page = first; page <= last; ++page) {
-        if (page > first)
-            printer->newPage();
-        paintPage(painter, layout, page);
-    }
-    painter.end();
-    return last - first + 1;
 }
 
 void GridPrinter::paintPage(QPainter& painter, QPrinter* printer, int page) const
@@ -238,14 +212,8 @@ void GridPrinter::preview(QWidget* parent)
 {
     QPrinter printer(QPrinter::HighResolution);
     preparePrinterForGrid(&printer);
-    if (!previewFile.isEmpty()) {
-        WaitCursor wait;
-        printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setOutputFileName(previewFile);
-        if (print(&printer) < 0)
-            Messages::error(cannotPrint(previewFile));
+    if (PrintOutput::writeTestOutput(*this, printer))
         return;
-    }
     GridPreviewDialog dialog(*this, printer, parent);
     dialog.exec();
 }

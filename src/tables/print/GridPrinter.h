@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tables/print/PrintJob.h"
+
 #include <QPointer>
 #include <QString>
 #include <QTableView>
@@ -17,7 +19,7 @@ class QWidget;
 //
 // Cells are drawn straight from the model page by page, so 100,000 rows cost one pass over the rows
 // when printed and nothing before a page is shown: the preview draws only the pages in sight.
-class GridPrinter {
+class GridPrinter : public PrintJob {
 public:
     explicit GridPrinter(QTableView* view = nullptr) : m_view(view) {}
 
@@ -25,7 +27,7 @@ public:
     QTableView* view() const { return m_view; }
     void setTitle(const QString& title) { m_title = title; }
     // The title set, or else the caption of the window holding the grid.
-    QString title() const;
+    QString title() const override;
     void setPageHeader(const QString& text) { m_header = text; }
     void setPageFooter(const QString& text) { m_footer = text; }
     // `text` with "%[Today]" replaced by today's date ("dd.MM.yyyy", from Clock).
@@ -34,27 +36,19 @@ public:
     static constexpr double MarginMm = 10.0;
     // 10 mm margins on every side.
     static void preparePrinter(QPrinter* printer);
-    // Margins, and landscape when the grid is too wide for a portrait page but fits a landscape one
-    // better.
+    // Margins, and landscape when the grid is too wide for a portrait page.
     void preparePrinterForGrid(QPrinter* printer) const;
+    void choosePaper(QPrinter* printer) const override { preparePrinterForGrid(printer); }
 
-    // Renders onto `printer` (its print range respected); the number of pages, or -1 when the
-    // printer could not be started.
-    int print(QPrinter* printer) const;
-    // How many pages print() makes on this printer.
-    int pageCount(QPrinter* printer) const;
-    // Draws page `page` (1-based) as print() does, onto `painter`, whose device must have the
-    // printer's resolution; coordinates start at the printable area's corner.
-    void paintPage(QPainter& painter, QPrinter* printer, int page) const;
+    int pageCount(QPrinter* printer) const override;
+    void paintPage(QPainter& painter, QPrinter* printer, int page) const override;
 
     // The Print command: the print preview of the grid. The wait cursor shows while the pages are
     // counted, not while the user reads them. Printing errors are reported with Messages::error.
     void preview(QWidget* parent);
 
-    // Tests: preview() writes the pages to this PDF file instead of opening the dialog; empty
-    // restores the dialog.
+    // Tests: previews write their pages to this PDF file instead of opening; empty restores them.
     static void setPreviewOutputFile(const QString& pdfFile);
-    // The file set above; other print previews of the program follow the same seam.
     static QString previewOutputFile();
     // The message when a printer or file cannot take the pages.
     static QString cannotPrintText(const QString& target);
