@@ -13,9 +13,14 @@ class QWidget;
 
 // Prints a grid as a planner can hand it on: every page carries the title (the caption of the window
 // the grid is in, unless set), the print date and "Page N of M", then the column titles and the rows;
-// the visible columns of a QTableView in their visual order, widths as on screen, scaled down to the
-// page when wider. Margins are 10 mm, which every printer can print. An extra page header and footer
-// may be set; "%[Today]" in them becomes today's date. None is set by default.
+// the visible columns of a QTableView in their visual order, widths as on screen. Margins are 10 mm,
+// which every printer can print. An extra page header and footer may be set; "%[Today]" in them
+// becomes today's date. None is set by default.
+//
+// A grid wider than the page is shrunk to the page's width as long as its type stays at least
+// MinimumPoints large ("fit to width", on by default); what is still too wide continues on the
+// pages to the right, each repeating the first (key) columns, so that every cell keeps readable
+// type. Column titles wrap onto several lines instead of being cut.
 //
 // Cells are drawn straight from the model page by page, so 100,000 rows cost one pass over the rows
 // when printed and nothing before a page is shown: the preview draws only the pages in sight.
@@ -34,13 +39,24 @@ public:
     static QString substitute(const QString& text);
 
     static constexpr double MarginMm = 10.0;
+    // The smallest type the columns are shrunk to when fitted to the page's width.
+    static constexpr double MinimumPoints = 7.0;
+    // At most this many lines of a column title; a longer one is cut at its foot.
+    static constexpr int MaxTitleLines = 4;
     // 10 mm margins on every side.
     static void preparePrinter(QPrinter* printer);
     // Margins, and landscape when the grid is too wide for a portrait page.
     void preparePrinterForGrid(QPrinter* printer) const;
     void choosePaper(QPrinter* printer) const override { preparePrinterForGrid(printer); }
 
+    bool canFitToWidth() const override { return true; }
+    bool fitsToWidth() const override { return m_fitToWidth; }
+    void setFitToWidth(bool fit) override { m_fitToWidth = fit; }
+
+    // How many pages printing makes on this printer: the pages down times the pages across.
     int pageCount(QPrinter* printer) const override;
+    // How many pages across one band of rows takes.
+    int pagesAcross(QPrinter* printer) const;
     void paintPage(QPainter& painter, QPrinter* printer, int page) const override;
 
     // The Print command: the print preview of the grid. The wait cursor shows while the pages are
@@ -65,4 +81,5 @@ private:
     QString m_title;
     QString m_header;
     QString m_footer;
+    bool m_fitToWidth = true;
 };
