@@ -7,7 +7,7 @@
 #include "data/Dataset.h"
 #include "data/DatasetModel.h"
 #include "data/SqlConnection.h"
-#include "tables/GridSnapshot.h"
+#include "tables/print/GridSnapshot.h"
 #include "tables/MainQueryText.h"
 #include "tables/SaveSelectedRows.h"
 

@@ -6,8 +6,8 @@
 #include "data/Dataset.h"
 #include "data/DatasetModel.h"
 #include "data/SqlConnection.h"
-#include "tables/GridPreviewDialog.h"
-#include "tables/GridPrinter.h"
+#include "tables/print/GridPreviewDialog.h"
+#include "tables/print/GridPrinter.h"
 
 #include <QApplication>
 #include <QPrinter>

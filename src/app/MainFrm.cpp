@@ -22,7 +22,7 @@
 #include "devices/rules/DueRule.h"
 #include "tables/FindDialog.h"
 #include "tables/SelectFrm.h"
-#include "tables/GridPrinter.h"
+#include "tables/print/GridPrinter.h"
 #include "tables/SaveSelectedRows.h"
 #include "text/StrList.h"
 #include "devices/DeviceImportFrm.h"

@@ -45,7 +45,8 @@ ReportCell& cell(ReportBand& band, int column, double y, double h, const QString
     return band.addBox(left(column), y, w, h, text, alignment, font);
 }
 
-// A caption printed across its narrow column, reading from the foot up.
+// A caption printed across its narrow column, reading from the foot up; whole, wrapped onto a second
+// line (and in smaller type) where it is longer than the column is tall.
 void rotated(ReportBand& band, int column, const QString& text)
 {
     ReportCell& c = cell(band, column, 0, HeaderHeight, text, Qt::AlignLeft | Qt::AlignVCenter, HeadFont);
@@ -55,18 +56,16 @@ void rotated(ReportBand& band, int column, const QString& text)
 
 ReportBand columnHeader()
 {
-    using Content = CrewListContent;
     ReportBand band;
     band.height = HeaderHeight;
     cell(band, DepartColumn, 0, HeaderHeight, Text(Str::CrewReportDepartment), Centre, HeadFont).wrap = true;
     cell(band, CrewColumn, 0, HeaderHeight, Text(Str::CrewReportCrew), Centre, HeadFont).wrap = true;
     cell(band, ProfessionColumn, 0, HeaderHeight, Text(Str::ColProfession), Centre, HeadFont).wrap = true;
-    rotated(band, CathegoryColumn, Content::rotatedCaption(Text(Str::LinkedCategories)));
-    rotated(band, HeadsColumn, Content::rotatedCaption(Text(Str::CrewReportQuantity)));
-    rotated(band, ShiftsColumn, Content::rotatedCaption(Text(Str::ColShift)));
-    rotated(band, LengthColumn, Content::rotatedCaption(Text(Str::CrewReportLengthOf)) + QLatin1Char('\n') +
-                                    Content::rotatedCaption(Text(Str::CrewReportWorkingDay)));
-    // Not cut: the nominal fund's caption is what tells the column from the effective funds.
+    rotated(band, CathegoryColumn, Text(Str::LinkedCategories));
+    rotated(band, HeadsColumn, Text(Str::CrewReportQuantity));
+    rotated(band, ShiftsColumn, Text(Str::ColShift));
+    rotated(band, LengthColumn, Text(Str::CrewReportLengthOf) + QLatin1Char('\n') +
+                                    Text(Str::CrewReportWorkingDay));
     rotated(band, NominalFundColumn, Text(Str::LinkedNominalFund));
     // The form's own texts, the same in every language.
     cell(band, HolidayColumn, 0, GroupHeight, QStringLiteral("Невыходы в % к номинальному фонду рабочего времени"), Centre,

@@ -19,8 +19,9 @@ using Content = TypeAllowanceContent;
 constexpr int Services = Content::MaxServices;
 
 // Column widths in mm; together the 277 mm of an A4 landscape page within its margins.
-constexpr double NoWidth = 8, TypeWidth = 58, MarkWidth = 40, CountWidth = 11;
-constexpr double ServiceWidth = 13, CategoryWidth = 9, HoursWidth = 13, TotalWidth = 20;
+// The service columns are wide enough for "Техническое" in small type; the type's name wraps instead.
+constexpr double NoWidth = 8, TypeWidth = 50, MarkWidth = 40, CountWidth = 11;
+constexpr double ServiceWidth = 15, CategoryWidth = 9, HoursWidth = 13, TotalWidth = 20;
 constexpr double ServicesLeft = NoWidth + TypeWidth + MarkWidth + CountWidth;
 constexpr double VolumesLeft = ServicesLeft + Services * ServiceWidth;
 constexpr double VolumeWidth = CategoryWidth + HoursWidth;

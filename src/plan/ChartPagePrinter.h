@@ -1,16 +1,29 @@
 #pragma once
 
-class QPrinter;
+#include "tables/print/PrintJob.h"
+
 class QWidget;
 
-// Prints a page of a window (the pivot with its chart) as it looks on screen, on one sheet: the full
-// printable width with the page's proportions kept, or less when that would run off the sheet's
-// foot. Its grids and charts are drawn as text and lines, so the words stay words in a PDF.
-namespace ChartPagePrinter {
+// The chart page of the plan window on one sheet: a title with the plan's year and the print date,
+// the pivot as far as it shows on screen, and under it the chart laid out anew for the rest of the
+// page, so that its axes and their titles get the room of the paper, not of the window (a tall
+// narrow window has no room for them). Grids and charts are drawn as text and lines, so the words
+// stay words in a PDF.
+class ChartPagePrinter : public PrintJob {
+public:
+    // `year` 0: no plan yet, the title without a year.
+    ChartPagePrinter(QWidget* page, int year) : m_page(page), m_year(year) {}
 
-// Paints `page` on the first sheet of `printer`; false when the printer could not be started.
-bool print(QWidget* page, QPrinter* printer);
-// The print preview titled "Service chart"; with the grid printer's test file set, the PDF instead.
-void preview(QWidget* page, QWidget* parent);
+    QString title() const override;
+    // Landscape, 10 mm margins.
+    void choosePaper(QPrinter* printer) const override;
+    int pageCount(QPrinter*) const override { return 1; }
+    void paintPage(QPainter& painter, QPrinter* printer, int page) const override;
 
-} // namespace ChartPagePrinter
+    // The print preview; with the print test file set, the PDF instead.
+    void preview(QWidget* parent);
+
+private:
+    QWidget* m_page;
+    int m_year;
+};

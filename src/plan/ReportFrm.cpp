@@ -17,7 +17,7 @@
 #include "plan/rules/YearReportBuilder.h"
 #include "tables/FilterHeader.h"
 #include "tables/FilterRowQuery.h"
-#include "tables/GridPrinter.h"
+#include "tables/print/GridPrinter.h"
 #include "text/StrList.h"
 
 #include <QChart>
@@ -369,8 +369,12 @@ void TReportForm::SwapClick()
 
 void TReportForm::PrintClick()
 {
-    if (isFormView())
-        ChartPagePrinter::preview(FormPanel()->widget(0), this);
+    if (isFormView()) {
+        // The plan's own year: the year box may have been changed since the plan was made.
+        const QVariant planYear = dsMain()->connection()->scalar(QStringLiteral("select top 1 Year from YearReportView;"));
+        const int year = planYear.isValid() && !planYear.isNull() ? planYear.toInt() : m_editYear->text().trimmed().toInt();
+        ChartPagePrinter(FormPanel()->widget(0), year).preview(this);
+    }
     else
         GridPrinter(grid()).preview(this);
 }

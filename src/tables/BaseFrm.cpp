@@ -11,7 +11,7 @@
 #include "tables/CurrentRowDelegate.h"
 #include "tables/FindDialog.h"
 #include "tables/GridColumns.h"
-#include "tables/GridPrinter.h"
+#include "tables/print/GridPrinter.h"
 #include "tables/InputDateFrm.h"
 #include "tables/SaveSelectedRows.h"
 #include "tables/FilterHeader.h"

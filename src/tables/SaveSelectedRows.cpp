@@ -3,7 +3,7 @@
 #include "data/MessageService.h"
 #include "data/WaitCursor.h"
 #include "tables/FileDialogs.h"
-#include "tables/GridSnapshot.h"
+#include "tables/print/GridSnapshot.h"
 #include "tables/export/ExportFileName.h"
 #include "text/StrList.h"
 

@@ -11,7 +11,7 @@
 #include "tables/CellEditorDelegate.h"
 #include "tables/EditableDatasetModel.h"
 #include "tables/FormSettings.h"
-#include "tables/GridPrinter.h"
+#include "tables/print/GridPrinter.h"
 #include "text/StrList.h"
 
 #include <QAbstractEventDispatcher>

@@ -400,7 +400,7 @@ constexpr Entry entries[] = {
 
     // Yearly service plan window
     {Str::PlanYearBox, u"Year", u"Год"},
-    {Str::PlanGo, u"GO", u">>"},
+    {Str::PlanGo, u"GO", u"Сформировать"},
     {Str::PlanHintGo, u"Start query", u"Произвести запрос"},
     {Str::PlanColYear, u"Year", u"Год"},
     {Str::PlanColMonth, u"Month", u"Месяц"},

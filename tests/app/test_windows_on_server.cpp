@@ -20,7 +20,7 @@
 #include "support/QtPrinters.h"
 #include "support/TempDir.h"
 #include "tables/BaseFrm.h"
-#include "tables/GridPrinter.h"
+#include "tables/print/GridPrinter.h"
 #include "tables/SelectFrm.h"
 #include "tables/SpravFrm.h"
 

@@ -9,7 +9,7 @@
 #include "devices/rules/DueList.h"
 #include "devices/rules/DueRule.h"
 #include "support/TempDir.h"
-#include "tables/GridSnapshot.h"
+#include "tables/print/GridSnapshot.h"
 #include "tables/export/TextExporter.h"
 #include "support/TestDatabase.h"
 #include "text/StrList.h"

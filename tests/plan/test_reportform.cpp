@@ -14,7 +14,8 @@
 #include "support/TestDatabase.h"
 #include "tables/FilterHeader.h"
 #include "text/StrList.h"
-#include "tables/GridPrinter.h"
+#include "support/PdfText.h"
+#include "tables/print/GridPrinter.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -248,6 +249,45 @@ TEST_F(ReportFormTest, ChartPrintIsOnePageWithItsTextsAndClosingEmptiesThePlan)
     QCoreApplication::processEvents();
     EXPECT_EQ(planRows(), 0);
     EXPECT_TRUE(main->mdiArea()->subWindowList().isEmpty());
+}
+
+// From a tall narrow window the chart is laid out for the page, not squeezed into the window's
+// proportions: its axis titles print, under a title naming the plan's year and the print date, and
+// nothing runs into the margins.
+TEST_F(ReportFormTest, ChartPrintFromANarrowWindowUsesThePage)
+{
+    TReportForm* form = open();
+    go(form, "2025");
+    form->parentWidget()->resize(320, 1600);
+    swap(form);
+    QTest::qWait(50);
+    ASSERT_GT(form->pivotModel()->rowCount(), 0);
+    const QString pdf = dir.file("narrow.pdf");
+    GridPrinter::setPreviewOutputFile(pdf);
+    main->updateActions();
+    main->action("Preview")->trigger();
+    ASSERT_EQ(PdfText::pageCount(pdf), 1);
+    EXPECT_TRUE(PdfText::info(pdf, "Page size").contains("842 x 595")) << "landscape";
+    const QString printed = PdfText::text(pdf);
+    for (const QString& expected : {QString("Колич."), QString("Месяц"), QString("График обслуживания на 2025 год"),
+                                    QString("Напечатано 10.03.2025")})
+        EXPECT_TRUE(printed.contains(expected)) << expected.toStdString() << "\n" << printed.toStdString();
+
+    QProcess boxes;
+    boxes.start("pdftotext", {"-bbox", pdf, "-"});
+    boxes.waitForFinished();
+    const QString words = QString::fromUtf8(boxes.readAllStandardOutput());
+    const QRegularExpression word("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">");
+    const double tenMm = 10 / 25.4 * 72 - 0.5;
+    int count = 0;
+    for (auto it = word.globalMatch(words); it.hasNext(); ++count) {
+        const QRegularExpressionMatch m = it.next();
+        EXPECT_GE(m.captured(1).toDouble(), tenMm);
+        EXPECT_GE(m.captured(2).toDouble(), tenMm);
+        EXPECT_LE(m.captured(3).toDouble(), 842 - tenMm);
+        EXPECT_LE(m.captured(4).toDouble(), 595 - tenMm);
+    }
+    EXPECT_GT(count, 5);
 }
 
 TEST_F(ReportFormTest, ManagerCodesOpenTheTableOrTheChartView)

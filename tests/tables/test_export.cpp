@@ -5,7 +5,7 @@
 #include "support/SqliteFile.h"
 #include "support/TempDir.h"
 #include "tables/FileDialogs.h"
-#include "tables/GridSnapshot.h"
+#include "tables/print/GridSnapshot.h"
 #include "tables/SaveSelectedRows.h"
 #include "tables/export/CsvExporter.h"
 #include "tables/export/ExportFileName.h"

@@ -1,10 +1,11 @@
 #include "data/Clock.h"
 #include "support/MessageRecorder.h"
+#include "support/PdfText.h"
 #include "support/QtPrinters.h"
 #include "support/TempDir.h"
 #include "data/WaitCursor.h"
-#include "tables/GridPrinter.h"
-#include "tables/GridPreviewDialog.h"
+#include "tables/print/GridPrinter.h"
+#include "tables/print/GridPreviewDialog.h"
 
 #include <QAbstractTableModel>
 #include <QAction>
@@ -35,6 +36,27 @@ int pdfPages(const QString& pdf)
     const QRegularExpressionMatch match =
         QRegularExpression("Pages:\\s+(\\d+)").match(run("/usr/bin/pdfinfo", {pdf}));
     return match.hasMatch() ? match.captured(1).toInt() : -1;
+}
+
+// No word of any page stands closer than 10 mm to an edge of its sheet; the number of words.
+int expectWordsInsideMargins(const QString& pdf)
+{
+    const QString boxes = run("/usr/bin/pdftotext", {"-bbox", pdf, "-"});
+    const QRegularExpression pageSize("<page width=\"([\\d.]+)\" height=\"([\\d.]+)\"");
+    const QRegularExpression word("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">");
+    const QRegularExpressionMatch size = pageSize.match(boxes);
+    EXPECT_TRUE(size.hasMatch());
+    const double width = size.captured(1).toDouble(), height = size.captured(2).toDouble();
+    const double tenMm = 10 / 25.4 * 72 - 0.5;
+    int words = 0;
+    for (auto it = word.globalMatch(boxes); it.hasNext(); ++words) {
+        const QRegularExpressionMatch m = it.next();
+        EXPECT_GE(m.captured(1).toDouble(), tenMm);
+        EXPECT_GE(m.captured(2).toDouble(), tenMm);
+        EXPECT_LE(m.captured(3).toDouble(), width - tenMm);
+        EXPECT_LE(m.captured(4).toDouble(), height - tenMm);
+    }
+    return words;
 }
 
 // A big plant's list without the cost of storing it: each cell is computed when asked for.
@@ -156,24 +178,91 @@ TEST_F(GridPrinterTest, NothingIsPrintedWithinTenMillimetresOfTheEdge)
     const QString pdf = dir.file("edges.pdf");
     GridPrinter::setPreviewOutputFile(pdf);
     GridPrinter(&view).preview(nullptr);
-    const QString boxes = run("/usr/bin/pdftotext", {"-bbox", pdf, "-"});
-    const QRegularExpression pageSize("<page width=\"([\\d.]+)\" height=\"([\\d.]+)\"");
-    const QRegularExpression word("<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"([\\d.]+)\">");
-    const QRegularExpressionMatch size = pageSize.match(boxes);
-    ASSERT_TRUE(size.hasMatch());
-    const double width = size.captured(1).toDouble(), height = size.captured(2).toDouble();
-    const double tenMm = 10 / 25.4 * 72 - 0.5;
-    int words = 0;
-    for (auto it = word.globalMatch(boxes); it.hasNext(); ++words) {
-        const QRegularExpressionMatch m = it.next();
-        EXPECT_GE(m.captured(1).toDouble(), tenMm);
-        EXPECT_GE(m.captured(2).toDouble(), tenMm);
-        EXPECT_LE(m.captured(3).toDouble(), width - tenMm);
-        EXPECT_LE(m.captured(4).toDouble(), height - tenMm);
-    }
+    const int words = expectWordsInsideMargins(pdf);
     EXPECT_GT(words, 100);
     const QString text = run("/usr/bin/pdftotext", {pdf, "-"});
     EXPECT_TRUE(text.contains("Очень длинное название")) << "the title is shortened, not dropped";
+}
+
+// A list as wide as the device list: its columns neither squeezed below readable type nor cut. They
+// continue on pages to the right, the key column repeated on each, the titles wrapped whole.
+TEST_F(GridPrinterTest, WideGridContinuesOnPagesAcrossWithItsKeyColumnRepeated)
+{
+    QStandardItemModel wide(40, 26);
+    wide.setHorizontalHeaderItem(0, new QStandardItem("Номер"));
+    for (int c = 1; c < 26; ++c)
+        wide.setHorizontalHeaderItem(c, new QStandardItem(QString("Столбец-%1 дата следующего обслуживания").arg(c)));
+    for (int r = 0; r < 40; ++r)
+        for (int c = 0; c < 26; ++c)
+            wide.setItem(r, c, new QStandardItem(c == 0 ? QString("N-%1").arg(r + 1) : QString("%1/%2").arg(r + 1).arg(c)));
+    QTableView grid;
+    grid.setModel(&wide);
+    grid.setWindowTitle("Паспорта");
+    for (int c = 0; c < 26; ++c)
+        grid.setColumnWidth(c, c == 0 ? 70 : 110);
+    grid.setColumnHidden(5, true);
+    GridPrinter printer(&grid);
+    QPrinter reference(QPrinter::HighResolution);
+    printer.preparePrinterForGrid(&reference);
+    const int across = printer.pagesAcross(&reference);
+    EXPECT_GT(across, 1);
+    EXPECT_EQ(printer.pageCount(&reference) % across, 0);
+
+    const QString pdf = dir.file("wide.pdf");
+    GridPrinter::setPreviewOutputFile(pdf);
+    printer.preview(nullptr);
+    const QStringList pages = PdfText::pages(pdf);
+    ASSERT_EQ(pages.size(), printer.pageCount(&reference));
+    for (int p = 0; p < int(pages.size()); ++p) {
+        SCOPED_TRACE(p + 1);
+        EXPECT_TRUE(pages[p].contains("Паспорта"));
+        EXPECT_TRUE(pages[p].contains("Номер")) << "the key column's title on every page";
+        EXPECT_TRUE(pages[p].contains("N-")) << "and its cells";
+    }
+    const QString all = pages.join('\n');
+    for (int c = 1; c < 26; ++c) {
+        const QString title = QString("Столбец-%1").arg(c);
+        EXPECT_EQ(all.contains(title + " ") || all.contains(title + "\n"), c != 5) << title.toStdString();
+        EXPECT_EQ(all.contains(QString("40/%1").arg(c)), c != 5) << c;
+    }
+    EXPECT_GE(all.count("обслуживания"), 24) << "titles wrap onto further lines instead of being cut";
+    EXPECT_GT(expectWordsInsideMargins(pdf), 500);
+
+    // The preview's command lets the columns keep their window widths.
+    GridPreviewDialog dialog(printer, reference);
+    const int fitted = dialog.pageCount();
+    dialog.findChild<QAction*>("PreviewFitColumns")->trigger();
+    EXPECT_FALSE(printer.fitsToWidth());
+    EXPECT_GE(dialog.pageCount(), fitted);
+    EXPECT_EQ(dialog.pageCount(), printer.pageCount(&reference));
+}
+
+// Shrinking to the page's width happens only while the type stays readable.
+TEST_F(GridPrinterTest, GridIsFittedToThePageWidthOnlyWhileItsTypeStaysReadable)
+{
+    build(5);
+    QPrinter reference(QPrinter::HighResolution);
+    GridPrinter::preparePrinter(&reference);
+    reference.setPageOrientation(QPageLayout::Landscape);
+    const double pagePixels = reference.pageLayout().paintRectPixels(reference.resolution()).width() *
+                              view.logicalDpiX() / reference.resolution();
+    const double minimumScale = GridPrinter::MinimumPoints / view.font().pointSizeF();
+    ASSERT_LT(minimumScale, 0.95) << "the test needs a font larger than the minimum";
+    struct Case {
+        double widthInPages;
+        bool fit;
+        bool oneAcross;
+    };
+    const double justFitting = (1 + 1 / minimumScale) / 2; // shrinks to a scale above the minimum
+    for (const Case& c : {Case{0.9, false, true}, Case{justFitting, true, true}, Case{justFitting, false, false},
+                          Case{3.0, true, false}}) {
+        SCOPED_TRACE(c.widthInPages);
+        for (int column : {0, 1, 3})
+            view.setColumnWidth(column, int(pagePixels * c.widthInPages / 3));
+        GridPrinter printer(&view);
+        printer.setFitToWidth(c.fit);
+        EXPECT_EQ(printer.pagesAcross(&reference) == 1, c.oneAcross);
+    }
 }
 
 TEST_F(GridPrinterTest, WideGridIsScaledIntoThePage)

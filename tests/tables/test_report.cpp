@@ -1,3 +1,4 @@
+#include "data/Clock.h"
 #include "support/PdfText.h"
 #include "support/QtPrinters.h"
 #include "support/TempDir.h"
@@ -8,6 +9,7 @@
 #include "support/MessageRecorder.h"
 #include "text/StrList.h"
 
+#include <QDir>
 #include <QFile>
 #include <QImage>
 #include <QAction>
@@ -169,50 +171,67 @@ TEST(ReportPainter, AFileThatCannotBeWrittenIsRefused)
 
 }
 
-TEST(ReportPreviewDialog, TurnsPagesZoomsAndSavesThePdf)
+// The report's preview is the program's one preview frame: page turning, zoom, the paper turned
+// (the landscape report shrunk onto a portrait sheet, not cut) and the PDF saved under the report's
+// name and the day, in the folder used last time.
+TEST(ReportPreviewDialog, TurnsPagesZoomsTurnsThePaperAndSavesThePdf)
 {
     TempWorkDir dir;
     setLanguageIndex(1);
+    Clock::fix(QDateTime(QDate(2004, 3, 5), QTime(10, 0)));
     const ReportDocument doc = document(12);
     ReportPreviewDialog dialog(doc);
     dialog.show();
     QTest::qWait(10);
-    EXPECT_EQ(dialog.windowTitle(), "Опись");
+    EXPECT_TRUE(dialog.windowTitle().endsWith("Опись"));
     EXPECT_TRUE(dialog.isModal());
-    auto* label = dialog.findChild<QLabel*>("ReportPageLabel");
     auto trigger = [&dialog](const char* name) {
         QAction* action = dialog.findChild<QAction*>(name);
         ASSERT_TRUE(action) << name;
         action->trigger();
     };
     auto enabled = [&dialog](const char* name) { return dialog.findChild<QAction*>(name)->isEnabled(); };
-    EXPECT_EQ(label->text(), "Лист 1 из 3");
+    EXPECT_EQ(dialog.findChild<QLabel*>("ReportPageLabel")->text(), "из 3");
+    EXPECT_EQ(dialog.pageCount(), 3);
     EXPECT_FALSE(enabled("ReportPriorPage"));
     trigger("ReportNextPage");
-    EXPECT_EQ(dialog.currentPage(), 1);
+    EXPECT_EQ(dialog.currentPage(), 2);
     trigger("ReportLastPage");
-    EXPECT_EQ(label->text(), "Лист 3 из 3");
+    EXPECT_EQ(dialog.currentPage(), 3);
     EXPECT_FALSE(enabled("ReportNextPage"));
     QTest::keyClick(&dialog, Qt::Key_Home);
-    EXPECT_EQ(dialog.currentPage(), 0);
+    EXPECT_EQ(dialog.currentPage(), 1);
 
     const double fitted = dialog.zoom();
-    auto* page = dialog.findChild<QScrollArea*>("ReportScroll")->widget();
-    EXPECT_LE(page->width(), dialog.findChild<QScrollArea*>("ReportScroll")->viewport()->width()) << "opens fitted to the width";
-    const int width = page->width();
     trigger("ReportZoomIn");
     EXPECT_GT(dialog.zoom(), fitted);
-    EXPECT_GT(page->width(), width);
     trigger("ReportFitWidth");
     EXPECT_DOUBLE_EQ(dialog.zoom(), fitted);
 
     MessageRecorder messages;
-    FileDialogs::setNextSaveFileName(dir.file("опись"));
+    FileDialogs::setNextSaveFileName(dir.file("sub/опись"));
+    QDir(dir.path()).mkdir("sub");
     trigger("ReportSavePdf");
-    EXPECT_EQ(FileDialogs::lastProposedFileName(), "Опись.pdf");
-    EXPECT_EQ(PdfText::pageCount(dir.file("опись.pdf")), 3);
+    EXPECT_EQ(FileDialogs::lastProposedFileName(), "Опись 05.03.2004.pdf");
+    EXPECT_EQ(PdfText::pageCount(dir.file("sub/опись.pdf")), 3);
+    EXPECT_FALSE(QFile::exists(dir.file("sub/опись.pdf.part")));
+
+    trigger("ReportPortrait");
+    EXPECT_EQ(dialog.pageCount(), 3) << "the report keeps its pages on the other paper";
+    FileDialogs::setNextSaveFileName(dir.file("sub/книжная.pdf"));
+    trigger("ReportSavePdf");
+    EXPECT_EQ(FileDialogs::lastProposedFileName(), QDir(dir.file("sub")).filePath("Опись 05.03.2004.pdf"))
+        << "the folder saved in last";
+    EXPECT_TRUE(PdfText::info(dir.file("sub/книжная.pdf"), "Page size").contains("595 x 842"));
+    const QStringList portrait = PdfText::pages(dir.file("sub/книжная.pdf"));
+    ASSERT_EQ(portrait.size(), 3);
+    EXPECT_TRUE(portrait[2].contains("Лист 3 из 3")) << "the foot of the page is shrunk onto the sheet";
+    EXPECT_TRUE(messages.shown().isEmpty());
+
     FileDialogs::setNextSaveFileName(dir.file("missing/опись.pdf"));
     trigger("ReportSavePdf");
     EXPECT_EQ(messages.shown().size(), 1) << "a file that cannot be written is reported";
+    EXPECT_FALSE(QFile::exists(dir.file("missing/опись.pdf")));
+    Clock::fix({});
     setLanguageIndex(INSTREL_LANGUAGE);
 }

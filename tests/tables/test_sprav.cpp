@@ -6,7 +6,7 @@
 #include "support/TempDir.h"
 #include "support/TestDatabase.h"
 #include "tables/FileDialogs.h"
-#include "tables/GridPrinter.h"
+#include "tables/print/GridPrinter.h"
 #include "tables/SaveSelectedRows.h"
 #include "tables/SpravFrm.h"
 #include "text/StrList.h"

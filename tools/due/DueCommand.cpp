@@ -7,7 +7,7 @@
 #include "data/SqlConnection.h"
 #include "devices/rules/DueList.h"
 #include "devices/rules/DueRule.h"
-#include "tables/GridSnapshot.h"
+#include "tables/print/GridSnapshot.h"
 #include "tables/SaveSelectedRows.h"
 #include "text/StrList.h"
 

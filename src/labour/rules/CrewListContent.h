@@ -12,7 +12,6 @@ class CrewListContent {
 public:
     static constexpr int PieceLength = 12;
     static constexpr int PiecesPerRow = 2;
-    static constexpr int RotatedCaptionLength = 13;
 
     // A member as the crew-structure grid shows him.
     struct Member {
@@ -42,8 +41,6 @@ public:
 
     // Piece `index` (0-based) of a crew's name; empty beyond its end.
     static QString namePiece(const QString& name, int index);
-    // A caption printed across its column: its first 13 characters.
-    static QString rotatedCaption(const QString& text) { return text.left(RotatedCaptionLength); }
 
 private:
     std::vector<Row> m_rows;

@@ -1,6 +1,6 @@
 #include "tables/export/CsvExporter.h"
 
-#include "tables/GridSnapshot.h"
+#include "tables/print/GridSnapshot.h"
 #include "tables/export/DeviceWriter.h"
 
 QString CsvExporter::quoted(const QString& field)

@@ -1,6 +1,6 @@
 #include "tables/export/HtmlExporter.h"
 
-#include "tables/GridSnapshot.h"
+#include "tables/print/GridSnapshot.h"
 #include "tables/export/DeviceWriter.h"
 
 QString HtmlExporter::escaped(const QString& text)

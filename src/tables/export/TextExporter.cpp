@@ -1,6 +1,6 @@
 #include "tables/export/TextExporter.h"
 
-#include "tables/GridSnapshot.h"
+#include "tables/print/GridSnapshot.h"
 #include "tables/export/DeviceWriter.h"
 
 namespace {

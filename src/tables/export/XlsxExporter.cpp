@@ -1,6 +1,6 @@
 #include "tables/export/XlsxExporter.h"
 
-#include "tables/GridSnapshot.h"
+#include "tables/print/GridSnapshot.h"
 #include "text/StrList.h"
 
 #include <QFile>

@@ -13,6 +13,8 @@ namespace {
 constexpr double MmPerInch = 25.4;
 constexpr double LineMm = 0.2;    // frame lines
 constexpr double PaddingMm = 0.6; // between a frame and its text
+constexpr double MinimumPoints = 5; // a wrapped text too long for its cell shrinks down to this
+constexpr double ShrinkStep = 0.5;
 
 QFont fontFor(const ReportFont& spec, QPaintDevice* device)
 {
@@ -34,21 +36,56 @@ void paintFrame(QPainter& painter, const QRectF& r, int frame)
         painter.drawLine(r.bottomLeft(), r.bottomRight());
 }
 
+// True when `text` set with `flags` fits `box` in the painter's font.
+bool fits(const QPainter& painter, const QRectF& box, int flags, const QString& text)
+{
+    const QRectF needed = QFontMetricsF(painter.font(), painter.device()).boundingRect(box, flags, text);
+    return needed.width() <= box.width() + 0.5 && needed.height() <= box.height() + 0.5;
+}
+
+// A wrapped text (a column title) that does not fit its cell is set in smaller type, down to a
+// readable minimum, and its words are then broken where they are longer than the cell is wide:
+// a title is never cut at the cell's edges.
+int fitWrapped(QPainter& painter, const ReportCell& cell, const QRectF& box, const QString& text)
+{
+    int flags = int(cell.alignment) | Qt::TextWordWrap;
+    if (fits(painter, box, flags, text))
+        return flags;
+    ReportFont font = cell.font;
+    while (font.points - ShrinkStep >= MinimumPoints - 1e-9) {
+        font.points -= ShrinkStep;
+        painter.setFont(fontFor(font, painter.device()));
+        if (fits(painter, box, flags, text))
+            return flags;
+    }
+    flags = int(cell.alignment) | Qt::TextWrapAnywhere;
+    font = cell.font;
+    painter.setFont(fontFor(font, painter.device()));
+    while (!fits(painter, box, flags, text) && font.points - ShrinkStep >= MinimumPoints - 1e-9) {
+        font.points -= ShrinkStep;
+        painter.setFont(fontFor(font, painter.device()));
+    }
+    return flags;
+}
+
 void paintText(QPainter& painter, const ReportCell& cell, const QRectF& r, double px, const QString& text)
 {
     if (text.isEmpty())
         return;
     painter.setFont(fontFor(cell.font, painter.device()));
-    const int flags = int(cell.alignment) | (cell.wrap ? Qt::TextWordWrap : Qt::TextSingleLine);
     const double pad = PaddingMm * px;
-    if (cell.rotation == 90) {
+    const bool rotated = cell.rotation == 90;
+    const QRectF box = rotated ? QRectF(0, 0, r.height(), r.width()).adjusted(pad, pad, -pad, -pad)
+                               : r.adjusted(pad, 0, -pad, 0);
+    const int flags = cell.wrap ? fitWrapped(painter, cell, box, text) : int(cell.alignment) | Qt::TextSingleLine;
+    if (rotated) {
         painter.save();
         painter.translate(r.left(), r.bottom());
         painter.rotate(-90);
-        painter.drawText(QRectF(0, 0, r.height(), r.width()).adjusted(pad, pad, -pad, -pad), flags, text);
+        painter.drawText(box, flags, text);
         painter.restore();
     } else {
-        painter.drawText(r.adjusted(pad, 0, -pad, 0), flags, text);
+        painter.drawText(box, flags, text);
     }
 }
 

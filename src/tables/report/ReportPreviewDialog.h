@@ -1,51 +1,45 @@
 #pragma once
 
+#include "tables/print/PrintJob.h"
+#include "tables/print/PrintPreviewDialog.h"
 #include "tables/report/ReportPagination.h"
 
-#include <QDialog>
+#include <QPrinter>
+#include <memory>
 
-class QLabel;
-class QScrollArea;
-class ReportPageView;
+// A report as the print preview sees it: its pages as the report lays them out, on the report's
+// paper. Turned to paper of the other orientation or a smaller size, the pages are shrunk to fit it
+// rather than cut.
+class ReportPrintJob : public PrintJob {
+public:
+    explicit ReportPrintJob(const ReportDocument& document);
 
-// The print preview of a report: one page at a time, painted when it is shown, so that a report of
-// hundreds of pages opens at once; page turning, zoom, printing and "Save as PDF". The report must
-// outlive the dialog; the dialog only reads it.
-class ReportPreviewDialog : public QDialog {
+    QString title() const override { return m_document.name; }
+    void choosePaper(QPrinter* printer) const override;
+    int pageCount(QPrinter*) const override { return int(m_pages.size()); }
+    void paintPage(QPainter& painter, QPrinter* printer, int page) const override;
+
+    const ReportDocument& document() const { return m_document; }
+    const std::vector<ReportPagination::Page>& pages() const { return m_pages; }
+    // The printer the preview shows and prints on, set up with the report's paper.
+    QPrinter& printer() { return m_printer; }
+
+private:
+    const ReportDocument& m_document;
+    const std::vector<ReportPagination::Page> m_pages;
+    QPrinter m_printer{QPrinter::HighResolution};
+};
+
+// The print preview of a report: the program's one preview frame, under the names report previews
+// have always had. The report must outlive the dialog; the dialog only reads it.
+class ReportPreviewDialog : public PrintPreviewDialog {
     Q_OBJECT
 public:
     explicit ReportPreviewDialog(const ReportDocument& document, QWidget* parent = nullptr);
-
-    int pageCount() const { return int(m_pages.size()); }
-    int currentPage() const { return m_page; } // 0-based
-    void setCurrentPage(int index);
-    double zoom() const;
-    void setZoom(double zoom);
-    void fitWidth();
-
-    // Asks for a printer and the pages, then prints them.
-    void printReport();
-    // Asks for a file name, then writes every page to it.
-    void saveAsPdf();
-
-protected:
-    void showEvent(QShowEvent* event) override;
+    ~ReportPreviewDialog() override;
 
 private:
-    QAction* addCommand(const char* name, const QString& text, const QKeySequence& key, void (ReportPreviewDialog::*slot)());
-    void firstPage() { setCurrentPage(0); }
-    void previousPage() { setCurrentPage(m_page - 1); }
-    void nextPage() { setCurrentPage(m_page + 1); }
-    void lastPage() { setCurrentPage(pageCount() - 1); }
-    void zoomIn();
-    void zoomOut();
-    void updateCommands();
+    ReportPreviewDialog(std::unique_ptr<ReportPrintJob> job, QWidget* parent);
 
-    const ReportDocument& m_document;
-    const std::vector<ReportPagination::Page> m_pages;
-    int m_page = 0;
-    bool m_fitted = false;
-    ReportPageView* m_view = nullptr;
-    QScrollArea* m_scroll = nullptr;
-    QLabel* m_pageLabel = nullptr;
+    std::unique_ptr<ReportPrintJob> m_job;
 };

@@ -1,4 +1,4 @@
-#include "tables/GridSnapshot.h"
+#include "tables/print/GridSnapshot.h"
 
 #include "data/Dataset.h"
 #include "data/DatasetModel.h"

@@ -1,13 +1,15 @@
-#include "tables/GridPreviewDialog.h"
+#include "tables/print/PrintPreviewDialog.h"
 
 #include "data/MessageService.h"
 #include "data/WaitCursor.h"
-#include "tables/GridPrinter.h"
+#include "tables/FileDialogs.h"
+#include "tables/print/PrintJob.h"
 #include "text/StrList.h"
 
 #include <QAbstractScrollArea>
 #include <QActionGroup>
 #include <QComboBox>
+#include <QDir>
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
@@ -25,13 +27,47 @@
 #include <cmath>
 #include <list>
 #include <map>
+#include <vector>
 
 namespace {
 constexpr int Gap = 12;     // screen pixels around each page
 constexpr int CacheSize = 8; // drawn pages kept for scrolling back
 const int kZoomPercents[] = {25, 50, 75, 100, 125, 150, 200, 300};
 enum ZoomItem { FitWidthItem = 0, FitPageItem = 1, FirstPercentItem = 2 };
+
+// The caption and hint of the grid's "fit to width" command, in the language of the string table.
+QString fitColumnsText(bool hint)
+{
+    const bool russian = languageIndex() == 1;
+    if (hint)
+        return russian ? QStringLiteral("Сжать столбцы до ширины листа, пока текст остаётся читаемым; "
+                                        "более широкая таблица продолжается на листах справа")
+                       : QStringLiteral("Shrink the columns to the page width while the text stays readable; "
+                                        "a wider table continues on the pages to the right");
+    return russian ? QStringLiteral("Столбцы по ширине листа") : QStringLiteral("Fit columns to page");
+}
+
+QString pdfName(const QString& chosen, int)
+{
+    return chosen.endsWith(QLatin1String(".pdf"), Qt::CaseInsensitive) ? chosen : chosen + QStringLiteral(".pdf");
+}
 } // namespace
+
+const PreviewNames PreviewNames::grid = {
+    "GridPreviewDialog", "PreviewToolBar",   "PreviewPages",    "PreviewPage",       "PreviewPageCount",
+    "PreviewFirst",      "PreviewPrior",     "PreviewNext",     "PreviewLast",       "PreviewZoomOut",
+    "PreviewZoom",       "PreviewZoomIn",    "PreviewFitWidth", "PreviewPortrait",   "PreviewLandscape",
+    "PreviewFitColumns", "PreviewPageSetup", "PreviewPrint",    "PreviewSavePdf",    "PreviewClose"};
+const PreviewNames PreviewNames::report = {
+    "ReportPreview",    "ReportPreviewBar", "ReportScroll",   "ReportPage",      "ReportPageLabel",
+    "ReportFirstPage",  "ReportPriorPage",  "ReportNextPage", "ReportLastPage",  "ReportZoomOut",
+    "ReportZoom",       "ReportZoomIn",     "ReportFitWidth", "ReportPortrait",  "ReportLandscape",
+    "ReportFitColumns", "ReportPageSetup",  "ReportPrint",    "ReportSavePdf",   "ReportClose"};
+const PreviewNames PreviewNames::chart = {
+    "ChartPreview",      "PreviewToolBar",   "PreviewPages",    "PreviewPage",       "PreviewPageCount",
+    "PreviewFirst",      "PreviewPrior",     "PreviewNext",     "PreviewLast",       "PreviewZoomOut",
+    "PreviewZoom",       "PreviewZoomIn",    "PreviewFitWidth", "PreviewPortrait",   "PreviewLandscape",
+    "PreviewFitColumns", "PreviewPageSetup", "PreviewPrint",    "PreviewSavePdf",    "PreviewClose"};
 
 // The pages on a grey ground in a scrolling area. Only the pages that reach the viewport are drawn,
 // each into an image with the printer's resolution as its dots per inch (so that type is measured
@@ -41,10 +77,10 @@ class PreviewPages : public QAbstractScrollArea {
 public:
     enum class Fit { None, Width, Page };
 
-    PreviewPages(const GridPrinter& grid, QPrinter& printer, QWidget* parent)
-        : QAbstractScrollArea(parent), m_grid(grid), m_printer(printer)
+    PreviewPages(const PrintJob& job, QPrinter& printer, const char* name, QWidget* parent)
+        : QAbstractScrollArea(parent), m_job(job), m_printer(printer)
     {
-        setObjectName(QStringLiteral("PreviewPages"));
+        setObjectName(QString::fromLatin1(name));
         viewport()->setBackgroundRole(QPalette::Dark);
         viewport()->setAutoFillBackground(true);
         verticalScrollBar()->setSingleStep(24);
@@ -59,7 +95,7 @@ public:
     {
         {
             WaitCursor wait; // counting the pages reads the row count; drawing waits for sight
-            m_pageCount = std::max(1, m_grid.pageCount(&m_printer));
+            m_pageCount = std::max(1, m_job.pageCount(&m_printer));
         }
         const int dpi = m_printer.resolution();
         m_paper = m_printer.pageLayout().fullRectPixels(dpi).size();
@@ -85,15 +121,23 @@ public:
         setScale(percent / 100 * std::max(1, logicalDpiX()) / m_printer.resolution());
     }
 
+    // The page shown last stays current while the view has not moved: the last pages cannot all
+    // scroll to the top of the view.
     int currentPage() const
     {
+        if (m_shown > 0 && verticalScrollBar()->value() == m_shownAt)
+            return m_shown;
         const double step = pageStep();
         return std::clamp(int((verticalScrollBar()->value() + step / 3) / step) + 1, 1, m_pageCount);
     }
     void showPage(int page)
     {
         page = std::clamp(page, 1, m_pageCount);
-        verticalScrollBar()->setValue(int(std::lround((page - 1) * pageStep())));
+        m_shown = page;
+        m_shownAt = std::min(verticalScrollBar()->maximum(), int(std::lround((page - 1) * pageStep())));
+        if (verticalScrollBar()->value() == m_shownAt)
+            emit currentPageChanged(page);
+        verticalScrollBar()->setValue(m_shownAt);
     }
 
 signals:
@@ -121,16 +165,6 @@ protected:
     {
         QAbstractScrollArea::resizeEvent(event);
         applyFit();
-    }
-
-    void keyPressEvent(QKeyEvent* event) override
-    {
-        if (event->key() == Qt::Key_Home)
-            showPage(1);
-        else if (event->key() == Qt::Key_End)
-            showPage(m_pageCount);
-        else
-            QAbstractScrollArea::keyPressEvent(event);
     }
 
 private:
@@ -189,7 +223,7 @@ private:
             painter.setRenderHint(QPainter::TextAntialiasing);
             painter.scale(double(size.width()) / m_paper.width(), double(size.height()) / m_paper.height());
             painter.translate(m_content);
-            m_grid.paintPage(painter, &m_printer, page);
+            m_job.paintPage(painter, &m_printer, page);
         }
         ++m_drawn;
         if (int(m_order.size()) >= CacheSize) {
@@ -200,7 +234,7 @@ private:
         return m_cache.emplace(page, std::move(image)).first->second;
     }
 
-    const GridPrinter& m_grid;
+    const PrintJob& m_job;
     QPrinter& m_printer;
     int m_pageCount = 1;
     QSizeF m_paper;   // the whole sheet, printer pixels
@@ -208,64 +242,80 @@ private:
     double m_scale = 0.1;
     Fit m_fit = Fit::Width;
     int m_drawn = 0;
+    int m_shown = 0;   // the page showPage() showed last
+    int m_shownAt = 0; // and the scroll position it left
     std::map<int, QImage> m_cache;
     std::list<int> m_order;
 };
 
-GridPreviewDialog::GridPreviewDialog(const GridPrinter& grid, QPrinter& printer, QWidget* parent)
-    : QDialog(parent), m_grid(grid), m_printer(printer)
+PrintPreviewDialog::PrintPreviewDialog(PrintJob& job, QPrinter& printer, const PreviewNames& names, QWidget* parent)
+    : QDialog(parent), m_job(job), m_printer(printer), m_names(names)
 {
-    setObjectName(QStringLiteral("GridPreviewDialog"));
-    setWindowTitle(Text(Str::PreviewCaption) + QStringLiteral(" — ") + grid.title());
+    setObjectName(QString::fromLatin1(names.dialog));
+    setWindowTitle(Text(Str::PreviewCaption) + QStringLiteral(" — ") + job.title());
     setWindowFlag(Qt::WindowMaximizeButtonHint, true);
-    m_pages = new PreviewPages(grid, printer, this);
+    setModal(true);
+    m_pages = new PreviewPages(job, printer, names.pages, this);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
     buildToolBar();
     layout->addWidget(m_pages, 1);
-    connect(m_pages, &PreviewPages::currentPageChanged, this, &GridPreviewDialog::showPageNumber);
+    connect(m_pages, &PreviewPages::currentPageChanged, this, &PrintPreviewDialog::showPageNumber);
     pagesChanged();
     // As large as the window it previews, and wide enough for the whole tool bar.
     const QSize window = parent ? parent->window()->size() : QSize(1000, 720);
-    const int toolBarWidth = findChild<QToolBar*>(QStringLiteral("PreviewToolBar"))->sizeHint().width() + 16;
+    const int toolBarWidth = findChild<QToolBar*>(QString::fromLatin1(names.toolBar))->sizeHint().width() + 16;
     resize(window.expandedTo(QSize(toolBarWidth, 600)));
     m_pages->setFocus();
 }
 
-GridPreviewDialog::~GridPreviewDialog() = default;
+PrintPreviewDialog::~PrintPreviewDialog() = default;
 
-QAction* GridPreviewDialog::addTool(const char* name, const char* icon, const QString& hint)
+QAction* PrintPreviewDialog::addTool(const char* name, const char* icon, const QString& hint, const QKeySequence& key)
 {
-    auto* action = new QAction(QIcon::fromTheme(QString::fromLatin1(icon)), hint, this);
+    auto* action = new QAction(QIcon::fromTheme(QString::fromLatin1(icon)), withoutAccelerator(hint), this);
     action->setObjectName(QString::fromLatin1(name));
-    action->setToolTip(hint);
+    action->setToolTip(withoutAccelerator(hint));
+    if (!key.isEmpty()) {
+        action->setShortcut(key);
+        action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    }
+    addAction(action);
     return action;
 }
 
-void GridPreviewDialog::buildToolBar()
+void PrintPreviewDialog::buildToolBar()
 {
     auto* bar = new QToolBar(this);
-    bar->setObjectName(QStringLiteral("PreviewToolBar"));
+    bar->setObjectName(QString::fromLatin1(m_names.toolBar));
     bar->setToolButtonStyle(Qt::ToolButtonFollowStyle);
     layout()->addWidget(bar);
 
-    QAction* first = addTool("PreviewFirst", "go-first", Text(Str::PreviewFirst));
-    QAction* prior = addTool("PreviewPrior", "go-previous", Text(Str::PreviewPrior));
-    QAction* next = addTool("PreviewNext", "go-next", Text(Str::PreviewNext));
-    QAction* last = addTool("PreviewLast", "go-last", Text(Str::PreviewLast));
+    QAction* print = addTool(m_names.print, "document-print", Text(Str::PreviewPrint), QKeySequence::Print);
+    connect(print, &QAction::triggered, this, &PrintPreviewDialog::printPages);
+    QAction* save = addTool(m_names.savePdf, "document-save-as", Text(Str::ReportSavePdf), QKeySequence::Save);
+    connect(save, &QAction::triggered, this, &PrintPreviewDialog::saveAsPdf);
+    bar->addAction(print);
+    bar->addAction(save);
+    bar->addSeparator();
+
+    QAction* first = addTool(m_names.first, "go-first", Text(Str::PreviewFirst), Qt::Key_Home);
+    QAction* prior = addTool(m_names.prior, "go-previous", Text(Str::PreviewPrior), Qt::Key_PageUp);
+    QAction* next = addTool(m_names.next, "go-next", Text(Str::PreviewNext), Qt::Key_PageDown);
+    QAction* last = addTool(m_names.last, "go-last", Text(Str::PreviewLast), Qt::Key_End);
     connect(first, &QAction::triggered, this, [this] { setCurrentPage(1); });
     connect(prior, &QAction::triggered, this, [this] { setCurrentPage(currentPage() - 1); });
     connect(next, &QAction::triggered, this, [this] { setCurrentPage(currentPage() + 1); });
     connect(last, &QAction::triggered, this, [this] { setCurrentPage(pageCount()); });
     m_pageNumber = new QSpinBox(bar);
-    m_pageNumber->setObjectName(QStringLiteral("PreviewPage"));
+    m_pageNumber->setObjectName(QString::fromLatin1(m_names.pageNumber));
     m_pageNumber->setKeyboardTracking(false);
     m_pageNumber->setButtonSymbols(QAbstractSpinBox::NoButtons);
     m_pageNumber->setAlignment(Qt::AlignRight);
     connect(m_pageNumber, &QSpinBox::valueChanged, this, [this](int page) { m_pages->showPage(page); });
     m_pageCount = new QLabel(bar);
-    m_pageCount->setObjectName(QStringLiteral("PreviewPageCount"));
+    m_pageCount->setObjectName(QString::fromLatin1(m_names.pageCount));
     m_pageCount->setContentsMargins(4, 0, 8, 0);
     bar->addAction(first);
     bar->addAction(prior);
@@ -275,26 +325,28 @@ void GridPreviewDialog::buildToolBar()
     bar->addAction(last);
     bar->addSeparator();
 
-    QAction* zoomOut = addTool("PreviewZoomOut", "zoom-out", Text(Str::PreviewZoomOut));
-    QAction* zoomIn = addTool("PreviewZoomIn", "zoom-in", Text(Str::PreviewZoomIn));
+    QAction* zoomOut = addTool(m_names.zoomOut, "zoom-out", Text(Str::PreviewZoomOut), QKeySequence::ZoomOut);
+    QAction* zoomIn = addTool(m_names.zoomIn, "zoom-in", Text(Str::PreviewZoomIn), QKeySequence::ZoomIn);
+    QAction* fit = addTool(m_names.fitWidth, "zoom-fit-width", Text(Str::PreviewFitWidth));
     connect(zoomOut, &QAction::triggered, this, [this] { stepZoom(-1); });
     connect(zoomIn, &QAction::triggered, this, [this] { stepZoom(+1); });
+    connect(fit, &QAction::triggered, this, &PrintPreviewDialog::fitWidth);
     m_zoom = new QComboBox(bar);
-    m_zoom->setObjectName(QStringLiteral("PreviewZoom"));
+    m_zoom->setObjectName(QString::fromLatin1(m_names.zoom));
     m_zoom->addItem(Text(Str::PreviewFitWidth));
     m_zoom->addItem(Text(Str::PreviewFitPage));
     for (int percent : kZoomPercents)
         m_zoom->addItem(QStringLiteral("%1 %").arg(percent), percent);
     m_zoom->setCurrentIndex(FitWidthItem);
-    connect(m_zoom, &QComboBox::activated, this, &GridPreviewDialog::zoomChosen);
+    connect(m_zoom, &QComboBox::activated, this, &PrintPreviewDialog::zoomChosen);
     bar->addAction(zoomOut);
     bar->addWidget(m_zoom);
     bar->addAction(zoomIn);
     bar->addSeparator();
 
     auto* orientation = new QActionGroup(this);
-    m_portrait = addTool("PreviewPortrait", "", Text(Str::PreviewPortrait));
-    m_landscape = addTool("PreviewLandscape", "", Text(Str::PreviewLandscape));
+    m_portrait = addTool(m_names.portrait, "", Text(Str::PreviewPortrait));
+    m_landscape = addTool(m_names.landscape, "", Text(Str::PreviewLandscape));
     for (QAction* a : {m_portrait, m_landscape}) {
         a->setCheckable(true);
         orientation->addAction(a);
@@ -304,28 +356,55 @@ void GridPreviewDialog::buildToolBar()
     (landscape ? m_landscape : m_portrait)->setChecked(true);
     connect(m_portrait, &QAction::triggered, this, [this] { setOrientation(false); });
     connect(m_landscape, &QAction::triggered, this, [this] { setOrientation(true); });
-    QAction* setup = addTool("PreviewPageSetup", "document-page-setup", Text(Str::PreviewPageSetup));
-    connect(setup, &QAction::triggered, this, &GridPreviewDialog::pageSetup);
+    std::vector<QAction*> worded = {m_portrait, m_landscape};
+    if (m_job.canFitToWidth()) {
+        QAction* columns = addTool(m_names.fitColumns, "", fitColumnsText(false));
+        columns->setCheckable(true);
+        columns->setChecked(m_job.fitsToWidth());
+        columns->setToolTip(fitColumnsText(true));
+        connect(columns, &QAction::toggled, this, &PrintPreviewDialog::setFitColumns);
+        bar->addAction(columns);
+        worded.push_back(columns);
+    }
+    QAction* setup = addTool(m_names.pageSetup, "document-page-setup", Text(Str::PreviewPageSetup));
+    connect(setup, &QAction::triggered, this, &PrintPreviewDialog::pageSetup);
     bar->addAction(setup);
     bar->addSeparator();
-    QAction* print = addTool("PreviewPrint", "document-print", Text(Str::PreviewPrint));
-    connect(print, &QAction::triggered, this, &GridPreviewDialog::printPages);
-    bar->addAction(print);
-    QAction* close = addTool("PreviewClose", "window-close", withoutAccelerator(Text(Str::BtnClose)));
+    QAction* close = addTool(m_names.close, "window-close", Text(Str::BtnClose));
     connect(close, &QAction::triggered, this, &QDialog::reject);
     bar->addAction(close);
     // Text beside the icons where the words say more than a picture.
-    for (QAction* a : {m_portrait, m_landscape, setup, print, close})
+    for (QAction* a : {print, save, setup, close})
+        worded.push_back(a);
+    for (QAction* a : worded)
         if (auto* button = qobject_cast<QToolButton*>(bar->widgetForAction(a)))
             button->setToolButtonStyle(a->icon().isNull() ? Qt::ToolButtonTextOnly : Qt::ToolButtonTextBesideIcon);
 }
 
-int GridPreviewDialog::pageCount() const { return m_pages->pageCount(); }
-int GridPreviewDialog::currentPage() const { return m_pages->currentPage(); }
-void GridPreviewDialog::setCurrentPage(int page) { m_pages->showPage(page); }
-int GridPreviewDialog::pagesDrawn() const { return m_pages->drawn(); }
+int PrintPreviewDialog::pageCount() const { return m_pages->pageCount(); }
+int PrintPreviewDialog::currentPage() const { return m_pages->currentPage(); }
+int PrintPreviewDialog::pagesDrawn() const { return m_pages->drawn(); }
+double PrintPreviewDialog::zoom() const { return m_pages->percent() / 100; }
 
-void GridPreviewDialog::pagesChanged()
+void PrintPreviewDialog::setCurrentPage(int page)
+{
+    m_pages->showPage(page);
+    updateCommands();
+}
+
+void PrintPreviewDialog::setZoom(double zoom)
+{
+    m_pages->setPercent(std::clamp(zoom, 0.1, 4.0) * 100);
+    updateCommands();
+}
+
+void PrintPreviewDialog::fitWidth()
+{
+    m_zoom->setCurrentIndex(FitWidthItem);
+    zoomChosen(FitWidthItem);
+}
+
+void PrintPreviewDialog::pagesChanged()
 {
     const QSignalBlocker block(m_pageNumber);
     m_pageNumber->setRange(1, pageCount());
@@ -334,13 +413,29 @@ void GridPreviewDialog::pagesChanged()
     showPageNumber(currentPage());
 }
 
-void GridPreviewDialog::showPageNumber(int page)
+void PrintPreviewDialog::showPageNumber(int page)
 {
-    const QSignalBlocker block(m_pageNumber);
-    m_pageNumber->setValue(page);
+    {
+        const QSignalBlocker block(m_pageNumber);
+        m_pageNumber->setValue(page);
+    }
+    updateCommands();
 }
 
-void GridPreviewDialog::zoomChosen(int index)
+void PrintPreviewDialog::updateCommands()
+{
+    auto enable = [this](const char* name, bool on) {
+        if (auto* a = findChild<QAction*>(QString::fromLatin1(name)))
+            a->setEnabled(on);
+    };
+    const int page = currentPage();
+    enable(m_names.first, page > 1);
+    enable(m_names.prior, page > 1);
+    enable(m_names.next, page < pageCount());
+    enable(m_names.last, page < pageCount());
+}
+
+void PrintPreviewDialog::zoomChosen(int index)
 {
     if (index == FitWidthItem)
         m_pages->setFit(PreviewPages::Fit::Width);
@@ -351,7 +446,7 @@ void GridPreviewDialog::zoomChosen(int index)
 }
 
 // To the next listed percentage above or below the zoom in use, whatever chose it.
-void GridPreviewDialog::stepZoom(int direction)
+void PrintPreviewDialog::stepZoom(int direction)
 {
     const double now = m_pages->percent();
     int chosen = -1;
@@ -368,14 +463,21 @@ void GridPreviewDialog::stepZoom(int direction)
     zoomChosen(FirstPercentItem + chosen);
 }
 
-void GridPreviewDialog::setOrientation(bool landscape)
+void PrintPreviewDialog::setOrientation(bool landscape)
 {
     m_printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     m_pages->reset();
     pagesChanged();
 }
 
-void GridPreviewDialog::pageSetup()
+void PrintPreviewDialog::setFitColumns(bool fit)
+{
+    m_job.setFitToWidth(fit);
+    m_pages->reset();
+    pagesChanged();
+}
+
+void PrintPreviewDialog::pageSetup()
 {
     QPageSetupDialog dialog(&m_printer, this);
     if (dialog.exec() != QDialog::Accepted)
@@ -386,7 +488,7 @@ void GridPreviewDialog::pageSetup()
     pagesChanged();
 }
 
-bool GridPreviewDialog::printPages()
+bool PrintPreviewDialog::printPages()
 {
     QPrintDialog dialog(&m_printer, this);
     dialog.setMinMax(1, pageCount());
@@ -396,10 +498,10 @@ bool GridPreviewDialog::printPages()
     int printed = 0;
     {
         WaitCursor wait;
-        printed = m_grid.print(&m_printer);
+        printed = m_job.print(&m_printer);
     }
     if (printed < 0) {
-        Messages::error(FormatText(Str::PrintFailed, m_printer.outputFileName().isEmpty() ? m_printer.printerName()
+        Messages::error(PrintOutput::cannotPrintText(m_printer.outputFileName().isEmpty() ? m_printer.printerName()
                                                                                           : m_printer.outputFileName()));
         return false;
     }
@@ -407,4 +509,25 @@ bool GridPreviewDialog::printPages()
     return true;
 }
 
-#include "GridPreviewDialog.moc"
+bool PrintPreviewDialog::saveAsPdf()
+{
+    int filter = 0;
+    const QString file = FileDialogs::getSaveFileName(this, withoutAccelerator(Text(Str::ReportSavePdf)),
+                                                      PrintOutput::proposedPdfName(m_job.title()),
+                                                      {Text(Str::ReportPdfFilter)}, &filter, pdfName);
+    if (file.isEmpty())
+        return false;
+    bool written = false;
+    {
+        WaitCursor wait;
+        written = PrintOutput::writePdf(m_job, m_printer, file);
+    }
+    if (!written) {
+        Messages::error(PrintOutput::cannotPrintText(QDir::toNativeSeparators(file)));
+        return false;
+    }
+    PrintOutput::rememberPdfFolder(file);
+    return true;
+}
+
+#include "PrintPreviewDialog.moc"
