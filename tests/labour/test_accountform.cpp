@@ -4,6 +4,7 @@
 #include "app/MainFrm.h"
 #include "app/WindowRegistry.h"
 #include "data/Dataset.h"
+#include "data/MessageService.h"
 #include "labour/AccountFrm.h"
 #include "support/QtPrinters.h"
 #include "tables/BaseFrm.h"
@@ -223,6 +224,52 @@ TEST_F(AccountFormTest, AnnualVolumeDivisionAndDeletionRefusals)
     click("btnDelDevType");
     EXPECT_EQ(ds("dsDevType")->recordCount(), 2);
     EXPECT_TRUE(messages.texts().value(0).endsWith(Text(Str::OperationCanceled)));
+}
+
+namespace {
+
+// Answers Yes to every question and notes whether the connection was inside a transaction meanwhile.
+class TransactionProbe final : public MessageService {
+public:
+    explicit TransactionProbe(SqlConnection& db) : m_db(db) { m_previous = MessageService::install(this); }
+    ~TransactionProbe() override { MessageService::install(m_previous); }
+    void show(Kind kind, const QString& text, const QString& title) override { m_previous->show(kind, text, title); }
+    bool askYesNo(Kind, const QString& text, const QString&) override
+    {
+        questions.append(text);
+        inTransaction.append(m_db.inTransaction());
+        return true;
+    }
+    QStringList questions;
+    QList<bool> inTransaction;
+
+private:
+    SqlConnection& m_db;
+    MessageService* m_previous = nullptr;
+};
+
+} // namespace
+
+// While a question of the norm count waits, the program holds no transaction: another planner's
+// save goes through.
+TEST_F(AccountFormTest, NormCountAsksBeforeItWrites)
+{
+    openPage(2);
+    chooseCrew("editCrewDep3", crew1);
+    {
+        TransactionProbe probe(db());
+        click("btnNormCount");
+        EXPECT_EQ(probe.inTransaction, (QList<bool>{false, false}));
+        ASSERT_EQ(probe.questions.size(), 2);
+        EXPECT_EQ(probe.questions[0], FormatText(Str::AccountMinimalFundConfirm, QString("5,"), 1700.0));
+    }
+    // The answers still count: grade 5 has no member and takes the smallest fund, grade 4 its member's.
+    const auto plan = [this](qint64 grade) {
+        return number(QStringLiteral("select PlanP1E from NormState where ICrew = %1 and ICathegory = %2").arg(crew1).arg(grade));
+    };
+    EXPECT_DOUBLE_EQ(plan(grade5), 1700);
+    EXPECT_DOUBLE_EQ(plan(grade4), 1760);
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join("|").toStdString();
 }
 
 TEST_F(AccountFormTest, NewRowsAlwaysBelongSomewhere)
