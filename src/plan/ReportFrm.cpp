@@ -284,9 +284,12 @@ void TReportForm::btnGoClick()
     } finish{this};
     const bool built = builder.BuildYearReport(year);
     if (m_closeAfterGeneration) {
-        // The window (or the program) was closed meanwhile: the generation gave way, now the window goes.
+        // The window (or the program, on a STOP) was closed meanwhile: the generation gave way and
+        // rolled back to the plan before it; now the window closes as it would have, emptying the
+        // plan at once, since a program that is ending may not come back to a queued close.
+        m_generating = false;
         QWidget* frame = qobject_cast<QMdiSubWindow*>(parentWidget()) ? parentWidget() : this;
-        QMetaObject::invokeMethod(frame, &QWidget::close, Qt::QueuedConnection);
+        frame->close();
         return;
     }
     // A refused last date empties the plan, so the list must show that too.

@@ -345,6 +345,21 @@ TEST_F(ReportFormTest, ClosingDuringGoCancelsFirstAndLeavesNoHalfPlan)
     EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join("\n").toStdString();
 }
 
+// A STOP from a later start closes every window and leaves the event loop: the plan must be gone
+// when the generation has given way, not at a queued close the ending program never reaches.
+TEST_F(ReportFormTest, StopDuringASecondGoEmptiesThePlanAtOnce)
+{
+    TReportForm* form = open();
+    go(form, "2025");
+    ASSERT_GT(planRows(), 0);
+    TReportForm::setProgressDelay(0);
+    QTimer::singleShot(0, main.get(), [this] { main->mdiArea()->closeAllSubWindows(); });
+    go(form, "2026");
+    TReportForm::setProgressDelay(500);
+    EXPECT_EQ(planRows(), 0);
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join("\n").toStdString();
+}
+
 TEST_F(ReportFormTest, AFailingDeleteOnClosingIsShownAndTheWindowStillCloses)
 {
     TReportForm* form = open();
