@@ -673,8 +673,12 @@ void TAccountForm::DivideAllowance()
     const std::optional<double> share = LabourFigures::equalShare(volume, dsRepCath->recordCount());
     if (!share)
         return;
-    // Every share or none: a failure half-way re-reads the shares as they were.
-    Transaction transaction(*TDM::instance()->ADOConnection(), [this] { RequeryDataSetKeepRow(*dsRepCath); });
+    // Every share or none: a failure half-way re-reads the shares as they were. The share that failed
+    // is dropped first, or the re-read would store it again outside the undone transaction.
+    Transaction transaction(*TDM::instance()->ADOConnection(), [this] {
+        dsRepCath->cancel();
+        RequeryDataSetKeepRow(*dsRepCath);
+    });
     for (int row = 1; row <= dsRepCath->recordCount(); ++row) {
         dsRepCath->setRecNo(row);
         dsRepCath->edit();

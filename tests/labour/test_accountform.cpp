@@ -226,6 +226,32 @@ TEST_F(AccountFormTest, AnnualVolumeDivisionAndDeletionRefusals)
     EXPECT_TRUE(messages.texts().value(0).endsWith(Text(Str::OperationCanceled)));
 }
 
+// The second share cannot be stored: none is divided, and the list shows what the file holds.
+TEST_F(AccountFormTest, ADivisionThatFailsPartWayDividesNothing)
+{
+    run(QStringLiteral("create trigger refuse before update on RepCath when old.ICathegory = %1 "
+                       "begin select raise(abort, 'share refused'); end")
+            .arg(grade5));
+    openPage(0);
+    ASSERT_TRUE(ds("dsDevType")->locate("ID_DevType", gauge));
+    ASSERT_TRUE(ds("dsDevRep")->locate("ID_DevRep", gaugeCheck));
+    Dataset* shares = ds("dsRepCath");
+    ASSERT_EQ(shares->recordCount(), 2);
+    click("btnDivide");
+    ASSERT_EQ(messages.texts().size(), 1);
+    EXPECT_TRUE(messages.texts()[0].contains("share refused")) << messages.texts()[0].toStdString();
+    const auto stored = [this](qint64 grade) {
+        return number(QStringLiteral("select [Value] from RepCath where IDevRep = %1 and ICathegory = %2").arg(gaugeCheck).arg(grade));
+    };
+    EXPECT_DOUBLE_EQ(stored(grade4), 600);
+    EXPECT_DOUBLE_EQ(stored(grade5), 100);
+    EXPECT_EQ(shares->state(), Dataset::State::Browse);
+    for (int row = 0; row < shares->recordCount(); ++row) {
+        const qint64 grade = shares->valueAt(row, shares->fieldIndex("ICathegory")).toLongLong();
+        EXPECT_DOUBLE_EQ(shares->valueAt(row, shares->fieldIndex("Value")).toDouble(), stored(grade)) << grade;
+    }
+}
+
 namespace {
 
 // Answers Yes to every question and notes whether the connection was inside a transaction meanwhile.
