@@ -116,6 +116,7 @@ void TAccountForm::buildCrewPage()
     m_crewSplitter->setChildrenCollapsible(false);
     m_crewSplitter->addWidget(buildCrewEditors());
     m_gridCrewList = newGrid(QStringLiteral("GridCrewList"), dsCrewListView, m_crewSplitter);
+    sortByTitles(m_gridCrewList, dsCrewListView);
     m_gridCrewList->installEventFilter(new FocusRequery(m_gridCrewList, [this] {
         if (dsCrewListView->isActive())
             RequeryDataSetKeepRow(*dsCrewListView);
@@ -215,6 +216,7 @@ void TAccountForm::ActivateCrewPage(bool on)
                 header->moveSection(header->visualIndex(c), i);
         showButtonsFor(View::Crew);
         applyStoredSizes({m_crewSplitter});
+        applyStoredGrids({m_gridCrewList});
         fitColumnsOnce({m_gridCrewList});
     }
 }

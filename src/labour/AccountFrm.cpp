@@ -262,6 +262,29 @@ QTableView* TAccountForm::newGrid(const QString& name, Dataset* dataset, QWidget
     return grid;
 }
 
+void TAccountForm::sortByTitles(QTableView* grid, Dataset* dataset, bool exceptFirst)
+{
+    QHeaderView* header = grid->horizontalHeader();
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(-1, Qt::AscendingOrder);
+    // The header turns its indicator on each click; the rows follow it. A looked-up column has no
+    // stored value to sort by.
+    connect(header, &QHeaderView::sortIndicatorChanged, grid, [header, dataset, exceptFirst](int section, Qt::SortOrder order) {
+        const bool sortable = section >= 0 && section < dataset->fieldCount() &&
+                              dataset->fields()[size_t(section)]->kind() == Field::Kind::Data &&
+                              !(exceptFirst && header->visualIndex(section) == 0);
+        if (!sortable) {
+            const QSignalBlocker block(header);
+            header->setSortIndicator(-1, Qt::AscendingOrder);
+            return;
+        }
+        const QString field = dataset->fields()[size_t(section)]->name();
+        InstrelApplication::guarded(
+            [&] { dataset->setSort(order == Qt::DescendingOrder ? field + QStringLiteral(" DESC") : field); });
+    });
+}
+
 CellEditorDelegate* TAccountForm::cellEditors(QTableView* grid)
 {
     return qobject_cast<CellEditorDelegate*>(grid->itemDelegate());
@@ -360,8 +383,10 @@ void TAccountForm::saveSettings(FormSettings& settings) const
     settings.setValue(QStringLiteral("PanelTypes.Width"), m_typesSplitter->sizes().value(0));
     settings.setValue(QStringLiteral("PanelCrewList.Height"), m_crewSplitter->sizes().value(0));
     settings.setValue(QStringLiteral("NormStatePanel.Height"), m_normSplitter->sizes().value(0));
+    // A page not shown since the settings were read keeps the layout the file holds.
     for (const QTableView* g : {m_gridDevRep, m_gridRepCath, m_gridDevType, m_gridCrewList, m_gridNormState})
-        GridSettings::save(settings, g->objectName(), *g);
+        if (!m_storedGrids.contains(const_cast<QTableView*>(g)))
+            GridSettings::save(settings, g->objectName(), *g);
 }
 
 void TAccountForm::loadSettings(const FormSettings& settings)
@@ -377,11 +402,21 @@ void TAccountForm::loadSettings(const FormSettings& settings)
     remember(m_typesSplitter, "PanelTypes.Width");
     remember(m_crewSplitter, "PanelCrewList.Height");
     remember(m_normSplitter, "NormStatePanel.Height");
+    // The page grids' columns exist only once their page has opened its datasets: kept till then.
     for (QTableView* g : {m_gridDevRep, m_gridRepCath, m_gridDevType, m_gridCrewList, m_gridNormState})
         if (settings.contains(g->objectName() + QStringLiteral(".Columns"))) {
-            GridSettings::restore(settings, g->objectName(), *g);
+            m_storedGrids.insert(g, GridSettings::read(settings, g->objectName()));
             m_fittedGrids.insert(g);
         }
+}
+
+void TAccountForm::applyStoredGrids(std::initializer_list<QTableView*> grids)
+{
+    for (QTableView* g : grids) {
+        auto* model = qobject_cast<DatasetModel*>(g->model());
+        if (m_storedGrids.contains(g) && model && model->dataset()->fieldCount() > 0)
+            GridSettings::apply(m_storedGrids.take(g), *g);
+    }
 }
 
 void TAccountForm::fitColumnsOnce(std::initializer_list<QTableView*> grids)
@@ -502,6 +537,7 @@ QWidget* TAccountForm::buildTypesPanel()
     head->addWidget(edit);
     layout->addLayout(head);
     m_gridDevType = newGrid(QStringLiteral("GridDevType"), dsDevType, panel, true);
+    sortByTitles(m_gridDevType, dsDevType);
     layout->addWidget(m_gridDevType, 1);
     auto* buttons = new QHBoxLayout;
     QPushButton* add = newButton(QStringLiteral("btnInsertDevType"), Text(Str::BtnAdd), Text(Str::AccountHintAddType), panel);
@@ -598,6 +634,7 @@ void TAccountForm::ActivateInfoPage(bool on)
         setNavigationDataset(nullptr);
         showButtonsFor(View::Info);
         applyStoredSizes({m_typesSplitter, m_servicesSplitter});
+        applyStoredGrids({m_gridDevType, m_gridDevRep, m_gridRepCath});
         fitColumnsOnce({m_gridDevType, m_gridDevRep, m_gridRepCath});
     }
 }

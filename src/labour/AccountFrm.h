@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tables/BaseFrm.h"
+#include "tables/GridSettings.h"
 
 #include <QHash>
 #include <QSet>
@@ -78,6 +79,10 @@ private:
     void setLabels();
     void applyStoredSizes(std::initializer_list<QSplitter*> splitters);
     void fitColumnsOnce(std::initializer_list<QTableView*> grids);
+    void applyStoredGrids(std::initializer_list<QTableView*> grids);
+    // A click on a title sorts the grid's rows by that column, ascending then descending; with
+    // `exceptFirst` the first title does not sort.
+    void sortByTitles(QTableView* grid, Dataset* dataset, bool exceptFirst = false);
 
     // --- buttons by view and page
     enum class View { Table, Info, Crew, Norm };
@@ -156,4 +161,5 @@ private:
     GridFooter* m_footer = nullptr;
     QHash<QSplitter*, int> m_storedSizes; // from the settings, until the page first shows
     QSet<QTableView*> m_fittedGrids;      // grids whose column widths are set (stored or fitted)
+    QHash<QTableView*, GridSettings::Layout> m_storedGrids; // from the settings, until the page first shows
 };
