@@ -17,6 +17,7 @@
 #include "labour/rules/CrewNames.h"
 #include "labour/rules/DevTypeCountSync.h"
 #include "labour/rules/LabourFigures.h"
+#include "labour/rules/LabourRecount.h"
 #include "tables/CellEditorDelegate.h"
 #include "tables/EditableDatasetModel.h"
 #include "tables/FieldBinder.h"
@@ -157,6 +158,11 @@ void TAccountForm::createInfoDatasets()
                               {dsCathegory, QStringLiteral("ICathegory"), QStringLiteral("ID_Cathegory"),
                                QStringLiteral("Name_Cathegory")})->setDisplayWidth(50);
 
+    dsDevType->beforePost.connect([this](Dataset& ds) {
+        const QVariant was = ds.oldValue(QStringLiteral("Count"));
+        const QVariant now = ds.value(QStringLiteral("Count"));
+        m_countChanged = was.isNull() != now.isNull() || LabourFigures::number(was) != LabourFigures::number(now);
+    });
     dsDevType->afterPost.connect([this](Dataset&) { dsDevTypeAfterPost(); });
     GuardDeletion(*dsDevType, QStringLiteral("ID_DevType"), CheckDeviceTypeRefs);
     dsDevRep->onNewRecord.connect([this](Dataset& ds) {
@@ -192,6 +198,10 @@ void TAccountForm::createCommands()
     addButton(addCommand(QStringLiteral("PrintNormAcc"), print, printHint, [this] { PrintNormAccExecute(); },
                          [this] { return visiblePage() == m_normPage && hasCurrent(dsCrewDep3); }),
               kPrintListTag);
+
+    addCommand(QStringLiteral("RecountAll"), LabourRecount::caption(), LabourRecount::hint(),
+               [this] { InstrelApplication::guarded([this] { RecountAllExecute(); }); },
+               [this] { return visiblePage() == m_infoPage && hasCurrent(dsCrewDep); });
 
     const QString insert = Text(Str::BtnInsert);
     const QString insertHint = Text(Str::HintInsert);
@@ -504,7 +514,14 @@ void TAccountForm::buildInfoPage()
     QPushButton* editCrew = newButton(QStringLiteral("btnEditCrewDep"), Text(Str::BtnEdit), Text(Str::AccountHintEditCrew), selector);
     connect(editCrew, &QPushButton::clicked, this, &TAccountForm::btnEditCrewDepClick);
     row->addWidget(editCrew);
+    QPushButton* recount = newButton(QStringLiteral("btnRecountAll"), LabourRecount::caption(), LabourRecount::hint(), selector);
+    connect(recount, &QPushButton::clicked, this, [this] { action(QStringLiteral("RecountAll"))->trigger(); });
+    row->addWidget(recount);
     layout->addWidget(selector);
+    m_recountOffer = newLabel(QStringLiteral("labRecountOffer"), LabourRecount::offer(), host);
+    m_recountOffer->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; }"));
+    m_recountOffer->hide();
+    layout->addWidget(m_recountOffer);
     m_crewSelector = new DatasetSelector(m_editCrewDep, dsCrewDep, QStringLiteral("ID_Crew"), QStringLiteral("Crew1"));
 
     m_typesSplitter = new QSplitter(Qt::Horizontal, host);
@@ -622,10 +639,18 @@ QWidget* TAccountForm::buildSharesPanel()
 
 void TAccountForm::ActivateInfoPage(bool on)
 {
-    if (!on)
+    if (!on) {
         postInfoPage();
+        if (hasCurrent(dsCrewDep)) {
+            m_infoCrew = currentValue(dsCrewDep, QStringLiteral("ID_Crew"));
+            m_infoType = currentValue(dsDevType, QStringLiteral("ID_DevType"));
+            m_infoService = currentValue(dsDevRep, QStringLiteral("ID_DevRep"));
+        }
+    }
     SyncDevTypeCount();
     setActive({dsCrewDep, dsDevType, dsDevTypeCrew, dsReps, dsDevRep, dsCathegory, dsRepCath}, on);
+    if (on)
+        returnToInfoRows();
     m_crewSelector->refresh();
     if (on) {
         showColumns(m_gridDevType, dsDevType, {"Name_DevType", "Mark_DevType", "Count", "ID_DevType"});
@@ -637,6 +662,35 @@ void TAccountForm::ActivateInfoPage(bool on)
         applyStoredGrids({m_gridDevType, m_gridDevRep, m_gridRepCath});
         fitColumnsOnce({m_gridDevType, m_gridDevRep, m_gridRepCath});
     }
+}
+
+void TAccountForm::returnToInfoRows()
+{
+    // The planner comes back to the crew, type and service he left (from the other pages, the table
+    // view or another window); rows gone meanwhile leave the lists where they open.
+    InstrelApplication::guarded([this] {
+        if (m_infoCrew.isNull() || !dsCrewDep->locate(QStringLiteral("ID_Crew"), m_infoCrew))
+            return;
+        if (m_infoType.isNull() || !dsDevType->locate(QStringLiteral("ID_DevType"), m_infoType))
+            return;
+        if (!m_infoService.isNull())
+            dsDevRep->locate(QStringLiteral("ID_DevRep"), m_infoService);
+    });
+}
+
+void TAccountForm::RecountAllExecute()
+{
+    postInfoPage();
+    const QVariant crew = currentValue(dsCrewDep, QStringLiteral("ID_Crew"));
+    if (crew.isNull())
+        return;
+    const QString crewName = currentValue(dsCrewDep, QStringLiteral("Crew1")).toString().trimmed();
+    const LabourRecount::Result result = LabourRecount(*TDM::instance()->ADOConnection(), crew.toLongLong()).run();
+    m_recountOffer->hide();
+    RequeryDataSetKeepRow(*dsDevRep);
+    RequeryDataSetKeepRow(*dsRepCath);
+    RequeryKeepRow();
+    Messages::information(result.text(crewName));
 }
 
 void TAccountForm::postInfoPage()
@@ -658,6 +712,9 @@ void TAccountForm::dsDevTypeAfterPost()
         .typePosted(dsDevType->value(QStringLiteral("ID_DevType")).toLongLong(), count.toString().trimmed().isEmpty() ? QVariant() : count,
                     currentValue(dsCrewDep, QStringLiteral("ID_Crew")).toLongLong());
     RequeryDataSetKeepRow(*dsDevType);
+    // The volumes, shares and norm state of the crew now lag behind the count: offered, not forced.
+    if (m_countChanged)
+        m_recountOffer->show();
 }
 
 void TAccountForm::insertInto(Dataset* dataset)
@@ -778,6 +835,7 @@ void TAccountForm::updatePageButtons()
     enable("btnAddRepCath", serviceStored && dsDevRep->state() == Dataset::State::Browse);
     enable("btnDelRepCath", hasCurrent(dsRepCath));
     enable("btnDivide", serviceStored && hasCurrent(dsRepCath));
+    enable("btnRecountAll", hasCurrent(dsCrewDep));
     enable("btnCount", hasCurrent(dsCrewList));
     enable("btnNormCount", hasCurrent(dsCrewDep3));
     for (const char* name : {"DBLookupComboboxEh1Ellipsis", "DBLookupComboboxEh2Ellipsis", "DBLookupComboboxEh3Ellipsis",

@@ -11,6 +11,7 @@ class DatasetSelector;
 class FieldBinder;
 class GridFooter;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSplitter;
@@ -41,6 +42,8 @@ public:
     void SyncDevTypeCount();
     void CountAnnualVolume();
     void DivideAllowance();
+    // Stores the pending edits and recounts every figure of the selected crew that depends on them.
+    void RecountAllExecute();
     void InsertCrewListExecute();
     void Insert2Execute();
     void CountWorkingFund();
@@ -91,6 +94,7 @@ private:
 
     // --- information page
     void postInfoPage();
+    void returnToInfoRows();
     void dsDevTypeAfterPost();
     void insertInto(Dataset* dataset);
     void deleteFrom(Dataset* dataset);
@@ -159,6 +163,10 @@ private:
     FieldBinder* m_crewBinder = nullptr;
     FieldBinder* m_normBinder = nullptr;
     GridFooter* m_footer = nullptr;
+    QLabel* m_recountOffer = nullptr; // shown after a count changed, until the next recount
+    bool m_countChanged = false;        // the type row being posted carries another count
+    // The rows "Information" showed when it closed, to show them again when it opens.
+    QVariant m_infoCrew, m_infoType, m_infoService;
     QHash<QSplitter*, int> m_storedSizes; // from the settings, until the page first shows
     QSet<QTableView*> m_fittedGrids;      // grids whose column widths are set (stored or fitted)
     QHash<QTableView*, GridSettings::Layout> m_storedGrids; // from the settings, until the page first shows

@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QPushButton>
@@ -296,6 +297,54 @@ TEST_F(AccountFormTest, NormCountAsksBeforeItWrites)
     EXPECT_DOUBLE_EQ(plan(grade5), 1700);
     EXPECT_DOUBLE_EQ(plan(grade4), 1760);
     EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join("|").toStdString();
+}
+
+// A changed count is stored and followed through every figure of the crew in one command, which is
+// offered once the count changed; the page shows the type the planner left when he comes back.
+TEST_F(AccountFormTest, RecountAllAfterAChangedCountAndTheTypeKeptOnReturn)
+{
+    openPage(0);
+    chooseCrew("editCrewDep", crew1);
+    auto* offer = child<QLabel>("labRecountOffer");
+    EXPECT_TRUE(offer->isHidden());
+    Dataset* types = ds("dsDevType");
+    ASSERT_TRUE(types->locate("ID_DevType", gauge));
+    types->edit();
+    types->setValue("Name_DevType", "Манометр");
+    types->post();
+    EXPECT_TRUE(offer->isHidden()) << "a change that is not the count offers nothing";
+    types->edit();
+    types->setValue("Count", 12);
+    types->post();
+    EXPECT_FALSE(offer->isHidden());
+
+    ASSERT_TRUE(ds("dsDevRep")->locate("ID_DevRep", gaugeCheck));
+    ds("dsRepCath")->edit();
+    ds("dsRepCath")->setValue("Value", 500); // pending: stored before the recount, then scaled
+    click("btnRecountAll");
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(messages.shown()[0].kind, MessageService::Kind::Information);
+    const QString report = messages.texts()[0];
+    EXPECT_TRUE(report.startsWith("Пересчитано для бригады")) << report.toStdString();
+    EXPECT_TRUE(report.contains("Манометр МП-100, П — Годовой объем: 20 → 24")) << report.toStdString();
+    EXPECT_TRUE(offer->isHidden());
+    EXPECT_DOUBLE_EQ(ds("dsDevRep")->value("RCount").toDouble(), 24);
+    EXPECT_EQ(ds("dsDevRep")->value("ID_DevRep").toLongLong(), gaugeCheck);
+    double shares = 0;
+    for (int row = 0; row < ds("dsRepCath")->recordCount(); ++row)
+        shares += ds("dsRepCath")->valueAt(row, ds("dsRepCath")->fieldIndex("Value")).toDouble();
+    EXPECT_NEAR(shares, 24, 1e-5);
+    EXPECT_GT(scalar(QStringLiteral("select count(*) from NormState where ICrew = %1").arg(crew1)).toInt(), 0);
+
+    ASSERT_TRUE(types->locate("ID_DevType", thermometer));
+    tabs()->setCurrentIndex(1);
+    settle();
+    tabs()->setCurrentIndex(0);
+    settle();
+    EXPECT_EQ(ds("dsDevType")->value("ID_DevType").toLongLong(), thermometer);
+    swap();
+    swap();
+    EXPECT_EQ(ds("dsDevType")->value("ID_DevType").toLongLong(), thermometer);
 }
 
 TEST_F(AccountFormTest, NewRowsAlwaysBelongSomewhere)

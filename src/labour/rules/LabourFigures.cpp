@@ -71,6 +71,8 @@ VolumeResult countAnnualVolume(const ServiceRow& row, int count)
     return result;
 }
 
+QString volumeFindingText(VolumeFinding finding) { return Text(findingText(finding)); }
+
 QString volumeRefusalText(const QVector<VolumeFinding>& findings)
 {
     QString text;

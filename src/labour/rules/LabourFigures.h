@@ -39,6 +39,8 @@ struct VolumeResult {
 // repetition does not agree with it, so such a row is refused when it is counted again.
 VolumeResult countAnnualVolume(const ServiceRow& row, int count);
 
+// The line of one finding, without a line break.
+QString volumeFindingText(VolumeFinding finding);
 // The message of a refused count: each finding on its line (followed by "\r"), then
 // "Operation canceled.".
 QString volumeRefusalText(const QVector<VolumeFinding>& findings);
