@@ -102,6 +102,7 @@ void TAccountForm::buildCrewPage()
     m_crewSplitter->setChildrenCollapsible(false);
     m_crewSplitter->addWidget(buildCrewEditors());
     m_gridCrewList = newGrid(QStringLiteral("GridCrewList"), dsCrewListView, m_crewSplitter);
+    sortByTitles(m_gridCrewList, dsCrewListView);
     // Focus entering the list re-reads it, as the members may have changed on another page's behalf.
     GridFocusRequery::install(m_gridCrewList, [this] {
         if (dsCrewListView->isActive())
@@ -202,6 +203,7 @@ void TAccountForm::ActivateCrewPage(bool on)
                 header->moveSection(header->visualIndex(c), i);
         showButtonsFor(View::Crew);
         applyStoredSizes({m_crewSplitter});
+        applyStoredGrids({m_gridCrewList});
         fitColumnsOnce({m_gridCrewList});
     }
 }

@@ -17,6 +17,7 @@
 #include "labour/rules/CrewNames.h"
 #include "labour/rules/DevTypeCountSync.h"
 #include "labour/rules/LabourFigures.h"
+#include "labour/rules/LabourRecount.h"
 #include "tables/CellEditorDelegate.h"
 #include "tables/EditableDatasetModel.h"
 #include "tables/FieldBinder.h"
@@ -157,6 +158,11 @@ void TAccountForm::createInfoDatasets()
                               {dsCathegory, QStringLiteral("ICathegory"), QStringLiteral("ID_Cathegory"),
                                QStringLiteral("Name_Cathegory")})->setDisplayWidth(50);
 
+    dsDevType->beforePost.connect([this](Dataset& ds) {
+        const QVariant was = ds.oldValue(QStringLiteral("Count"));
+        const QVariant now = ds.value(QStringLiteral("Count"));
+        m_countChanged = was.isNull() != now.isNull() || LabourFigures::number(was) != LabourFigures::number(now);
+    });
     dsDevType->afterPost.connect([this](Dataset&) { dsDevTypeAfterPost(); });
     GuardDeletion(*dsDevType, QStringLiteral("ID_DevType"), CheckDeviceTypeRefs);
     dsDevRep->onNewRecord.connect([this](Dataset& ds) {
@@ -192,6 +198,10 @@ void TAccountForm::createCommands()
     addButton(addCommand(QStringLiteral("PrintNormAcc"), print, printHint, [this] { PrintNormAccExecute(); },
                          [this] { return visiblePage() == m_normPage && hasCurrent(dsCrewDep3); }),
               kPrintListTag);
+
+    addCommand(QStringLiteral("RecountAll"), LabourRecount::caption(), LabourRecount::hint(),
+               [this] { InstrelApplication::guarded([this] { RecountAllExecute(); }); },
+               [this] { return visiblePage() == m_infoPage && hasCurrent(dsCrewDep); });
 
     const QString insert = Text(Str::BtnInsert);
     const QString insertHint = Text(Str::HintInsert);
@@ -260,6 +270,29 @@ QTableView* TAccountForm::newGrid(const QString& name, Dataset* dataset, QWidget
             fitColumnsOnce({grid});
     });
     return grid;
+}
+
+void TAccountForm::sortByTitles(QTableView* grid, Dataset* dataset, bool exceptFirst)
+{
+    QHeaderView* header = grid->horizontalHeader();
+    header->setSectionsClickable(true);
+    header->setSortIndicatorShown(true);
+    header->setSortIndicator(-1, Qt::AscendingOrder);
+    // The header turns its indicator on each click; the rows follow it. A looked-up column has no
+    // stored value to sort by.
+    connect(header, &QHeaderView::sortIndicatorChanged, grid, [header, dataset, exceptFirst](int section, Qt::SortOrder order) {
+        const bool sortable = section >= 0 && section < dataset->fieldCount() &&
+                              dataset->fields()[size_t(section)]->kind() == Field::Kind::Data &&
+                              !(exceptFirst && header->visualIndex(section) == 0);
+        if (!sortable) {
+            const QSignalBlocker block(header);
+            header->setSortIndicator(-1, Qt::AscendingOrder);
+            return;
+        }
+        const QString field = dataset->fields()[size_t(section)]->name();
+        InstrelApplication::guarded(
+            [&] { dataset->setSort(order == Qt::DescendingOrder ? field + QStringLiteral(" DESC") : field); });
+    });
 }
 
 CellEditorDelegate* TAccountForm::cellEditors(QTableView* grid)
@@ -360,8 +393,10 @@ void TAccountForm::saveSettings(FormSettings& settings) const
     settings.setValue(QStringLiteral("PanelTypes.Width"), m_typesSplitter->sizes().value(0));
     settings.setValue(QStringLiteral("PanelCrewList.Height"), m_crewSplitter->sizes().value(0));
     settings.setValue(QStringLiteral("NormStatePanel.Height"), m_normSplitter->sizes().value(0));
+    // A page not shown since the settings were read keeps the layout the file holds.
     for (const QTableView* g : {m_gridDevRep, m_gridRepCath, m_gridDevType, m_gridCrewList, m_gridNormState})
-        GridSettings::save(settings, g->objectName(), *g);
+        if (!m_storedGrids.contains(const_cast<QTableView*>(g)))
+            GridSettings::save(settings, g->objectName(), *g);
 }
 
 void TAccountForm::loadSettings(const FormSettings& settings)
@@ -377,11 +412,21 @@ void TAccountForm::loadSettings(const FormSettings& settings)
     remember(m_typesSplitter, "PanelTypes.Width");
     remember(m_crewSplitter, "PanelCrewList.Height");
     remember(m_normSplitter, "NormStatePanel.Height");
+    // The page grids' columns exist only once their page has opened its datasets: kept till then.
     for (QTableView* g : {m_gridDevRep, m_gridRepCath, m_gridDevType, m_gridCrewList, m_gridNormState})
         if (settings.contains(g->objectName() + QStringLiteral(".Columns"))) {
-            GridSettings::restore(settings, g->objectName(), *g);
+            m_storedGrids.insert(g, GridSettings::read(settings, g->objectName()));
             m_fittedGrids.insert(g);
         }
+}
+
+void TAccountForm::applyStoredGrids(std::initializer_list<QTableView*> grids)
+{
+    for (QTableView* g : grids) {
+        auto* model = qobject_cast<DatasetModel*>(g->model());
+        if (m_storedGrids.contains(g) && model && model->dataset()->fieldCount() > 0)
+            GridSettings::apply(m_storedGrids.take(g), *g);
+    }
 }
 
 void TAccountForm::fitColumnsOnce(std::initializer_list<QTableView*> grids)
@@ -469,7 +514,14 @@ void TAccountForm::buildInfoPage()
     QPushButton* editCrew = newButton(QStringLiteral("btnEditCrewDep"), Text(Str::BtnEdit), Text(Str::AccountHintEditCrew), selector);
     connect(editCrew, &QPushButton::clicked, this, &TAccountForm::btnEditCrewDepClick);
     row->addWidget(editCrew);
+    QPushButton* recount = newButton(QStringLiteral("btnRecountAll"), LabourRecount::caption(), LabourRecount::hint(), selector);
+    connect(recount, &QPushButton::clicked, this, [this] { action(QStringLiteral("RecountAll"))->trigger(); });
+    row->addWidget(recount);
     layout->addWidget(selector);
+    m_recountOffer = newLabel(QStringLiteral("labRecountOffer"), LabourRecount::offer(), host);
+    m_recountOffer->setStyleSheet(QStringLiteral("QLabel { font-weight: bold; }"));
+    m_recountOffer->hide();
+    layout->addWidget(m_recountOffer);
     m_crewSelector = new DatasetSelector(m_editCrewDep, dsCrewDep, QStringLiteral("ID_Crew"), QStringLiteral("Crew1"));
 
     m_typesSplitter = new QSplitter(Qt::Horizontal, host);
@@ -502,6 +554,7 @@ QWidget* TAccountForm::buildTypesPanel()
     head->addWidget(edit);
     layout->addLayout(head);
     m_gridDevType = newGrid(QStringLiteral("GridDevType"), dsDevType, panel, true);
+    sortByTitles(m_gridDevType, dsDevType);
     layout->addWidget(m_gridDevType, 1);
     auto* buttons = new QHBoxLayout;
     QPushButton* add = newButton(QStringLiteral("btnInsertDevType"), Text(Str::BtnAdd), Text(Str::AccountHintAddType), panel);
@@ -586,10 +639,18 @@ QWidget* TAccountForm::buildSharesPanel()
 
 void TAccountForm::ActivateInfoPage(bool on)
 {
-    if (!on)
+    if (!on) {
         postInfoPage();
+        if (hasCurrent(dsCrewDep)) {
+            m_infoCrew = currentValue(dsCrewDep, QStringLiteral("ID_Crew"));
+            m_infoType = currentValue(dsDevType, QStringLiteral("ID_DevType"));
+            m_infoService = currentValue(dsDevRep, QStringLiteral("ID_DevRep"));
+        }
+    }
     SyncDevTypeCount();
     setActive({dsCrewDep, dsDevType, dsDevTypeCrew, dsReps, dsDevRep, dsCathegory, dsRepCath}, on);
+    if (on)
+        returnToInfoRows();
     m_crewSelector->refresh();
     if (on) {
         showColumns(m_gridDevType, dsDevType, {"Name_DevType", "Mark_DevType", "Count", "ID_DevType"});
@@ -598,8 +659,38 @@ void TAccountForm::ActivateInfoPage(bool on)
         setNavigationDataset(nullptr);
         showButtonsFor(View::Info);
         applyStoredSizes({m_typesSplitter, m_servicesSplitter});
+        applyStoredGrids({m_gridDevType, m_gridDevRep, m_gridRepCath});
         fitColumnsOnce({m_gridDevType, m_gridDevRep, m_gridRepCath});
     }
+}
+
+void TAccountForm::returnToInfoRows()
+{
+    // The planner comes back to the crew, type and service he left (from the other pages, the table
+    // view or another window); rows gone meanwhile leave the lists where they open.
+    InstrelApplication::guarded([this] {
+        if (m_infoCrew.isNull() || !dsCrewDep->locate(QStringLiteral("ID_Crew"), m_infoCrew))
+            return;
+        if (m_infoType.isNull() || !dsDevType->locate(QStringLiteral("ID_DevType"), m_infoType))
+            return;
+        if (!m_infoService.isNull())
+            dsDevRep->locate(QStringLiteral("ID_DevRep"), m_infoService);
+    });
+}
+
+void TAccountForm::RecountAllExecute()
+{
+    postInfoPage();
+    const QVariant crew = currentValue(dsCrewDep, QStringLiteral("ID_Crew"));
+    if (crew.isNull())
+        return;
+    const QString crewName = currentValue(dsCrewDep, QStringLiteral("Crew1")).toString().trimmed();
+    const LabourRecount::Result result = LabourRecount(*TDM::instance()->ADOConnection(), crew.toLongLong()).run();
+    m_recountOffer->hide();
+    RequeryDataSetKeepRow(*dsDevRep);
+    RequeryDataSetKeepRow(*dsRepCath);
+    RequeryKeepRow();
+    Messages::information(result.text(crewName));
 }
 
 void TAccountForm::postInfoPage()
@@ -621,6 +712,9 @@ void TAccountForm::dsDevTypeAfterPost()
         .typePosted(dsDevType->value(QStringLiteral("ID_DevType")).toLongLong(), count.toString().trimmed().isEmpty() ? QVariant() : count,
                     currentValue(dsCrewDep, QStringLiteral("ID_Crew")).toLongLong());
     RequeryDataSetKeepRow(*dsDevType);
+    // The volumes, shares and norm state of the crew now lag behind the count: offered, not forced.
+    if (m_countChanged)
+        m_recountOffer->show();
 }
 
 void TAccountForm::insertInto(Dataset* dataset)
@@ -673,8 +767,12 @@ void TAccountForm::DivideAllowance()
     const std::optional<double> share = LabourFigures::equalShare(volume, dsRepCath->recordCount());
     if (!share)
         return;
-    // Every share or none: a failure half-way re-reads the shares as they were.
-    Transaction transaction(*TDM::instance()->ADOConnection(), [this] { RequeryDataSetKeepRow(*dsRepCath); });
+    // Every share or none: a failure half-way re-reads the shares as they were. The share that failed
+    // is dropped first, or the re-read would store it again outside the undone transaction.
+    Transaction transaction(*TDM::instance()->ADOConnection(), [this] {
+        dsRepCath->cancel();
+        RequeryDataSetKeepRow(*dsRepCath);
+    });
     for (int row = 1; row <= dsRepCath->recordCount(); ++row) {
         dsRepCath->setRecNo(row);
         dsRepCath->edit();
@@ -737,6 +835,7 @@ void TAccountForm::updatePageButtons()
     enable("btnAddRepCath", serviceStored && dsDevRep->state() == Dataset::State::Browse);
     enable("btnDelRepCath", hasCurrent(dsRepCath));
     enable("btnDivide", serviceStored && hasCurrent(dsRepCath));
+    enable("btnRecountAll", hasCurrent(dsCrewDep));
     enable("btnCount", hasCurrent(dsCrewList));
     enable("btnNormCount", hasCurrent(dsCrewDep3));
     for (const char* name : {"DBLookupComboboxEh1Ellipsis", "DBLookupComboboxEh2Ellipsis", "DBLookupComboboxEh3Ellipsis",

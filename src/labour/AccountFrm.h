@@ -1,6 +1,7 @@
 #pragma once
 
 #include "tables/BaseFrm.h"
+#include "tables/GridSettings.h"
 
 #include <QHash>
 #include <QSet>
@@ -10,6 +11,7 @@ class DatasetSelector;
 class FieldBinder;
 class GridFooter;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 class QSplitter;
@@ -40,6 +42,8 @@ public:
     void SyncDevTypeCount();
     void CountAnnualVolume();
     void DivideAllowance();
+    // Stores the pending edits and recounts every figure of the selected crew that depends on them.
+    void RecountAllExecute();
     void InsertCrewListExecute();
     void Insert2Execute();
     void CountWorkingFund();
@@ -78,6 +82,10 @@ private:
     void setLabels();
     void applyStoredSizes(std::initializer_list<QSplitter*> splitters);
     void fitColumnsOnce(std::initializer_list<QTableView*> grids);
+    void applyStoredGrids(std::initializer_list<QTableView*> grids);
+    // A click on a title sorts the grid's rows by that column, ascending then descending; with
+    // `exceptFirst` the first title does not sort.
+    void sortByTitles(QTableView* grid, Dataset* dataset, bool exceptFirst = false);
 
     // --- buttons by view and page
     enum class View { Table, Info, Crew, Norm };
@@ -86,6 +94,7 @@ private:
 
     // --- information page
     void postInfoPage();
+    void returnToInfoRows();
     void dsDevTypeAfterPost();
     void insertInto(Dataset* dataset);
     void deleteFrom(Dataset* dataset);
@@ -154,6 +163,11 @@ private:
     FieldBinder* m_crewBinder = nullptr;
     FieldBinder* m_normBinder = nullptr;
     GridFooter* m_footer = nullptr;
+    QLabel* m_recountOffer = nullptr; // shown after a count changed, until the next recount
+    bool m_countChanged = false;        // the type row being posted carries another count
+    // The rows "Information" showed when it closed, to show them again when it opens.
+    QVariant m_infoCrew, m_infoType, m_infoService;
     QHash<QSplitter*, int> m_storedSizes; // from the settings, until the page first shows
     QSet<QTableView*> m_fittedGrids;      // grids whose column widths are set (stored or fitted)
+    QHash<QTableView*, GridSettings::Layout> m_storedGrids; // from the settings, until the page first shows
 };

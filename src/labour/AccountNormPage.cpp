@@ -111,6 +111,7 @@ void TAccountForm::buildNormPage()
     grid->setColumnStretch(1, 1);
     m_normSplitter->addWidget(panel);
     m_gridNormState = newGrid(QStringLiteral("DBGridEh1"), dsNormState, m_normSplitter, true);
+    sortByTitles(m_gridNormState, dsNormState, true);
     cellEditors(m_gridNormState)
         ->setLookupColumns(QStringLiteral("Cathegory"), {{QStringLiteral("Cathegory"), Text(Str::AccountColCategory)},
                                                          {QStringLiteral("Name_Cathegory"), Text(Str::AccountColCategoryName)}});
@@ -145,6 +146,7 @@ void TAccountForm::ActivateNormPage(bool on)
             header->moveSection(header->visualIndex(c), i);
     showButtonsFor(View::Norm);
     applyStoredSizes({m_normSplitter});
+    applyStoredGrids({m_gridNormState});
     fitColumnsOnce({m_gridNormState});
 }
 

@@ -27,6 +27,7 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QProgressDialog>
@@ -36,6 +37,7 @@
 #include <QTabWidget>
 #include <QTableView>
 #include <QVBoxLayout>
+#include <functional>
 
 namespace {
 
@@ -73,6 +75,29 @@ const ColumnLabel kLabels[] = {
     {"Name_Naim", Str::ColName},
     {"Name_Prec", Str::ColAccuracy},
     {"Comments", Str::ColComments},
+};
+
+// Enter in the year field runs GO whatever the field holds: the input mask withholds returnPressed
+// while the year is incomplete, and the user would get no answer at all.
+class EnterRuns : public QObject {
+public:
+    EnterRuns(QObject* parent, std::function<void()> run) : QObject(parent), m_run(std::move(run)) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::KeyPress) {
+            const int key = static_cast<QKeyEvent*>(event)->key();
+            if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+                m_run();
+                return true;
+            }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    std::function<void()> m_run;
 };
 
 } // namespace
@@ -144,7 +169,7 @@ void TReportForm::buildYearBox()
     layout->addStretch(1);
     connect(m_upDown, &YearUpDown::valueChanged, this, [this](int year) { m_editYear->setText(QString::number(year)); });
     connect(m_editYear, &QLineEdit::textEdited, this, &TReportForm::yearEdited);
-    connect(m_editYear, &QLineEdit::returnPressed, this, [this] { InstrelApplication::guarded([this] { btnGoClick(); }); });
+    m_editYear->installEventFilter(new EnterRuns(m_editYear, [this] { InstrelApplication::guarded([this] { btnGoClick(); }); }));
     connect(m_btnGo, &QPushButton::clicked, this, &TReportForm::btnGoClick);
     if (auto* gridLayout = qobject_cast<QVBoxLayout*>(GridPanel()->layout()))
         gridLayout->insertWidget(0, m_yearBox);
@@ -259,9 +284,12 @@ void TReportForm::btnGoClick()
     } finish{this};
     const bool built = builder.BuildYearReport(year);
     if (m_closeAfterGeneration) {
-        // The window (or the program) was closed meanwhile: the generation gave way, now the window goes.
+        // The window (or the program, on a STOP) was closed meanwhile: the generation gave way and
+        // rolled back to the plan before it; now the window closes as it would have, emptying the
+        // plan at once, since a program that is ending may not come back to a queued close.
+        m_generating = false;
         QWidget* frame = qobject_cast<QMdiSubWindow*>(parentWidget()) ? parentWidget() : this;
-        QMetaObject::invokeMethod(frame, &QWidget::close, Qt::QueuedConnection);
+        frame->close();
         return;
     }
     // A refused last date empties the plan, so the list must show that too.

@@ -1,11 +1,13 @@
 #include "plan/ServiceChart.h"
 
+#include "plan/ServicePalette.h"
 #include "plan/rules/ServicePivot.h"
 #include "text/StrList.h"
 
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
+#include <QBrush>
 #include <QChart>
 #include <QColor>
 #include <QLegend>
@@ -14,34 +16,22 @@
 
 namespace ServiceChart {
 
-QColor colourOf(const QString& shortName)
-{
-    // Distinct, print-friendly colours; red first, the colour of a single service.
-    static const QColor palette[] = {QColor(0xd6, 0x27, 0x28), QColor(0x1f, 0x77, 0xb4), QColor(0x2c, 0xa0, 0x2c),
-                                     QColor(0xff, 0x7f, 0x0e), QColor(0x94, 0x67, 0xbd), QColor(0x8c, 0x56, 0x4b),
-                                     QColor(0xe3, 0x77, 0xc2), QColor(0x7f, 0x7f, 0x7f), QColor(0xbc, 0xbd, 0x22),
-                                     QColor(0x17, 0xbe, 0xcf), QColor(0x00, 0x33, 0x66), QColor(0x66, 0x99, 0x00)};
-    // FNV-1a over the name: the same name gets the same colour in every run and every selection.
-    quint32 hash = 2166136261u;
-    for (const QChar c : shortName) {
-        hash ^= c.unicode();
-        hash *= 16777619u;
-    }
-    return palette[hash % std::size(palette)];
-}
-
 void fill(QChart* chart, const ServicePivot& pivot)
 {
     chart->removeAllSeries();
-    for (QAbstractAxis* axis : chart->axes())
+    // A removed axis is handed back, not deleted: the chart is filled on every show of its page.
+    for (QAbstractAxis* axis : chart->axes()) {
         chart->removeAxis(axis);
+        delete axis;
+    }
 
     auto* series = new QBarSeries;
     qint64 highest = 0;
     for (int row = 0; row < pivot.rowCount(); ++row) {
         auto* set = new QBarSet(pivot.rowTitle(row));
-        set->setColor(colourOf(pivot.rowTitle(row)));
-        set->setBorderColor(set->color().darker(130));
+        const ServicePalette::Fill fill = ServicePalette::fillOf(row);
+        set->setBrush(QBrush(fill.colour, fill.pattern));
+        set->setBorderColor(fill.colour.darker(130));
         for (int column = 0; column < pivot.columnCount(); ++column) {
             const qint64 value = pivot.value(row, column);
             highest = std::max(highest, value);

@@ -48,25 +48,39 @@ void GridSettings::save(FormSettings& settings, const QString& prefix, const QTa
 
 void GridSettings::restore(const FormSettings& settings, const QString& prefix, QTableView& grid)
 {
-    grid.setProperty("FrozenCols", settings.value(prefix + QStringLiteral(".FrozenCols"), 0).toInt());
-    grid.setProperty("UserWidths", settings.value(prefix + QStringLiteral(".UserWidths"), false).toBool());
+    apply(read(settings, prefix), grid);
+}
+
+GridSettings::Layout GridSettings::read(const FormSettings& settings, const QString& prefix)
+{
+    Layout layout;
+    layout.frozen = settings.value(prefix + QStringLiteral(".FrozenCols"), 0).toInt();
+    layout.userWidths = settings.value(prefix + QStringLiteral(".UserWidths"), false).toBool();
+    const int count = settings.value(prefix + QStringLiteral(".Columns"), 0).toInt();
+    for (int i = 0; i < count; ++i)
+        layout.columns.append({settings.value(key(prefix, i, "FieldName")).toString(),
+                               settings.value(key(prefix, i, "Visible"), true).toBool(),
+                               settings.value(key(prefix, i, "Width"), 0).toInt()});
+    return layout;
+}
+
+void GridSettings::apply(const Layout& layout, QTableView& grid)
+{
+    grid.setProperty("FrozenCols", layout.frozen);
+    grid.setProperty("UserWidths", layout.userWidths);
     Dataset* dataset = datasetOf(grid);
     if (!dataset)
         return;
     QHeaderView* header = grid.horizontalHeader();
-    const int count = settings.value(prefix + QStringLiteral(".Columns"), 0).toInt();
     int place = 0;
-    for (int i = 0; i < count; ++i) {
-        const QString name = settings.value(key(prefix, i, "FieldName")).toString();
-        const int logical = dataset->fieldIndex(name); // letter case ignored
-        if (name.isEmpty() || logical < 0 || logical >= header->count())
+    for (const Layout::Column& column : layout.columns) {
+        const int logical = dataset->fieldIndex(column.field); // letter case ignored
+        if (column.field.isEmpty() || logical < 0 || logical >= header->count())
             continue;
         header->moveSection(header->visualIndex(logical), place++);
-        const bool visible = settings.value(key(prefix, i, "Visible"), true).toBool();
-        dataset->fields()[size_t(logical)]->setVisible(visible);
-        header->setSectionHidden(logical, !visible);
-        const int width = settings.value(key(prefix, i, "Width"), 0).toInt();
-        if (width > 0)
-            header->resizeSection(logical, width);
+        dataset->fields()[size_t(logical)]->setVisible(column.visible);
+        header->setSectionHidden(logical, !column.visible);
+        if (column.width > 0)
+            header->resizeSection(logical, column.width);
     }
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QString>
 
 class FormSettings;
@@ -13,8 +14,23 @@ class QTableView;
 //
 // The grid's model must be a DatasetModel (one column per field).
 namespace GridSettings {
+// A stored layout read ahead, for a grid whose dataset has no fields yet (a page not yet shown).
+struct Layout {
+    struct Column {
+        QString field;
+        bool visible = true;
+        int width = 0;
+    };
+    QList<Column> columns;
+    int frozen = 0;
+    bool userWidths = false; // the user has set a width: columns are no longer fitted
+};
+
 void save(FormSettings& settings, const QString& prefix, const QTableView& grid);
 void restore(const FormSettings& settings, const QString& prefix, QTableView& grid);
+Layout read(const FormSettings& settings, const QString& prefix);
+// Applies `layout` to the grid's columns as restore() does; needs the dataset's fields.
+void apply(const Layout& layout, QTableView& grid);
 // Frozen columns are kept as a property of the grid ("FrozenCols") so they survive a round trip.
 int frozenColumns(const QTableView& grid);
 } // namespace GridSettings

@@ -4,6 +4,7 @@
 #include "app/MainFrm.h"
 #include "app/WindowRegistry.h"
 #include "data/Dataset.h"
+#include "data/MessageService.h"
 #include "labour/AccountFrm.h"
 #include "support/QtPrinters.h"
 #include "tables/BaseFrm.h"
@@ -15,6 +16,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QHeaderView>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QPushButton>
@@ -224,6 +226,126 @@ TEST_F(AccountFormTest, AnnualVolumeDivisionAndDeletionRefusals)
     click("btnDelDevType");
     EXPECT_EQ(ds("dsDevType")->recordCount(), 2);
     EXPECT_TRUE(messages.texts().value(0).endsWith(Text(Str::OperationCanceled)));
+}
+
+// The second share cannot be stored: none is divided, and the list shows what the file holds.
+TEST_F(AccountFormTest, ADivisionThatFailsPartWayDividesNothing)
+{
+    run(QStringLiteral("create trigger refuse before update on RepCath when old.ICathegory = %1 "
+                       "begin select raise(abort, 'share refused'); end")
+            .arg(grade5));
+    openPage(0);
+    ASSERT_TRUE(ds("dsDevType")->locate("ID_DevType", gauge));
+    ASSERT_TRUE(ds("dsDevRep")->locate("ID_DevRep", gaugeCheck));
+    Dataset* shares = ds("dsRepCath");
+    ASSERT_EQ(shares->recordCount(), 2);
+    click("btnDivide");
+    ASSERT_EQ(messages.texts().size(), 1);
+    EXPECT_TRUE(messages.texts()[0].contains("share refused")) << messages.texts()[0].toStdString();
+    const auto stored = [this](qint64 grade) {
+        return number(QStringLiteral("select [Value] from RepCath where IDevRep = %1 and ICathegory = %2").arg(gaugeCheck).arg(grade));
+    };
+    EXPECT_DOUBLE_EQ(stored(grade4), 600);
+    EXPECT_DOUBLE_EQ(stored(grade5), 100);
+    EXPECT_EQ(shares->state(), Dataset::State::Browse);
+    for (int row = 0; row < shares->recordCount(); ++row) {
+        const qint64 grade = shares->valueAt(row, shares->fieldIndex("ICathegory")).toLongLong();
+        EXPECT_DOUBLE_EQ(shares->valueAt(row, shares->fieldIndex("Value")).toDouble(), stored(grade)) << grade;
+    }
+}
+
+namespace {
+
+// Answers Yes to every question and notes whether the connection was inside a transaction meanwhile.
+class TransactionProbe final : public MessageService {
+public:
+    explicit TransactionProbe(SqlConnection& db) : m_db(db) { m_previous = MessageService::install(this); }
+    ~TransactionProbe() override { MessageService::install(m_previous); }
+    void show(Kind kind, const QString& text, const QString& title) override { m_previous->show(kind, text, title); }
+    bool askYesNo(Kind, const QString& text, const QString&) override
+    {
+        questions.append(text);
+        inTransaction.append(m_db.inTransaction());
+        return true;
+    }
+    QStringList questions;
+    QList<bool> inTransaction;
+
+private:
+    SqlConnection& m_db;
+    MessageService* m_previous = nullptr;
+};
+
+} // namespace
+
+// While a question of the norm count waits, the program holds no transaction: another planner's
+// save goes through.
+TEST_F(AccountFormTest, NormCountAsksBeforeItWrites)
+{
+    openPage(2);
+    chooseCrew("editCrewDep3", crew1);
+    {
+        TransactionProbe probe(db());
+        click("btnNormCount");
+        EXPECT_EQ(probe.inTransaction, (QList<bool>{false, false}));
+        ASSERT_EQ(probe.questions.size(), 2);
+        EXPECT_EQ(probe.questions[0], FormatText(Str::AccountMinimalFundConfirm, QString("5,"), 1700.0));
+    }
+    // The answers still count: grade 5 has no member and takes the smallest fund, grade 4 its member's.
+    const auto plan = [this](qint64 grade) {
+        return number(QStringLiteral("select PlanP1E from NormState where ICrew = %1 and ICathegory = %2").arg(crew1).arg(grade));
+    };
+    EXPECT_DOUBLE_EQ(plan(grade5), 1700);
+    EXPECT_DOUBLE_EQ(plan(grade4), 1760);
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join("|").toStdString();
+}
+
+// A changed count is stored and followed through every figure of the crew in one command, which is
+// offered once the count changed; the page shows the type the planner left when he comes back.
+TEST_F(AccountFormTest, RecountAllAfterAChangedCountAndTheTypeKeptOnReturn)
+{
+    openPage(0);
+    chooseCrew("editCrewDep", crew1);
+    auto* offer = child<QLabel>("labRecountOffer");
+    EXPECT_TRUE(offer->isHidden());
+    Dataset* types = ds("dsDevType");
+    ASSERT_TRUE(types->locate("ID_DevType", gauge));
+    types->edit();
+    types->setValue("Name_DevType", "Манометр");
+    types->post();
+    EXPECT_TRUE(offer->isHidden()) << "a change that is not the count offers nothing";
+    types->edit();
+    types->setValue("Count", 12);
+    types->post();
+    EXPECT_FALSE(offer->isHidden());
+
+    ASSERT_TRUE(ds("dsDevRep")->locate("ID_DevRep", gaugeCheck));
+    ds("dsRepCath")->edit();
+    ds("dsRepCath")->setValue("Value", 500); // pending: stored before the recount, then scaled
+    click("btnRecountAll");
+    ASSERT_EQ(messages.shown().size(), 1);
+    EXPECT_EQ(messages.shown()[0].kind, MessageService::Kind::Information);
+    const QString report = messages.texts()[0];
+    EXPECT_TRUE(report.startsWith("Пересчитано для бригады")) << report.toStdString();
+    EXPECT_TRUE(report.contains("Манометр МП-100, П — Годовой объем: 20 → 24")) << report.toStdString();
+    EXPECT_TRUE(offer->isHidden());
+    EXPECT_DOUBLE_EQ(ds("dsDevRep")->value("RCount").toDouble(), 24);
+    EXPECT_EQ(ds("dsDevRep")->value("ID_DevRep").toLongLong(), gaugeCheck);
+    double shares = 0;
+    for (int row = 0; row < ds("dsRepCath")->recordCount(); ++row)
+        shares += ds("dsRepCath")->valueAt(row, ds("dsRepCath")->fieldIndex("Value")).toDouble();
+    EXPECT_NEAR(shares, 24, 1e-5);
+    EXPECT_GT(scalar(QStringLiteral("select count(*) from NormState where ICrew = %1").arg(crew1)).toInt(), 0);
+
+    ASSERT_TRUE(types->locate("ID_DevType", thermometer));
+    tabs()->setCurrentIndex(1);
+    settle();
+    tabs()->setCurrentIndex(0);
+    settle();
+    EXPECT_EQ(ds("dsDevType")->value("ID_DevType").toLongLong(), thermometer);
+    swap();
+    swap();
+    EXPECT_EQ(ds("dsDevType")->value("ID_DevType").toLongLong(), thermometer);
 }
 
 TEST_F(AccountFormTest, NewRowsAlwaysBelongSomewhere)

@@ -5,6 +5,7 @@
 #include "tables/EllipsisBox.h"
 #include "tables/LookupEditor.h"
 
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QTableView>
 #include <QToolButton>
@@ -166,5 +167,98 @@ TEST_F(AccountGridsTest, CrewPageListEditorsChooseFromTheirListAndJumpToIt)
         ASSERT_TRUE(editor) << name;
         EXPECT_TRUE(qobject_cast<EllipsisBox*>(editor->parentWidget())) << name;
         EXPECT_TRUE(child<QToolButton>(QString::fromLatin1(name) + "Ellipsis")) << name;
+    }
+}
+
+namespace {
+
+// A click on the title of `field`, as the user makes it, and the rows' `key` values afterwards.
+QVariantList clickTitle(QTableView* view, const char* field, const char* key)
+{
+    auto* model = qobject_cast<const DatasetModel*>(view->model());
+    Dataset* dataset = model->dataset();
+    QHeaderView* header = view->horizontalHeader();
+    const int section = dataset->fieldIndex(QString::fromLatin1(field));
+    const QPoint at(header->sectionViewportPosition(section) + header->sectionSize(section) / 2, header->height() / 2);
+    QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, at);
+    QCoreApplication::processEvents();
+    QVariantList keys;
+    for (int row = 0; row < dataset->recordCount(); ++row)
+        keys.append(dataset->valueAt(row, dataset->fieldIndex(QString::fromLatin1(key))));
+    return keys;
+}
+
+} // namespace
+
+TEST_F(AccountGridsTest, TitlesSortTheTypesTheCrewAndTheNormState)
+{
+    run(QStringLiteral("insert into NormState (ICrew, ICathegory, PlanHour) values (%1, %2, 5), (%1, %3, 1)")
+            .arg(crew1)
+            .arg(grade4)
+            .arg(grade5));
+    openPage(0);
+    chooseCrew("editCrewDep", crew1);
+    EXPECT_EQ(clickTitle(grid("GridDevType"), "ID_DevType", "ID_DevType"), (QVariantList{gauge, thermometer}));
+    EXPECT_EQ(clickTitle(grid("GridDevType"), "ID_DevType", "ID_DevType"), (QVariantList{thermometer, gauge}));
+
+    tabs()->setCurrentIndex(1);
+    chooseCrew("editCrewDep2", crew1);
+    EXPECT_EQ(clickTitle(grid("GridCrewList"), "DayFundP1E", "No"), (QVariantList{2, 1}));
+
+    tabs()->setCurrentIndex(2);
+    chooseCrew("editCrewDep3", crew1);
+    EXPECT_EQ(clickTitle(grid("DBGridEh1"), "PlanHour", "ICathegory"), (QVariantList{grade5, grade4}));
+    EXPECT_EQ(clickTitle(grid("DBGridEh1"), "PlanHour", "ICathegory"), (QVariantList{grade4, grade5}));
+    EXPECT_EQ(clickTitle(grid("DBGridEh1"), "Cathegory", "ICathegory"), (QVariantList{grade4, grade5}))
+        << "the first title does not sort";
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join("|").toStdString();
+}
+
+// Widths the user gave the page grids are there again after a restart, and a page that was not
+// shown keeps what the file holds.
+TEST_F(AccountGridsTest, PageGridWidthsSurviveARestart)
+{
+    struct Width {
+        int page;
+        const char* grid;
+        const char* field;
+        int width;
+    };
+    const Width widths[] = {{0, "GridDevType", "Count", 137}, {0, "GridDevRep", "RT_PC", 141},
+                            {0, "GridRepCath", "Value", 143},  {1, "GridCrewList", "Tarif", 147},
+                            {2, "DBGridEh1", "YearPlan", 149}};
+    auto columnOf = [this](const Width& w) {
+        auto* model = qobject_cast<const DatasetModel*>(grid(w.grid)->model());
+        return model->dataset()->fieldIndex(QString::fromLatin1(w.field));
+    };
+    openPage(0);
+    for (const Width& w : widths) {
+        tabs()->setCurrentIndex(w.page);
+        settle();
+        grid(w.grid)->horizontalHeader()->resizeSection(columnOf(w), w.width);
+    }
+    form->parentWidget()->close();
+    QCoreApplication::processEvents();
+
+    for (int restart = 0; restart < 2; ++restart) {
+        SCOPED_TRACE(restart);
+        main.reset();
+        main = std::make_unique<TMainForm>();
+        main->show();
+        QTest::qWait(20);
+        main->updateActions();
+        openPage(0);
+        // The first time only the first page is shown: the others keep their stored widths for the
+        // second.
+        for (const Width& w : widths) {
+            if (restart == 0 && w.page != 0)
+                continue;
+            tabs()->setCurrentIndex(w.page);
+            settle();
+            EXPECT_EQ(grid(w.grid)->horizontalHeader()->sectionSize(columnOf(w)), w.width) << w.grid;
+        }
+        tabs()->setCurrentIndex(0);
+        form->parentWidget()->close();
+        QCoreApplication::processEvents();
     }
 }

@@ -2,10 +2,13 @@
 
 #include "data/DatabaseError.h"
 #include "labour/rules/DevTypeCountSync.h"
+#include "labour/rules/LabourFigures.h"
+#include "labour/rules/LabourRecount.h"
 #include "labour/rules/NormStateCount.h"
 #include "support/QtPrinters.h"
 #include "text/StrList.h"
 
+#include <algorithm>
 #include <ostream>
 
 namespace {
@@ -146,4 +149,76 @@ TEST_F(LabourCountsTest, AFailingNormCountWritesNothing)
     run("create trigger refuse before update of YearPlan on NormState begin select raise(abort, 'refused'); end");
     EXPECT_THROW(countNorm(crew1), DatabaseError);
     EXPECT_EQ(scalar("select count(*) from NormState").toInt(), 0);
+}
+
+// ---------------------------------------------------------------- recount of a crew in one step
+
+TEST_F(LabourCountsTest, RecountTakesTheStepsInTheOrderTheyDependOnEachOther)
+{
+    using S = LabourRecount::Step;
+    EXPECT_EQ(LabourRecount::order(), (QList<S>{S::ServiceVolumes, S::Shares, S::WorkingFund, S::NormState}));
+}
+
+TEST_F(LabourCountsTest, RecountFollowsAChangedCountThroughVolumesSharesAndNormState)
+{
+    setLanguageIndex(1);
+    run(QStringLiteral("update DevTypeCount set [Count] = 12 where IDevType = %1 and ICrew = %2").arg(gauge).arg(crew1));
+    const LabourRecount::Result result = LabourRecount(db(), crew1).run();
+    auto rCount = [this](qint64 row) { return number(QStringLiteral("select RCount from DevRep where ID_DevRep = %1").arg(row)); };
+    auto shareOf = [this](qint64 row, qint64 grade) {
+        return number(QStringLiteral("select [Value] from RepCath where IDevRep = %1 and ICathegory = %2").arg(row).arg(grade));
+    };
+    EXPECT_DOUBLE_EQ(rCount(gaugeCheck), 24);  // 12 devices x once a year x 2 hours
+    EXPECT_DOUBLE_EQ(rCount(gaugeRepair), 60); // 12 x 0.5 x 10
+    // The shares keep their proportions (600 : 100) and add up to the new volume.
+    EXPECT_DOUBLE_EQ(shareOf(gaugeCheck, grade4), 20.571429);
+    EXPECT_DOUBLE_EQ(shareOf(gaugeCheck, grade5), 3.428571);
+    EXPECT_DOUBLE_EQ(shareOf(gaugeRepair, grade4), 60);
+    EXPECT_DOUBLE_EQ(norm("PlanHour", grade4).toDouble(), 80.571429);
+    EXPECT_DOUBLE_EQ(norm("YearPlan", grade5).toDouble(), 3.428571);
+
+    const LabourRecount::Change volume{"Манометр МП-100, П", Text(Str::ColAnnualRate), 20.0, 24.0};
+    const auto found = std::find_if(result.moved.begin(), result.moved.end(), [&](const LabourRecount::Change& c) {
+        return c.subject == volume.subject && c.figure == volume.figure;
+    });
+    ASSERT_NE(found, result.moved.end()) << result.text("1").toStdString();
+    EXPECT_DOUBLE_EQ(found->before.toDouble(), 20);
+    EXPECT_DOUBLE_EQ(found->after.toDouble(), 24);
+    // Both members lack the values of their fund: named, left as they were.
+    EXPECT_EQ(result.notRecounted.size(), 2);
+    EXPECT_DOUBLE_EQ(number(QStringLiteral("select DayFundP1E from CrewList where ICrew = %1 and [No] = 1").arg(crew1)), 1760);
+    EXPECT_TRUE(result.text("Бригада 1").startsWith("Пересчитано для бригады Бригада 1:")) << result.text("1").toStdString();
+
+    // Counted again at once, nothing moves.
+    EXPECT_TRUE(LabourRecount(db(), crew1).run().moved.isEmpty());
+    setLanguageIndex(INSTREL_LANGUAGE);
+}
+
+TEST_F(LabourCountsTest, RecountMovesAPlanTakenFromTheCrewWithItsFundButNotATypedOne)
+{
+    const qint64 day = insert("insert into WorkDayLenth (Name_WorkDayLenth, Lenth) values ('8 ч', 8)");
+    const qint64 fund = insert("insert into DayFund (Name_DayFund, DayFundNum) values ('Пятидневка', 250)");
+    const qint64 holiday = insert("insert into LostDayUsed (Name_LostDayUsed, LostDayUsed) values ('Отпуск', 24)");
+    const qint64 losses = insert("insert into LostDayMiscPC (Name_LostDayMiscPC, LostDayMiscPC) values ('Прочие', 4)");
+    run(QStringLiteral("update CrewList set DayFundP1E = 1700, IWorkDayLenth = %1, IDayFundNom = %2, ILostDayUsed = %3, "
+                       "ILostDayMiscPC = %4 where ICrew = %5 and ICathegory = %6")
+            .arg(day).arg(fund).arg(holiday).arg(losses).arg(crew1).arg(grade4));
+    run(QStringLiteral("insert into NormState (ICrew, ICathegory, PlanP1E) values (%1, %2, 1700), (%1, %3, 1500)")
+            .arg(crew1).arg(grade4).arg(grade5));
+    const LabourRecount::Result result = LabourRecount(db(), crew1).run();
+    EXPECT_DOUBLE_EQ(number(QStringLiteral("select DayFundP1E from CrewList where ICathegory = %1").arg(grade4)), 1760);
+    EXPECT_DOUBLE_EQ(norm("PlanP1E", grade4).toDouble(), 1760); // taken from the member, follows it
+    EXPECT_DOUBLE_EQ(norm("PlanP1E", grade5).toDouble(), 1500); // typed by the planner, stays
+    EXPECT_DOUBLE_EQ(norm("Required", grade4).toDouble(), LabourFigures::round6(norm("YearPlan", grade4).toDouble() / 1760));
+    EXPECT_EQ(result.notRecounted.size(), 1); // the member of grade 3 still lacks its values
+}
+
+TEST_F(LabourCountsTest, ARecountThatFailsPartWayWritesNothing)
+{
+    run(QStringLiteral("update DevTypeCount set [Count] = 12 where IDevType = %1 and ICrew = %2").arg(gauge).arg(crew1));
+    run("create trigger refuse before insert on NormState begin select raise(abort, 'refused'); end");
+    EXPECT_THROW(LabourRecount(db(), crew1).run(), DatabaseError);
+    EXPECT_DOUBLE_EQ(number(QStringLiteral("select RCount from DevRep where ID_DevRep = %1").arg(gaugeCheck)), 20);
+    EXPECT_DOUBLE_EQ(number(QStringLiteral("select [Value] from RepCath where IDevRep = %1 and ICathegory = %2")
+                                .arg(gaugeCheck).arg(grade4)), 600);
 }

@@ -7,6 +7,7 @@
 #include "data/Dataset.h"
 #include "plan/PivotModel.h"
 #include "plan/ReportFrm.h"
+#include "plan/ServicePalette.h"
 #include "plan/YearUpDown.h"
 #include "support/MessageRecorder.h"
 #include "support/QtPrinters.h"
@@ -19,6 +20,11 @@
 
 #include <QAbstractButton>
 #include <QAction>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QPointer>
+#include <QSet>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -146,6 +152,65 @@ TEST_F(ReportFormTest, GoChecksTheYearThenFillsTheListAndTheTree)
     QTest::keyClick(form->findChild<QLineEdit*>("editYear"), Qt::Key_Return);
     EXPECT_NE(planRows(), rows2025);
     EXPECT_EQ(form->dsMain()->value("Year").toInt(), 2026);
+
+    // An incomplete year, which the mask holds back from returnPressed, gets GO's answer too.
+    messages.clear();
+    auto* year = form->findChild<QLineEdit*>("editYear");
+    year->clear();
+    QTest::keyClicks(year, "20");
+    QTest::keyClick(year, Qt::Key_Enter);
+    EXPECT_EQ(messages.texts(), QStringList{"Parameter should be more or is equal to the current year"});
+    messages.clear();
+    year->clear();
+    QTest::keyClick(year, Qt::Key_Return);
+    EXPECT_EQ(messages.texts(), QStringList{"Неправильно введен год"});
+}
+
+TEST(ServicePalette, EightColoursApartThenHatchedFillsNoneTwice)
+{
+    QSet<QRgb> colours;
+    for (int i = 0; i < ServicePalette::colourCount(); ++i) {
+        EXPECT_EQ(ServicePalette::fillOf(i).pattern, Qt::SolidPattern) << i;
+        colours.insert(ServicePalette::fillOf(i).colour.rgb());
+    }
+    EXPECT_EQ(colours.size(), 8);
+    EXPECT_EQ(ServicePalette::fillOf(0).colour, QColor(0xd5, 0x5e, 0x00)); // a lone service is red
+    QList<ServicePalette::Fill> fills;
+    for (int i = 0; i < 64; ++i) {
+        const ServicePalette::Fill fill = ServicePalette::fillOf(i);
+        EXPECT_FALSE(fills.contains(fill)) << i;
+        fills.append(fill);
+    }
+    EXPECT_NE(ServicePalette::fillOf(8).pattern, Qt::SolidPattern);
+    EXPECT_EQ(ServicePalette::fillOf(8).colour, ServicePalette::fillOf(0).colour);
+}
+
+TEST_F(ReportFormTest, EachServiceOfTheChartHasItsOwnFillAndNoAxisIsLeftBehind)
+{
+    TReportForm* form = open();
+    go(form, "2025");
+    swap(form);
+    ASSERT_GE(form->pivotModel()->pivot().rowCount(), 2);
+    const QList<QAbstractSeries*> series = form->chart()->series();
+    ASSERT_EQ(series.size(), 1);
+    const QList<QBarSet*> sets = static_cast<QBarSeries*>(series[0])->barSets();
+    ASSERT_EQ(sets.size(), form->pivotModel()->pivot().rowCount());
+    for (int i = 0; i < sets.size(); ++i) {
+        SCOPED_TRACE(sets[i]->label().toStdString());
+        EXPECT_EQ(sets[i]->brush().color(), ServicePalette::fillOf(i).colour);
+        EXPECT_EQ(sets[i]->brush().style(), ServicePalette::fillOf(i).pattern);
+    }
+
+    // Each show and hide of the page builds the axes anew; the old ones go.
+    QList<QPointer<QAbstractAxis>> axes;
+    for (QAbstractAxis* axis : form->chart()->axes())
+        axes.append(axis);
+    ASSERT_EQ(axes.size(), 2);
+    swap(form);
+    swap(form);
+    for (const QPointer<QAbstractAxis>& axis : axes)
+        EXPECT_TRUE(axis.isNull());
+    EXPECT_EQ(form->chart()->axes().size(), 2);
 }
 
 TEST_F(ReportFormTest, ThePivotCountsWhatTheListShows)
@@ -317,6 +382,21 @@ TEST_F(ReportFormTest, ClosingDuringGoCancelsFirstAndLeavesNoHalfPlan)
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
     EXPECT_TRUE(main->mdiArea()->subWindowList().isEmpty());
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join("\n").toStdString();
+}
+
+// A STOP from a later start closes every window and leaves the event loop: the plan must be gone
+// when the generation has given way, not at a queued close the ending program never reaches.
+TEST_F(ReportFormTest, StopDuringASecondGoEmptiesThePlanAtOnce)
+{
+    TReportForm* form = open();
+    go(form, "2025");
+    ASSERT_GT(planRows(), 0);
+    TReportForm::setProgressDelay(0);
+    QTimer::singleShot(0, main.get(), [this] { main->mdiArea()->closeAllSubWindows(); });
+    go(form, "2026");
+    TReportForm::setProgressDelay(500);
+    EXPECT_EQ(planRows(), 0);
     EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join("\n").toStdString();
 }
 

@@ -23,10 +23,10 @@ namespace {
 // The quotient is rounded to six places first so that 12 / 4.8 is the half it is meant to be.
 double monthsFor(double rt) { return std::nearbyint(round6(12 / rt)); }
 
-bool linked(double rtMon, double rt)
-{
-    return round6(rt) == round6(12 / rtMon) || round6(rtMon) == monthsFor(rt);
-}
+// Exact at the six places the columns keep: a repetition this count wrote from an interval (12 / 7
+// stored as 1.714286) agrees with it, a typed pair that is only near (interval 1, repetition 13) does
+// not.
+bool linked(double rtMon, double rt) { return round6(rt) == round6(12 / rtMon); }
 
 Str findingText(VolumeFinding finding)
 {
@@ -70,6 +70,8 @@ VolumeResult countAnnualVolume(const ServiceRow& row, int count)
         result.findings.append(VolumeFinding::AmountZero);
     return result;
 }
+
+QString volumeFindingText(VolumeFinding finding) { return Text(findingText(finding)); }
 
 QString volumeRefusalText(const QVector<VolumeFinding>& findings)
 {

@@ -34,11 +34,13 @@ struct VolumeResult {
 };
 
 // Completes repetition and interval (interval = 12 / repetition) and sets the annual volume
-// count x repetition x rate time. An interval and a repetition that are both given must agree; the
-// interval this count itself writes for a repetition (12 / repetition rounded to whole months) is
-// accepted as agreeing, so a row once counted can be counted again.
+// count x repetition x rate time. An interval and a repetition that are both given must agree
+// exactly (interval = 12 / repetition at six places); an interval rounded to whole months from a
+// repetition does not agree with it, so such a row is refused when it is counted again.
 VolumeResult countAnnualVolume(const ServiceRow& row, int count);
 
+// The line of one finding, without a line break.
+QString volumeFindingText(VolumeFinding finding);
 // The message of a refused count: each finding on its line (followed by "\r"), then
 // "Operation canceled.".
 QString volumeRefusalText(const QVector<VolumeFinding>& findings);

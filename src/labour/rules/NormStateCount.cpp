@@ -76,13 +76,23 @@ void NormStateCount::refreshPlanHours()
 
 QString NormStateCount::categoriesOutsideCrew()
 {
+    // The crew's rows as they are, then those insertNewRows() adds for categories with shares: the
+    // list is read before anything is written, so that the question waits without holding a lock.
+    const QString outside = QStringLiteral(" not in ") + crewCategoriesSubquery(crewText());
     const auto rows = m_connection.select(
         QStringLiteral("select cathegory.cathegory from normstate left join cathegory on cathegory.id_cathegory = "
-                       "normstate.icathegory where normstate.icathegory not in ") +
-        crewCategoriesSubquery(crewText()) + QStringLiteral(" and normstate.icrew = ") + crewText() + QLatin1Char(';'));
+                       "normstate.icathegory where normstate.icathegory") +
+        outside + QStringLiteral(" and normstate.icrew = ") + crewText() + QLatin1Char(';'));
+    const auto added = m_connection.select(
+        QStringLiteral("select cathegory.cathegory from cathegory where cathegory.id_cathegory in ( select "
+                       "AccountView.ID_Cathegory from AccountView where AccountView.ID_Crew = ") +
+        crewText() + QStringLiteral(" ) and not exists ( select NormState.ICathegory from NormState where NormState.ICrew = ") +
+        crewText() + QStringLiteral(" and NormState.ICathegory = cathegory.id_cathegory ) and cathegory.id_cathegory") +
+        outside + QStringLiteral(" order by cathegory.id_cathegory;"));
     QStringList grades;
-    for (int r = 0; r < rows->rowCount(); ++r)
-        grades.append(rows->value(r, 0).toString());
+    for (const auto* list : {rows.get(), added.get()})
+        for (int r = 0; r < list->rowCount(); ++r)
+            grades.append(list->value(r, 0).toString());
     return LabourFigures::gradeList(grades);
 }
 
@@ -122,16 +132,22 @@ void NormStateCount::countYearPlanAndRequired()
 
 void NormStateCount::run()
 {
-    Transaction transaction(m_connection);
+    // Both questions are asked before the first write: on a shared database a transaction that has
+    // written holds a lock, and every other planner's save would fail while a question waits.
     const QVariant minFund = minCrewFund();
-    insertNewRows();
-    refreshPlanHours();
     const QString outside = categoriesOutsideCrew();
     // A crew without members has no smallest fund to offer: nothing to ask.
-    if (!outside.isEmpty() && !minFund.isNull() &&
-        Messages::confirm(FormatText(Str::AccountMinimalFundConfirm, outside, LabourFigures::number(minFund))))
+    const bool minimalFund =
+        !outside.isEmpty() && !minFund.isNull() &&
+        Messages::confirm(FormatText(Str::AccountMinimalFundConfirm, outside, LabourFigures::number(minFund)));
+    const bool plansFromCrew = Messages::confirm(Text(Str::AccountPlansFromCrewConfirm));
+
+    Transaction transaction(m_connection);
+    insertNewRows();
+    refreshPlanHours();
+    if (minimalFund)
         setPlanForCategoriesOutsideCrew(LabourFigures::number(minFund));
-    if (Messages::confirm(Text(Str::AccountPlansFromCrewConfirm)))
+    if (plansFromCrew)
         takePlansFromCrew();
     countYearPlanAndRequired();
     transaction.commit();

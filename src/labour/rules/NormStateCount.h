@@ -8,7 +8,8 @@ class SqlConnection;
 // Builds and computes the norm state of one crew: a row per staff category with shares in the crew's
 // service rows, its planned hours (the sum of the shares), the plan of one employee taken on request
 // from the crew structure, the annual volume and the employees required. Asks its two questions
-// through the message service. All or nothing: a database error undoes the whole count.
+// through the message service before it writes anything. All or nothing: a database error undoes
+// the whole count.
 class NormStateCount {
 public:
     NormStateCount(SqlConnection& connection, qint64 crew) : m_connection(connection), m_crew(crew) {}
@@ -21,7 +22,8 @@ public:
     void insertNewRows();
     // Planned hours of every row of the crew from the shares as they are now (0 when none are left).
     void refreshPlanHours();
-    // Grades of the crew's rows whose category no member of the crew has, as "3,5,".
+    // Grades of the crew's rows whose category no member of the crew has, those insertNewRows() is
+    // about to add included, as "3,5,".
     QString categoriesOutsideCrew();
     void setPlanForCategoriesOutsideCrew(double minCrewFund);
     void takePlansFromCrew();
