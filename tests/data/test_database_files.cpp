@@ -336,4 +336,39 @@ TEST_F(DatabaseFilesTest, TheWorkingFilesOfAKilledToolAreRemovedByItsNextRunButN
     EXPECT_EQ(filesIn(dir.path()), QStringList{"Big.db"});
 }
 
+// Two programs saving on one file meet each other's write lock all the time. A save must wait for
+// the other's transaction (up to the busy timeout of five seconds) rather than fail at once, and
+// every save that reports success must be in the file.
+TEST_F(DatabaseFilesTest, TwoProgramsSavingOnOneFileWaitForEachOtherAndLoseNothing)
+{
+    const QString path = TestDatabase::createUpgradedEmptyDatabase(dir.path());
+    {
+        SqlConnection connection;
+        connection.setDatabaseFile(path);
+        connection.execute("insert into Crew ( ID_Crew, Name_Crew ) values ( 1, '0' );");
+        connection.execute("insert into Crew ( ID_Crew, Name_Crew ) values ( 2, '0' );");
+    }
+    const int times = 300;
+    QProcess writers[2];
+    for (int w = 0; w < 2; ++w)
+        writers[w].start(QStringLiteral(DB_PROBE_PATH),
+                         {"save", path, QString::number(w + 1), QString::number(times)});
+    for (QProcess& writer : writers) {
+        ASSERT_TRUE(writer.waitForFinished(180000));
+        const QString out = QString::fromUtf8(writer.readAllStandardOutput());
+        QStringList failures;
+        for (const QString& line : out.split(QLatin1Char('\n')))
+            if (line.startsWith(QLatin1String("failed ")) && line.section(QLatin1Char(' '), 1, 1).toInt() < 5000)
+                failures.append(line);
+        EXPECT_TRUE(failures.isEmpty()) << failures.size() << " saves failed before the timeout, the first: "
+                                        << failures.value(0).toStdString();
+        EXPECT_TRUE(out.contains(QStringLiteral("saved %1").arg(times))) << out.right(300).toStdString();
+    }
+    SqlConnection connection;
+    connection.setDatabaseFile(path);
+    for (int key : {1, 2})
+        EXPECT_EQ(connection.scalar(QStringLiteral("select Name_Crew from Crew where ID_Crew = %1;").arg(key)).toString(),
+                  QString::number(times));
+}
+
 } // namespace
