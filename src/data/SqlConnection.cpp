@@ -4,8 +4,10 @@
 #include "data/ResultSet.h"
 #include "data/SqlValue.h"
 #include "data/SqliteEngine.h"
+#include "text/StrList.h"
 
 #include <QDateTime>
+#include <QStringList>
 
 namespace {
 
@@ -18,6 +20,21 @@ const bool zoneNamedOnce = [] {
         qputenv("TZ", ":/etc/localtime");
     return true;
 }();
+
+// Statements that change the database, or take the right to, by their first words.
+bool writes(const QString& statement)
+{
+    static const QStringList words{QStringLiteral("insert"), QStringLiteral("update"), QStringLiteral("delete"),
+                                   QStringLiteral("create"), QStringLiteral("drop"),   QStringLiteral("alter"),
+                                   QStringLiteral("replace")};
+    const QStringList lead = statement.left(40).simplified().split(QLatin1Char(' '));
+    const QString first = lead.value(0).toLower().remove(QLatin1Char(';'));
+    if (words.contains(first))
+        return true;
+    const QString second = lead.value(1).toLower().remove(QLatin1Char(';'));
+    return first == QLatin1String("begin") &&
+           (second == QLatin1String("immediate") || second == QLatin1String("exclusive"));
+}
 
 } // namespace
 
@@ -115,9 +132,15 @@ void SqlConnection::readRows(const QString& statement, const SqlParams& params, 
     m_engine->selectForward(sent, params, take);
 }
 
+QString SqlConnection::readOnlyReason() { return m_readOnlyReason; }
+
 int SqlConnection::execute(const QString& statement, const SqlParams& params)
 {
     open();
+    if (writes(statement)) {
+        if (const QString reason = readOnlyReason(); !reason.isEmpty())
+            throw DatabaseError(FormatText(Str::WriteRefusedReadOnly, reason), statement);
+    }
     const QString sent = translate(statement);
     report(sent, {}, params);
     return m_engine->execute(sent, params);

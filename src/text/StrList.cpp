@@ -717,6 +717,19 @@ constexpr Entry entries[] = {
      u"Запрос вложен глубже %d уровней и не выполнен."},
     {Str::FilterNulCharacter, u"The condition holds a null character, which cannot be searched for.",
      u"В условии есть нулевой символ, по нему искать нельзя."},
+    {Str::DatabaseFromNewerProgram,
+     u"The database %s was changed by a newer version of the program. This version can only read it; "
+     u"changes are not saved. Use the newer version to work with it.",
+     u"База данных «%s» изменена более новой версией программы. Эта версия может её только читать; "
+     u"изменения не сохраняются. Для работы с ней используйте новую версию."},
+    {Str::UpgradeOwnSteps, u"The database %s will be supplemented: %s.",
+     u"База данных «%s» будет дополнена: %s."},
+    {Str::WriteRefusedReadOnly, u"Nothing was saved. %s", u"Ничего не сохранено. %s"},
+    {Str::SchemaStepLogAuthors, u"the logs record who made each entry", u"журналы записывают, кто сделал запись"},
+    {Str::SchemaStepMalfunctionList, u"a faster list of malfunctions", u"более быстрый список неисправностей"},
+    {Str::SchemaStepIndexes, u"indexes for a large plant", u"индексы для большого предприятия"},
+    {Str::SchemaStepTextComparison, u"texts compared without regard to case", u"сравнение текстов без учёта регистра"},
+    {Str::SchemaStepMoveLogKey, u"a key for each entry of the move log", u"ключ каждой записи журнала передвижений"},
 };
 // clang-format on
 

@@ -580,6 +580,14 @@ enum class Str : int {
     StaleFileRemoved,   // %s path
     StatementTooDeep,   // %d levels
     FilterNulCharacter,
+    DatabaseFromNewerProgram, // %s the database
+    UpgradeOwnSteps,          // %s the database, %s what the steps bring
+    WriteRefusedReadOnly,     // %s why the database only reads
+    SchemaStepLogAuthors,
+    SchemaStepMalfunctionList,
+    SchemaStepIndexes,
+    SchemaStepTextComparison,
+    SchemaStepMoveLogKey,
 
     EntryCount // not an entry: the number of entries
 };

@@ -67,6 +67,24 @@ UpgradeRun upgrade(SqlConnection& db, const QString& programVersion = s("2.4"), 
             for (const QString& insert : corpus::victimInserts(russian))
                 db.execute(insert);
     }
+    for (const corpus::UpgradeStep& step : corpus::ownSteps(EngineCatalogue::onServer(db))) {
+        if (step.kind == corpus::UpgradeStep::View) {
+            try {
+                db.execute(step.first);
+            } catch (const DatabaseError&) {
+            }
+        } else if (step.kind == corpus::UpgradeStep::Probe) {
+            try {
+                db.select(step.first);
+                continue;
+            } catch (const DatabaseError&) {
+            }
+        }
+        for (const QString& statement : step.then)
+            db.execute(statement);
+    }
+    for (const QString& statement : corpus::levelRowStatements())
+        db.execute(statement);
     if (hasRow)
         db.execute(corpus::versionUpdate(programVersion));
     return run;
@@ -339,7 +357,7 @@ TEST_P(StatementCorpusUpgrade, BuildsEveryObjectThenRunsAgainChangingOnlyTheView
 
     const UpgradeRun first = upgrade(*db);
     EXPECT_TRUE(first.ran);
-    EXPECT_EQ(first.failedProbes.size(), 26) << "every probe fails on a database without the new objects";
+    EXPECT_EQ(first.failedProbes.size(), 23) << "every probe fails on a database without the new objects";
     EXPECT_EQ(db->scalar(corpus::versionQuery()).toString(), s("2.4"));
     const QStringList created{s("Dimention"),     s("Document"),     s("EditHist"),        s("Victim"),
                               s("MovHist"),       s("RepHist"),      s("Refusal"),         s("RefusalGroupNaimen"),

@@ -192,30 +192,27 @@ TEST_F(DeviceLogsTest, EachWriterRecordsTheLoginNameOnAFile)
     expectEachWriterRecords(connection(), loginName());
 }
 
-TEST_F(DeviceLogsTest, AFileMadeWithoutTheAuthorColumnGetsItWithTheFirstEntryThatIsKept)
+TEST_F(DeviceLogsTest, AFileWithoutTheAuthorColumnKeepsItsLogsWithoutItUntilTheUpgradeAddsIt)
 {
     TestDatabase::removeLogAuthorColumn(dir.file("Device.db"));
+    run("delete from info where ID_Info = 3");
     for (const char* statement : kLogFixture)
         run(statement);
-    {
-        // The save that wrote the first entry fails: the column goes with it, and the next save
-        // must not count on it.
-        Transaction undone(connection());
-        writeEditLog(connection(), 1, EditKind::Edited, "A-1", "Z-1");
-    }
+    writeEditLog(connection(), 1, EditKind::Edited, "A-1", "Z-1");
     EXPECT_FALSE(hasAuthorColumn(connection(), "EditHist"));
-    {
-        Transaction kept(connection());
-        writeEditLog(connection(), 1, EditKind::Edited, "A-1", "Z-1");
-        kept.commit();
-    }
-    for (const QString& log : {"EditHist", "MovHist", "RepHist", "EditHistView", "MovHistView", "RepHistView"})
-        EXPECT_TRUE(hasAuthorColumn(connection(), log)) << log.toStdString();
-    EXPECT_EQ(scalar("select ChangedBy from EditHistView"), QVariant(loginName()));
+    EXPECT_EQ(count("select count(*) from EditHist"), 1);
+
+    SqlConnection upgraded;
+    upgraded.setDatabaseFile(dir.file("Device.db"));
+    ASSERT_EQ(SchemaUpgrade(upgraded, ReadProgramVersion(), {.backup = false, .announce = false}).CheckSchemaVersion(),
+              SchemaUpgrade::Outcome::Upgraded);
+    EXPECT_EQ(upgraded.scalar("select count(*) from EditHistView where ChangedBy is null").toInt(), 1);
+    upgraded.execute("delete from EditHist");
+    expectEachWriterRecords(upgraded, loginName());
     // The views keep every other column where it was.
-    const QStringList columns = connection().tableInfo("MovHistView").columns;
+    const QStringList columns = upgraded.tableInfo("MovHistView").columns;
     EXPECT_EQ(columns.indexOf("Comments"), 17);
-    EXPECT_EQ(columns.last(), "ChangedBy");
+    EXPECT_EQ(columns.indexOf("ChangedBy"), 18);
     EXPECT_TRUE(messages.texts().isEmpty());
 }
 
