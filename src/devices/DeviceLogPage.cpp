@@ -73,7 +73,7 @@ DeviceLogPage::DeviceLogPage(Log log, Dataset* mainView, QWidget* parent)
     m_dataset->setMaster(mainView);
     m_binder = new FieldBinder(m_dataset, this);
     if (log == Log::Move) {
-        // The move log has no key: the notes find their entry by its stored values.
+        // The move log's view is not a table the dataset could write to: the notes go by the entry's key.
         m_dataset->setRowWriter([](Dataset& entry) {
             if (!DeviceLogs::writeMoveNotes(*entry.connection(), entry))
                 throw DatabaseError(messageText(Text(Str::DeviceMoveEntryGone)));
