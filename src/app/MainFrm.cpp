@@ -826,11 +826,30 @@ void TMainForm::FormFirstShow()
     if (TDM* dm = TDM::instance()) {
         SchemaUpgrade upgrade(*dm->ADOConnection());
         const SchemaUpgrade::Outcome outcome = upgrade.CheckSchemaVersion();
-        if (outcome == SchemaUpgrade::Outcome::UpToDate || outcome == SchemaUpgrade::Outcome::Upgraded)
+        const bool usable = outcome == SchemaUpgrade::Outcome::UpToDate || outcome == SchemaUpgrade::Outcome::Upgraded;
+        showReadOnly(*dm->ADOConnection(), usable);
+        if (usable)
             m_dueReminder->remindAtStart(*dm->ADOConnection(), this, hasWindow(QStringLiteral("TNextRepForm")),
                                          [this] { openDueSchedule(); });
     }
     updateActions();
+}
+
+void TMainForm::showReadOnly(SqlConnection& connection, bool tell)
+{
+    QString reason;
+    try {
+        reason = connection.readOnlyReason();
+    } catch (const DatabaseError&) {
+        return; // a database that cannot be opened has told its own cause
+    }
+    if (reason.isEmpty())
+        return;
+    m_databaseLabel->setText(m_databaseLabel->text() + QStringLiteral(" — ") + Text(Str::DatabaseReadOnlyStatus));
+    m_databaseLabel->setToolTip(reason);
+    // A database from a newer program has said so already; a read-only file says it here, once.
+    if (tell)
+        Messages::information(reason);
 }
 
 void TMainForm::openDueSchedule()

@@ -7,6 +7,7 @@
 #include "data/MessageService.h"
 #include "data/ResultSet.h"
 #include "data/SchemaSteps.h"
+#include "data/ServerErrorText.h"
 #include "data/SqlConnection.h"
 #include "data/SqlValue.h"
 #include "text/StrList.h"
@@ -286,7 +287,8 @@ SchemaUpgrade::Outcome SchemaUpgrade::CheckSchemaVersion()
             stored = rows->value(0, 0).toString();
         level = storedLevel();
     } catch (const DatabaseError& e) {
-        Messages::error(causeText(e));
+        Messages::error(onServer() && ServerErrorText::isMissingTable(e) ? ServerErrorText::noPlant(m_connection.server())
+                                                                         : causeText(e));
         return Outcome::NotChecked;
     }
     if (level > targetLevel()) {

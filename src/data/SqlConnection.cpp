@@ -8,6 +8,9 @@
 
 #include <QDateTime>
 #include <QStringList>
+#include <QDir>
+#include <QFileInfo>
+#include <sqlite3.h>
 
 namespace {
 
@@ -132,14 +135,22 @@ void SqlConnection::readRows(const QString& statement, const SqlParams& params, 
     m_engine->selectForward(sent, params, take);
 }
 
-QString SqlConnection::readOnlyReason() { return m_readOnlyReason; }
+QString SqlConnection::readOnlyReason()
+{
+    if (!m_readOnlyReason.isEmpty() || !m_server.isEmpty())
+        return m_readOnlyReason;
+    open();
+    if (sqlite3_db_readonly(handle(), "main") == 1)
+        return FormatText(Str::FileReadOnly, QDir::toNativeSeparators(QFileInfo(m_fileName).absoluteFilePath()));
+    return {};
+}
 
 int SqlConnection::execute(const QString& statement, const SqlParams& params)
 {
     open();
     if (writes(statement)) {
         if (const QString reason = readOnlyReason(); !reason.isEmpty())
-            throw DatabaseError(FormatText(Str::WriteRefusedReadOnly, reason), statement);
+            throw DatabaseError(FormatText(Str::WriteRefusedReadOnly, reason), statement, SQLITE_READONLY);
     }
     const QString sent = translate(statement);
     report(sent, {}, params);

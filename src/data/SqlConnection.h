@@ -91,7 +91,8 @@ public:
     // `reason` says so to the user. Every statement that would write is then refused with it before
     // it reaches the engine. An empty reason allows writing again.
     void setReadOnly(const QString& reason) { m_readOnlyReason = reason; }
-    // Why the database can only be read; empty when it may be written.
+    // Why the database can only be read: the reason given above, or a file the engine could open
+    // only for reading. Empty when it can be written (as far as can be told without writing).
     QString readOnlyReason();
 
     // The statement as it is sent to the engine.

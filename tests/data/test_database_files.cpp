@@ -184,6 +184,36 @@ TEST_F(DatabaseFilesTest, AFileThatCannotBeWrittenIsRefusedWithItsCauseBeforeThe
     }
 }
 
+// A file of the program's version that the user may only read: nothing to upgrade, so the program
+// opens it, says at once that it only reads it, and a save is refused in words, not in the engine's.
+TEST_F(DatabaseFilesTest, AReadOnlyFileAtThisVersionIsSaidToBeReadOnlyAndASaveIsRefusedInWords)
+{
+    const QStringList prefix = unprivileged();
+    if (prefix == QStringList{QStringLiteral("<none>")})
+        GTEST_SKIP() << "running as root without setpriv: no user to whom a file is read-only";
+    QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) | QFile::ReadOther | QFile::ExeOther);
+    const QString path = TestDatabase::createUpgradedEmptyDatabase(dir.path());
+    {
+        SqlConnection connection;
+        connection.setDatabaseFile(path);
+        connection.execute("insert into Crew ( ID_Crew, Name_Crew ) values ( 1, 'Бригада 1' );");
+    }
+    const QByteArray before = hashOf(path);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+
+    QProcess probe;
+    QStringList command = prefix;
+    command << QStringLiteral(DB_PROBE_PATH) << "readonly" << path;
+    probe.start(command.takeFirst(), command);
+    ASSERT_TRUE(probe.waitForFinished(60000));
+    const QString out = QString::fromUtf8(probe.readAllStandardOutput());
+
+    EXPECT_TRUE(out.contains("reason В базу данных «" + path + "» нельзя записывать")) << out.toStdString();
+    EXPECT_TRUE(out.contains("refused Ничего не сохранено. В базу данных")) << out.toStdString();
+    EXPECT_FALSE(out.contains("readonly")) << "said in the user's language: " << out.toStdString();
+    EXPECT_EQ(hashOf(path), before);
+}
+
 // Broken pages in a table the version check never reads: the file opens, its version reads, and
 // only a check of every page shows the damage.
 QString damagedDatabase(const QString& directory)

@@ -562,7 +562,7 @@ TEST_P(SchemaUpgradeOfAFile, WithoutACopyNothingIsChanged)
 
 TEST_P(SchemaUpgradeTest, AFailingVersionQueryIsReportedAndNothingElseRuns)
 {
-    // A database without the program's objects, and one that is not there.
+    // A database without the program's objects (on a server: no plant), and one that is not there.
     const EngineDatabase& blank = make(Content::Bare, "blank.db");
     struct Case {
         std::function<void(SqlConnection&)> connect;
@@ -571,7 +571,7 @@ TEST_P(SchemaUpgradeTest, AFailingVersionQueryIsReportedAndNothingElseRuns)
     const QString missingDatabase = QStringLiteral("instrel_test_missing");
     const QList<Case> cases = {
         {[&](SqlConnection& c) { blank.connect(c); },
-         onServer() ? QStringLiteral("relation \"info\" does not exist") : QStringLiteral("no such table: info")},
+         onServer() ? QStringLiteral("нет предприятия") : QStringLiteral("no such table: info")},
         onServer() ? Case{[&](SqlConnection& c) { c.setServer(TestServer::connectionString() + " dbname=" + missingDatabase); },
                           missingDatabase}
                    : Case{[&](SqlConnection& c) { c.setDatabaseFile(dir.file("missing.db")); }, "missing.db"},
@@ -704,6 +704,28 @@ TEST_P(SchemaUpgradeTest, ADatabaseOfANewerProgramIsOnlyRead)
     EXPECT_TRUE(backups().isEmpty());
     if (!onServer())
         EXPECT_EQ(fileHash(db.location()), before);
+}
+
+// A server database without the program's tables is not an error of a statement to the user: it
+// holds no plant, and the message says how to make or copy one, without any password.
+TEST_P(SchemaUpgradeTest, AServerDatabaseWithoutTablesHoldsNoPlant)
+{
+    if (!onServer())
+        GTEST_SKIP() << "a file without tables is the file's own case";
+    const EngineDatabase& db = make(Content::Bare);
+    SqlConnection connection;
+    db.connect(connection);
+    Trace trace(connection);
+
+    EXPECT_EQ(SchemaUpgrade(connection).CheckSchemaVersion(), SchemaUpgrade::Outcome::NotChecked);
+
+    ASSERT_EQ(trace.messages.size(), 1);
+    const QString text = trace.messages[0].second;
+    EXPECT_TRUE(text.contains("нет предприятия")) << text.toStdString();
+    EXPECT_TRUE(text.contains("instrel-initdb --demo")) << text.toStdString();
+    EXPECT_TRUE(text.contains("instrel-initdb --copy Device.db")) << text.toStdString();
+    EXPECT_FALSE(text.contains("relation")) << text.toStdString();
+    EXPECT_FALSE(text.contains("password")) << text.toStdString();
 }
 
 INSTREL_ON_BOTH_ENGINES(SchemaUpgradeTest);
