@@ -919,6 +919,7 @@ void TMainForm::databaseOpened()
         if (usable && !file.isEmpty())
             PlantFiles::remember(FormSettings::defaultFileName(), file);
         updateRecentMenu();
+        showReadOnly(*dm->ADOConnection(), usable);
         if (usable)
             m_dueReminder->remindAtStart(*dm->ADOConnection(), this, hasWindow(QStringLiteral("TNextRepForm")),
                                          [this] { openDueSchedule(); });
@@ -932,6 +933,7 @@ void TMainForm::showDatabaseName()
     const QString shown = QDir::toNativeSeparators(databasePath());
     setWindowTitle(shown.isEmpty() ? caption : caption + QStringLiteral(" — ") + shown);
     m_databaseLabel->setText(shown.isEmpty() ? QString() : FormatText(Str::DatabaseFile, shown));
+    m_databaseLabel->setToolTip(QString());
 }
 
 void TMainForm::updateRecentMenu()
@@ -992,6 +994,23 @@ bool TMainForm::openDatabase(const QString& fileName)
     dm->ADOConnection()->setDatabaseFile(path);
     databaseOpened();
     return true;
+}
+
+void TMainForm::showReadOnly(SqlConnection& connection, bool tell)
+{
+    QString reason;
+    try {
+        reason = connection.readOnlyReason();
+    } catch (const DatabaseError&) {
+        return; // a database that cannot be opened has told its own cause
+    }
+    if (reason.isEmpty())
+        return;
+    m_databaseLabel->setText(m_databaseLabel->text() + QStringLiteral(" — ") + Text(Str::DatabaseReadOnlyStatus));
+    m_databaseLabel->setToolTip(reason);
+    // A database from a newer program has said so already; a read-only file says it here, once.
+    if (tell)
+        Messages::information(reason);
 }
 
 void TMainForm::openDueSchedule()

@@ -19,6 +19,7 @@ class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
 class QMenu;
+class SqlConnection;
 class THelpForm;
 
 // The main frame: menus, toolbar with the table selector, status bar showing command hints, and the
@@ -77,6 +78,8 @@ public:
     // The services schedule narrowed to what is overdue or due within the reminder horizon (the
     // start-up notice's button).
     void openDueSchedule();
+    // A database the program may only read: said in the status bar and, when `tell`, in one notice.
+    void showReadOnly(SqlConnection& connection, bool tell);
 
 protected:
     void showEvent(QShowEvent* event) override;

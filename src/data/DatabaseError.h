@@ -10,17 +10,23 @@ class DatabaseError : public std::runtime_error {
 public:
     explicit DatabaseError(const QString& message, const QString& statement = {}, int code = 0)
         : std::runtime_error(message.toStdString()), m_message(message), m_statement(statement), m_code(code) {}
+    // An error of the database server, with its five-character SQLSTATE.
+    DatabaseError(const QString& message, const QString& statement, const QString& sqlState)
+        : std::runtime_error(message.toStdString()), m_message(message), m_statement(statement), m_sqlState(sqlState) {}
 
     QString message() const { return m_message; }
     QString statement() const { return m_statement; }
     // The engine's extended result code (SQLITE_BUSY, SQLITE_READONLY_DIRECTORY, ...); 0 when the
     // failure was found before the engine was asked.
     int code() const { return m_code; }
+    // The server's SQLSTATE ("23503", "42P01", ...); empty for the embedded engine.
+    QString sqlState() const { return m_sqlState; }
 
 private:
     QString m_message;
     QString m_statement;
     int m_code = 0;
+    QString m_sqlState;
 };
 
 // Abandons the operation in progress without any message (what a before-handler throws to cancel a

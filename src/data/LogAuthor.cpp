@@ -1,9 +1,6 @@
 #include "data/LogAuthor.h"
 
-#include "data/DatabaseError.h"
-#include "data/SchemaUpgrade.h"
 #include "data/SqlConnection.h"
-#include "data/Transaction.h"
 
 #include <pwd.h>
 #include <unistd.h>
@@ -17,7 +14,7 @@ namespace {
 const char* const kColumnProperty = "instrel_logAuthorColumn";
 const char* const kNameProperty = "instrel_logAuthorName";
 
-enum class Column { Unknown, Present, Missing, AddedInsideOpenWork };
+enum class Column { Unknown, Present, Missing };
 
 QString databaseKey(const SqlConnection& connection)
 {
@@ -69,27 +66,13 @@ bool ensureColumn(SqlConnection& connection)
 {
     connection.open();
     const Column known = rememberedColumn(connection);
-    if (known == Column::Present || known == Column::Missing)
+    if (known != Column::Unknown)
         return known == Column::Present;
-
-    // Inside a transaction the column is added behind a savepoint, and the transaction may still
-    // be undone, taking the column with it: until it has ended, the catalogue is asked again.
-    const bool insideOpenWork = connection.inTransaction();
-    const Column added = insideOpenWork ? Column::AddedInsideOpenWork : Column::Present;
-    if (everyLogShowsAuthor(connection)) {
-        rememberColumn(connection, known == Column::AddedInsideOpenWork ? added : Column::Present);
-        return true;
-    }
-    try {
-        Transaction transaction(connection);
-        SchemaUpgrade(connection).addLogAuthorColumn();
-        transaction.commit();
-    } catch (const DatabaseError&) {
-        rememberColumn(connection, Column::Missing);
-        return false;
-    }
-    rememberColumn(connection, added);
-    return true;
+    // The schema steps add the column; a database they have not reached (one the program could not
+    // upgrade, for instance a read-only file of an earlier level) keeps its logs without it.
+    const Column found = everyLogShowsAuthor(connection) ? Column::Present : Column::Missing;
+    rememberColumn(connection, found);
+    return found == Column::Present;
 }
 
 QString loginName()

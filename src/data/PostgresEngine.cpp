@@ -4,6 +4,7 @@
 #include "data/DatabaseError.h"
 #include "data/JetDialect.h"
 #include "data/ResultSet.h"
+#include "data/ServerErrorText.h"
 #include "data/SqlValue.h"
 
 #include <QByteArray>
@@ -128,9 +129,16 @@ void check(pg_conn* conn, PGresult* res, const QString& sent)
         return;
     if (PQstatus(conn) == CONNECTION_BAD)
         throw DatabaseError(lostSessionText(serverText(PQerrorMessage(conn))), sent);
-    const QString message = res ? serverText(PQresultErrorMessage(res)) : serverText(PQerrorMessage(conn));
-    throw DatabaseError(message.isEmpty() ? serverText(PQerrorMessage(conn)) : message, sent);
+    QString message = res ? serverText(PQresultErrorMessage(res)) : serverText(PQerrorMessage(conn));
+    if (message.isEmpty())
+        message = serverText(PQerrorMessage(conn));
+    const QString state = res ? QString::fromLatin1(PQresultErrorField(res, PG_DIAG_SQLSTATE)) : QString();
+    throw DatabaseError(ServerErrorText::withCause(state, message), sent, state);
 }
+
+// The server's notices (a rollback with no transaction left after a dropped session, for one) are
+// for its log, not for the user's terminal, where the client library would print them.
+void ignoreNotice(void*, const char*) {}
 
 // A sized text column declared as such, so that the dataset keeps texts within it as it does on a
 // file; the server passes the size as its type modifier, four more than the characters.
@@ -453,6 +461,7 @@ void PostgresEngine::open()
         PQfinish(conn);
         throw DatabaseError(notReachedText(m_connectionString, refused));
     }
+    PQsetNoticeProcessor(conn, ignoreNotice, nullptr);
     m_conn = conn;
     m_idleBeforeStatement = true;
 }

@@ -6,12 +6,14 @@
 #include "data/DatabaseFileError.h"
 #include "data/MessageService.h"
 #include "data/ResultSet.h"
-#include "data/SchemaIndexes.h"
+#include "data/SchemaSteps.h"
+#include "data/ServerErrorText.h"
 #include "data/SqlConnection.h"
 #include "data/SqlValue.h"
 #include "text/StrList.h"
 
 #include <QDir>
+#include <algorithm>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
@@ -144,18 +146,15 @@ const Step kSteps[] = {
       "Pasport.Name_Dest, Pasport.Name_State, Pasport.Name_Marg, Pasport.Name_Scale, Pasport.Name_Grade, "
       "Pasport.Name_Naim, Pasport.Name_Prec, Pasport.Comments FROM (yearreport LEFT JOIN reps ON "
       "yearreport.IRep = reps.ID_Reps) INNER JOIN Pasport ON yearreport.IDevice = Pasport.ID_Device;"}},
-    // 19. The device's numbers and type come from Device and DevType themselves, as Pasport has them:
-    // the same rows, but a left join onto the Pasport view would make SQLite build all of Pasport
-    // (every device of the plant) for each reading of the malfunction list, even of one device's.
+    // 19
     {StepKind::View, "drop view Refusals;",
-     {"create view Refusals as SELECT Refusal.ID_Refusal, Refusal.IDevice, Device.ANumber, "
-      "Device.ZNumber, DevType.Name_DevType, DevType.Mark_DevType, Refusal.NDate, Refusal.Action, "
+     {"create view Refusals as SELECT Refusal.ID_Refusal, Refusal.IDevice, Pasport.ANumber, Pasport.ZNumber, "
+      "Pasport.Name_DevType, Pasport.Mark_DevType, Refusal.NDate, Refusal.Action, "
       "RefusalGroupNaimen.Name_GroupNaimen, RefusalNaimen.Name_Naimen, Refusal.ExectNaimen, "
-      "Refusal.BriefCase, Refusal.NCount, Document.Name_Document, Refusal.Podpis FROM ((((Refusal LEFT JOIN "
+      "Refusal.BriefCase, Refusal.NCount, Document.Name_Document, Refusal.Podpis FROM (((Refusal LEFT JOIN "
       "RefusalGroupNaimen ON Refusal.IGroupNaimen = RefusalGroupNaimen.ID_GroupNaimen) LEFT JOIN "
       "RefusalNaimen ON Refusal.INaimen = RefusalNaimen.ID_Naimen) LEFT JOIN Document ON Refusal.IDocument "
-      "= Document.ID_Document) LEFT JOIN Device ON Refusal.IDevice = Device.ID_Device) LEFT JOIN DevType ON "
-      "Device.IDevType = DevType.ID_DevType;"}},
+      "= Document.ID_Document) LEFT JOIN Pasport ON Refusal.IDevice = Pasport.ID_Device;"}},
     // 20
     {StepKind::Probe, "select top 1 * from RepCath;",
      {"create table RepCath ( ID_RepCath int IDENTITY UNIQUE PRIMARY KEY, IDevRep int null, ICathegory int "
@@ -234,28 +233,12 @@ const Step kSteps[] = {
       "JOIN Pasport ON Complect.IDevice = Pasport.ID_Device;"}},
 };
 
-// The three device logs, each with the view that shows it, in the order the steps create them.
-struct LogAndView {
-    const char* table;
-    const char* view;
-};
-const LogAndView kLogs[] = {{"EditHist", "EditHistView"}, {"MovHist", "MovHistView"}, {"RepHist", "RepHistView"}};
-
 QString createStatementOf(const QString& dropStatement)
 {
     for (const Step& step : kSteps)
         if (step.kind == StepKind::View && dropStatement == QLatin1String(step.lead))
             return QString::fromLatin1(step.statements[0]);
     return {};
-}
-
-// The view as its step creates it, with the author column added last: readers of "select *" find
-// every other column where it was.
-QString withAuthorColumn(const QString& createStatement, const QString& table)
-{
-    const int from = int(createStatement.indexOf(QLatin1String(" FROM ")));
-    return createStatement.left(from) + QStringLiteral(", ") + table + QStringLiteral(".ChangedBy") +
-           createStatement.mid(from);
 }
 
 QString backupLine(const QString& path) { return FormatText(Str::UpgradeBackupLine, path); }
@@ -296,16 +279,26 @@ SchemaUpgrade::Outcome SchemaUpgrade::CheckSchemaVersion()
     m_backupPath.clear();
     bool hasRow = false;
     QString stored;
+    int level = 0;
     try {
         const auto rows = m_connection.select(QStringLiteral("select Info_name from info where id_info = 2;"));
         hasRow = rows->rowCount() > 0;
         if (hasRow)
             stored = rows->value(0, 0).toString();
+        level = storedLevel();
     } catch (const DatabaseError& e) {
-        Messages::error(causeText(e));
+        Messages::error(onServer() && ServerErrorText::isMissingTable(e) ? ServerErrorText::noPlant(m_connection.server())
+                                                                         : causeText(e));
         return Outcome::NotChecked;
     }
-    if (hasRow && stored == m_programVersion)
+    if (level > targetLevel()) {
+        // Steps this program does not know may have changed what its statements rely on: writing
+        // could damage the plant, reading it is safe.
+        m_connection.setReadOnly(FormatText(Str::DatabaseFromNewerProgram, databaseName()));
+        Messages::warning(m_connection.readOnlyReason());
+        return Outcome::Newer;
+    }
+    if (hasRow && stored == m_programVersion && level == targetLevel())
         return Outcome::UpToDate;
 
     foldWriteAheadLog();
@@ -328,7 +321,10 @@ SchemaUpgrade::Outcome SchemaUpgrade::CheckSchemaVersion()
         if (!hasRow)
             m_connection.execute(QStringLiteral("insert into info ( Id_info, Info_name ) values ( 2, '") +
                                  m_programVersion + QStringLiteral("' );"));
-        UpgradeSchema(stored, hasRow);
+        if (!hasRow || stored != m_programVersion)
+            UpgradeSchema(stored, hasRow);
+        else
+            addOwnSteps(level);
         m_connection.commit();
     } catch (const DatabaseError& e) {
         rollbackQuietly();
@@ -343,9 +339,50 @@ void SchemaUpgrade::UpgradeSchema(const QString& storedVersion, bool storeVersio
     if (m_options.announce)
         Messages::warning(warningText(storedVersion));
     runSteps();
+    // The version's steps have just made their views again, as that version defines them: every
+    // own step runs after them, from the first.
+    runOwnSteps(0);
     if (storeVersion)
         m_connection.execute(QStringLiteral("update info set Info_name =") + SqlValue::quoted(m_programVersion) +
                              QStringLiteral(" where ID_Info = 2;"));
+}
+
+void SchemaUpgrade::addOwnSteps(int storedLevel)
+{
+    if (m_options.announce) {
+        QStringList what;
+        for (int step = storedLevel; step < targetLevel(); ++step)
+            what.append(Text(SchemaSteps::all()[size_t(step)].what));
+        QString text = FormatText(Str::UpgradeOwnSteps, databaseName(), what.join(QStringLiteral("; ")));
+        if (!m_backupPath.isEmpty())
+            text += QLatin1Char('\n') + backupLine(m_backupPath);
+        Messages::warning(text);
+    }
+    runOwnSteps(storedLevel);
+}
+
+void SchemaUpgrade::runOwnSteps(int from)
+{
+    const int level = targetLevel();
+    const std::vector<SchemaSteps::Step>& steps = SchemaSteps::all();
+    for (int step = from; step < level; ++step)
+        steps[size_t(step)].run(*this);
+    m_connection.execute(QStringLiteral("delete from info where ID_Info = %1;").arg(SchemaSteps::kLevelRow));
+    m_connection.execute(QStringLiteral("insert into info ( Id_info, Info_name ) values ( %1, '%2' );")
+                             .arg(SchemaSteps::kLevelRow)
+                             .arg(level));
+}
+
+int SchemaUpgrade::targetLevel() const
+{
+    return m_options.level < 0 ? SchemaSteps::level() : std::min(m_options.level, SchemaSteps::level());
+}
+
+int SchemaUpgrade::storedLevel()
+{
+    const QVariant level =
+        m_connection.scalar(QStringLiteral("select Info_name from info where id_info = %1;").arg(SchemaSteps::kLevelRow));
+    return level.isNull() ? 0 : level.toString().toInt();
 }
 
 bool SchemaUpgrade::onServer() const { return !m_connection.server().isEmpty(); }
@@ -446,23 +483,14 @@ void SchemaUpgrade::runSteps()
             break;
         }
     }
-    addLogAuthorColumn();
-    SchemaIndexes::create(m_connection);
 }
 
-void SchemaUpgrade::addLogAuthorColumn()
+QString SchemaUpgrade::versionViewDefinition(const QString& view)
 {
-    for (const LogAndView& log : kLogs) {
-        const QString table = QString::fromLatin1(log.table);
-        if (probeFails(QStringLiteral("select top 1 ChangedBy from ") + table + QLatin1Char(';')))
-            m_connection.execute(QStringLiteral("alter table ") + table +
-                                 QStringLiteral(" add column ChangedBy varchar(50) null;"));
-    }
-    for (const LogAndView& log : kLogs) {
-        const QString drop = QStringLiteral("drop view ") + QString::fromLatin1(log.view) + QLatin1Char(';');
-        replaceView(drop, withAuthorColumn(createStatementOf(drop), QString::fromLatin1(log.table)));
-    }
+    return createStatementOf(QStringLiteral("drop view ") + view + QLatin1Char(';'));
 }
+
+void SchemaUpgrade::execute(const QString& statement) { m_connection.execute(statement); }
 
 bool SchemaUpgrade::probeFails(const QString& probe)
 {

@@ -13,7 +13,10 @@ QString ReadProgramVersion();
 // Brings the schema of a database file up to the program's version: adds missing columns and tables,
 // re-creates the program's views, fills the kinds of edit and, once, turns per-type service rows
 // into per-crew rows. Each step decides by probing the database, so the upgrade runs on a file of any
-// earlier state and leaves an up-to-date one unchanged but for its views.
+// earlier state and leaves an up-to-date one unchanged but for its views. After those steps of the
+// stored version come the program's own numbered steps (SchemaSteps), which a database at the
+// version but at a lower level gets on their own. A database at a higher level, made by a newer
+// program, is left as it is and the connection only reads it.
 //
 // Beyond the steps themselves: the file's write lock is taken before anything is announced (a file
 // another program holds, or one that cannot be written, is refused with its cause), a damaged file
@@ -29,6 +32,7 @@ public:
         NotChecked,    // the version could not be read (no file, no Info table, locked)
         BackupFailed,  // the copy could not be made, so nothing was changed
         Refused,       // the file is in use, cannot be written or is damaged: nothing was changed
+        Newer,         // a newer program's steps ran on it: nothing was changed, the connection only reads
     };
 
     struct Options {
@@ -38,6 +42,9 @@ public:
         // Show the warning that announces the upgrade (the database tool, building a new file, keeps
         // quiet about it). Errors are always shown.
         bool announce = true;
+        // How many of the program's own steps to run: a database as an earlier build left it (the
+        // database tool's tests make such files). Negative: every step.
+        int level = -1;
     };
 
     explicit SchemaUpgrade(SqlConnection& connection);
@@ -53,21 +60,24 @@ public:
     // DatabaseError on.
     void UpgradeSchema(const QString& storedVersion, bool storeVersion);
 
-    // The column naming who made each entry of the three device logs (EditHist, MovHist, RepHist),
-    // and the logs' views created again with it as their last column. Every upgrade ends with it;
-    // LogAuthor runs it on its own for a file already at this version but made without the column.
-    // Probes and views as in the steps; the first statement that fails passes its DatabaseError on.
-    void addLogAuthorColumn();
+    // For the program's own steps, inside the upgrade's transaction. A probe's failure leaves the
+    // transaction usable; the other statements pass their DatabaseError on.
+    bool onServer() const;
+    bool probeFails(const QString& probe);
+    void execute(const QString& statement);
+    // Drops the view (a view not there is no error) and creates it by `createStatement`.
+    void replaceView(const QString& dropStatement, const QString& createStatement);
+    // A view as the version's steps create it ("create view …"); empty for a name they do not create.
+    static QString versionViewDefinition(const QString& view);
 
     // The copy made before the last upgrade; empty when none was made.
     QString backupPath() const { return m_backupPath; }
 
-    // The names of the views every upgrade drops and creates again, in the order it first creates
-    // them (the logs' views are created once more at the end, with the author column).
+    // The names of the views the version's steps drop and create again, in the order they create them
+    // (the program's own steps may create some of them once more).
     static QStringList viewNames();
 
 private:
-    bool onServer() const;
     // The database as messages name it: the file, or the server without any password.
     QString databaseName() const;
     bool takeWriteLock();
@@ -80,9 +90,13 @@ private:
     bool makeBackup();
     void rollbackQuietly();
     void runSteps();
-    bool probeFails(const QString& probe);
     void runAll(const QStringList& statements);
-    void replaceView(const QString& name, const QString& createStatement);
+    // The own steps after `storedLevel` on a database at the program's version, announced.
+    void addOwnSteps(int storedLevel);
+    // The own steps after the first `from`, then the level they leave.
+    void runOwnSteps(int from);
+    int storedLevel();
+    int targetLevel() const;
     void insertVictimRows();
     QString warningText(const QString& storedVersion) const;
     QString causeText(const DatabaseError& error) const;

@@ -4,8 +4,13 @@
 #include "data/ResultSet.h"
 #include "data/SqlValue.h"
 #include "data/SqliteEngine.h"
+#include "text/StrList.h"
 
 #include <QDateTime>
+#include <QStringList>
+#include <QDir>
+#include <QFileInfo>
+#include <sqlite3.h>
 
 namespace {
 
@@ -18,6 +23,21 @@ const bool zoneNamedOnce = [] {
         qputenv("TZ", ":/etc/localtime");
     return true;
 }();
+
+// Statements that change the database, or take the right to, by their first words.
+bool writes(const QString& statement)
+{
+    static const QStringList words{QStringLiteral("insert"), QStringLiteral("update"), QStringLiteral("delete"),
+                                   QStringLiteral("create"), QStringLiteral("drop"),   QStringLiteral("alter"),
+                                   QStringLiteral("replace")};
+    const QStringList lead = statement.left(40).simplified().split(QLatin1Char(' '));
+    const QString first = lead.value(0).toLower().remove(QLatin1Char(';'));
+    if (words.contains(first))
+        return true;
+    const QString second = lead.value(1).toLower().remove(QLatin1Char(';'));
+    return first == QLatin1String("begin") &&
+           (second == QLatin1String("immediate") || second == QLatin1String("exclusive"));
+}
 
 } // namespace
 
@@ -115,9 +135,23 @@ void SqlConnection::readRows(const QString& statement, const SqlParams& params, 
     m_engine->selectForward(sent, params, take);
 }
 
+QString SqlConnection::readOnlyReason()
+{
+    if (!m_readOnlyReason.isEmpty() || !m_server.isEmpty())
+        return m_readOnlyReason;
+    open();
+    if (sqlite3_db_readonly(handle(), "main") == 1)
+        return FormatText(Str::FileReadOnly, QDir::toNativeSeparators(QFileInfo(m_fileName).absoluteFilePath()));
+    return {};
+}
+
 int SqlConnection::execute(const QString& statement, const SqlParams& params)
 {
     open();
+    if (writes(statement)) {
+        if (const QString reason = readOnlyReason(); !reason.isEmpty())
+            throw DatabaseError(FormatText(Str::WriteRefusedReadOnly, reason), statement, SQLITE_READONLY);
+    }
     const QString sent = translate(statement);
     report(sent, {}, params);
     return m_engine->execute(sent, params);

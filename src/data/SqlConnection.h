@@ -87,6 +87,14 @@ public:
     using TableInfo = SqlTableInfo;
     TableInfo tableInfo(const QString& table);
 
+    // A database the program must not change, for instance one a newer program has changed:
+    // `reason` says so to the user. Every statement that would write is then refused with it before
+    // it reaches the engine. An empty reason allows writing again.
+    void setReadOnly(const QString& reason) { m_readOnlyReason = reason; }
+    // Why the database can only be read: the reason given above, or a file the engine could open
+    // only for reading. Empty when it can be written (as far as can be told without writing).
+    QString readOnlyReason();
+
     // The statement as it is sent to the engine.
     QString translate(const QString& statement) const;
 
@@ -111,4 +119,5 @@ private:
     QString m_server;
     std::unique_ptr<SqlEngine> m_engine;
     int m_transactionDepth = 0; // open Transaction scopes
+    QString m_readOnlyReason;
 };

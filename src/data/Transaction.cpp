@@ -10,7 +10,11 @@ Transaction::Transaction(SqlConnection& connection, std::function<void()> afterR
     // A transaction begun outside the scopes (the database tool's begin()) counts as an outer one.
     const bool outer = m_level == 1 && !m_connection.inTransaction();
     if (outer) {
-        m_connection.execute(QStringLiteral("BEGIN"));
+        // Every scope here is about to write. Holding the right to write from the start lets a
+        // second program on the same file wait for it (up to the busy timeout): a transaction that
+        // read first and asked for the lock only at its first write would fail at once instead,
+        // since waiting could never end while both hold their reads.
+        m_connection.beginWrite();
     } else {
         m_savepoint = QStringLiteral("instrel_%1").arg(m_level);
         m_connection.execute(QStringLiteral("SAVEPOINT ") + m_savepoint);

@@ -2,7 +2,6 @@
 
 #include "app/Application.h"
 #include "data/Dataset.h"
-#include "data/LogAuthor.h"
 #include "data/MessageService.h"
 #include "tables/DatasetGrid.h"
 #include "tables/FieldBinder.h"
@@ -74,7 +73,7 @@ DeviceLogPage::DeviceLogPage(Log log, Dataset* mainView, QWidget* parent)
     m_dataset->setMaster(mainView);
     m_binder = new FieldBinder(m_dataset, this);
     if (log == Log::Move) {
-        // The move log has no key: the notes find their entry by its stored values.
+        // The move log's view is not a table the dataset could write to: the notes go by the entry's key.
         m_dataset->setRowWriter([](Dataset& entry) {
             if (!DeviceLogs::writeMoveNotes(*entry.connection(), entry))
                 throw DatabaseError(messageText(Text(Str::DeviceMoveEntryGone)));
@@ -94,11 +93,6 @@ DeviceLogPage::DeviceLogPage(Log log, Dataset* mainView, QWidget* parent)
         m_splitter->setStretchFactor(0, 1);
         layout->addWidget(m_splitter);
     }
-    // A file made before the logs named their author gets the column when its logs are first read.
-    m_dataset->beforeOpen.connect([](Dataset& ds) {
-        if (ds.connection())
-            LogAuthor::ensureColumn(*ds.connection());
-    });
     m_dataset->afterOpen.connect([this](Dataset&) { setColumns(); });
 }
 

@@ -745,6 +745,48 @@ constexpr Entry entries[] = {
      u"Запрос вложен глубже %d уровней и не выполнен."},
     {Str::FilterNulCharacter, u"The condition holds a null character, which cannot be searched for.",
      u"В условии есть нулевой символ, по нему искать нельзя."},
+    {Str::DatabaseFromNewerProgram,
+     u"The database %s was changed by a newer version of the program. This version can only read it; "
+     u"changes are not saved. Use the newer version to work with it.",
+     u"База данных «%s» изменена более новой версией программы. Эта версия может её только читать; "
+     u"изменения не сохраняются. Для работы с ней используйте новую версию."},
+    {Str::UpgradeOwnSteps, u"The database %s will be supplemented: %s.",
+     u"База данных «%s» будет дополнена: %s."},
+    {Str::DatabaseReadOnlyStatus, u"read only", u"только чтение"},
+    {Str::WriteRefusedReadOnly, u"Nothing was saved. %s", u"Ничего не сохранено. %s"},
+    {Str::SchemaStepLogAuthors, u"the logs record who made each entry", u"журналы записывают, кто сделал запись"},
+    {Str::SchemaStepMalfunctionList, u"a faster list of malfunctions", u"более быстрый список неисправностей"},
+    {Str::SchemaStepIndexes, u"indexes for a large plant", u"индексы для большого предприятия"},
+    {Str::SchemaStepTextComparison, u"texts compared without regard to case", u"сравнение текстов без учёта регистра"},
+    {Str::SchemaStepMoveLogKey, u"a key for each entry of the move log", u"ключ каждой записи журнала передвижений"},
+    {Str::ServerErrorIntegrity,
+     u"The change was not saved: it would break a link or a rule of the data. Another user may have just changed "
+     u"or deleted a record it refers to. Refresh the data and try again.",
+     u"Изменение не сохранено: оно нарушило бы связь или правило данных. Возможно, другой пользователь только что "
+     u"изменил или удалил запись, на которую оно ссылается. Обновите данные и повторите."},
+    {Str::ServerErrorConcurrent,
+     u"The change was not saved: it met another user's work at the same moment. Try again.",
+     u"Изменение не сохранено: оно столкнулось с одновременной работой другого пользователя. Повторите действие."},
+    {Str::ServerErrorResources,
+     u"The database server is short of resources (memory, disk space or connections). Tell its administrator.",
+     u"Серверу базы данных не хватает ресурсов (памяти, места на диске или подключений). Сообщите администратору "
+     u"сервера."},
+    {Str::ServerErrorShutdown,
+     u"The database server is shutting down or restarting. Try again in a while.",
+     u"Сервер базы данных останавливается или перезапускается. Повторите действие через некоторое время."},
+    {Str::ServerErrorConnection,
+     u"The connection to the database server failed. Check the network and try again.",
+     u"Нет связи с сервером базы данных. Проверьте сеть и повторите действие."},
+    {Str::ServerErrorPrivilege,
+     u"The database user is not allowed to do this. Ask the server's administrator for the right.",
+     u"Пользователю базы данных это действие не разрешено. Обратитесь к администратору сервера."},
+    {Str::ServerNoPlant,
+     u"The database %s holds no plant: the program's tables are not there.\nCreate one with "
+     u"instrel-initdb --demo \"%s\" (or --empty), or copy a plant into it from its file with "
+     u"instrel-initdb --copy Device.db \"%s\".",
+     u"В базе данных %s нет предприятия: таблиц программы в ней нет.\nСоздайте его командой "
+     u"instrel-initdb --demo \"%s\" (или --empty) или перенесите в неё предприятие из файла командой "
+     u"instrel-initdb --copy Device.db \"%s\"."},
 };
 // clang-format on
 

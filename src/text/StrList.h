@@ -595,6 +595,22 @@ enum class Str : int {
     StaleFileRemoved,   // %s path
     StatementTooDeep,   // %d levels
     FilterNulCharacter,
+    DatabaseFromNewerProgram, // %s the database
+    UpgradeOwnSteps,          // %s the database, %s what the steps bring
+    DatabaseReadOnlyStatus,   // status bar: the database only reads
+    WriteRefusedReadOnly,     // %s why the database only reads
+    SchemaStepLogAuthors,
+    SchemaStepMalfunctionList,
+    SchemaStepIndexes,
+    SchemaStepTextComparison,
+    SchemaStepMoveLogKey,
+    ServerErrorIntegrity,
+    ServerErrorConcurrent,
+    ServerErrorResources,
+    ServerErrorShutdown,
+    ServerErrorConnection,
+    ServerErrorPrivilege,
+    ServerNoPlant, // %s the database as shown, twice more for the commands
 
     EntryCount // not an entry: the number of entries
 };

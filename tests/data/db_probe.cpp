@@ -9,11 +9,21 @@
 //   db_probe hold FILE exclusive|write    holds an exclusive lock, or a write transaction with a
 //                                         change not yet committed; prints "held" once it does and
 //                                         keeps it until its standard input closes
+//   db_probe save FILE KEY N              saves the Crew row KEY N times through a dataset, each
+//                                         time with its Name_Crew one higher; prints a line
+//                                         "failed MS TEXT" for each save that fails (MS: how long
+//                                         it took) and "saved K" at the end
+//   db_probe readonly FILE                prints "reason TEXT" (why the connection only reads, as
+//                                         the program says it at start), then saves the first Crew
+//                                         row and prints "refused TEXT" or "saved"
+#include "data/DatabaseError.h"
+#include "data/Dataset.h"
 #include "data/MessageService.h"
 #include "data/SchemaUpgrade.h"
 #include "data/SqlConnection.h"
 
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <csignal>
 #include <cstdio>
@@ -89,6 +99,54 @@ int hold(const QString& file, const QString& how)
     return 0;
 }
 
+int save(const QString& file, qint64 key, int times)
+{
+    SqlConnection connection;
+    connection.setDatabaseFile(file);
+    Dataset crew(&connection);
+    crew.setSql(QStringLiteral("select * from Crew where ID_Crew = %1").arg(key));
+    crew.setUpdateTable(QStringLiteral("Crew"), QStringLiteral("ID_Crew"));
+    int saved = 0;
+    for (int i = 0; i < times; ++i) {
+        QElapsedTimer timer;
+        timer.start();
+        try {
+            crew.close();
+            crew.open();
+            crew.edit();
+            crew.setValue(QStringLiteral("Name_Crew"),
+                          QString::number(crew.value(QStringLiteral("Name_Crew")).toString().toInt() + 1));
+            crew.post();
+            ++saved;
+        } catch (const DatabaseError& e) {
+            crew.cancel();
+            std::printf("failed %lld %s\n", static_cast<long long>(timer.elapsed()), qPrintable(e.message()));
+        }
+    }
+    std::printf("saved %d\n", saved);
+    return 0;
+}
+
+int readOnly(const QString& file)
+{
+    SqlConnection connection;
+    connection.setDatabaseFile(file);
+    std::printf("reason %s\n", qPrintable(connection.readOnlyReason()));
+    Dataset crew(&connection);
+    crew.setSql(QStringLiteral("select * from Crew"));
+    crew.setUpdateTable(QStringLiteral("Crew"), QStringLiteral("ID_Crew"));
+    try {
+        crew.open();
+        crew.edit();
+        crew.setValue(QStringLiteral("Name_Crew"), QStringLiteral("Бригада 2"));
+        crew.post();
+        std::printf("saved\n");
+    } catch (const DatabaseError& e) {
+        std::printf("refused %s\n", qPrintable(e.message()));
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -99,6 +157,11 @@ int main(int argc, char** argv)
         return upgrade(args[2], args.value(3), args.value(3) == QLatin1String("kill-at") ? args.value(4).toInt() : 0);
     if (args.size() == 4 && args[1] == QLatin1String("hold"))
         return hold(args[2], args[3]);
-    std::fprintf(stderr, "usage: db_probe upgrade FILE [kill-at N | kill-on-warning] | hold FILE exclusive|write\n");
+    if (args.size() == 3 && args[1] == QLatin1String("readonly"))
+        return readOnly(args[2]);
+    if (args.size() == 5 && args[1] == QLatin1String("save"))
+        return save(args[2], args[3].toLongLong(), args[4].toInt());
+    std::fprintf(stderr, "usage: db_probe upgrade FILE [kill-at N | kill-on-warning] | hold FILE exclusive|write | "
+                         "save FILE KEY N | readonly FILE\n");
     return 2;
 }

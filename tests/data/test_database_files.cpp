@@ -184,6 +184,36 @@ TEST_F(DatabaseFilesTest, AFileThatCannotBeWrittenIsRefusedWithItsCauseBeforeThe
     }
 }
 
+// A file of the program's version that the user may only read: nothing to upgrade, so the program
+// opens it, says at once that it only reads it, and a save is refused in words, not in the engine's.
+TEST_F(DatabaseFilesTest, AReadOnlyFileAtThisVersionIsSaidToBeReadOnlyAndASaveIsRefusedInWords)
+{
+    const QStringList prefix = unprivileged();
+    if (prefix == QStringList{QStringLiteral("<none>")})
+        GTEST_SKIP() << "running as root without setpriv: no user to whom a file is read-only";
+    QFile::setPermissions(dir.path(), QFile::permissions(dir.path()) | QFile::ReadOther | QFile::ExeOther);
+    const QString path = TestDatabase::createUpgradedEmptyDatabase(dir.path());
+    {
+        SqlConnection connection;
+        connection.setDatabaseFile(path);
+        connection.execute("insert into Crew ( ID_Crew, Name_Crew ) values ( 1, 'Бригада 1' );");
+    }
+    const QByteArray before = hashOf(path);
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadGroup | QFile::ReadOther);
+
+    QProcess probe;
+    QStringList command = prefix;
+    command << QStringLiteral(DB_PROBE_PATH) << "readonly" << path;
+    probe.start(command.takeFirst(), command);
+    ASSERT_TRUE(probe.waitForFinished(60000));
+    const QString out = QString::fromUtf8(probe.readAllStandardOutput());
+
+    EXPECT_TRUE(out.contains("reason В базу данных «" + path + "» нельзя записывать")) << out.toStdString();
+    EXPECT_TRUE(out.contains("refused Ничего не сохранено. В базу данных")) << out.toStdString();
+    EXPECT_FALSE(out.contains("readonly")) << "said in the user's language: " << out.toStdString();
+    EXPECT_EQ(hashOf(path), before);
+}
+
 // Broken pages in a table the version check never reads: the file opens, its version reads, and
 // only a check of every page shows the damage.
 QString damagedDatabase(const QString& directory)
@@ -334,6 +364,41 @@ TEST_F(DatabaseFilesTest, TheWorkingFilesOfAKilledToolAreRemovedByItsNextRunButN
     EXPECT_EQ(after.exitCode, 1) << "Big.db exists by now";
     EXPECT_TRUE(after.out.contains(live)) << after.out.toStdString();
     EXPECT_EQ(filesIn(dir.path()), QStringList{"Big.db"});
+}
+
+// Two programs saving on one file meet each other's write lock all the time. A save must wait for
+// the other's transaction (up to the busy timeout of five seconds) rather than fail at once, and
+// every save that reports success must be in the file.
+TEST_F(DatabaseFilesTest, TwoProgramsSavingOnOneFileWaitForEachOtherAndLoseNothing)
+{
+    const QString path = TestDatabase::createUpgradedEmptyDatabase(dir.path());
+    {
+        SqlConnection connection;
+        connection.setDatabaseFile(path);
+        connection.execute("insert into Crew ( ID_Crew, Name_Crew ) values ( 1, '0' );");
+        connection.execute("insert into Crew ( ID_Crew, Name_Crew ) values ( 2, '0' );");
+    }
+    const int times = 300;
+    QProcess writers[2];
+    for (int w = 0; w < 2; ++w)
+        writers[w].start(QStringLiteral(DB_PROBE_PATH),
+                         {"save", path, QString::number(w + 1), QString::number(times)});
+    for (QProcess& writer : writers) {
+        ASSERT_TRUE(writer.waitForFinished(180000));
+        const QString out = QString::fromUtf8(writer.readAllStandardOutput());
+        QStringList failures;
+        for (const QString& line : out.split(QLatin1Char('\n')))
+            if (line.startsWith(QLatin1String("failed ")) && line.section(QLatin1Char(' '), 1, 1).toInt() < 5000)
+                failures.append(line);
+        EXPECT_TRUE(failures.isEmpty()) << failures.size() << " saves failed before the timeout, the first: "
+                                        << failures.value(0).toStdString();
+        EXPECT_TRUE(out.contains(QStringLiteral("saved %1").arg(times))) << out.right(300).toStdString();
+    }
+    SqlConnection connection;
+    connection.setDatabaseFile(path);
+    for (int key : {1, 2})
+        EXPECT_EQ(connection.scalar(QStringLiteral("select Name_Crew from Crew where ID_Crew = %1;").arg(key)).toString(),
+                  QString::number(times));
 }
 
 } // namespace

@@ -122,6 +122,15 @@ TEST_F(PlantOnServerTest, AFileWhoseLogsHaveNoAuthorColumnIsCopiedOntoOneThatHas
 
 // Rows travel to the server as text with separators of their own: texts holding those separators, the
 // escape character, what reads as NULL there, or nothing at all come back exactly, both ways.
+TEST_F(PlantOnServerTest, CopyingFromAServerDatabaseWithoutTablesSaysItHoldsNoPlant)
+{
+    const ToolRun run = initdb({"--copy", scratch->connectionString(), "back.db"}, dir.path());
+    EXPECT_NE(run.exitCode, 0);
+    EXPECT_TRUE(run.err.contains("нет предприятия")) << run.err.toStdString();
+    EXPECT_FALSE(run.err.contains("relation")) << run.err.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(dir.file("back.db")));
+}
+
 TEST_F(PlantOnServerTest, TextsWithTheLoadsOwnSeparatorsComeBackExactly)
 {
     const QString server = scratch->connectionString();

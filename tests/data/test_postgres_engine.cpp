@@ -3,6 +3,7 @@
 // decimals at six places, nested scopes), in a database of its own on the test server.
 #include "data/DatabaseError.h"
 #include "data/InitialSchema.h"
+#include "data/ServerErrorText.h"
 #include "data/PostgresEngine.h"
 #include "data/ResultSet.h"
 #include "data/SqlCommand.h"
@@ -12,10 +13,13 @@
 #include "support/TempDir.h"
 #include "support/TestDatabase.h"
 #include "support/TestServer.h"
+#include "text/StrList.h"
 
 #include <QDateTime>
+#include <cstdio>
 #include <functional>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace {
 
@@ -164,8 +168,47 @@ TEST_F(PostgresEngineTest, ScopesNestAndAFailedStatementUndoesOnlyItsOwnScope)
 // The server restarts or the network drops while the program is open: a read goes on by itself on a
 // new session, a write is told, a transaction under way is never continued on a new session (it
 // fails to its end, its commit included) and nothing of it is stored.
+// What the process writes to its standard error while it lives.
+class StandardErrorCapture {
+public:
+    StandardErrorCapture()
+    {
+        std::fflush(stderr);
+        m_saved = dup(2);
+        m_file = std::tmpfile();
+        dup2(fileno(m_file), 2);
+    }
+    ~StandardErrorCapture() { restore(); }
+    QString text()
+    {
+        restore();
+        std::rewind(m_file);
+        QByteArray all;
+        char buffer[4096];
+        for (size_t n; (n = std::fread(buffer, 1, sizeof buffer, m_file)) > 0;)
+            all.append(buffer, qsizetype(n));
+        return QString::fromUtf8(all);
+    }
+
+private:
+    void restore()
+    {
+        if (m_saved < 0)
+            return;
+        std::fflush(stderr);
+        dup2(m_saved, 2);
+        close(m_saved);
+        m_saved = -1;
+    }
+    int m_saved = -1;
+    std::FILE* m_file = nullptr;
+};
+
 TEST_F(PostgresEngineTest, ALostSessionIsOpenedAgainButNeverInTheMiddleOfATransaction)
 {
+    // The server's notices on a renewed session (a rollback with nothing left to undo) stay off the
+    // user's terminal.
+    StandardErrorCapture standardError;
     SqlConnection other;
     other.setServer(scratch->connectionString());
     const auto dropSession = [&] {
@@ -216,6 +259,34 @@ TEST_F(PostgresEngineTest, ALostSessionIsOpenedAgainButNeverInTheMiddleOfATransa
     EXPECT_FALSE(db.inTransaction());
     db.execute(s("insert into State (Name_State) values ('после фиксации')"));
     EXPECT_EQ(stored(), QStringList({s("после обрыва"), s("после отката"), s("после фиксации")}));
+    EXPECT_FALSE(standardError.text().contains(s("WARNING"))) << "notices printed";
+}
+
+// Failures a planner can meet are put in words above the server's own text; others keep the
+// server's text alone.
+TEST_F(PostgresEngineTest, ServerErrorsAUserCanMeetAreSaidInRussianAboveTheServersText)
+{
+    db.execute(s("insert into State (ID_State, Name_State) values (1, 'Исправен')"));
+    try {
+        db.execute(s("insert into State (ID_State, Name_State) values (1, 'Снова')"));
+        ADD_FAILURE() << "a second row with the same key was stored";
+    } catch (const DatabaseError& e) {
+        EXPECT_EQ(e.sqlState(), s("23505"));
+        EXPECT_TRUE(e.message().startsWith(Text(Str::ServerErrorIntegrity) + s("\n\n"))) << e.message().toStdString();
+        EXPECT_TRUE(e.message().contains(s("duplicate key"))) << e.message().toStdString();
+    }
+    const struct {
+        const char* state;
+        Str text;
+    } known[] = {{"23503", Str::ServerErrorIntegrity},  {"40001", Str::ServerErrorConcurrent},
+                 {"40P01", Str::ServerErrorConcurrent}, {"53100", Str::ServerErrorResources},
+                 {"57P01", Str::ServerErrorShutdown},   {"57P03", Str::ServerErrorShutdown},
+                 {"08006", Str::ServerErrorConnection}, {"42501", Str::ServerErrorPrivilege}};
+    for (const auto& c : known)
+        EXPECT_EQ(ServerErrorText::withCause(s(c.state), s("server text")), Text(c.text) + s("\n\nserver text"))
+            << c.state;
+    for (const char* other : {"42P01", "42601", "22001", ""})
+        EXPECT_EQ(ServerErrorText::withCause(s(other), s("server text")), s("server text")) << other;
 }
 
 // The server sends every value as text; it must read into the values, types and nulls the embedded

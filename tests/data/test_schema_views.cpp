@@ -210,7 +210,7 @@ TEST_F(SchemaViewsTest, EveryViewHasTheColumnsTheWindowsRead)
         {"MovHistView",
          {"IDevice", "Name_DevType", "Mark_DevType", "ZNumber", "ANumber", "LastLocation", "LastLocSet", "LastState",
           "NewLocation", "NewLocSet", "NewState", "LastSetDate", "LastSetPlace", "NewSetDate", "NewSetPlace",
-          "ChangeDate", "Sign", "Comments", "ChangedBy"}},
+          "ChangeDate", "Sign", "Comments", "ChangedBy", "ID_MovHist"}},
     };
     for (const auto& c : cases)
         EXPECT_EQ(columnsOf(db, c.view), c.columns) << c.view;

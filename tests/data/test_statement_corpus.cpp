@@ -11,6 +11,8 @@
 #include "data/SqlConnection.h"
 #include "data/SqlValue.h"
 #include "data/corpus/JetCorpus.h"
+#include "plan/rules/PivotQuery.h"
+#include "tables/FilterRowQuery.h"
 #include "support/EngineDatabase.h"
 #include "support/QtPrinters.h"
 
@@ -67,6 +69,24 @@ UpgradeRun upgrade(SqlConnection& db, const QString& programVersion = s("2.4"), 
             for (const QString& insert : corpus::victimInserts(russian))
                 db.execute(insert);
     }
+    for (const corpus::UpgradeStep& step : corpus::ownSteps(EngineCatalogue::onServer(db))) {
+        if (step.kind == corpus::UpgradeStep::View) {
+            try {
+                db.execute(step.first);
+            } catch (const DatabaseError&) {
+            }
+        } else if (step.kind == corpus::UpgradeStep::Probe) {
+            try {
+                db.select(step.first);
+                continue;
+            } catch (const DatabaseError&) {
+            }
+        }
+        for (const QString& statement : step.then)
+            db.execute(statement);
+    }
+    for (const QString& statement : corpus::levelRowStatements())
+        db.execute(statement);
     if (hasRow)
         db.execute(corpus::versionUpdate(programVersion));
     return run;
@@ -339,7 +359,7 @@ TEST_P(StatementCorpusUpgrade, BuildsEveryObjectThenRunsAgainChangingOnlyTheView
 
     const UpgradeRun first = upgrade(*db);
     EXPECT_TRUE(first.ran);
-    EXPECT_EQ(first.failedProbes.size(), 26) << "every probe fails on a database without the new objects";
+    EXPECT_EQ(first.failedProbes.size(), 23) << "every probe fails on a database without the new objects";
     EXPECT_EQ(db->scalar(corpus::versionQuery()).toString(), s("2.4"));
     const QStringList created{s("Dimention"),     s("Document"),     s("EditHist"),        s("Victim"),
                               s("MovHist"),       s("RepHist"),      s("Refusal"),         s("RefusalGroupNaimen"),
@@ -612,6 +632,36 @@ TEST_P(StatementCorpus, FilterRowConditions)
     EXPECT_EQ(devices(s("[ANumber] = 'O''Neil; --'")), QStringList{s("3")});
     EXPECT_EQ(devices(s("[ID_State] IN (1,2) AND [ZNumber] Not Like '%3'")), (QStringList{s("1"), s("2")}));
     EXPECT_EQ(devices(s("[Name_DevType] <> 'Манометр' OR [ANumber] = ''")), (QStringList{s("3"), s("5")}));
+}
+
+// The filter row's and the pivot's conditions as their builders write them: texts compared without
+// regard to letter case, Cyrillic included, on either engine.
+TEST_P(StatementCorpus, FilterRowAndPivotConditionsIgnoreLetterCase)
+{
+    const QString pasport = corpus::mainQueries()[0].text;
+    auto devices = [&](const QString& field, FilterRowQuery::ColumnKind kind, const QString& typed) {
+        const FilterRowQuery::Parsed parsed = FilterRowQuery::parse(field, kind, typed);
+        EXPECT_TRUE(parsed.error.isEmpty()) << parsed.error.toStdString();
+        return sortedKeys(column(*m_db.select(corpus::filtered(pasport, parsed.condition)), s("ID_Device")));
+    };
+    using Kind = FilterRowQuery::ColumnKind;
+    EXPECT_EQ(devices(s("Name_DevType"), Kind::Text, s("МАНОМЕТР")), devices(s("Name_DevType"), Kind::Text, s("Манометр")));
+    EXPECT_EQ(devices(s("Name_DevType"), Kind::Text, s("манометр")), (QStringList{s("1"), s("2")}));
+    EXPECT_EQ(devices(s("ANumber"), Kind::Text, s("a-1")), (QStringList{s("1"), s("2")}));
+    EXPECT_EQ(devices(s("ANumber"), Kind::Text, s("<> A-1")), devices(s("ANumber"), Kind::Text, s("<> a-1")));
+    EXPECT_EQ(devices(s("Name_DevType"), Kind::Text, s("ман*")), (QStringList{s("1"), s("2")}));
+    EXPECT_EQ(m_db.select(corpus::filtered(pasport, FilterRowQuery::valueCondition(s("ANumber"), s("A-1"))))->rowCount(), 2);
+
+    m_db.execute(corpus::planClear());
+    m_db.execute(corpus::planInsert(1, QDate(2025, 5, 10), 1));
+    m_db.execute(corpus::planInsert(2, QDate(2025, 8, 31), 2));
+    const auto typeOf = [](const QString& field) {
+        return field == s("Year") ? ResultSet::ColumnType::Integer : ResultSet::ColumnType::Text;
+    };
+    EXPECT_EQ(rows(corpus::monthCounts(PivotQuery::restriction({}, s("ANumber = 'a-1'"), typeOf))),
+              (QStringList{s("5|П|1"), s("8|К|1")}));
+    EXPECT_EQ(rows(corpus::monthCounts(PivotQuery::restriction({}, s("ANumber = 'a-1' and Year = '2025'"), typeOf))),
+              (QStringList{s("5|П|1"), s("8|К|1")}));
 }
 
 TEST_P(StatementCorpus, CrewSelectorJoinsDepartmentAndCrewNames)

@@ -454,9 +454,8 @@ static QStringList shownTitles(DatasetGrid* grid)
     return titles;
 }
 
-TEST_F(DeviceFormTest, AFileMadeWithoutTheAuthorColumnGetsItAtTheFirstSaveAndTheLogsShowWhoSaved)
+TEST_F(DeviceFormTest, TheLogsShowWhoSaved)
 {
-    TestDatabase::removeLogAuthorColumn(dir.file("Device.db"));
     TDeviceForm* form = devices();
     ASSERT_TRUE(form->LocateDevice(1));
     showPage(form, 0);

@@ -56,6 +56,41 @@ bool hasAuthorColumn(SqlConnection& connection, const QString& table)
     return connection.tableInfo(table).columns.contains("ChangedBy", Qt::CaseInsensitive);
 }
 
+// Entries alike in every column (one device, one second, the same move), and another: the sign and
+// the notes typed into one of them reach that entry alone, and none once it is gone.
+void expectNotesGoToTheEntryTheyWereTypedInto(SqlConnection& connection)
+{
+    for (int entry = 0; entry < 3; ++entry)
+        connection.execute(QString("insert into MovHist (IDevice, ILastLocation, INewLocation, NewSetPlace, ChangeDate) "
+                                   "values (1, 1, 2, '%1', '2025-06-15 10:00:00')")
+                               .arg(entry < 2 ? "x" : "y"));
+    Dataset entries(&connection);
+    entries.setSql("select * from MovHistView where MovHistView.idevice = 1;");
+    entries.setSort("ID_MovHist");
+    entries.setRowWriter([&connection](Dataset& row) {
+        if (!writeMoveNotes(connection, row))
+            throw DatabaseError("gone");
+    });
+    entries.open();
+    ASSERT_EQ(entries.recordCount(), 3);
+    for (const int recNo : {2, 1}) {
+        entries.setRecNo(recNo);
+        const QString sign = QString("Иванов %1").arg(recNo);
+        entries.setValue("Sign", sign);
+        entries.setValue("Comments", "O'Neil");
+        entries.post();
+        EXPECT_EQ(connection.scalar("select ID_MovHist from MovHist where Sign = '" + sign + "'"),
+                  entries.value("ID_MovHist"));
+    }
+    EXPECT_EQ(connection.scalar("select count(*) from MovHist where Sign is null").toInt(), 1);
+
+    connection.execute("delete from MovHist where NewSetPlace = 'y'");
+    entries.setRecNo(3);
+    entries.setValue("Sign", "Петров");
+    EXPECT_THROW(entries.post(), DatabaseError);
+    EXPECT_EQ(connection.scalar("select count(*) from MovHist where Sign = 'Петров'").toInt(), 0);
+}
+
 class DeviceLogsTest : public DevicesFixture {
 protected:
     // `total` edit-log rows, the first `old` of them changed long before the cut-off.
@@ -157,32 +192,10 @@ TEST_F(DeviceLogsTest, PruningCutOffIsTheDayThirtyOneDaysBack)
     EXPECT_EQ(count("select count(*) from RepHist where INextRep = 2 and ChangeDate < '2025-06-01'"), 1);
 }
 
-TEST_F(DeviceLogsTest, NotesGoToExactlyOneMatchingEntry)
+TEST_F(DeviceLogsTest, NotesGoToTheEntryTheyWereTypedInto)
 {
     plant();
-    // Two entries alike in every column the view shows (one second, one device), and another.
-    run("insert into MovHist (IDevice, ILastLocation, INewLocation, LastSetPlace, NewSetPlace, ChangeDate) values "
-        "(1, 1, 2, null, 'x', '2025-06-15 10:00:00'), (1, 2, 1, null, 'x', '2025-06-15 10:00:00'), "
-        "(1, 1, 2, 'y', 'x', '2025-06-15 10:00:00')");
-    Dataset entries(&connection());
-    entries.setSql("select * from MovHistView where MovHistView.idevice = 1;");
-    entries.setRowWriter([this](Dataset& row) {
-        if (!writeMoveNotes(connection(), row))
-            throw DatabaseError("gone");
-    });
-    entries.open();
-    ASSERT_TRUE(entries.locate("LastSetPlace", QVariant()));
-    entries.setValue("Sign", "Иванов");
-    entries.setValue("Comments", "O'Neil");
-    entries.post();
-    EXPECT_EQ(count("select count(*) from MovHist where Sign = 'Иванов' and Comments = 'O''Neil'"), 1);
-    EXPECT_EQ(count("select count(*) from MovHist where Sign is null"), 2);
-
-    run("delete from MovHist where LastSetPlace = 'y'");
-    entries.setRecNo(3);
-    entries.setValue("Sign", "Петров");
-    EXPECT_THROW(entries.post(), DatabaseError);
-    EXPECT_EQ(count("select count(*) from MovHist where Sign = 'Петров'"), 0);
+    expectNotesGoToTheEntryTheyWereTypedInto(connection());
 }
 
 TEST_F(DeviceLogsTest, EachWriterRecordsTheLoginNameOnAFile)
@@ -192,30 +205,27 @@ TEST_F(DeviceLogsTest, EachWriterRecordsTheLoginNameOnAFile)
     expectEachWriterRecords(connection(), loginName());
 }
 
-TEST_F(DeviceLogsTest, AFileMadeWithoutTheAuthorColumnGetsItWithTheFirstEntryThatIsKept)
+TEST_F(DeviceLogsTest, AFileWithoutTheAuthorColumnKeepsItsLogsWithoutItUntilTheUpgradeAddsIt)
 {
     TestDatabase::removeLogAuthorColumn(dir.file("Device.db"));
+    run("delete from info where ID_Info = 3");
     for (const char* statement : kLogFixture)
         run(statement);
-    {
-        // The save that wrote the first entry fails: the column goes with it, and the next save
-        // must not count on it.
-        Transaction undone(connection());
-        writeEditLog(connection(), 1, EditKind::Edited, "A-1", "Z-1");
-    }
+    writeEditLog(connection(), 1, EditKind::Edited, "A-1", "Z-1");
     EXPECT_FALSE(hasAuthorColumn(connection(), "EditHist"));
-    {
-        Transaction kept(connection());
-        writeEditLog(connection(), 1, EditKind::Edited, "A-1", "Z-1");
-        kept.commit();
-    }
-    for (const QString& log : {"EditHist", "MovHist", "RepHist", "EditHistView", "MovHistView", "RepHistView"})
-        EXPECT_TRUE(hasAuthorColumn(connection(), log)) << log.toStdString();
-    EXPECT_EQ(scalar("select ChangedBy from EditHistView"), QVariant(loginName()));
+    EXPECT_EQ(count("select count(*) from EditHist"), 1);
+
+    SqlConnection upgraded;
+    upgraded.setDatabaseFile(dir.file("Device.db"));
+    ASSERT_EQ(SchemaUpgrade(upgraded, ReadProgramVersion(), {.backup = false, .announce = false}).CheckSchemaVersion(),
+              SchemaUpgrade::Outcome::Upgraded);
+    EXPECT_EQ(upgraded.scalar("select count(*) from EditHistView where ChangedBy is null").toInt(), 1);
+    upgraded.execute("delete from EditHist");
+    expectEachWriterRecords(upgraded, loginName());
     // The views keep every other column where it was.
-    const QStringList columns = connection().tableInfo("MovHistView").columns;
+    const QStringList columns = upgraded.tableInfo("MovHistView").columns;
     EXPECT_EQ(columns.indexOf("Comments"), 17);
-    EXPECT_EQ(columns.last(), "ChangedBy");
+    EXPECT_EQ(columns.indexOf("ChangedBy"), 18);
     EXPECT_TRUE(messages.texts().isEmpty());
 }
 
@@ -269,6 +279,12 @@ protected:
 };
 
 } // namespace
+
+TEST_F(DeviceLogsOnServerTest, NotesGoToTheEntryTheyWereTypedInto)
+{
+    actAsPlanner();
+    expectNotesGoToTheEntryTheyWereTypedInto(db);
+}
 
 TEST_F(DeviceLogsOnServerTest, EachWriterRecordsTheDatabaseUserAsItIsSpelt)
 {

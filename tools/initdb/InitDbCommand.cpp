@@ -13,6 +13,7 @@
 #include "data/PlantCopy.h"
 #include "data/ResultSet.h"
 #include "data/SchemaUpgrade.h"
+#include "data/ServerErrorText.h"
 #include "data/SqlConnection.h"
 #include "data/Transaction.h"
 #include "text/StrList.h"
@@ -354,7 +355,7 @@ int InitDbCommand::copy(const QString& from, const QString& to, bool acceptRound
                                        "--upgrade %4")
                             .arg(shownFrom, version, ReadProgramVersion(), fromServer ? QStringLiteral("\"…\"") : from));
     } catch (const DatabaseError& e) {
-        return fail(e.message());
+        return fail(fromServer && ServerErrorText::isMissingTable(e) ? ServerErrorText::noPlant(from) : e.message());
     }
 
     if (toServer) {

@@ -141,26 +141,15 @@ bool writeMoveLog(SqlConnection& connection, qint64 device, const Placement& bef
 
 bool writeMoveNotes(SqlConnection& connection, const Dataset& entry)
 {
-    // The columns of MovHist that its view shows as they are stored.
-    static const char* const columns[] = {"IDevice",     "ChangeDate",   "LastSetDate", "LastSetPlace",
-                                          "NewSetDate",  "NewSetPlace",  "Sign",        "Comments"};
-    QStringList conditions;
-    SqlParams params;
-    for (const char* column : columns) {
-        const QString name = QString::fromLatin1(column);
-        conditions.append(name + QStringLiteral(" is :") + name);
-        params.append({name, entry.oldValue(name)});
-    }
-    const QVariant row = connection.scalar(QStringLiteral("select rowid from MovHist where ") +
-                                               conditions.join(QStringLiteral(" and ")) + QStringLiteral(" limit 1;"),
-                                           params);
-    if (row.isNull())
+    const QVariant key = entry.field(QStringLiteral("ID_MovHist")) ? entry.oldValue(QStringLiteral("ID_MovHist"))
+                                                                    : QVariant();
+    if (key.isNull())
         return false;
-    connection.execute(QStringLiteral("update MovHist set Sign = :Sign, Comments = :Comments where rowid = :entry;"),
-                       {{QStringLiteral("Sign"), entry.value(QStringLiteral("Sign"))},
-                        {QStringLiteral("Comments"), entry.value(QStringLiteral("Comments"))},
-                        {QStringLiteral("entry"), row}});
-    return true;
+    return connection.execute(
+               QStringLiteral("update MovHist set Sign = :Sign, Comments = :Comments where ID_MovHist = :ID_MovHist;"),
+               {{QStringLiteral("Sign"), entry.value(QStringLiteral("Sign"))},
+                {QStringLiteral("Comments"), entry.value(QStringLiteral("Comments"))},
+                {QStringLiteral("ID_MovHist"), key}}) > 0;
 }
 
 } // namespace DeviceLogs

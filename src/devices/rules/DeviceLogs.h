@@ -70,10 +70,10 @@ void writeServiceLog(SqlConnection& connection, qint64 nextRep, const ServiceDat
                      const ServiceDatesPair& after);
 bool writeMoveLog(SqlConnection& connection, qint64 device, const Placement& before, const Placement& after);
 
-// The move log has no key: the sign and the notes typed into an entry shown through MovHistView are
-// written to exactly one MovHist row whose stored columns equal those of the entry as it was read
-// (nulls matching nulls). False when no row matches any more (cleared or pruned meanwhile). The
-// entry keeps the author who made it.
+// The sign and the notes typed into an entry shown through MovHistView are written to the MovHist row
+// of the entry's key, and to no other. False when that row is gone (cleared or pruned meanwhile) or
+// the view shows no key (a database the schema steps have not reached). The entry keeps the author
+// who made it.
 bool writeMoveNotes(SqlConnection& connection, const Dataset& entry);
 
 } // namespace DeviceLogs

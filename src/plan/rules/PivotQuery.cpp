@@ -39,7 +39,10 @@ QString termSql(const QString& field, const QString& value, ResultSet::ColumnTyp
         if (moment.isValid())
             return target + QStringLiteral(" = ") + SqlValue::quoted(SqlValue::dateTimeText(moment));
     }
-    // The list's filter compares texts without regard to letter case; so does the count.
+    // The list's filter compares texts without regard to letter case; so does the count. A number
+    // given in quotes is compared as it stands: the server has no letter case for numbers.
+    if (type == ResultSet::ColumnType::Integer || type == ResultSet::ColumnType::Real)
+        return target + QStringLiteral(" = ") + SqlValue::quoted(text);
     return target + QStringLiteral(" = ") + SqlValue::quoted(text) + QStringLiteral(" COLLATE UNICODE_NOCASE");
 }
 

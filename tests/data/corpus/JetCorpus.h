@@ -6,6 +6,7 @@
 // refer to the fixture rows below. The texts keep their odd blanks on purpose:
 // they are what the engine receives.
 
+#include "data/SchemaIndexes.h"
 #include "data/SqlConnection.h"
 #include "data/SqlValue.h"
 
@@ -110,7 +111,8 @@ inline QStringList fixtureRows()
 struct UpgradeStep {
     enum Kind {
         Probe, // `first` is run as a query; when it fails, `then` is executed in order
-        View   // `first` drops the view (its failure ignored), `then` creates it
+        View,  // `first` drops the view (its failure ignored), `then` creates it
+        Run    // `then` is executed in order
     };
     int number;
     Kind kind;
@@ -242,14 +244,13 @@ inline QList<UpgradeStep> upgradeSteps()
         {19,
          UpgradeStep::View,
          "drop view Refusals;",
-         {"create view Refusals as SELECT Refusal.ID_Refusal, Refusal.IDevice, Device.ANumber, "
-          "Device.ZNumber, DevType.Name_DevType, DevType.Mark_DevType, Refusal.NDate, Refusal.Action, "
+         {"create view Refusals as SELECT Refusal.ID_Refusal, Refusal.IDevice, Pasport.ANumber, Pasport.ZNumber, "
+          "Pasport.Name_DevType, Pasport.Mark_DevType, Refusal.NDate, Refusal.Action, "
           "RefusalGroupNaimen.Name_GroupNaimen, RefusalNaimen.Name_Naimen, Refusal.ExectNaimen, "
-          "Refusal.BriefCase, Refusal.NCount, Document.Name_Document, Refusal.Podpis FROM ((((Refusal LEFT JOIN "
+          "Refusal.BriefCase, Refusal.NCount, Document.Name_Document, Refusal.Podpis FROM (((Refusal LEFT JOIN "
           "RefusalGroupNaimen ON Refusal.IGroupNaimen = RefusalGroupNaimen.ID_GroupNaimen) LEFT JOIN "
           "RefusalNaimen ON Refusal.INaimen = RefusalNaimen.ID_Naimen) LEFT JOIN Document ON Refusal.IDocument "
-          "= Document.ID_Document) LEFT JOIN Device ON Refusal.IDevice = Device.ID_Device) LEFT JOIN DevType ON "
-          "Device.IDevType = DevType.ID_DevType;"}},
+          "= Document.ID_Document) LEFT JOIN Pasport ON Refusal.IDevice = Pasport.ID_Device;"}},
         {20,
          UpgradeStep::Probe,
          "select top 1 * from RepCath;",
@@ -337,25 +338,33 @@ inline QList<UpgradeStep> upgradeSteps()
          {"create view ComplectView as SELECT Complect.ID_Complect, Complect.IRoot, Complect.IDevice, "
           "Pasport.Name_DevType, Pasport.Mark_DevType, Pasport.ANumber, Pasport.ZNumber FROM Complect Left JOIN "
           "Pasport ON Complect.IDevice = Pasport.ID_Device;"}},
-        // Who made each log entry, and the logs' views again with that column last.
-        {34,
+    };
+}
+
+// The program's own steps after the version's, in order (numbered by the level each belongs to):
+// every one runs again after the version's steps, so each probes or replaces what it makes.
+inline QList<UpgradeStep> ownSteps(bool onServer)
+{
+    QList<UpgradeStep> steps{
+        // 1: who made each log entry, and the logs' views again with that column last.
+        {1,
          UpgradeStep::Probe,
          "select top 1 ChangedBy from EditHist;",
          {"alter table EditHist add column ChangedBy varchar(50) null;"}},
-        {35,
+        {1,
          UpgradeStep::Probe,
          "select top 1 ChangedBy from MovHist;",
          {"alter table MovHist add column ChangedBy varchar(50) null;"}},
-        {36,
+        {1,
          UpgradeStep::Probe,
          "select top 1 ChangedBy from RepHist;",
          {"alter table RepHist add column ChangedBy varchar(50) null;"}},
-        {37,
+        {1,
          UpgradeStep::View,
          "drop view EditHistView;",
          {"create view EditHistView as SELECT EditHist.IDevice, EditHist.ANumber, EditHist.ZNumber, Victim.Victim, "
           "EditHist.ChangeDate, EditHist.ChangedBy FROM EditHist LEFT JOIN Victim ON EditHist.IVictim = Victim.Code;"}},
-        {38,
+        {1,
          UpgradeStep::View,
          "drop view MovHistView;",
          {"create view MovHistView as SELECT MovHist.IDevice, DevType.Name_DevType, DevType.Mark_DevType, "
@@ -369,7 +378,7 @@ inline QList<UpgradeStep> upgradeSteps()
           "State.ID_State) LEFT JOIN Location AS Location_1 ON MovHist.INewLocation = Location_1.ID_Location) LEFT "
           "JOIN LocSet AS LocSet_1 ON MovHist.INewLocSet = LocSet_1.ID_LocSet) LEFT JOIN State AS State_1 ON "
           "MovHist.INewState = State_1.ID_State;"}},
-        {39,
+        {1,
          UpgradeStep::View,
          "drop view RepHistView;",
          {"create view RepHistView as SELECT NextRep.IDevice, DevType.Name_DevType, DevType.Mark_DevType, "
@@ -378,7 +387,81 @@ inline QList<UpgradeStep> upgradeSteps()
           "NextRep ON RepHist.INextRep = NextRep.ID_NextRep) INNER JOIN Device ON NextRep.IDevice = Device.ID_Device) "
           "LEFT JOIN DevRep ON NextRep.IDevRep = DevRep.ID_DevRep) LEFT JOIN Reps ON DevRep.IRep = Reps.ID_Reps) LEFT "
           "JOIN DevType ON Device.IDevType = DevType.ID_DevType;"}},
+        // 2: the malfunction list without the passport view.
+        {2,
+         UpgradeStep::View,
+         "drop view Refusals;",
+         {"create view Refusals as SELECT Refusal.ID_Refusal, Refusal.IDevice, Device.ANumber, "
+          "Device.ZNumber, DevType.Name_DevType, DevType.Mark_DevType, Refusal.NDate, Refusal.Action, "
+          "RefusalGroupNaimen.Name_GroupNaimen, RefusalNaimen.Name_Naimen, Refusal.ExectNaimen, "
+          "Refusal.BriefCase, Refusal.NCount, Document.Name_Document, Refusal.Podpis FROM ((((Refusal LEFT JOIN "
+          "RefusalGroupNaimen ON Refusal.IGroupNaimen = RefusalGroupNaimen.ID_GroupNaimen) LEFT JOIN "
+          "RefusalNaimen ON Refusal.INaimen = RefusalNaimen.ID_Naimen) LEFT JOIN Document ON Refusal.IDocument "
+          "= Document.ID_Document) LEFT JOIN Device ON Refusal.IDevice = Device.ID_Device) LEFT JOIN DevType ON "
+          "Device.IDevType = DevType.ID_DevType;"}},
     };
+    // 3: the indexes (they leave tables and views as they are).
+    steps.append({3, UpgradeStep::Run, {}, SchemaIndexes::statements()});
+    // 4: the server's comparison of texts without regard to case; a file's connection registers its own.
+    if (onServer)
+        steps.append({4,
+                      UpgradeStep::Run,
+                      {},
+                      {"CREATE COLLATION IF NOT EXISTS unicode_nocase (provider = icu, locale = 'und-u-ks-level2', "
+                       "deterministic = false);"}});
+    // 5: the move log made again with a key for each entry.
+    steps.append({5,
+                  UpgradeStep::Probe,
+                  "select top 1 ID_MovHist from MovHist;",
+                  {"drop view MovHistView;",
+                   "create table MovHistEntries ( IDevice int null, ILastLocation int null, ILastLocSet int null, "
+                   "ILastState int null, INewLocation int null, INewLocSet int null, INewState int null, LastSetDate "
+                   "datetime null, LastSetPlace varchar(50) null, NewSetDate datetime null, NewSetPlace varchar(50) "
+                   "null, ChangeDate datetime null, Sign varchar(25) null, Comments varchar(50) null, ChangedBy "
+                   "varchar(50) null );",
+                   "insert into MovHistEntries ( IDevice, ILastLocation, ILastLocSet, ILastState, INewLocation, "
+                   "INewLocSet, INewState, LastSetDate, LastSetPlace, NewSetDate, NewSetPlace, ChangeDate, Sign, "
+                   "Comments, ChangedBy ) select IDevice, ILastLocation, ILastLocSet, ILastState, INewLocation, "
+                   "INewLocSet, INewState, LastSetDate, LastSetPlace, NewSetDate, NewSetPlace, ChangeDate, Sign, "
+                   "Comments, ChangedBy from MovHist;",
+                   "drop table MovHist;",
+                   "create table MovHist ( ID_MovHist int IDENTITY UNIQUE PRIMARY KEY, IDevice int null, ILastLocation "
+                   "int null, ILastLocSet int null, ILastState int null, INewLocation int null, INewLocSet int null, "
+                   "INewState int null, LastSetDate datetime null, LastSetPlace varchar(50) null, NewSetDate datetime "
+                   "null, NewSetPlace varchar(50) null, ChangeDate datetime null, Sign varchar(25) null, Comments "
+                   "varchar(50) null, ChangedBy varchar(50) null );",
+                   "insert into MovHist ( IDevice, ILastLocation, ILastLocSet, ILastState, INewLocation, INewLocSet, "
+                   "INewState, LastSetDate, LastSetPlace, NewSetDate, NewSetPlace, ChangeDate, Sign, Comments, "
+                   "ChangedBy ) select IDevice, ILastLocation, ILastLocSet, ILastState, INewLocation, INewLocSet, "
+                   "INewState, LastSetDate, LastSetPlace, NewSetDate, NewSetPlace, ChangeDate, Sign, Comments, "
+                   "ChangedBy from MovHistEntries;",
+                   "drop table MovHistEntries;",
+                   "CREATE INDEX IF NOT EXISTS ix_MovHist_IDevice ON MovHist (IDevice);",
+                   "CREATE INDEX IF NOT EXISTS ix_MovHist_ChangeDate ON MovHist (ChangeDate);"}});
+    steps.append(
+        {5,
+         UpgradeStep::View,
+         "drop view MovHistView;",
+         {"create view MovHistView as SELECT MovHist.IDevice, DevType.Name_DevType, DevType.Mark_DevType, "
+          "Device.ZNumber, Device.ANumber, Location.Name_Location AS LastLocation, LocSet.Name_LocSet AS LastLocSet, "
+          "State.Name_State AS LastState, Location_1.Name_Location AS NewLocation, LocSet_1.Name_LocSet AS NewLocSet, "
+          "State_1.Name_State AS NewState, MovHist.LastSetDate, MovHist.LastSetPlace, MovHist.NewSetDate, "
+          "MovHist.NewSetPlace, MovHist.ChangeDate, MovHist.Sign, MovHist.Comments, MovHist.ChangedBy, "
+          "MovHist.ID_MovHist FROM "
+          "((((((MovHist LEFT JOIN (Device LEFT JOIN DevType ON Device.IDevType = DevType.ID_DevType) ON "
+          "MovHist.IDevice = Device.ID_Device) LEFT JOIN Location ON MovHist.ILastLocation = Location.ID_Location) "
+          "LEFT JOIN LocSet ON MovHist.ILastLocSet = LocSet.ID_LocSet) LEFT JOIN State ON MovHist.ILastState = "
+          "State.ID_State) LEFT JOIN Location AS Location_1 ON MovHist.INewLocation = Location_1.ID_Location) LEFT "
+          "JOIN LocSet AS LocSet_1 ON MovHist.INewLocSet = LocSet_1.ID_LocSet) LEFT JOIN State AS State_1 ON "
+          "MovHist.INewState = State_1.ID_State;"}});
+    return steps;
+}
+
+// The level the own steps leave, in its row of Info.
+inline QString levelQuery() { return s("select Info_name from info where id_info = 3;"); }
+inline QStringList levelRowStatements()
+{
+    return {s("delete from info where ID_Info = 3;"), s("insert into info ( Id_info, Info_name ) values ( 3, '5' );")};
 }
 
 // The three kinds of edit, named in the language in use when the table is created.
