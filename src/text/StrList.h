@@ -477,6 +477,9 @@ enum class Str : int {
     FilterOpenBracket,
     FilterNotNumber, // %s the value
     FilterNotDate,   // %s the value
+    DateImpossible,  // %s the text typed
+    DateIncomplete,  // %s the text typed
+    DateInField,     // %s the field's caption, %s what is wrong
     SaveFilterText,  // file types of the save dialog, in the order of the export formats
     SaveFilterCsv,
     SaveFilterHtml,
