@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QScrollBar>
 #include <QTableView>
+#include <QTimer>
 
 // The list dataset as the pop-up shows it: the editor's own titles over the columns.
 class LookupEditor::ListModel : public QIdentityProxyModel {
@@ -147,6 +148,15 @@ void LookupEditor::userActivated(int row)
     const QVariant key = m_list->valueAt(row, m_list->fieldIndex(m_keyField));
     m_key = key;
     emit keyChosen(key);
+    finishCloseUp(true);
+}
+
+void LookupEditor::finishCloseUp(bool chosen)
+{
+    if (!m_closeUpPending)
+        return;
+    m_closeUpPending = false;
+    emit closedUp(chosen);
 }
 
 void LookupEditor::setSortableByTitles()
@@ -183,10 +193,15 @@ void LookupEditor::showPopup()
     QComboBox::showPopup();
 }
 
+// The box closes its pop-up before it reports the row chosen in it (activated): the close-up waits
+// for that row, or, when none was chosen (Escape, a click outside), for the return to the event loop.
 void LookupEditor::hidePopup()
 {
     QComboBox::hidePopup();
-    emit closedUp();
+    if (m_closeUpPending)
+        return;
+    m_closeUpPending = true;
+    QTimer::singleShot(0, this, [this] { finishCloseUp(false); });
 }
 
 void LookupEditor::keyPressEvent(QKeyEvent* event)

@@ -53,8 +53,9 @@ public:
 
 signals:
     void keyChosen(const QVariant& key);
-    // The pop-up closed, whether or not a row was chosen.
-    void closedUp();
+    // The pop-up closed: after the row chosen with it, if any, was reported by
+    // keyChosen() and written where the editor is bound (`chosen` then true).
+    void closedUp(bool chosen);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -63,6 +64,7 @@ private:
     void rebuildColumns();
     void showKey();
     void userActivated(int row);
+    void finishCloseUp(bool chosen);
     void sortBy(int column, Qt::SortOrder order);
     static bool sameKey(const QVariant& a, const QVariant& b);
 
@@ -75,5 +77,6 @@ private:
     ListModel* m_model = nullptr;
     QVariant m_key;
     bool m_showing = false;
+    bool m_closeUpPending = false;
     std::function<int()> m_popupWidth;
 };

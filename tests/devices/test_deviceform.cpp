@@ -7,6 +7,7 @@
 #include "tables/LookupEditor.h"
 #include "tables/SpravFrm.h"
 #include "text/StrList.h"
+#include "support/LookupPopup.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -98,20 +99,25 @@ TEST_F(DeviceFormTest, TypeChosenIsSavedAtOnceAndRefusedWhileServicesExist)
     ASSERT_TRUE(form->LocateDevice(2));
     showPage(form, 0);
     auto* type = child<LookupEditor>(form, "editDevType");
-    const int thermometer = type->findText("Термометр");
-    type->setCurrentIndex(thermometer);
-    emit type->activated(thermometer);
-    type->hidePopup();
+    ASSERT_TRUE(chooseInPopup(type, "Термометр"));
     EXPECT_FALSE(ds(form, "dsDevice")->isEditing());
     EXPECT_EQ(scalar("select IDevType from Device where ID_Device = 2").toInt(), 2);
     EXPECT_EQ(child<QLineEdit>(form, "editMark")->text(), "ТС-1");
 
+    // Device 1 has services: the change is refused as soon as the list closes, not when the page is left.
     ASSERT_TRUE(form->LocateDevice(1));
-    emit type->activated(thermometer);
-    type->hidePopup();
+    ASSERT_TRUE(chooseInPopup(type, "Термометр"));
     EXPECT_EQ(messages.texts(), QStringList({Text(Str::DeviceTypeChangeRefused)}));
     EXPECT_EQ(scalar("select IDevType from Device where ID_Device = 1").toInt(), 1);
     EXPECT_EQ(type->currentText(), "Манометр");
+
+    // Opened and closed without a choice: nothing to store, nothing said.
+    messages.clear();
+    type->showPopup();
+    type->hidePopup();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(messages.texts().isEmpty());
+    EXPECT_FALSE(ds(form, "dsDevice")->isEditing());
 }
 
 // Another planner changes the passport meanwhile: the save is stopped with the changes under their
