@@ -371,9 +371,12 @@ QWidget* TDeviceForm::createInformationPage()
                                      dsDevice->value(QStringLiteral("ILocSet")));
     });
     m_editLocSet = qobject_cast<LookupEditor*>(EllipsisBox::editorOf(locSet));
-    // Choosing a location goes on to its places.
+    // Choosing a location goes on to its places; a list closed without a choice opens nothing.
     connect(qobject_cast<LookupEditor*>(EllipsisBox::editorOf(location)), &LookupEditor::closedUp, this,
-            [this] { QTimer::singleShot(0, m_editLocSet, [this] { m_editLocSet->showPopup(); }); });
+            [this](bool chosen) {
+                if (chosen)
+                    QTimer::singleShot(0, m_editLocSet, [this] { m_editLocSet->showPopupWhereVisible(); });
+            });
     auto* setPlace = new QPlainTextEdit;
     setPlace->setObjectName(QStringLiteral("editSetPlace"));
     setPlace->setFixedHeight(setPlace->fontMetrics().lineSpacing() * 2 + 12);

@@ -177,6 +177,12 @@ void LookupEditor::sortBy(int column, Qt::SortOrder order)
     m_list->setSort(order == Qt::DescendingOrder ? field + QStringLiteral(" DESC") : field);
 }
 
+void LookupEditor::showPopupWhereVisible()
+{
+    if (isVisible() && isEnabled() && isActiveWindow())
+        showPopup();
+}
+
 void LookupEditor::showPopup()
 {
     m_table->resizeColumnsToContents();
@@ -191,14 +197,18 @@ void LookupEditor::showPopup()
         m_table->setMinimumWidth(std::max(width, this->width()));
     }
     QComboBox::showPopup();
+    m_popupOpen = view()->isVisible();
 }
 
 // The box closes its pop-up before it reports the row chosen in it (activated): the close-up waits
 // for that row, or, when none was chosen (Escape, a click outside), for the return to the event loop.
+// A box also closes its pop-up whenever it is hidden; only a pop-up that was open closes up.
 void LookupEditor::hidePopup()
 {
+    const bool wasOpen = m_popupOpen && view()->isVisible();
+    m_popupOpen = false;
     QComboBox::hidePopup();
-    if (m_closeUpPending)
+    if (!wasOpen || m_closeUpPending)
         return;
     m_closeUpPending = true;
     QTimer::singleShot(0, this, [this] { finishCloseUp(false); });

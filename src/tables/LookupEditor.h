@@ -48,13 +48,17 @@ public:
     // it is as wide as its columns.
     void setPopupWidth(std::function<int()> width) { m_popupWidth = std::move(width); }
 
+    // Opens the pop-up on behalf of the user (the next list after a choice), only while the box can
+    // be seen in the active window: a list never drops down over another window or a hidden page.
+    void showPopupWhereVisible();
     void showPopup() override;
     void hidePopup() override;
 
 signals:
     void keyChosen(const QVariant& key);
-    // The pop-up closed: after the row chosen with it, if any, was reported by
-    // keyChosen() and written where the editor is bound (`chosen` then true).
+    // The pop-up the user opened has closed: after the row chosen with it, if any, was reported by
+    // keyChosen() and written where the editor is bound (`chosen` then true). The box hidden with its
+    // window or its page is no close-up.
     void closedUp(bool chosen);
 
 protected:
@@ -77,6 +81,7 @@ private:
     ListModel* m_model = nullptr;
     QVariant m_key;
     bool m_showing = false;
+    bool m_popupOpen = false;
     bool m_closeUpPending = false;
     std::function<int()> m_popupWidth;
 };

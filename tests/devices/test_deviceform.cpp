@@ -246,6 +246,52 @@ TEST_F(DeviceFormTest, PlaceListFollowsTheDevicesLocation)
     EXPECT_EQ(count("select count(*) from MovHist where IDevice = 1 and INewLocation = 2 and INewLocSet is null"), 1);
 }
 
+// The place list drops down after a location is chosen, and at no other time: not when the window
+// comes back to the front, nor when its page is shown again.
+TEST_F(DeviceFormTest, ThePlaceListOpensOnlyAfterALocationIsChosen)
+{
+    TDeviceForm* form = devices();
+    ASSERT_TRUE(form->LocateDevice(1));
+    showPage(form, 0);
+    auto* location = child<LookupEditor>(form, "editLocation");
+    auto* places = child<LookupEditor>(form, "editLocSet");
+    const auto settle = [] {
+        QCoreApplication::processEvents();
+        QTest::qWait(20);
+    };
+    const auto placesOpen = [places] { return places->view()->isVisible(); };
+
+    location->showPopup();
+    settle();
+    location->hidePopup(); // closed without a choice
+    settle();
+    EXPECT_FALSE(placesOpen());
+
+    ASSERT_TRUE(chooseInPopup(location, "Цех 2"));
+    settle();
+    EXPECT_TRUE(placesOpen());
+    places->hidePopup();
+    settle();
+
+    tabs->setCurrentIndex(1);
+    settle();
+    tabs->setCurrentIndex(0);
+    settle();
+    EXPECT_FALSE(placesOpen()) << "on showing the page again";
+    open<QWidget>("TMalfunctionForm");
+    settle();
+    open<TDeviceForm>("TDeviceForm");
+    settle();
+    EXPECT_FALSE(placesOpen()) << "on the window's coming back to the front";
+    form->parentWidget()->showMaximized();
+    open<QWidget>("TMalfunctionForm");
+    settle();
+    open<TDeviceForm>("TDeviceForm");
+    settle();
+    EXPECT_FALSE(placesOpen()) << "maximised";
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join("\n").toStdString();
+}
+
 TEST_F(DeviceFormTest, NumberPickListHoldsEachNumberOnceIgnoringCase)
 {
     run("update Device set ANumber = 'Б-1' where ID_Device = 2");
