@@ -272,7 +272,12 @@ QWidget* TDeviceForm::lookupBox(const char* name, Dataset* listDs, const char* k
 {
     auto* editor = new LookupEditor;
     editor->setObjectName(QString::fromLatin1(name));
-    editor->setList(listDs, QString::fromLatin1(key), QString::fromLatin1(display));
+    // The list's column goes under the caption the device list gives it.
+    QList<LookupEditor::Column> columns;
+    for (const ColumnText& column : kMainColumns)
+        if (qstrcmp(column.field, display) == 0)
+            columns.append({QString::fromLatin1(display), caption(column.title)});
+    editor->setList(listDs, QString::fromLatin1(key), QString::fromLatin1(display), columns);
     m_binder->bind(editor, QString::fromLatin1(field));
     auto* box = new EllipsisBox(editor);
     connect(box, &EllipsisBox::ellipsisClicked, this, [ellipsis] { InstrelApplication::guarded(ellipsis); });

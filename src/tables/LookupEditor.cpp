@@ -98,16 +98,20 @@ void LookupEditor::rebuildColumns()
     for (int c = 0; c < m_model->columnCount(); ++c)
         m_table->setColumnHidden(c, true);
     int visual = 0;
+    bool titled = false;
     for (const Column& column : std::as_const(shown)) {
         const int index = m_list->fieldIndex(column.field);
         if (index < 0)
             continue;
-        titles.insert(index, column.title);
+        // A field's own name ("Name_State") is no title for the user: such a column goes untitled.
+        const bool named = !column.title.isEmpty() && column.title.compare(column.field, Qt::CaseInsensitive) != 0;
+        titled = titled || named;
+        titles.insert(index, named ? column.title : QString());
         m_table->setColumnHidden(index, false);
         header->moveSection(header->visualIndex(index), visual++);
     }
     m_model->setTitles(titles);
-    header->setVisible(true);
+    header->setVisible(titled);
 }
 
 bool LookupEditor::sameKey(const QVariant& a, const QVariant& b)

@@ -30,7 +30,8 @@ public:
 
     // `keyField` of `list` holds the key; `displayField` the text shown in the closed box. `columns`
     // are the pop-up's columns in order, with their titles; without any, the display field alone is
-    // shown under the list field's label.
+    // shown under the list field's label. A list whose titles are all missing or mere field names
+    // shows no title row.
     void setList(Dataset* list, const QString& keyField, const QString& displayField, const QList<Column>& columns = {});
     Dataset* list() const { return m_list; }
     const QString& keyField() const { return m_keyField; }

@@ -16,6 +16,7 @@
 #include <QPlainTextEdit>
 #include <QSplitter>
 #include <QTabWidget>
+#include <QTableView>
 #include <QToolButton>
 
 namespace {
@@ -290,6 +291,30 @@ TEST_F(DeviceFormTest, ThePlaceListOpensOnlyAfterALocationIsChosen)
     settle();
     EXPECT_FALSE(placesOpen()) << "maximised";
     EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join("\n").toStdString();
+}
+
+TEST_F(DeviceFormTest, DropDownsAreTitledByTheirCaptionsNeverByFieldNames)
+{
+    TDeviceForm* form = devices();
+    showPage(form, 0);
+    const QList<std::pair<const char*, QStringList>> lists = {
+        {"editState", {Text(Str::ColState)}},
+        {"editLocation", {Text(Str::ColLocation)}},
+        {"editLocSet", {Text(Str::ColPlace)}},
+        {"editDevType", {Text(Str::ColType), Text(Str::ColModel)}},
+    };
+    for (const auto& [name, expected] : lists) {
+        QTableView* table = child<LookupEditor>(form, name)->tableView();
+        QStringList titles;
+        for (int c = 0; c < table->model()->columnCount(); ++c)
+            if (!table->isColumnHidden(c))
+                titles << table->model()->headerData(c, Qt::Horizontal).toString();
+        QStringList captions;
+        for (const QString& text : expected)
+            captions << withoutAccelerator(text);
+        EXPECT_EQ(titles, captions) << name;
+        EXPECT_FALSE(table->horizontalHeader()->isHidden()) << name;
+    }
 }
 
 TEST_F(DeviceFormTest, NumberPickListHoldsEachNumberOnceIgnoringCase)

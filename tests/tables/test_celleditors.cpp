@@ -169,6 +169,20 @@ TEST_F(CellEditorsTest, LookupCellShowsTitledColumnsAndWritesTheChosenKey)
     EXPECT_TRUE(dm->ADOConnection()->scalar("select ICrew from DevRep where ID_DevRep = 1").isNull());
 }
 
+TEST_F(CellEditorsTest, ALookupWithoutTitlesShowsNoFieldNameAsTitle)
+{
+    LookupEditor lookup;
+    lookup.setList(crews.get(), "ID_Crew", "Name_Crew");
+    const int column = crews->fieldIndex("Name_Crew");
+    EXPECT_TRUE(lookup.tableView()->horizontalHeader()->isHidden());
+    EXPECT_NE(lookup.tableView()->model()->headerData(column, Qt::Horizontal).toString(), "Name_Crew");
+
+    crews->field("Name_Crew")->setLabel("Бригада"); // a caption given to the list's field is its title
+    lookup.setList(crews.get(), "ID_Crew", "Name_Crew");
+    EXPECT_FALSE(lookup.tableView()->horizontalHeader()->isHidden());
+    EXPECT_EQ(lookup.tableView()->model()->headerData(column, Qt::Horizontal).toString(), "Бригада");
+}
+
 TEST_F(CellEditorsTest, LookupKeepsItsKeyWhileTheListIsReread)
 {
     LookupEditor lookup;
