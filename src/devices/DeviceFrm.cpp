@@ -314,6 +314,45 @@ DatasetGrid* TDeviceForm::rowGrid(const char* name, Dataset* ds, QWidget* parent
     return g;
 }
 
+namespace {
+
+// Services are offered from the device's crews: a device without any has an empty list that no
+// "Add" can fill. The list says where to begin instead of staying blank.
+void showServicesHint(QLabel* hint, Dataset& device, Dataset& services)
+{
+    bool needsCrew = false;
+    if (services.isActive() && services.isEmpty() && device.isActive() && !device.isEmpty()) {
+        const QVariant id = device.value(QStringLiteral("ID_Device"));
+        needsCrew = id.isNull() ||
+                    device.connection()
+                            ->scalar(QStringLiteral("select count(*) from DevCrew where IDevice = ") +
+                                     QString::number(id.toLongLong()) + QLatin1Char(';'))
+                            .toInt() == 0;
+    }
+    hint->setVisible(needsCrew);
+}
+
+void addServicesHint(QGridLayout* layout, int row, Dataset* device, Dataset* services)
+{
+    auto* hint = new QLabel(FormatText(Str::DeviceServicesNeedCrew, caption(Str::PageExtended)));
+    hint->setObjectName(QStringLiteral("labServicesNeedCrew"));
+    hint->setAlignment(Qt::AlignCenter);
+    hint->setWordWrap(true);
+    hint->hide();
+    // Over the middle of the empty list, where the rows would be.
+    layout->addWidget(hint, row, 0, 1, 4, Qt::AlignCenter);
+    const auto update = [hint, device, services] {
+        InstrelApplication::guarded([&] { showServicesHint(hint, *device, *services); });
+    };
+    for (auto signal : {&Dataset::rowsReplaced, &Dataset::fieldsChanged, &Dataset::posted})
+        QObject::connect(services, signal, hint, update);
+    for (auto signal : {&Dataset::rowInserted, &Dataset::rowRemoved})
+        QObject::connect(services, signal, hint, update);
+    QObject::connect(device, &Dataset::posted, hint, update);
+}
+
+} // namespace
+
 QWidget* TDeviceForm::createInformationPage()
 {
     auto* page = new QWidget;
@@ -440,6 +479,7 @@ QWidget* TDeviceForm::createInformationPage()
     DueMarks::attach(m_gridService, QStringLiteral("NextRep"), legend);
     layout->addWidget(m_gridService, 7, 0, 1, 4);
     layout->setRowStretch(7, 1);
+    addServicesHint(layout, 7, dsDevice, dsNextRep);
 
     const std::pair<const char*, Str> captions[] = {
         {"SetDate", Str::ColSetupDate}, {"ANumber", Str::ColAccessCode}, {"ZNumber", Str::ColManufactureCode},

@@ -189,6 +189,7 @@ enum class Str : int {
     DeviceColChangeDate,
     DeviceColChangedBy, // who made the change a log entry records
     DeviceServicesLabel,
+    DeviceServicesNeedCrew, // %s the caption of the page with the crews
     DeviceLogClear,
     DeviceLogConfirmClear,
     DeviceLogLast, // "Предыдущ." in the service log panel; the navigation button is NavLast
@@ -394,6 +395,7 @@ enum class Str : int {
     HintClose,
     StatusRowCount,
     StatusCurrent,
+    StatusFilterFoundNothing,
     ActionSaveAs,
     HintSaveAs,
     WinDevices, // open command, manager node and window caption

@@ -11,6 +11,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
@@ -315,6 +316,30 @@ TEST_F(DeviceFormTest, DropDownsAreTitledByTheirCaptionsNeverByFieldNames)
         EXPECT_EQ(titles, captions) << name;
         EXPECT_FALSE(table->horizontalHeader()->isHidden()) << name;
     }
+}
+
+// Services are offered from a device's crews: without one the list stays empty whatever the user
+// does, and says where to begin.
+TEST_F(DeviceFormTest, AnEmptyServiceListOfADeviceWithoutCrewsSaysToAddOneFirst)
+{
+    TDeviceForm* form = devices();
+    trigger(form, "Insert2");
+    showPage(form, 0);
+    auto* hint = child<QLabel>(form, "labServicesNeedCrew");
+    ASSERT_TRUE(hint);
+    EXPECT_FALSE(hint->isHidden());
+    EXPECT_EQ(hint->text(), FormatText(Str::DeviceServicesNeedCrew, withoutAccelerator(Text(Str::PageExtended))));
+    if (languageIndex() == 1)
+        EXPECT_EQ(hint->text(), "Сначала добавьте бригаду на вкладке «Дополнительно»");
+
+    ASSERT_TRUE(form->LocateDevice(1)); // crews and services
+    EXPECT_TRUE(hint->isHidden());
+    ASSERT_TRUE(form->LocateDevice(2)); // neither
+    EXPECT_FALSE(hint->isHidden());
+    run("insert into DevCrew (IDevice, ICrew) values (2, 1)"); // a crew, no service yet: "Add" can fill it
+    tabs->setCurrentIndex(1);
+    tabs->setCurrentIndex(0);
+    EXPECT_TRUE(hint->isHidden());
 }
 
 TEST_F(DeviceFormTest, NumberPickListHoldsEachNumberOnceIgnoringCase)
