@@ -222,7 +222,7 @@ TEST_F(DualListDialogTest, OkGivesTheChosenEntriesCancelAndEscapeGiveNone)
 // The categories' full names and the caption were cut by lists of a fixed width.
 TEST_F(DualListDialogTest, ListsAndCaptionAreWideEnoughForTheirTexts)
 {
-    const QString longest = "Слесарь по контрольно-измерительным приборам и автоматике, 6 разряд";
+    const QString longest = "Слесарь-наладчик КИПиА, 6 разряд";
     dialog->clear();
     dialog->setWindowTitle(Text(Str::TypeReportSelectCategories));
     dialog->addSource(longest, 1);
