@@ -272,7 +272,12 @@ QWidget* TDeviceForm::lookupBox(const char* name, Dataset* listDs, const char* k
 {
     auto* editor = new LookupEditor;
     editor->setObjectName(QString::fromLatin1(name));
-    editor->setList(listDs, QString::fromLatin1(key), QString::fromLatin1(display));
+    // The list's column goes under the caption the device list gives it.
+    QList<LookupEditor::Column> columns;
+    for (const ColumnText& column : kMainColumns)
+        if (qstrcmp(column.field, display) == 0)
+            columns.append({QString::fromLatin1(display), caption(column.title)});
+    editor->setList(listDs, QString::fromLatin1(key), QString::fromLatin1(display), columns);
     m_binder->bind(editor, QString::fromLatin1(field));
     auto* box = new EllipsisBox(editor);
     connect(box, &EllipsisBox::ellipsisClicked, this, [ellipsis] { InstrelApplication::guarded(ellipsis); });
@@ -308,6 +313,45 @@ DatasetGrid* TDeviceForm::rowGrid(const char* name, Dataset* ds, QWidget* parent
     g->setMinimumHeight(110);
     return g;
 }
+
+namespace {
+
+// Services are offered from the device's crews: a device without any has an empty list that no
+// "Add" can fill. The list says where to begin instead of staying blank.
+void showServicesHint(QLabel* hint, Dataset& device, Dataset& services)
+{
+    bool needsCrew = false;
+    if (services.isActive() && services.isEmpty() && device.isActive() && !device.isEmpty()) {
+        const QVariant id = device.value(QStringLiteral("ID_Device"));
+        needsCrew = id.isNull() ||
+                    device.connection()
+                            ->scalar(QStringLiteral("select count(*) from DevCrew where IDevice = ") +
+                                     QString::number(id.toLongLong()) + QLatin1Char(';'))
+                            .toInt() == 0;
+    }
+    hint->setVisible(needsCrew);
+}
+
+void addServicesHint(QGridLayout* layout, int row, Dataset* device, Dataset* services)
+{
+    auto* hint = new QLabel(FormatText(Str::DeviceServicesNeedCrew, caption(Str::PageExtended)));
+    hint->setObjectName(QStringLiteral("labServicesNeedCrew"));
+    hint->setAlignment(Qt::AlignCenter);
+    hint->setWordWrap(true);
+    hint->hide();
+    // Over the middle of the empty list, where the rows would be.
+    layout->addWidget(hint, row, 0, 1, 4, Qt::AlignCenter);
+    const auto update = [hint, device, services] {
+        InstrelApplication::guarded([&] { showServicesHint(hint, *device, *services); });
+    };
+    for (auto signal : {&Dataset::rowsReplaced, &Dataset::fieldsChanged, &Dataset::posted})
+        QObject::connect(services, signal, hint, update);
+    for (auto signal : {&Dataset::rowInserted, &Dataset::rowRemoved})
+        QObject::connect(services, signal, hint, update);
+    QObject::connect(device, &Dataset::posted, hint, update);
+}
+
+} // namespace
 
 QWidget* TDeviceForm::createInformationPage()
 {
@@ -371,9 +415,12 @@ QWidget* TDeviceForm::createInformationPage()
                                      dsDevice->value(QStringLiteral("ILocSet")));
     });
     m_editLocSet = qobject_cast<LookupEditor*>(EllipsisBox::editorOf(locSet));
-    // Choosing a location goes on to its places.
+    // Choosing a location goes on to its places; a list closed without a choice opens nothing.
     connect(qobject_cast<LookupEditor*>(EllipsisBox::editorOf(location)), &LookupEditor::closedUp, this,
-            [this] { QTimer::singleShot(0, m_editLocSet, [this] { m_editLocSet->showPopup(); }); });
+            [this](bool chosen) {
+                if (chosen)
+                    QTimer::singleShot(0, m_editLocSet, [this] { m_editLocSet->showPopupWhereVisible(); });
+            });
     auto* setPlace = new QPlainTextEdit;
     setPlace->setObjectName(QStringLiteral("editSetPlace"));
     setPlace->setFixedHeight(setPlace->fontMetrics().lineSpacing() * 2 + 12);
@@ -432,6 +479,7 @@ QWidget* TDeviceForm::createInformationPage()
     DueMarks::attach(m_gridService, QStringLiteral("NextRep"), legend);
     layout->addWidget(m_gridService, 7, 0, 1, 4);
     layout->setRowStretch(7, 1);
+    addServicesHint(layout, 7, dsDevice, dsNextRep);
 
     const std::pair<const char*, Str> captions[] = {
         {"SetDate", Str::ColSetupDate}, {"ANumber", Str::ColAccessCode}, {"ZNumber", Str::ColManufactureCode},

@@ -283,9 +283,11 @@ QWidget* TMalfunctionForm::createInformationPage()
 
     LookupEditor* group = lookup("editGroup", dsGroup, "ID_GroupNaimen", "Name_GroupNaimen", "IGroupNaimen");
     m_editName = lookup("editName", dsNaimen, "ID_Naimen", "Name_Naimen", "INaimen");
-    // Choosing a group goes on to its names.
-    connect(group, &LookupEditor::closedUp, this,
-            [this] { QTimer::singleShot(0, m_editName, [this] { m_editName->showPopup(); }); });
+    // Choosing a group goes on to its names; a list closed without a choice opens nothing.
+    connect(group, &LookupEditor::closedUp, this, [this](bool chosen) {
+        if (chosen)
+            QTimer::singleShot(0, m_editName, [this] { m_editName->showPopupWhereVisible(); });
+    });
     QWidget* groupBox = withEllipsis(group, [this] {
         WindowJumps::openLinkedTable(this, WindowJumps::PageMalfunctionGroups, dsRefusal->value(QStringLiteral("IGroupNaimen")));
     });

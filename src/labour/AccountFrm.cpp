@@ -16,6 +16,7 @@
 #include "labour/NormAccRpt.h"
 #include "labour/rules/CrewNames.h"
 #include "labour/rules/DevTypeCountSync.h"
+#include "labour/rules/FigureFormats.h"
 #include "labour/rules/LabourFigures.h"
 #include "labour/rules/LabourRecount.h"
 #include "tables/CellEditorDelegate.h"
@@ -112,6 +113,12 @@ TAccountForm::TAccountForm(QWidget* parent) : TBaseForm(mainQuery(), parent)
     buildCrewPage();
     buildNormPage();
     setLabels();
+    // Every list of the window, and the reports that read them, show figures with their places.
+    QList<Dataset*> lists = findChildren<Dataset*>();
+    if (!lists.contains(dsMain()))
+        lists.append(dsMain());
+    for (Dataset* list : std::as_const(lists))
+        FigureFormats::follow(*list);
     m_footer = new GridFooter(grid(), dsMain(), {QStringLiteral("Value")}, GridPanel());
     GridPanel()->layout()->addWidget(m_footer);
     showButtonsFor(View::Table);

@@ -5,6 +5,7 @@
 #include "data/ResultSet.h"
 #include "data/SqlConnection.h"
 #include "labour/rules/CrewNames.h"
+#include "labour/rules/FigureFormats.h"
 #include "labour/rules/TypeAllowanceContent.h"
 #include "tables/SelectFrm.h"
 #include "tables/report/OfficeBands.h"
@@ -223,7 +224,8 @@ std::vector<Content::ServiceRow> serviceRows(SqlConnection& db, const QVariant& 
     list.reserve(size_t(rows->rowCount()));
     for (int r = 0; r < rows->rowCount(); ++r)
         list.push_back({rows->value(r, 0).toLongLong(), rows->value(r, 1).toLongLong(), rows->value(r, 2),
-                        Field::formatValue(rows->value(r, 3)), Field::formatValue(rows->value(r, 4))});
+                        Field::formatValue(rows->value(r, 3), FigureFormats::of(QStringLiteral("RT_PC"))),
+                        Field::formatValue(rows->value(r, 4), FigureFormats::of(QStringLiteral("RT")))});
     return list;
 }
 
@@ -273,8 +275,9 @@ TypeAllowanceContent TDevTypeReport::gather(const Source& source, QWidget* dialo
     const std::vector<Content::Choice> shownCategories =
         choose(dialogParent, Str::TypeReportSelectCategories, Content::MaxCategories,
                Content::offeredCategories(allCategories));
-    return Content(services, shownCategories, allCategories, types(*source.types), serviceRows(db, source.crewId),
-                   shares(db, source.crewId));
+    const std::vector<Content::ServiceRow> rows = serviceRows(db, source.crewId);
+    return Content(services, shownCategories, allCategories,
+                   Content::typesWithFigures(types(*source.types), services, rows), rows, shares(db, source.crewId));
 }
 
 ReportDocument TDevTypeReport::build(const Source& source, QWidget* dialogParent)

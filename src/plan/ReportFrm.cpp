@@ -15,6 +15,7 @@
 #include "plan/rules/PivotQuery.h"
 #include "plan/rules/ServicePivot.h"
 #include "plan/rules/YearReportBuilder.h"
+#include "tables/DateText.h"
 #include "tables/FilterHeader.h"
 #include "tables/FilterRowQuery.h"
 #include "tables/print/GridPrinter.h"
@@ -262,12 +263,14 @@ void TReportForm::btnGoClick()
 {
     if (m_generating)
         return;
-    bool ok = false;
-    const int year = m_editYear->text().trimmed().toInt(&ok);
-    if (!ok) {
+    // A year typed in part ("20") is no year of the plan, even though it reads as a number.
+    const DateText::Reading reading = DateText::readYear(m_editYear->text());
+    if (reading.verdict != DateText::Verdict::Date) {
         Messages::error(Text(Str::PlanInvalidYear));
+        m_editYear->setFocus();
         return;
     }
+    const int year = reading.date.year();
     YearReportBuilder builder(*dsMain()->connection());
     builder.setProgress([this](int done, int total) { return generationProgress(done, total); }, kProgressStep);
     m_generationTimer.start();

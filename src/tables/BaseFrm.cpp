@@ -1116,11 +1116,15 @@ void TBaseForm::updateStatusBar()
         m_statusLabel->setText(Text(Str::TableNoData));
         return;
     }
-    m_statusLabel->setText(QStringLiteral("%1 = %2  %3 = %4")
-                               .arg(Text(Str::StatusRowCount))
-                               .arg(ds->recordCount())
-                               .arg(Text(Str::StatusCurrent))
-                               .arg(ds->recNo()));
+    QString text = QStringLiteral("%1 = %2  %3 = %4")
+                       .arg(Text(Str::StatusRowCount))
+                       .arg(ds->recordCount())
+                       .arg(Text(Str::StatusCurrent))
+                       .arg(ds->recNo());
+    // A condition typed as a whole value ("ИН-1600") finds only that value: say so where the count is.
+    if (ds == m_dsMain && ds->isEmpty() && !m_filterQuery.conditions().isEmpty())
+        text += QStringLiteral("  ") + Text(Str::StatusFilterFoundNothing);
+    m_statusLabel->setText(text);
 }
 
 Dataset* TBaseForm::navigationDataset() const { return m_navigationDataset ? m_navigationDataset.data() : m_dsMain; }

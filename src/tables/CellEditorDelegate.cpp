@@ -2,14 +2,25 @@
 
 #include "data/Dataset.h"
 #include "data/DatasetModel.h"
+#include "data/MessageService.h"
+#include "tables/DateText.h"
 #include "tables/EditValue.h"
 #include "tables/EllipsisBox.h"
 
+#include <QAbstractItemView>
+#include <QApplication>
+#include <QKeyEvent>
+#include <QScopedValueRollback>
 #include <QDateTime>
 #include <QLineEdit>
 #include <QPersistentModelIndex>
+#include <QPointer>
+#include <QTimer>
 
 namespace {
+
+// The cell an editor was opened on, for refusing what was typed into it.
+constexpr const char* kCellProperty = "instrelCell";
 
 const Dataset* datasetOf(const QModelIndex& index)
 {
@@ -43,6 +54,28 @@ QVariant lookupKeyAt(const Dataset* ds, const Field& f, int row)
     return ds->valueAt(row, ds->fieldIndex(f.lookup().keyField));
 }
 
+// The grid closes a cell's editor whichever way the user leaves it (Enter, Tab, a click elsewhere,
+// another row): a date refused there is given back in a new editor on the same cell, as typed, so
+// that the user corrects it instead of typing it again.
+void reopenWithText(QWidget* editor, const QModelIndex& index, const QString& text)
+{
+    QWidget* viewport = editor->parentWidget();
+    QPointer<QAbstractItemView> view = viewport ? qobject_cast<QAbstractItemView*>(viewport->parentWidget()) : nullptr;
+    if (!view)
+        return;
+    const QPersistentModelIndex cell(index);
+    QTimer::singleShot(0, view, [view, cell, text] {
+        if (!view || !cell.isValid())
+            return;
+        view->setCurrentIndex(cell);
+        view->edit(cell);
+        if (auto* edit = qobject_cast<QLineEdit*>(EllipsisBox::editorOf(view->indexWidget(cell)))) {
+            edit->setText(text);
+            edit->setModified(true);
+        }
+    });
+}
+
 } // namespace
 
 void CellEditorDelegate::setLookupColumns(const QString& field, const QList<LookupEditor::Column>& columns)
@@ -61,6 +94,7 @@ QWidget* CellEditorDelegate::createEditor(QWidget* parent, const QStyleOptionVie
     const Field* f = fieldAt(ds, index.column());
     QWidget* inner = createInnerEditor(parent, ds, index.column());
     QWidget* top = inner;
+    top->setProperty(kCellProperty, QVariant::fromValue(QPersistentModelIndex(index)));
     if (f) {
         inner->setObjectName(f->name());
         const EllipsisHandler handler = m_ellipsis.value(f->name().toLower());
@@ -74,6 +108,7 @@ QWidget* CellEditorDelegate::createEditor(QWidget* parent, const QStyleOptionVie
             // The box's editor gets the keys and the focus: its events go where the box's would.
             inner->installEventFilter(const_cast<CellEditorDelegate*>(this));
             top = box;
+            top->setProperty(kCellProperty, QVariant::fromValue(QPersistentModelIndex(index)));
         }
     }
     if (auto* lookup = qobject_cast<LookupEditor*>(inner)) {
@@ -143,9 +178,15 @@ void CellEditorDelegate::setModelData(QWidget* editor, QAbstractItemModel* model
     auto* edit = qobject_cast<QLineEdit*>(inner);
     if (!edit || !edit->isModified())
         return;
-    // A number left half-typed ("-", ",") or an impossible date is no value: the cell keeps its own.
+    // A number left half-typed ("-", ",") is no value: the cell keeps its own.
     if (edit->validator() && !edit->hasAcceptableInput() && !edit->text().trimmed().isEmpty())
         return;
+    if (columnInfo(ds, f).type == ResultSet::ColumnType::DateTime && DateText::read(edit->text()).refused()) {
+        // Reached when the grid moves to another cell with the editor open.
+        if (!m_refusing)
+            const_cast<CellEditorDelegate*>(this)->refuseDate(editor, edit, index, true);
+        return;
+    }
     const std::optional<QVariant> value =
         EditValue::parse(edit->text(), columnInfo(ds, f).type, index.data(Qt::EditRole));
     if (value)
@@ -155,7 +196,53 @@ void CellEditorDelegate::setModelData(QWidget* editor, QAbstractItemModel* model
 
 bool CellEditorDelegate::eventFilter(QObject* object, QEvent* event)
 {
+    QObject* top = object;
     if (auto* box = qobject_cast<EllipsisBox*>(object->parent()); box && box->editor() == object)
-        return QStyledItemDelegate::eventFilter(box, event);
-    return QStyledItemDelegate::eventFilter(object, event);
+        top = box;
+    if (refusesToLeave(qobject_cast<QWidget*>(top), event))
+        return true;
+    return QStyledItemDelegate::eventFilter(top, event);
+}
+
+// Qt's own handling would keep a date typed in part silently on Enter and drop it silently when the
+// focus leaves; both are refused here with the reason, the text kept for correction.
+bool CellEditorDelegate::refusesToLeave(QWidget* top, QEvent* event)
+{
+    auto* edit = qobject_cast<QLineEdit*>(EllipsisBox::editorOf(top));
+    if (!edit || !edit->inputMask().startsWith(EditValue::dateMask().left(10)))
+        return false;
+    const bool leavingKey = event->type() == QEvent::KeyPress &&
+                            QList<int>{Qt::Key_Return, Qt::Key_Enter, Qt::Key_Tab, Qt::Key_Backtab}.contains(
+                                static_cast<QKeyEvent*>(event)->key());
+    if (!leavingKey && event->type() != QEvent::FocusOut)
+        return false;
+    if (m_refusing) // the message box took the focus: the editor stays as it is
+        return true;
+    const DateText::Reading reading = DateText::read(edit->text());
+    if (!reading.refused())
+        return false;
+    if (event->type() == QEvent::FocusOut) {
+        const QWidget* now = QApplication::focusWidget();
+        if (now && (now == top || top->isAncestorOf(now)))
+            return false;
+    }
+    const QPersistentModelIndex cell = top->property(kCellProperty).value<QPersistentModelIndex>();
+    const bool closing = event->type() == QEvent::FocusOut;
+    refuseDate(top, edit, cell, closing);
+    if (closing)
+        emit closeEditor(top, QAbstractItemDelegate::NoHint);
+    return true;
+}
+
+void CellEditorDelegate::refuseDate(QWidget* top, QLineEdit* edit, const QModelIndex& index, bool closing)
+{
+    const Dataset* ds = datasetOf(index);
+    const Field* f = fieldAt(ds, index.column());
+    const QString text = edit->text();
+    {
+        const QScopedValueRollback<bool> refusing(m_refusing, true);
+        Messages::error(DateText::refusal(DateText::read(text), text, f ? f->label() : QString()));
+    }
+    if (closing && index.isValid())
+        reopenWithText(top, index, text);
 }

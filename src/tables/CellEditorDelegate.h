@@ -7,12 +7,14 @@
 #include <functional>
 
 class Dataset;
+class QLineEdit;
 
 // The cell editors of a grid over an EditableDatasetModel:
 // - texts up to the column's declared length;
 // - numbers through a validator, so that nothing the column cannot hold gets typed, starting from
 //   the stored value (a decimal shown "1,26" is edited as "1,256") and read with "," or ".";
-// - dates as dd.MM.yyyy behind a mask;
+// - dates as dd.MM.yyyy behind a mask; a day that does not exist, or a date typed in part, is
+//   refused with a message and the editor stays (or opens again) on the cell with the text as typed;
 // - lookup columns through a LookupEditor over the lookup's list, with the titled columns given by
 //   setLookupColumns (by default the looked-up name alone).
 // A field given an ellipsis handler gets its editor in an EllipsisBox; the button calls the handler
@@ -38,7 +40,11 @@ protected:
 
 private:
     QWidget* createInnerEditor(QWidget* parent, const Dataset* ds, int column) const;
+    bool refusesToLeave(QWidget* top, QEvent* event);
+    // `closing`: the editor is about to close, and opens again on the cell with the text.
+    void refuseDate(QWidget* top, QLineEdit* edit, const QModelIndex& index, bool closing);
 
     QHash<QString, QList<LookupEditor::Column>> m_lookupColumns; // lower-case field name
     QHash<QString, EllipsisHandler> m_ellipsis;
+    bool m_refusing = false; // a refusal is being shown
 };

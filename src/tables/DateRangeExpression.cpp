@@ -1,6 +1,6 @@
 #include "tables/DateRangeExpression.h"
 
-#include <QRegularExpression>
+#include "tables/DateText.h"
 
 namespace DateRangeExpression {
 
@@ -16,13 +16,8 @@ int fullYear(int twoDigits) { return twoDigits < 50 ? 2000 + twoDigits : 1900 + 
 
 std::optional<QDate> parseShortDate(const QString& text)
 {
-    static const QRegularExpression shape(QStringLiteral("^\\s*(\\d\\d)\\.(\\d\\d)\\.(\\d\\d)\\s*$"));
-    const QRegularExpressionMatch match = shape.match(text);
-    if (!match.hasMatch())
-        return std::nullopt;
-    const int yy = match.captured(3).toInt();
-    const QDate date(fullYear(yy), match.captured(2).toInt(), match.captured(1).toInt());
-    return date.isValid() ? std::optional<QDate>(date) : std::nullopt;
+    const DateText::Reading reading = DateText::readShort(text);
+    return reading.verdict == DateText::Verdict::Date ? std::optional<QDate>(reading.date) : std::nullopt;
 }
 
 QString fromTexts(const QString& fromText, const QString& toText)

@@ -1,6 +1,7 @@
 #include "tables/EditValue.h"
 
 #include "data/Field.h"
+#include "tables/DateText.h"
 
 #include <QDateTime>
 #include <QIntValidator>
@@ -32,9 +33,10 @@ std::optional<QVariant> parse(const QString& text, ResultSet::ColumnType type, c
         return ok ? std::optional<QVariant>(number) : std::nullopt;
     }
     case ResultSet::ColumnType::DateTime: {
-        const QDate day = QDate::fromString(t, QStringLiteral("dd.MM.yyyy"));
-        if (!day.isValid())
+        const DateText::Reading reading = DateText::read(t);
+        if (reading.verdict != DateText::Verdict::Date)
             return std::nullopt;
+        const QDate day = reading.date;
         const QDateTime before = previous.toDateTime();
         return QVariant(QDateTime(day, before.isValid() ? before.time() : QTime(0, 0)));
     }

@@ -1,6 +1,9 @@
 #include "tables/FieldBinder.h"
 
+#include "data/DatabaseError.h"
 #include "data/Dataset.h"
+#include "data/MessageService.h"
+#include "tables/DateText.h"
 #include "tables/EditValue.h"
 #include "tables/LookupEditor.h"
 
@@ -26,8 +29,6 @@ bool isDateLine(const QLineEdit* edit)
     return edit->inputMask().startsWith(QLatin1String("99.99.9999")) && !isDateTimeLine(edit);
 }
 
-using EditValue::isBlankDate;
-
 bool isNumber(ResultSet::ColumnType type)
 {
     return type == ResultSet::ColumnType::Integer || type == ResultSet::ColumnType::Real;
@@ -50,6 +51,10 @@ FieldBinder::FieldBinder(Dataset* dataset, QObject* parent) : QObject(parent), m
     connect(dataset, &Dataset::rowChanged, this, [this](int row) {
         if (row == m_dataset->currentRow())
             refresh();
+    });
+    dataset->beforePost.connect([binder = QPointer<FieldBinder>(this)](Dataset&) {
+        if (binder)
+            binder->refuseDatesTypedWrong();
     });
 }
 
@@ -93,18 +98,14 @@ void FieldBinder::connectEditor(QWidget* editor, const QString& field)
     if (auto* edit = qobject_cast<QLineEdit*>(editor)) {
         connect(edit, &QLineEdit::textEdited, this, [this, edit, field](const QString& text) {
             if (isDateTimeLine(edit)) {
+                // The day is judged as in a date editor: one that does not exist stops the save.
+                markRefused(edit, DateText::read(edit->displayText().left(10)).refused());
                 if (const std::optional<QVariant> moment = EditValue::parseDateTime(edit->displayText()))
                     write(edit, field, *moment);
                 return;
             }
-            if (isDateLine(edit)) {
-                const QDate date = QDate::fromString(text, QLatin1String(kDateFormat));
-                if (date.isValid())
-                    write(edit, field, QDateTime(date, QTime(0, 0)));
-                else if (isBlankDate(text))
-                    write(edit, field, QVariant());
-                return;
-            }
+            if (isDateLine(edit))
+                return dateEdited(edit, field, text);
             const ResultSet::ColumnType type = columnType(field);
             if (!isNumber(type))
                 return write(edit, field, text);
@@ -140,6 +141,52 @@ void FieldBinder::connectEditor(QWidget* editor, const QString& field)
         });
     } else if (auto* check = qobject_cast<QCheckBox*>(editor)) {
         connect(check, &QCheckBox::toggled, this, [this, check, field](bool on) { write(check, field, on ? 1 : 0); });
+    }
+}
+
+// Only a day that exists is written. A text that is none (31.02, half typed) is kept in the editor as
+// typed and the row counts as changed: saving it or leaving it then stops at the text, instead of
+// storing the last date the editor happened to hold on the way (or dropping the edit unsaid).
+void FieldBinder::dateEdited(QLineEdit* edit, const QString& field, const QString& text)
+{
+    const DateText::Reading reading = DateText::read(text);
+    markRefused(edit, reading.refused());
+    if (reading.verdict == DateText::Verdict::Date)
+        return write(edit, field, QDateTime(reading.date, QTime(0, 0)));
+    if (reading.verdict == DateText::Verdict::Blank)
+        return write(edit, field, QVariant());
+    if (m_showing || !m_dataset->isActive() || m_dataset->isEmpty())
+        return;
+    m_writing = edit;
+    struct Done {
+        QPointer<QWidget>& writing;
+        ~Done() { writing = nullptr; }
+    } done{m_writing};
+    m_dataset->setValue(field, m_dataset->value(field));
+}
+
+void FieldBinder::markRefused(QWidget* editor, bool refused)
+{
+    for (Binding& b : m_bindings)
+        if (b.editor == editor)
+            b.refused = refused;
+}
+
+void FieldBinder::refuseDatesTypedWrong()
+{
+    for (const Binding& b : std::as_const(m_bindings)) {
+        auto* edit = qobject_cast<QLineEdit*>(b.editor.data());
+        if (!b.refused || !edit)
+            continue;
+        // A moment's editor is judged by its day, as it was while typed.
+        const QString day = isDateTimeLine(edit) ? edit->displayText().left(10) : edit->text();
+        const DateText::Reading reading = DateText::read(day);
+        if (!reading.refused())
+            continue;
+        const Field* f = m_dataset->field(b.field);
+        Messages::error(DateText::refusal(reading, day, f ? f->label() : b.field));
+        edit->setFocus();
+        abortOperation();
     }
 }
 
@@ -197,8 +244,13 @@ QString FieldBinder::displayText(const QString& field, const QVariant& value) co
 
 void FieldBinder::refresh()
 {
-    for (const Binding& binding : std::as_const(m_bindings))
+    for (Binding& binding : m_bindings) {
+        // A date typed wrong stays for correction while its row is edited; Cancel or another row
+        // shows the stored value again.
+        if (binding.refused && !m_dataset->isEditing())
+            binding.refused = false;
         show(binding);
+    }
 }
 
 void FieldBinder::show(const Binding& binding)
@@ -208,6 +260,8 @@ void FieldBinder::show(const Binding& binding)
         return;
     const bool active = m_dataset->isActive() && !m_dataset->isEmpty();
     editor->setEnabled(m_dataset->isActive());
+    if (binding.refused)
+        return;
     const QVariant value = active ? m_dataset->value(binding.field) : QVariant();
     m_showing = true;
     if (auto* edit = qobject_cast<QLineEdit*>(editor)) {

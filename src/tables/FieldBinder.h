@@ -20,8 +20,10 @@ class QWidget;
 // Text editors take no more characters than the column's declared size (Field::maxLength).
 //
 // Editors: QLineEdit (text; numbers from their stored value, typed with "," or "."; with the input
-// mask "99.99.9999" it reads and writes dates as dd.MM.yyyy, with EditValue::dateTimeMask() a date
-// and its time as dd.MM.yyyy HH:mm:ss), LookupEditor (the key it shows and
+// mask "99.99.9999" it reads and writes dates as dd.MM.yyyy; a date that does not exist, or one typed
+// in part, is not written: it stays in the editor while the row is edited, and saving the row stops
+// with a message naming it; with EditValue::dateTimeMask() a date and its time as dd.MM.yyyy HH:mm:ss),
+// LookupEditor (the key it shows and
 // the one the user chooses), QComboBox (lists: the item data, or the text when items carry none; an
 // editable one also writes what is typed), QDateEdit, QSpinBox / QDoubleSpinBox, QPlainTextEdit,
 // QCheckBox.
@@ -46,11 +48,15 @@ private:
     struct Binding {
         QPointer<QWidget> editor;
         QString field;
+        bool refused = false; // a date editor holding a text that is no date
     };
 
     void connectEditor(QWidget* editor, const QString& field);
     void show(const Binding& binding);
     void write(QWidget* editor, const QString& field, const QVariant& value);
+    void dateEdited(QLineEdit* edit, const QString& field, const QString& text);
+    void markRefused(QWidget* editor, bool refused);
+    void refuseDatesTypedWrong();
     ResultSet::ColumnType columnType(const QString& field) const;
     int maxLength(const QString& field) const;
     void limitLength(QLineEdit* edit, const QString& field, const QString& shown) const;

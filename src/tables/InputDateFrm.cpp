@@ -1,6 +1,8 @@
 #include "tables/InputDateFrm.h"
 
+#include "data/MessageService.h"
 #include "tables/DateRangeExpression.h"
+#include "tables/DateText.h"
 #include "text/StrList.h"
 
 #include <QHBoxLayout>
@@ -86,6 +88,16 @@ QString TInputDateForm::askExpression()
 
 void TInputDateForm::acceptDates()
 {
+    // A day that does not exist, or a date typed in part, would silently clear the column's filter:
+    // it is named instead, and the dialog stays open with the text for correction.
+    for (QLineEdit* editor : {m_from, m_to}) {
+        const DateText::Reading reading = DateText::readShort(editor->text());
+        if (reading.refused()) {
+            Messages::error(DateText::refusal(reading, editor->text()));
+            editor->setFocus();
+            return;
+        }
+    }
     m_result = DateRangeExpression::fromTexts(m_from->text(), m_to->text());
     accept();
 }

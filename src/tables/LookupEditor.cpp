@@ -8,6 +8,7 @@
 #include <QKeyEvent>
 #include <QScrollBar>
 #include <QTableView>
+#include <QTimer>
 
 // The list dataset as the pop-up shows it: the editor's own titles over the columns.
 class LookupEditor::ListModel : public QIdentityProxyModel {
@@ -97,16 +98,20 @@ void LookupEditor::rebuildColumns()
     for (int c = 0; c < m_model->columnCount(); ++c)
         m_table->setColumnHidden(c, true);
     int visual = 0;
+    bool titled = false;
     for (const Column& column : std::as_const(shown)) {
         const int index = m_list->fieldIndex(column.field);
         if (index < 0)
             continue;
-        titles.insert(index, column.title);
+        // A field's own name ("Name_State") is no title for the user: such a column goes untitled.
+        const bool named = !column.title.isEmpty() && column.title.compare(column.field, Qt::CaseInsensitive) != 0;
+        titled = titled || named;
+        titles.insert(index, named ? column.title : QString());
         m_table->setColumnHidden(index, false);
         header->moveSection(header->visualIndex(index), visual++);
     }
     m_model->setTitles(titles);
-    header->setVisible(true);
+    header->setVisible(titled);
 }
 
 bool LookupEditor::sameKey(const QVariant& a, const QVariant& b)
@@ -147,6 +152,15 @@ void LookupEditor::userActivated(int row)
     const QVariant key = m_list->valueAt(row, m_list->fieldIndex(m_keyField));
     m_key = key;
     emit keyChosen(key);
+    finishCloseUp(true);
+}
+
+void LookupEditor::finishCloseUp(bool chosen)
+{
+    if (!m_closeUpPending)
+        return;
+    m_closeUpPending = false;
+    emit closedUp(chosen);
 }
 
 void LookupEditor::setSortableByTitles()
@@ -167,6 +181,12 @@ void LookupEditor::sortBy(int column, Qt::SortOrder order)
     m_list->setSort(order == Qt::DescendingOrder ? field + QStringLiteral(" DESC") : field);
 }
 
+void LookupEditor::showPopupWhereVisible()
+{
+    if (isVisible() && isEnabled() && isActiveWindow())
+        showPopup();
+}
+
 void LookupEditor::showPopup()
 {
     m_table->resizeColumnsToContents();
@@ -181,12 +201,21 @@ void LookupEditor::showPopup()
         m_table->setMinimumWidth(std::max(width, this->width()));
     }
     QComboBox::showPopup();
+    m_popupOpen = view()->isVisible();
 }
 
+// The box closes its pop-up before it reports the row chosen in it (activated): the close-up waits
+// for that row, or, when none was chosen (Escape, a click outside), for the return to the event loop.
+// A box also closes its pop-up whenever it is hidden; only a pop-up that was open closes up.
 void LookupEditor::hidePopup()
 {
+    const bool wasOpen = m_popupOpen && view()->isVisible();
+    m_popupOpen = false;
     QComboBox::hidePopup();
-    emit closedUp();
+    if (!wasOpen || m_closeUpPending)
+        return;
+    m_closeUpPending = true;
+    QTimer::singleShot(0, this, [this] { finishCloseUp(false); });
 }
 
 void LookupEditor::keyPressEvent(QKeyEvent* event)

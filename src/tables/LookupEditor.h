@@ -30,7 +30,8 @@ public:
 
     // `keyField` of `list` holds the key; `displayField` the text shown in the closed box. `columns`
     // are the pop-up's columns in order, with their titles; without any, the display field alone is
-    // shown under the list field's label.
+    // shown under the list field's label. A list whose titles are all missing or mere field names
+    // shows no title row.
     void setList(Dataset* list, const QString& keyField, const QString& displayField, const QList<Column>& columns = {});
     Dataset* list() const { return m_list; }
     const QString& keyField() const { return m_keyField; }
@@ -48,13 +49,18 @@ public:
     // it is as wide as its columns.
     void setPopupWidth(std::function<int()> width) { m_popupWidth = std::move(width); }
 
+    // Opens the pop-up on behalf of the user (the next list after a choice), only while the box can
+    // be seen in the active window: a list never drops down over another window or a hidden page.
+    void showPopupWhereVisible();
     void showPopup() override;
     void hidePopup() override;
 
 signals:
     void keyChosen(const QVariant& key);
-    // The pop-up closed, whether or not a row was chosen.
-    void closedUp();
+    // The pop-up the user opened has closed: after the row chosen with it, if any, was reported by
+    // keyChosen() and written where the editor is bound (`chosen` then true). The box hidden with its
+    // window or its page is no close-up.
+    void closedUp(bool chosen);
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;
@@ -63,6 +69,7 @@ private:
     void rebuildColumns();
     void showKey();
     void userActivated(int row);
+    void finishCloseUp(bool chosen);
     void sortBy(int column, Qt::SortOrder order);
     static bool sameKey(const QVariant& a, const QVariant& b);
 
@@ -75,5 +82,7 @@ private:
     ListModel* m_model = nullptr;
     QVariant m_key;
     bool m_showing = false;
+    bool m_popupOpen = false;
+    bool m_closeUpPending = false;
     std::function<int()> m_popupWidth;
 };

@@ -9,10 +9,13 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QScreen>
+#include <QStyle>
+#include <algorithm>
 #include <QVBoxLayout>
 
 namespace {
 TDualListDlg::Script script;
+constexpr int kListWidth = 180; // the narrowest a list gets
 
 QPushButton* newButton(const char* name, const QString& text, QWidget* parent)
 {
@@ -37,7 +40,7 @@ TDualListDlg::TDualListDlg(QWidget* parent) : QDialog(parent)
         auto* list = new QListWidget(this);
         list->setObjectName(QString::fromLatin1(name));
         list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-        list->setFixedSize(180, 200);
+        list->setFixedSize(kListWidth, 200);
         label->setBuddy(list);
         return list;
     };
@@ -165,6 +168,26 @@ void TDualListDlg::showLists()
             item->setSelected(entry.selected);
         }
     }
+    fitToEntries();
+}
+
+// The lists are as wide as their longest entry (a category's full name), within reason, and the
+// dialog as wide as its caption: neither is cut.
+void TDualListDlg::fitToEntries()
+{
+    const QFontMetrics metrics = m_srcList->fontMetrics();
+    int widest = 0;
+    for (DualListMoves::Side side : {DualListMoves::Source, DualListMoves::Destination})
+        for (const DualListMoves::Entry& entry : m_moves.entries(side))
+            widest = std::max(widest, metrics.horizontalAdvance(entry.text));
+    const int chrome = 2 * m_srcList->frameWidth() + m_srcList->style()->pixelMetric(QStyle::PM_ScrollBarExtent) + 16;
+    // The caption sits in the title bar beside its buttons, in about the same font.
+    const int forCaption = (fontMetrics().horizontalAdvance(windowTitle()) + 120 - 36 - 40) / 2;
+    const QScreen* shown = parentWidget() ? parentWidget()->screen() : screen();
+    const int most = shown ? shown->availableGeometry().width() * 2 / 5 : 600;
+    const int width = std::clamp(std::max(widest + chrome, forCaption), kListWidth, std::max(most, kListWidth));
+    m_srcList->setFixedWidth(width);
+    m_dstList->setFixedWidth(width);
 }
 
 void TDualListDlg::run(void (DualListMoves::*command)())

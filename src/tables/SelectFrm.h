@@ -54,6 +54,7 @@ private:
     QListWidget* listOf(DualListMoves::Side side) const;
     void readSelection();
     void showLists();
+    void fitToEntries();
     void run(void (DualListMoves::*command)());
 
     DualListMoves m_moves;

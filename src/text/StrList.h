@@ -201,6 +201,7 @@ enum class Str : int {
     DeviceColChangeDate,
     DeviceColChangedBy, // who made the change a log entry records
     DeviceServicesLabel,
+    DeviceServicesNeedCrew, // %s the caption of the page with the crews
     DeviceLogClear,
     DeviceLogConfirmClear,
     DeviceLogLast, // "Предыдущ." in the service log panel; the navigation button is NavLast
@@ -408,6 +409,7 @@ enum class Str : int {
     HintClose,
     StatusRowCount,
     StatusCurrent,
+    StatusFilterFoundNothing,
     ActionSaveAs,
     HintSaveAs,
     WinDevices, // open command, manager node and window caption
@@ -492,6 +494,9 @@ enum class Str : int {
     FilterNotNumber, // %s the value
     FilterNotDate,   // %s the value
     FilterLiftedForNewRow, // status bar: a new row the list's filter left out
+    DateImpossible,  // %s the text typed
+    DateIncomplete,  // %s the text typed
+    DateInField,     // %s the field's caption, %s what is wrong
     SaveFilterText,  // file types of the save dialog, in the order of the export formats
     SaveFilterCsv,
     SaveFilterHtml,

@@ -8,14 +8,17 @@
 #include "tables/LookupEditor.h"
 #include "tables/SpravFrm.h"
 #include "text/StrList.h"
+#include "support/LookupPopup.h"
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QLabel>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSplitter>
 #include <QTabWidget>
+#include <QTableView>
 #include <QToolButton>
 
 namespace {
@@ -99,20 +102,25 @@ TEST_F(DeviceFormTest, TypeChosenIsSavedAtOnceAndRefusedWhileServicesExist)
     ASSERT_TRUE(form->LocateDevice(2));
     showPage(form, 0);
     auto* type = child<LookupEditor>(form, "editDevType");
-    const int thermometer = type->findText("Термометр");
-    type->setCurrentIndex(thermometer);
-    emit type->activated(thermometer);
-    type->hidePopup();
+    ASSERT_TRUE(chooseInPopup(type, "Термометр"));
     EXPECT_FALSE(ds(form, "dsDevice")->isEditing());
     EXPECT_EQ(scalar("select IDevType from Device where ID_Device = 2").toInt(), 2);
     EXPECT_EQ(child<QLineEdit>(form, "editMark")->text(), "ТС-1");
 
+    // Device 1 has services: the change is refused as soon as the list closes, not when the page is left.
     ASSERT_TRUE(form->LocateDevice(1));
-    emit type->activated(thermometer);
-    type->hidePopup();
+    ASSERT_TRUE(chooseInPopup(type, "Термометр"));
     EXPECT_EQ(messages.texts(), QStringList({Text(Str::DeviceTypeChangeRefused)}));
     EXPECT_EQ(scalar("select IDevType from Device where ID_Device = 1").toInt(), 1);
     EXPECT_EQ(type->currentText(), "Манометр");
+
+    // Opened and closed without a choice: nothing to store, nothing said.
+    messages.clear();
+    type->showPopup();
+    type->hidePopup();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(messages.texts().isEmpty());
+    EXPECT_FALSE(ds(form, "dsDevice")->isEditing());
 }
 
 // Another planner changes the passport meanwhile: the save is stopped with the changes under their
@@ -271,6 +279,100 @@ TEST_F(DeviceFormTest, PlaceListFollowsTheDevicesLocation)
     ASSERT_TRUE(form->LocateDevice(3)); // leaving the row stores the move; no location: no places
     EXPECT_EQ(places->recordCount(), 0);
     EXPECT_EQ(count("select count(*) from MovHist where IDevice = 1 and INewLocation = 2 and INewLocSet is null"), 1);
+}
+
+// The place list drops down after a location is chosen, and at no other time: not when the window
+// comes back to the front, nor when its page is shown again.
+TEST_F(DeviceFormTest, ThePlaceListOpensOnlyAfterALocationIsChosen)
+{
+    TDeviceForm* form = devices();
+    ASSERT_TRUE(form->LocateDevice(1));
+    showPage(form, 0);
+    auto* location = child<LookupEditor>(form, "editLocation");
+    auto* places = child<LookupEditor>(form, "editLocSet");
+    const auto settle = [] {
+        QCoreApplication::processEvents();
+        QTest::qWait(20);
+    };
+    const auto placesOpen = [places] { return places->view()->isVisible(); };
+
+    location->showPopup();
+    settle();
+    location->hidePopup(); // closed without a choice
+    settle();
+    EXPECT_FALSE(placesOpen());
+
+    ASSERT_TRUE(chooseInPopup(location, "Цех 2"));
+    settle();
+    EXPECT_TRUE(placesOpen());
+    places->hidePopup();
+    settle();
+
+    tabs->setCurrentIndex(1);
+    settle();
+    tabs->setCurrentIndex(0);
+    settle();
+    EXPECT_FALSE(placesOpen()) << "on showing the page again";
+    open<QWidget>("TMalfunctionForm");
+    settle();
+    open<TDeviceForm>("TDeviceForm");
+    settle();
+    EXPECT_FALSE(placesOpen()) << "on the window's coming back to the front";
+    form->parentWidget()->showMaximized();
+    open<QWidget>("TMalfunctionForm");
+    settle();
+    open<TDeviceForm>("TDeviceForm");
+    settle();
+    EXPECT_FALSE(placesOpen()) << "maximised";
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join("\n").toStdString();
+}
+
+TEST_F(DeviceFormTest, DropDownsAreTitledByTheirCaptionsNeverByFieldNames)
+{
+    TDeviceForm* form = devices();
+    showPage(form, 0);
+    const QList<std::pair<const char*, QStringList>> lists = {
+        {"editState", {Text(Str::ColState)}},
+        {"editLocation", {Text(Str::ColLocation)}},
+        {"editLocSet", {Text(Str::ColPlace)}},
+        {"editDevType", {Text(Str::ColType), Text(Str::ColModel)}},
+    };
+    for (const auto& [name, expected] : lists) {
+        QTableView* table = child<LookupEditor>(form, name)->tableView();
+        QStringList titles;
+        for (int c = 0; c < table->model()->columnCount(); ++c)
+            if (!table->isColumnHidden(c))
+                titles << table->model()->headerData(c, Qt::Horizontal).toString();
+        QStringList captions;
+        for (const QString& text : expected)
+            captions << withoutAccelerator(text);
+        EXPECT_EQ(titles, captions) << name;
+        EXPECT_FALSE(table->horizontalHeader()->isHidden()) << name;
+    }
+}
+
+// Services are offered from a device's crews: without one the list stays empty whatever the user
+// does, and says where to begin.
+TEST_F(DeviceFormTest, AnEmptyServiceListOfADeviceWithoutCrewsSaysToAddOneFirst)
+{
+    TDeviceForm* form = devices();
+    trigger(form, "Insert2");
+    showPage(form, 0);
+    auto* hint = child<QLabel>(form, "labServicesNeedCrew");
+    ASSERT_TRUE(hint);
+    EXPECT_FALSE(hint->isHidden());
+    EXPECT_EQ(hint->text(), FormatText(Str::DeviceServicesNeedCrew, withoutAccelerator(Text(Str::PageExtended))));
+    if (languageIndex() == 1)
+        EXPECT_EQ(hint->text(), "Сначала добавьте бригаду на вкладке «Дополнительно»");
+
+    ASSERT_TRUE(form->LocateDevice(1)); // crews and services
+    EXPECT_TRUE(hint->isHidden());
+    ASSERT_TRUE(form->LocateDevice(2)); // neither
+    EXPECT_FALSE(hint->isHidden());
+    run("insert into DevCrew (IDevice, ICrew) values (2, 1)"); // a crew, no service yet: "Add" can fill it
+    tabs->setCurrentIndex(1);
+    tabs->setCurrentIndex(0);
+    EXPECT_TRUE(hint->isHidden());
 }
 
 TEST_F(DeviceFormTest, NumberPickListHoldsEachNumberOnceIgnoringCase)

@@ -11,8 +11,10 @@
 #include "tables/LookupEditor.h"
 #include "tables/SpravFrm.h"
 #include "text/StrList.h"
+#include "support/LookupPopup.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QComboBox>
 #include <QHeaderView>
 #include <QLineEdit>
@@ -297,11 +299,18 @@ TEST_F(MalfunctionFormTest, NamesFollowTheGroupAndListsAreSortedByName)
     entry->post();
     EXPECT_EQ(count("select INaimen from Refusal where ID_Refusal = 1"), 1);
 
-    // Closing the group drop-down goes on to the names.
+    // A group chosen goes on to its names; the list closed without a choice does not.
     auto* group = child<LookupEditor>(form, "editGroup");
     group->showPopup();
     group->hidePopup();
     QCoreApplication::processEvents();
+    EXPECT_FALSE(name->view()->isVisible());
+    // The next list opens only in the active window, as the user's would be.
+    QApplication::setActiveWindow(main.get());
+    ASSERT_TRUE(QTest::qWaitForWindowActive(main.get()));
+    ASSERT_TRUE(chooseInPopup(group, group->itemText(0)));
+    QCoreApplication::processEvents();
+    QTest::qWait(20);
     EXPECT_TRUE(name->view()->isVisible());
     name->hidePopup();
 }

@@ -5,6 +5,7 @@
 #include "support/QtPrinters.h"
 #include "tables/print/GridPrinter.h"
 #include "tables/SelectFrm.h"
+#include "labour/rules/TypeAllowanceContent.h"
 
 #include <QFile>
 
@@ -103,7 +104,9 @@ TEST_F(ReportsTest, TypeReportOfACrewWithFewServicesAsksNothing)
     EXPECT_EQ(text.count("1758,80"), 2) << "the type's line and the closing totals";
     EXPECT_FALSE(text.contains(QRegularExpression("(^|\\s)0,00"))) << "a line without hours has no total";
     EXPECT_TRUE(text.contains("Итого"));
-    EXPECT_TRUE(text.contains("Манометр") && text.contains("Термометр"));
+    // The thermometer has neither devices nor service rows in this crew: it is left out.
+    EXPECT_TRUE(text.contains("Манометр"));
+    EXPECT_FALSE(text.contains("Термометр"));
 }
 
 TEST_F(ReportsTest, TypeReportOfACrewWithSixServicesShowsTheChoiceInItsOrder)
@@ -236,6 +239,60 @@ TEST_F(ReportsTest, NormReportPrintsTheRowsInCategoryOrderWithTheirTotals)
     EXPECT_TRUE(text.contains("Цех КИП") && text.contains("Бригада 1"));
     EXPECT_LT(lineIndex(text, "1700"), lineIndex(text, "1760")) << "category 3 before category 5";
     const QString totals = line(text, "Итого");
-    for (const char* sum : {"300,5", "30,05", "330,55", "0,185"})
+    for (const char* sum : {"300,50", "30,05", "330,55", "0,18"})
         EXPECT_TRUE(totals.contains(QString::fromUtf8(sum))) << sum << " in " << totals.toStdString();
+}
+
+// Shares divided by the program carry six decimals (19,499981 hours); shown so, every figure reads as
+// noise. They print with two places, rounded once from what is stored, which stays as it was.
+TEST_F(ReportsTest, FiguresPrintWithTheirPlacesAndStayStoredAsComputed)
+{
+    run(QStringLiteral("update RepCath set [Value] = 19.499981 where IDevRep = %1 and ICathegory = %2").arg(gaugeCheck).arg(grade4));
+    run(QStringLiteral("update RepCath set [Value] = 1746.640001 where IDevRep = %1 and ICathegory = %2").arg(gaugeRepair).arg(grade4));
+    run(QStringLiteral("insert into NormState (ICrew, ICathegory, PlanHour, ExtPlanPC, ExtPlan, YearPlan, PlanP1E, "
+                       "Required) values (%1, %2, 336.849942, 10, 33.684994, 370.534936, 1760, 0.210531)")
+            .arg(crew1)
+            .arg(grade4));
+    openPage(0);
+    answerDialogs([](TDualListDlg&) { return false; });
+    const QString types = print("btnPrintDevType").join("\n");
+    EXPECT_TRUE(line(types, "1766,14").contains("19,50")) << types.toStdString();
+    EXPECT_TRUE(line(types, "1766,14").contains("1746,64"));
+
+    tabs()->setCurrentIndex(2);
+    settle();
+    chooseCrew("editCrewDep3", crew1);
+    const QString norms = print("btnPrintNormAcc").join("\n");
+    for (const char* figure : {"336,85", "33,68", "370,53", "0,21"})
+        EXPECT_TRUE(line(norms, "336,85").contains(QString::fromUtf8(figure))) << figure;
+    for (const QString& text : {types, norms})
+        EXPECT_FALSE(text.contains(QRegularExpression("\\d,\\d{3}"))) << text.toStdString();
+
+    // The window's lists show the same, and keep the stored values.
+    Dataset* shares = ds("dsRepCath");
+    tabs()->setCurrentIndex(0);
+    settle();
+    ASSERT_TRUE(ds("dsDevType")->locate("ID_DevType", gauge));
+    ASSERT_TRUE(ds("dsDevRep")->locate("ID_DevRep", gaugeCheck));
+    ASSERT_TRUE(shares->locate("ICathegory", grade4));
+    EXPECT_EQ(shares->displayText(shares->currentRow(), shares->fieldIndex("Value")), "19,50");
+    EXPECT_DOUBLE_EQ(shares->value("Value").toDouble(), 19.499981);
+    EXPECT_DOUBLE_EQ(db().scalar(QStringLiteral("select PlanHour from NormState where ICathegory = %1").arg(grade4)).toDouble(),
+                     336.849942);
+}
+
+// A crew lists every type of the plant; the report keeps those with devices counted or with a row of
+// a service it shows, and numbers them again.
+TEST(TypeAllowanceContent, TypesWithoutFiguresAreLeftOut)
+{
+    using Content = TypeAllowanceContent;
+    const std::vector<Content::Type> types = {{1, "1", "Манометр", "", "10"}, {2, "2", "Термометр", "", ""},
+                                              {3, "3", "Датчик", "", "0"},    {4, "4", "Клапан", "", "0"},
+                                              {5, "5", "Реле", "", "2,5"}};
+    const std::vector<Content::Choice> shown = {{7, "Поверка"}};
+    const std::vector<Content::ServiceRow> rows = {{1, 3, 7, "2", "1"}, {2, 4, 8, "2", "1"}};
+    QStringList kept;
+    for (const Content::Type& t : Content::typesWithFigures(types, shown, rows))
+        kept << t.recN + " " + t.name;
+    EXPECT_EQ(kept, QStringList({"1 Манометр", "2 Датчик", "3 Реле"}));
 }

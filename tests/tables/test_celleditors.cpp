@@ -10,6 +10,7 @@
 #include "tables/FieldBinder.h"
 #include "tables/LookupEditor.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QTableView>
@@ -30,10 +31,10 @@ protected:
                          {"create table Depart (ID_Depart integer primary key, Name_Depart varchar(240))",
                           "create table Crew (ID_Crew integer primary key, Name_Crew varchar(240), IDepart int)",
                           "create table DevRep (ID_DevRep integer primary key, ICrew int, RT_Mon decimal(18,6), "
-                          "Note varchar(5))",
+                          "Note varchar(5), Due datetime)",
                           "insert into Depart values (1, 'Цех КИП'), (2, 'Цех АСУ')",
                           "insert into Crew values (1, 'Бригада 1', 1), (2, 'Бригада 1', 2), (3, 'Бригада 3', 1)",
-                          "insert into DevRep values (1, 1, 1.256, null), (2, 2, 2.15, 'x')"});
+                          "insert into DevRep values (1, 1, 1.256, null, '2027-01-15 00:00:00'), (2, 2, 2.15, 'x', null)"});
         dm = std::make_unique<TDM>();
         crews = std::make_unique<Dataset>(dm->ADOConnection());
         crews->setSql("SELECT Crew.ID_Crew, Crew.Name_Crew, Depart.Name_Depart FROM Crew LEFT JOIN Depart ON "
@@ -168,6 +169,20 @@ TEST_F(CellEditorsTest, LookupCellShowsTitledColumnsAndWritesTheChosenKey)
     EXPECT_TRUE(dm->ADOConnection()->scalar("select ICrew from DevRep where ID_DevRep = 1").isNull());
 }
 
+TEST_F(CellEditorsTest, ALookupWithoutTitlesShowsNoFieldNameAsTitle)
+{
+    LookupEditor lookup;
+    lookup.setList(crews.get(), "ID_Crew", "Name_Crew");
+    const int column = crews->fieldIndex("Name_Crew");
+    EXPECT_TRUE(lookup.tableView()->horizontalHeader()->isHidden());
+    EXPECT_NE(lookup.tableView()->model()->headerData(column, Qt::Horizontal).toString(), "Name_Crew");
+
+    crews->field("Name_Crew")->setLabel("Бригада"); // a caption given to the list's field is its title
+    lookup.setList(crews.get(), "ID_Crew", "Name_Crew");
+    EXPECT_FALSE(lookup.tableView()->horizontalHeader()->isHidden());
+    EXPECT_EQ(lookup.tableView()->model()->headerData(column, Qt::Horizontal).toString(), "Бригада");
+}
+
 TEST_F(CellEditorsTest, LookupKeepsItsKeyWhileTheListIsReread)
 {
     LookupEditor lookup;
@@ -233,4 +248,73 @@ TEST_F(CellEditorsTest, FormEditorsEditNumbersFromTheStoredValueAndLookupsByKey)
     EXPECT_DOUBLE_EQ(stored(2), 3.5);
     EXPECT_EQ(dm->ADOConnection()->scalar("select ICrew from DevRep where ID_DevRep = 2").toInt(), 3);
     EXPECT_EQ(rt.text(), "3,5");
+}
+
+// Typed over the stored 15.01.2027 from its start, as a user corrects a date, or into an emptied cell.
+TEST_F(CellEditorsTest, ADateCellRefusesADayThatDoesNotExistAndKeepsTheTextOnTheCell)
+{
+    grid.show();
+    QApplication::setActiveWindow(&grid);
+    const QModelIndex due = cell(0, "Due");
+    const QString stored = "select Due from DevRep where ID_DevRep = 1";
+    const auto editorOnDue = [&] { return qobject_cast<QLineEdit*>(grid.indexWidget(due)); };
+    const struct {
+        const char* typed;
+        bool overStored;
+        const char* leave; // how the user tries to leave the cell
+    } cases[] = {{"31022027", true, "Enter"}, {"29022027", true, "Tab"},     {"00002027", true, "row"},
+                 {"32012027", true, "Enter"}, {"3102", false, "Enter"},     {"3102", false, "row"},
+                 {"1501", false, "focus"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.typed) + " " + c.leave);
+        messages.clear();
+        grid.setFocus();
+        grid.setCurrentIndex(due);
+        grid.edit(due);
+        QLineEdit* edit = editorOnDue();
+        ASSERT_TRUE(edit);
+        edit->setFocus();
+        if (!c.overStored) {
+            edit->selectAll();
+            QTest::keyClick(edit, Qt::Key_Delete);
+        }
+        edit->setCursorPosition(0);
+        QTest::keyClicks(edit, c.typed);
+        const QString text = edit->text();
+
+        const std::string leave = c.leave;
+        if (leave == "Enter")
+            QTest::keyClick(edit, Qt::Key_Return);
+        else if (leave == "Tab")
+            QTest::keyClick(edit, Qt::Key_Tab);
+        else if (leave == "row")
+            grid.setCurrentIndex(cell(1, "Due"));
+        else
+            grid.setFocus();
+        QApplication::processEvents();
+
+        ASSERT_EQ(messages.texts().size(), 1);
+        EXPECT_TRUE(messages.texts()[0].contains("«" + text + "»")) << messages.texts()[0].toStdString();
+        ASSERT_TRUE(editorOnDue());
+        EXPECT_EQ(editorOnDue()->text(), text);
+        EXPECT_EQ(grid.currentIndex(), due);
+        EXPECT_FALSE(intervals->isModified());
+        EXPECT_EQ(dm->ADOConnection()->scalar(stored).toDateTime(), QDateTime(QDate(2027, 1, 15), QTime(0, 0)));
+
+        QTest::keyClick(editorOnDue(), Qt::Key_Escape); // given up: the cell shows what it holds
+        QApplication::processEvents();
+        EXPECT_FALSE(editorOnDue());
+        EXPECT_EQ(due.data().toString(), "15.01.2027");
+    }
+
+    // Corrected, it is taken.
+    messages.clear();
+    grid.edit(due);
+    editorOnDue()->setCursorPosition(0);
+    QTest::keyClicks(editorOnDue(), "28022027");
+    QTest::keyClick(editorOnDue(), Qt::Key_Return);
+    QApplication::processEvents();
+    EXPECT_TRUE(messages.texts().isEmpty()) << messages.texts().join("\n").toStdString();
+    intervals->post();
+    EXPECT_EQ(dm->ADOConnection()->scalar(stored).toDateTime(), QDateTime(QDate(2027, 2, 28), QTime(0, 0)));
 }

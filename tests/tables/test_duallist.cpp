@@ -218,3 +218,26 @@ TEST_F(DualListDialogTest, OkGivesTheChosenEntriesCancelAndEscapeGiveNone)
     EXPECT_FALSE(runModal([this] { QTest::keyClick(dialog.get(), Qt::Key_Escape); }));
     EXPECT_TRUE(runModal([this] { QTest::keyClick(dialog.get(), Qt::Key_Return); })) << "OK is the default button";
 }
+
+// The categories' full names and the caption were cut by lists of a fixed width.
+TEST_F(DualListDialogTest, ListsAndCaptionAreWideEnoughForTheirTexts)
+{
+    const QString longest = "Слесарь-наладчик КИПиА, 6 разряд";
+    dialog->clear();
+    dialog->setWindowTitle(Text(Str::TypeReportSelectCategories));
+    dialog->addSource(longest, 1);
+    dialog->addSource("3 разряд", 2);
+    dialog->SetMoveButtons();
+    bool shown = runModal([this] { dialog->reject(); });
+    EXPECT_FALSE(shown);
+    for (const char* name : {"SrcList", "DstList"}) {
+        auto* list = child<QListWidget>(name);
+        EXPECT_GE(list->viewport()->width(), list->fontMetrics().horizontalAdvance(longest)) << name;
+    }
+    EXPECT_GE(dialog->width(), dialog->fontMetrics().horizontalAdvance(dialog->windowTitle()) + 60);
+
+    // Short names keep the lists at their usual width.
+    dialog->clear();
+    dialog->addSource("3 разряд", 2);
+    EXPECT_EQ(child<QListWidget>("SrcList")->width(), 180);
+}

@@ -1,5 +1,6 @@
 #include "TablesFixture.h"
 
+#include "data/DatabaseError.h"
 #include "data/Dataset.h"
 #include "tables/EditValue.h"
 #include "tables/FieldBinder.h"
@@ -163,4 +164,64 @@ TEST_F(FieldBinderTest, AnEmptyValueShowsNoItemOfAPickList)
     ds->setValue("Price", 11);
     ds->post();
     EXPECT_TRUE(connection().scalar("select ANumber from Pasport where ID_Device = 2;").isNull());
+}
+
+// The editor starts at 05.03.2024 and the user types over it from the start: "31" alone makes
+// 31.03.2024, a real day the editor once wrote on its way to the text that is none.
+TEST_F(FieldBinderTest, ADateThatDoesNotExistIsRefusedOnLeavingTheRowAndKeptForCorrection)
+{
+    QLineEdit setDate;
+    setDate.setInputMask(FieldBinder::dateMask());
+    FieldBinder binder(ds.get());
+    binder.bind(&setDate, "SetDate");
+    ds->field("SetDate")->setLabel("Дата установки");
+    const QString stored = "select SetDate from Pasport where ID_Device = 1;";
+    const QVariant before = connection().scalar(stored);
+
+    const struct {
+        const char* typed;
+        bool overStored; // typed over the stored date, else into an emptied editor
+    } cases[] = {{"31022027", true}, {"29022027", true}, {"00002027", true}, {"32012027", true}, {"3102", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        messages.clear();
+        if (c.overStored) {
+            setDate.setCursorPosition(0);
+        } else {
+            setDate.selectAll();
+            QTest::keyClick(&setDate, Qt::Key_Delete);
+            setDate.setCursorPosition(0);
+        }
+        QTest::keyClicks(&setDate, c.typed);
+        const QString text = setDate.text();
+        EXPECT_TRUE(ds->isEditing());
+
+        for (auto leave : {+[](Dataset& d) { d.next(); }, +[](Dataset& d) { d.post(); }}) {
+            EXPECT_THROW(leave(*ds), AbortOperation);
+            EXPECT_EQ(ds->recNo(), 1);
+            EXPECT_EQ(setDate.text(), text);
+        }
+        ASSERT_EQ(messages.texts().size(), 2);
+        EXPECT_TRUE(messages.texts()[0].startsWith("Дата установки")) << messages.texts()[0].toStdString();
+        EXPECT_TRUE(messages.texts()[0].contains(text)) << messages.texts()[0].toStdString();
+        EXPECT_EQ(connection().scalar(stored), before);
+
+        // Another field typed into meanwhile does not overwrite the text with the value held.
+        ds->setValue("ANumber", "A-1");
+        EXPECT_EQ(setDate.text(), text);
+
+        ds->cancel(); // as typed is dropped: the stored date shows again
+        EXPECT_EQ(setDate.text(), "05.03.2024");
+    }
+
+    // Corrected, it is stored; cleared, it is stored empty.
+    setDate.setCursorPosition(0);
+    QTest::keyClicks(&setDate, "28022027");
+    ds->next();
+    EXPECT_EQ(connection().scalar(stored).toDateTime(), QDateTime(QDate(2027, 2, 28), QTime(0, 0)));
+    ds->first();
+    setDate.selectAll();
+    QTest::keyClick(&setDate, Qt::Key_Delete);
+    ds->post();
+    EXPECT_TRUE(connection().scalar(stored).isNull());
 }

@@ -9,6 +9,7 @@
 #include "tables/FilterHeader.h"
 #include "tables/FilterRowQuery.h"
 #include "tables/PasportListFrm.h"
+#include "text/StrList.h"
 
 #include <QComboBox>
 #include <QHeaderView>
@@ -352,6 +353,30 @@ TEST_F(FilterRowTest, TextMatchesWithoutLetterCase)
     EXPECT_EQ(form.dsMain()->recordCount(), 3);
     emit form.filterHeader()->filterChanged(form.dsMain()->fieldIndex("Name_DevType"), "in ('термометр', 'x')");
     EXPECT_EQ(form.dsMain()->recordCount(), 1);
+}
+
+// "A-1" is taken as the whole value; the status bar says nothing matched and how to match a part.
+TEST_F(FilterRowTest, AFilterThatFindsNothingSaysSoWithTheStarHint)
+{
+    TPasportListForm form;
+    const QString hint = Text(Str::StatusFilterFoundNothing);
+    EXPECT_TRUE(form.setFilterText("ANumber", "A-"));
+    form.updateOnIdle();
+    EXPECT_EQ(form.dsMain()->recordCount(), 0);
+    EXPECT_TRUE(form.statusText().contains(hint)) << form.statusText().toStdString();
+    EXPECT_TRUE(hint.contains("*"));
+
+    EXPECT_TRUE(form.setFilterText("ANumber", "A-*"));
+    form.updateOnIdle();
+    EXPECT_EQ(form.dsMain()->recordCount(), 5);
+    EXPECT_FALSE(form.statusText().contains(hint));
+
+    // An empty table without a filter is no search that failed.
+    form.clearFilterRow();
+    connection().execute("delete from Pasport");
+    form.dsMain()->requery();
+    form.updateOnIdle();
+    EXPECT_FALSE(form.statusText().contains(hint)) << form.statusText().toStdString();
 }
 
 // A day typed or chosen means the whole day: a device set at 14:05 is found too.

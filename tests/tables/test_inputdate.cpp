@@ -1,3 +1,4 @@
+#include "support/MessageRecorder.h"
 #include "tables/DateRangeExpression.h"
 #include "tables/InputDateFrm.h"
 #include "text/StrList.h"
@@ -88,6 +89,43 @@ TEST(InputDateForm, TypedDatesEnterMovesOnOkGivesTheExpression)
     result = form.askExpression();
     EXPECT_EQ(from->text(), "05.03.04");
     EXPECT_EQ(result, ">= '01.03.04' and  <= '05.03.04'");
+}
+
+// Without the refusal a from-date that is no date cleared the column's filter without a word.
+TEST(InputDateForm, ADateThatDoesNotExistIsNamedAndTheDialogStaysWithIt)
+{
+    MessageRecorder messages;
+    TInputDateForm form;
+    QLineEdit* from = form.editFromDate();
+    QLineEdit* to = form.editToDate();
+    const struct {
+        const char* from;
+        const char* to;
+    } cases[] = {{"310204", ""}, {"290201", ""}, {"000004", ""}, {"320104", ""}, {"0503", ""}, {"050304", "3102"}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.from) + " / " + c.to);
+        messages.clear();
+        QString result = "not run";
+        bool stayed = false;
+        QString kept;
+        QTimer::singleShot(0, [&] {
+            QApplication::setActiveWindow(&form);
+            for (auto [editor, typed] : {std::pair{from, c.from}, std::pair{to, c.to}}) {
+                editor->clear();
+                editor->setCursorPosition(0);
+                QTest::keyClicks(editor, typed);
+            }
+            kept = (QString(c.to).isEmpty() ? from : to)->text();
+            form.findChild<QPushButton*>("btnOk")->click();
+            stayed = form.isVisible();
+            form.findChild<QPushButton*>("btnCancel")->click();
+        });
+        result = form.askExpression();
+        EXPECT_TRUE(stayed);
+        EXPECT_EQ(result, "");
+        ASSERT_EQ(messages.texts().size(), 1);
+        EXPECT_TRUE(messages.texts()[0].contains("«" + kept + "»")) << messages.texts()[0].toStdString();
+    }
 }
 
 TEST(InputDateForm, CancelGivesNothingAndScriptedAnswersNeedNoWindow)

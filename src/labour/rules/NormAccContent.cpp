@@ -1,6 +1,7 @@
 #include "labour/rules/NormAccContent.h"
 
 #include "data/Field.h"
+#include "labour/rules/FigureFormats.h"
 
 #include <algorithm>
 #include <cmath>
@@ -15,7 +16,13 @@ bool keyBefore(const QVariant& a, const QVariant& b)
     return a.toLongLong() < b.toLongLong();
 }
 
-QString sumText(double sum) { return Field::formatValue(QVariant(std::round(sum * 1e6) / 1e6)); }
+QString text(const QVariant& value, const char* column)
+{
+    return Field::formatValue(value, FigureFormats::of(QString::fromLatin1(column)));
+}
+
+// Summed from the stored figures, rounded once as the column shows them.
+QString sumText(double sum, const char* column) { return text(QVariant(std::round(sum * 1e6) / 1e6), column); }
 
 } // namespace
 
@@ -25,14 +32,14 @@ NormAccContent::NormAccContent(std::vector<Row> rows)
                      [](const Row& a, const Row& b) { return keyBefore(a.categoryKey, b.categoryKey); });
     double planHour = 0, extPlan = 0, yearPlan = 0, required = 0;
     for (const Row& row : rows) {
-        m_lines.push_back({row.category, Field::formatValue(row.planHour), Field::formatValue(row.extPlanPercent),
-                           Field::formatValue(row.extPlan), Field::formatValue(row.yearPlan),
-                           Field::formatValue(row.planPerEmployee), Field::formatValue(row.required)});
+        m_lines.push_back({row.category, text(row.planHour, "PlanHour"), text(row.extPlanPercent, "ExtPlanPC"),
+                           text(row.extPlan, "ExtPlan"), text(row.yearPlan, "YearPlan"),
+                           text(row.planPerEmployee, "PlanP1E"), text(row.required, "Required")});
         planHour += row.planHour.toDouble();
         extPlan += row.extPlan.toDouble();
         yearPlan += row.yearPlan.toDouble();
         required += row.required.toDouble();
     }
-    m_totals = {QString(), sumText(planHour), QString(), sumText(extPlan), sumText(yearPlan), QString(),
-                sumText(required)};
+    m_totals = {QString(), sumText(planHour, "PlanHour"), QString(), sumText(extPlan, "ExtPlan"),
+                sumText(yearPlan, "YearPlan"), QString(), sumText(required, "Required")};
 }

@@ -1,7 +1,9 @@
 #include "labour/rules/TypeAllowanceContent.h"
 
 #include "data/Field.h"
+#include "labour/rules/FigureFormats.h"
 
+#include <QSet>
 #include <cmath>
 
 namespace {
@@ -9,6 +11,8 @@ namespace {
 double round6(double value) { return std::round(value * 1e6) / 1e6; }
 
 bool isKey(const QVariant& value) { return value.isValid() && !value.isNull(); }
+
+QString hoursText(const QVariant& hours) { return Field::formatValue(hours, FigureFormats::of(QStringLiteral("Value"))); }
 
 } // namespace
 
@@ -36,9 +40,32 @@ std::vector<TypeAllowanceContent::Choice> TypeAllowanceContent::shown(const std:
     return std::vector<Choice>(from.begin(), from.begin() + std::min<qsizetype>(max, qsizetype(from.size())));
 }
 
+std::vector<TypeAllowanceContent::Type> TypeAllowanceContent::typesWithFigures(const std::vector<Type>& types,
+                                                                                const std::vector<Choice>& services,
+                                                                                const std::vector<ServiceRow>& serviceRows)
+{
+    QSet<qint64> shownServices;
+    for (const Choice& service : services)
+        shownServices.insert(service.key);
+    QSet<qint64> served;
+    for (const ServiceRow& row : serviceRows)
+        if (isKey(row.serviceId) && shownServices.contains(row.serviceId.toLongLong()))
+            served.insert(row.typeId);
+    std::vector<Type> kept;
+    for (const Type& type : types) {
+        bool counted = false;
+        const double devices = QString(type.count).replace(QLatin1Char(','), QLatin1Char('.')).toDouble(&counted);
+        if ((counted && devices != 0) || served.contains(type.id)) {
+            kept.push_back(type);
+            kept.back().recN = QString::number(kept.size());
+        }
+    }
+    return kept;
+}
+
 QString TypeAllowanceContent::totalText(double sum)
 {
-    return sum == 0 ? QString() : Field::formatValue(QVariant(sum), QStringLiteral("0.00"));
+    return sum == 0 ? QString() : hoursText(QVariant(sum));
 }
 
 TypeAllowanceContent::TypeAllowanceContent(const std::vector<Choice>& services, const std::vector<Choice>& categories,
@@ -91,7 +118,7 @@ TypeAllowanceContent::TypeAllowanceContent(const std::vector<Choice>& services, 
                 for (const Share* share : sharesOf.value(rows[size_t(k)]->id)) {
                     if (!isKey(share->categoryId) || share->categoryId.toLongLong() != categories[size_t(j)].key)
                         continue;
-                    line.hours[size_t(k)] = Field::formatValue(share->value);
+                    line.hours[size_t(k)] = hoursText(share->value);
                     const double value = share->value.toDouble();
                     sum += value;
                     hourSums[size_t(j)][size_t(k)] += value;
@@ -113,7 +140,7 @@ TypeAllowanceContent::TypeAllowanceContent(const std::vector<Choice>& services, 
             if (!hoursFound[size_t(j)][size_t(k)])
                 continue;
             const double hours = round6(hourSums[size_t(j)][size_t(k)]);
-            line.hours[size_t(k)] = Field::formatValue(QVariant(hours));
+            line.hours[size_t(k)] = hoursText(QVariant(hours));
             sum += hours;
         }
         line.total = totalText(round6(sum));

@@ -82,6 +82,12 @@ public:
                                      const std::optional<std::vector<Choice>>& answer);
     static bool needsChoice(const std::vector<Choice>& offered, int max) { return int(offered.size()) > max; }
 
+    // The types worth a block: those with devices counted, or with a service row of one of the
+    // `services` shown. A crew lists every type of the plant, most of them with nothing to print;
+    // the blocks kept are numbered again from 1, so that the printout counts its own lines.
+    static std::vector<Type> typesWithFigures(const std::vector<Type>& types, const std::vector<Choice>& services,
+                                              const std::vector<ServiceRow>& serviceRows);
+
     // Builds the content. `types` in the order they print; `serviceRows` in the order the grid
     // lists a type's service rows (the first row of a service is the one shown); `shares` in the
     // order the grid lists a service row's shares.
