@@ -37,7 +37,7 @@ TEST_F(AccountFormTest, TableViewListsTheSharesWithTheirSumAndTheButtonBoxFollow
     EXPECT_EQ(form->dsMain()->recordCount(), scalar("select count(*) from AccountView").toInt());
     auto* footer = child<GridFooter>("gridPasportFooter");
     EXPECT_DOUBLE_EQ(footer->sum("Value"), 600 + 100 + 1158.8);
-    EXPECT_EQ(footer->sumText("Value"), "1858,8");
+    EXPECT_EQ(footer->sumText("Value"), "1858,80"); // hours with two places
     EXPECT_TRUE(form->grid()->isColumnHidden(form->dsMain()->fieldIndex("ID_Crew")));
     EXPECT_EQ(form->dsMain()->field("Value")->label(), "Норма времени");
 

@@ -155,7 +155,7 @@ TEST_F(AccountGridsTest, CrewPageListEditorsChooseFromTheirListAndJumpToIt)
     chooseCrew("editCrewDep2", crew1);
     ASSERT_TRUE(ds("dsCrewListView")->locate("No", 1));
     auto* length = child<LookupEditor>("DBLookupComboboxEh2");
-    choose(length, "8");
+    choose(length, "8,00"); // hours with two places
     EXPECT_EQ(ds("dsCrewList")->value("IWorkDayLenth").toLongLong(), day);
     chooseCrew("editCrewDep2", crew2); // stores the member's edit
     EXPECT_EQ(scalar(QStringLiteral("select IWorkDayLenth from CrewList where ICrew = %1 and [No] = 1").arg(crew1))
