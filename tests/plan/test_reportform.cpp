@@ -165,7 +165,7 @@ TEST_F(ReportFormTest, GoChecksTheYearThenFillsTheListAndTheTree)
     year->clear();
     QTest::keyClicks(year, "20");
     QTest::keyClick(year, Qt::Key_Enter);
-    EXPECT_EQ(messages.texts(), QStringList{"Parameter should be more or is equal to the current year"});
+    EXPECT_EQ(messages.texts(), QStringList{"Неправильно введен год"});
     messages.clear();
     year->clear();
     QTest::keyClick(year, Qt::Key_Return);
