@@ -16,7 +16,7 @@ QString programFolder()
     return QCoreApplication::instance() ? QCoreApplication::applicationDirPath() : QString();
 }
 
-// The system's data folders, as the desktop specification orders them; its default when unset.
+// The system's data folders in XDG order; its default when unset.
 QStringList systemDataFolders()
 {
     QString dirs = qEnvironmentVariable("XDG_DATA_DIRS").trimmed();

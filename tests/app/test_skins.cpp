@@ -128,7 +128,7 @@ TEST_F(SkinsTest, HelpFoundInTheSystemDataFolders)
               QStringList({dir.file("help/index.html"), QCoreApplication::applicationDirPath() + "/help/index.html",
                            installedDir.filePath("help/index.html"), first.filePath("instrel/help/index.html"),
                            second.filePath("instrel/help/index.html"), "/usr/share/instrel/help/index.html"}));
-    // Unset, the specification's default folders are looked in.
+    // Unset, the XDG default folders are looked in.
     qunsetenv("XDG_DATA_DIRS");
     EXPECT_TRUE(THelpForm::placesLookedIn().contains("/usr/local/share/instrel/help/index.html"));
     qputenv("XDG_DATA_DIRS", previous);
